@@ -1,0 +1,35 @@
+# Helpers for the per-folder libraries, programs and test executables.
+
+# wizpak_library(NAME DIRS dir... [EXCLUDE file...] DEPS target...)
+# Builds every .cc directly in the listed folders into the static library
+# wizpak_NAME. A folder with no sources yet gives an empty interface target.
+function(wizpak_library name)
+  cmake_parse_arguments(ARG "" "" "DIRS;EXCLUDE;DEPS" ${ARGN})
+  set(sources "")
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cc)
+    list(APPEND sources ${found})
+  endforeach()
+  foreach(skip IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "/${skip}$")
+  endforeach()
+  if(sources)
+    add_library(wizpak_${name} STATIC ${sources})
+    target_include_directories(wizpak_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(wizpak_${name} PUBLIC ${ARG_DEPS})
+    set_target_properties(wizpak_${name} PROPERTIES LINK_INTERFACE_MULTIPLICITY 3)
+  else()
+    add_library(wizpak_${name} INTERFACE)
+    target_include_directories(wizpak_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(wizpak_${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# wizpak_program(NAME main.cc DEPS target...) builds a program when its main exists.
+function(wizpak_program name main)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${main})
+    add_executable(${name} ${CMAKE_SOURCE_DIR}/${main})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  endif()
+endfunction()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what wizpak needs on a fresh Debian 12 machine (as root, only the
+# packages that are missing), builds it into build/, and runs the main job:
+# the bundled example is built into a setup and run unattended.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(g++ cmake ninja-build pkg-config zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev
+          clang libclang-rt-14-dev clang-format)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build
+
+bash scripts/main-job.sh build

@@ -1,0 +1,78 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace wizpak::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  fs::path base = tmp && *tmp ? tmp : "/tmp";
+  std::random_device rd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = base / ("wizpak-test-" + std::to_string(rd()));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string& relative) const { return path_ + "/" + relative; }
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value) : name_(name) {
+  if (const char* old = std::getenv(name.c_str())) old_ = old;
+  if (value)
+    setenv(name.c_str(), value->c_str(), 1);
+  else
+    unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (old_)
+    setenv(name_.c_str(), old_->c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
+
+TestMachine::TestMachine() {
+  fs::create_directories(drive_c());
+  fs::create_directories(drive_d());
+  drives_.emplace("WIZPAK_DRIVES", "C=" + drive_c() + ":fixed;D=" + drive_d() + ":cdrom;Z=/:fixed");
+  registry_.emplace("WIZPAK_REGISTRY", hive());
+}
+
+std::string ReadHostFile(const std::string& host_path) {
+  std::ifstream in(host_path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteHostFile(const std::string& host_path, const std::string& bytes) {
+  fs::path p(host_path);
+  if (p.has_parent_path()) fs::create_directories(p.parent_path());
+  std::ofstream out(host_path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string BuildDir() {
+  if (const char* dir = std::getenv("WIZPAK_BUILD_DIR")) return dir;
+  return WIZPAK_BUILD_DIR;
+}
+
+std::string SourceDir() { return WIZPAK_SOURCE_DIR; }
+
+}  // namespace wizpak::test
