@@ -1,0 +1,44 @@
+// Modal message boxes and the fatal application exit, as every unit calls
+// them (the stand-in for MessageBoxA / MessageBoxW / FatalAppExitA). The
+// active front-end answers them; until one is installed the headless
+// behaviour applies: the box is written to the transcript (WIZPAK_TRANSCRIPT)
+// and answered from WIZPAK_ANSWERS, else with the default answer.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace wizpak::gui {
+
+enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
+enum class Icon { None, Question, Warning, Error, Information };
+enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+// Texts are ANSI (Windows-1252); "\r" breaks lines as on Windows.
+Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons = Buttons::Ok,
+                  Icon icon = Icon::None);
+// Wide-text variant (language strings).
+Answer MessageBoxW(std::u16string_view text, std::u16string_view caption,
+                   Buttons buttons = Buttons::Ok, Icon icon = Icon::None);
+
+// Shows `message` and ends the process with exit status 3.
+[[noreturn]] void FatalExit(std::string_view message);
+
+// What a front-end installs to answer boxes. Texts arrive as UTF-8.
+struct MessageBoxRequest {
+  std::string text;
+  std::string caption;
+  Buttons buttons = Buttons::Ok;
+  Icon icon = Icon::None;
+};
+using MessageBoxHandler = std::function<Answer(const MessageBoxRequest&)>;
+// Replaces the handler; returns the previous one. An empty handler restores
+// the headless default.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The headless answer: the next queued WIZPAK_ANSWERS word that fits the
+// buttons, else Ok / Ok / Yes / Cancel for the four button sets.
+Answer HeadlessAnswer(const MessageBoxRequest& request);
+
+}  // namespace wizpak::gui
