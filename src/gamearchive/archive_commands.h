@@ -1,0 +1,20 @@
+// The run-time side of the two script commands that patch game archives.
+// The script engine's command classes call these with the compiled line's
+// parameters as stored (parameter 2 still enciphered with the archive key).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wizpak::gamearchive {
+
+// "kypupdate": params = {source, enciphered password, archive path}; `group`
+// is the file group of this line (the run's FileGroupCounter). Deciphers the
+// password, expands the archive path and patches the archive with the group.
+void ExecuteKypUpdate(const std::vector<std::string>& params, uint16_t group);
+
+// "kypofficial": params = {archive path, enciphered code, flag}.
+void ExecuteKypOfficial(const std::vector<std::string>& params);
+
+}  // namespace wizpak::gamearchive
