@@ -1,0 +1,64 @@
+// Running the compiled script on the installation page: the run state
+// (CurrentLine, StopScript, FileGroupCounter), the loop over the compiled
+// lines, and what happens after it (install folder, install log, uninstaller).
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace wizpak {
+
+// Run state, one instance for the program's life.
+struct TScriptRun {
+  int32_t CurrentLine = -1;       // position of the line being run
+  bool StopScript = false;        // set by "failure", never cleared
+  uint32_t FileGroupCounter = 0;  // group of the last file-carrying line; low 16 bits used
+
+  static TScriptRun& Instance();
+  // Back to the start-up state (tests; the program never resets it).
+  void Reset() { *this = TScriptRun{}; }
+  uint16_t CurrentGroup() const { return static_cast<uint16_t>(FileGroupCounter & 0xFFFF); }
+};
+
+// An error that ends the run (the message goes into the error report).
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class ScriptOutcome {
+  Completed,        // the pointer passed the last line
+  FailureReported,  // a "failure" line ran; steps after the loop still ran
+  Error,            // a command raised an error: report written, no install log
+};
+
+struct ScriptRunResult {
+  ScriptOutcome outcome = ScriptOutcome::Completed;
+  std::string error;        // the error's message for ScriptOutcome::Error
+  std::string report_path;  // error report file written for ScriptOutcome::Error ("" if none)
+};
+
+// Options of one run; the defaults are what the installation page uses.
+struct ScriptRunOptions {
+  // Write the error report (type "Unknown") when a command fails. Tests turn
+  // it off. The caller ends the program after an error either way.
+  bool write_error_report = true;
+};
+
+// The whole installation run on TCompLines::Instance() and
+// TCommandList::Instance() (RegisterCommands must have run):
+//  1. the install folder becomes the first folder of the install log;
+//  2./3. every line runs in order, jumps move CurrentLine, "failure" stops;
+//  4. the install folder and its missing parents are created (logged);
+//  5. with CreateUninstaller: the install log is saved into the install
+//     folder under UninstallPrefix and the uninstaller is built.
+// A script of exactly one line runs that line. An error from a command skips
+// steps 4 and 5 and, by default, writes the error report.
+ScriptRunResult RunScript(const ScriptRunOptions& options = {});
+
+// Only steps 2 and 3 (the loop), on the program-wide instances; errors
+// propagate to the caller.
+void RunScriptLines();
+
+}  // namespace wizpak
