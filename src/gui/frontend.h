@@ -1,0 +1,36 @@
+// Choosing and holding the active front-end, and the run options that come
+// with it (--ui, --unattended).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "gui/widgets.h"
+
+namespace wizpak::gui {
+
+struct FrontEndOptions {
+  // "" picks automatically: fltk when a display is configured and the fltk
+  // backend is linked in, else headless.
+  std::string ui;
+  // Next on every page; message boxes take their default answers.
+  bool unattended = false;
+};
+
+// A backend that is not always linked in (fltk) registers its factory here.
+// The factory returns null when the toolkit cannot start (no display).
+using ToolkitFactory = std::function<std::unique_ptr<Toolkit>(const FrontEndOptions&)>;
+void RegisterToolkit(std::string name, ToolkitFactory factory);
+bool ToolkitRegistered(std::string_view name);
+
+// Creates the front-end that `options` asks for. On failure returns null and
+// sets `error` to a one-line message ("no display: use --unattended ...").
+std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::string& error);
+
+// The toolkit in use; start-up sets it once. Null before.
+Toolkit* ActiveToolkit();
+void SetActiveToolkit(Toolkit* toolkit);
+
+}  // namespace wizpak::gui
