@@ -1,0 +1,123 @@
+// The file-system commands: "file", "copyfile", "delete", "createdirectory"
+// and "rmdir".
+#include "gui/message_box.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "script/commands.h"
+#include "script/run_services.h"
+#include "script/script_run.h"
+
+namespace wizpak {
+namespace {
+
+constexpr int kCopyingText = 17;  // "Copying File <%FILENAME%>"
+
+const TCompLine* LineAt(int lineIndex) {
+  return TCompLines::Instance().At(lineIndex);
+}
+
+// Folder part of a path, without the trailing separator ("" when none).
+std::string FolderPart(std::string_view path) {
+  const size_t cut = path.find_last_of("\\/:");
+  if (cut == std::string_view::npos) return "";
+  // Keep "C:" and "C:\" whole so the drive root stays a root.
+  if (path[cut] == ':' || (cut == 2 && path[1] == ':')) return std::string(path.substr(0, cut + 1));
+  return std::string(path.substr(0, cut));
+}
+
+std::string FileNamePart(std::string_view path) {
+  const size_t cut = path.find_last_of("\\/:");
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+// A sense of "0", "false" or "f" (any case) negates the comparison.
+bool NegatingSense(std::string_view sense) {
+  if (sense == "0") return true;
+  const std::string lower = AsciiLower(sense);
+  return lower == "false" || lower == "f";
+}
+
+// Root (p3), key (p4), value (p5), expected text (p6), sense (p7). The key is
+// opened with create, as the Windows code did: a missing key appears, empty.
+bool RegistryConditionHolds(const TCompLine& line) {
+  platform::Registry& registry = platform::Registry::Instance();
+  const platform::RootKey root = run::RootKeyFromName(line.Param(2));
+  const std::string& key = line.Param(3);
+  bool equal = false;
+  if (registry.OpenKey(root, key, /*create=*/true)) {
+    const std::string value = registry.ReadString(root, key, line.Param(4)).value_or("");
+    equal = value == line.Param(5);
+  }
+  return NegatingSense(line.Param(6)) ? !equal : equal;
+}
+
+}  // namespace
+
+void TFileCommand::Execute(int lineIndex) const {
+  // The group advances whatever follows, so later lines keep their groups.
+  TScriptRun& state = TScriptRun::Instance();
+  ++state.FileGroupCounter;
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  const uint16_t group = state.CurrentGroup();
+  switch (line->Params.size()) {
+    case 0:
+      return;
+    case 1:
+      run::ExtractGroup(group, run::InstallFolder());
+      return;
+    case 2:
+      run::ExtractGroup(
+          group, run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
+      return;
+    case 7:
+      if (RegistryConditionHolds(*line)) {
+        run::ExtractGroup(
+            group, run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
+      }
+      return;
+    default:
+      gui::MessageBox("TFileCommand.SFXProcess - Param Count Invalid!!!", "Error");
+      return;
+  }
+}
+
+void TCopyFileCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  const std::string source = run::ExpandPath(line->Param(0));
+  const std::string destination = run::ExpandPath(line->Param(1));
+  const std::string folder = FolderPart(destination);
+  if (!folder.empty()) run::ForceFoldersLogged(folder);
+  run::ShowStatusText(
+      run::ReplaceFileName(run::LanguageString(kCopyingText), FileNamePart(source)));
+  platform::CopyFile(source, destination, /*fail_if_exists=*/false);  // failure is quiet
+  run::LogFile(destination);
+}
+
+void TDeleteCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  const std::string path = run::ExpandPath(line->Param(0));
+  if (platform::FileExists(path)) platform::DeleteFile(path);  // failure is quiet
+}
+
+void TCreateDirectoryCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  const std::string path = run::ExpandPath(line->Param(0));
+  run::ForceFoldersLogged(path);
+  // Logged once more even when it existed: the uninstaller removes it only
+  // if it is empty then.
+  run::LogDirectory(path);
+}
+
+void TRMDirCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  // The flag is handed on; the removal always takes the contents with it.
+  run::RemoveTree(run::ExpandPath(line->Param(0)), line->Param(1) == "1");
+}
+
+}  // namespace wizpak

@@ -1,0 +1,70 @@
+// The commands that steer the run: "goto", "iffileexists", "messagebox",
+// "message" and "failure".
+#include "gui/message_box.h"
+#include "platform/files.h"
+#include "script/commands.h"
+#include "script/run_services.h"
+#include "script/script_run.h"
+
+namespace wizpak {
+namespace {
+
+const TCompLine* LineAt(int lineIndex) {
+  return TCompLines::Instance().At(lineIndex);
+}
+
+constexpr int kFailureText = 23;  // "Setup failed to install."
+
+}  // namespace
+
+void TGotoCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  // The next line run is the one after the target label line.
+  const int32_t target = run::ParseTarget(line->Param(0));
+  if (target >= 0) TScriptRun::Instance().CurrentLine = target;
+}
+
+void TIfFileExistsCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  const int32_t present_target = run::ParseTarget(line->Param(1));
+  const int32_t absent_target = run::ParseTarget(line->Param(2));
+  // A folder at the path counts as absent: only files are asked about.
+  const bool present = platform::FileExists(run::ExpandPath(line->Param(0)));
+  TScriptRun& state = TScriptRun::Instance();
+  if (present && present_target >= 0) state.CurrentLine = present_target;
+  if (!present && absent_target >= 0) state.CurrentLine = absent_target;
+}
+
+void TMessageBoxCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  const int32_t ok_target = run::ParseTarget(line->Param(2));
+  const int32_t cancel_target = run::ParseTarget(line->Param(3));
+  const std::string caption = run::ExpandPath(line->Param(1));
+  const std::string text = run::ExpandPath(line->Param(0));
+  const gui::Answer answer =
+      gui::MessageBox(text, caption, gui::Buttons::OkCancel, gui::Icon::Question);
+  // Here a target jumps to the label line itself (which does nothing); 0
+  // never jumps.
+  TScriptRun& state = TScriptRun::Instance();
+  if (answer == gui::Answer::Ok) {
+    if (ok_target > 0) state.CurrentLine = ok_target - 1;
+  } else if (cancel_target > 0) {
+    state.CurrentLine = cancel_target - 1;
+  }
+}
+
+void TMessageCommand::Execute(int lineIndex) const {
+  const TCompLine* line = LineAt(lineIndex);
+  if (line == nullptr) return;
+  run::ShowStatusText(run::ExpandLanguageTags(line->Param(0)));
+}
+
+void TFailureCommand::Execute(int) const {
+  run::ShowSubStatusText(run::LanguageString(kFailureText));
+  TScriptRun::Instance().StopScript = true;
+}
+
+}  // namespace wizpak
