@@ -1,9 +1,10 @@
 // TGradGauge: the wizard's progress bar as a toolkit-neutral model. It owns
 // the gauge's properties and their setter rules, the automatic percentage
 // caption, the 256-band vertical gradient bitmap and the painting of the
-// whole control into a Canvas. A front-end shows it by forwarding its paint
-// requests (RepaintHandler) to a real surface; tests paint into a
-// MemoryCanvas and check pixels.
+// whole control into a Canvas. Geometry, font and visibility belong to the
+// toolkit control that shows it (gui::Gauge): the wizard binds the gauge's
+// paint callback to Paint and the RepaintHandler to the control's Repaint.
+// Tests paint into a MemoryCanvas and check pixels.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "gui/font.h"
+
 namespace wizpak::gui {
 
 class Canvas;
 
-// A Windows colour reference, 0x00BBGGRR. Values with the top bit set name
-// system colours.
-using ColorRef = uint32_t;
+using ColorRef = ColourRef;
 
 // Windows MulDiv: x * y / z in 64 bits, rounded to the nearest integer with
 // halves away from zero. z == 0 gives -1, as on Windows.
@@ -37,13 +38,6 @@ struct GaugeBitmap {
   ColorRef At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-struct GaugeFont {
-  std::string face = "MS Shell Dlg 2";
-  int size = 8;  // points
-  ColorRef colour = 0x000000;
-  bool bold = false;
-};
-
 class TGradGauge {
  public:
   static constexpr ColorRef kDefaultBackcolor = 0xFFFFFF;
@@ -57,19 +51,6 @@ class TGradGauge {
   using RepaintHandler = std::function<void(bool immediate)>;
 
   TGradGauge();
-
-  // Geometry (relative to the parent) and visibility.
-  int Left() const { return left_; }
-  int Top() const { return top_; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  void SetBounds(int left, int top, int width, int height);
-  bool Visible() const { return visible_; }
-  void SetVisible(bool visible);
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
-  GaugeFont& Font() { return font_; }
-  const GaugeFont& Font() const { return font_; }
 
   ColorRef Backcolor() const { return backcolor_; }
   ColorRef BorderColor() const { return border_color_; }
@@ -96,9 +77,10 @@ class TGradGauge {
   // The gradient bitmap as last rebuilt (width x height-5 at creation).
   const GaugeBitmap& Gradient() const { return gradient_; }
 
-  // Draws the whole control with its top-left corner at (0, 0) of `canvas`
-  // (translate before calling to place it). Draws nothing while invisible.
-  void Paint(Canvas& canvas) const;
+  // Draws the whole control into `canvas`, which has the control's size
+  // (its width and height are the control's W and H). The caption uses `font`.
+  // The control's owner does not call this while the control is invisible.
+  void Paint(Canvas& canvas, const FontSpec& font) const;
 
   void SetRepaintHandler(RepaintHandler handler) { repaint_ = std::move(handler); }
   // Number of immediate paints requested so far (progress/caption changes).
@@ -109,14 +91,6 @@ class TGradGauge {
   void RecomputeAutoCaption();
   void PaintNow();
   void Invalidate();
-
-  int left_ = 0;
-  int top_ = 0;
-  int width_ = kCreateWidth;
-  int height_ = kCreateHeight;
-  bool visible_ = true;
-  bool enabled_ = true;
-  GaugeFont font_;
 
   ColorRef backcolor_ = kDefaultBackcolor;
   ColorRef border_color_ = kDefaultBorderColor;

@@ -1,0 +1,68 @@
+#include "gui/frontend.h"
+
+#include <map>
+#include <mutex>
+
+#include "gui/headless/headless_toolkit.h"
+#include "platform/system.h"
+
+namespace wizpak::gui {
+namespace {
+
+std::map<std::string, ToolkitFactory, std::less<>>& Factories() {
+  static std::map<std::string, ToolkitFactory, std::less<>> factories;
+  return factories;
+}
+
+Toolkit*& Active() {
+  static Toolkit* active = nullptr;
+  return active;
+}
+
+}  // namespace
+
+void RegisterToolkit(std::string name, ToolkitFactory factory) {
+  Factories()[std::move(name)] = std::move(factory);
+}
+
+bool ToolkitRegistered(std::string_view name) {
+  return name == "headless" || Factories().find(name) != Factories().end();
+}
+
+std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::string& error) {
+  error.clear();
+  std::string ui = options.ui;
+  if (ui.empty()) {
+    if (options.unattended) {
+      ui = "headless";
+    } else if (!platform::DisplayConfigured()) {
+      error = "No display available: run the setup with --unattended (or --ui=headless).";
+      return nullptr;
+    } else if (ToolkitRegistered("fltk")) {
+      ui = "fltk";
+    } else {
+      error = "This setup has no graphical front-end built in: run it with --unattended.";
+      return nullptr;
+    }
+  }
+  if (ui == "headless") return std::make_unique<headless::HeadlessToolkit>(options);
+  auto it = Factories().find(ui);
+  if (it == Factories().end()) {
+    error = "Unknown front-end '" + ui + "': use --ui=fltk or --ui=headless.";
+    return nullptr;
+  }
+  std::unique_ptr<Toolkit> toolkit = it->second(options);
+  if (!toolkit) {
+    error = "The " + ui + " front-end cannot start (no display?): run with --unattended.";
+  }
+  return toolkit;
+}
+
+Toolkit* ActiveToolkit() {
+  return Active();
+}
+void SetActiveToolkit(Toolkit* toolkit) {
+  Active() = toolkit;
+}
+
+}  // namespace wizpak::gui
