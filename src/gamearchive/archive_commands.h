@@ -11,7 +11,8 @@ namespace wizpak::gamearchive {
 
 // "kypupdate": params = {source, enciphered password, archive path}; `group`
 // is the file group of this line (the run's FileGroupCounter). Deciphers the
-// password, expands the archive path and patches the archive with the group.
+// password and patches the archive (a path relative to the installation
+// folder) with the entries of the group.
 void ExecuteKypUpdate(const std::vector<std::string>& params, uint16_t group);
 
 // "kypofficial": params = {archive path, enciphered code, flag}.
