@@ -21,6 +21,9 @@ std::string Utf8ToAnsi(std::string_view utf8);
 std::string WideToUtf8(std::u16string_view wide);
 // Invalid UTF-8 becomes U+FFFD.
 std::u16string Utf8ToWide(std::string_view utf8);
+// True when `text` is well-formed UTF-8 (no overlongs, surrogates or
+// truncated sequences).
+bool IsValidUtf8(std::string_view text);
 
 // ANSI lower/upper case of one byte and of a whole string (Windows-1252
 // letters including the accented ones), as the Windows ANSI case functions do.

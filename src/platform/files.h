@@ -44,7 +44,9 @@ class File {
   int64_t Read(void* buffer, int64_t size);
   // Writes all `size` bytes; false on error (including a short write).
   bool Write(const void* buffer, int64_t size);
-  bool Write(std::string_view bytes) { return Write(bytes.data(), static_cast<int64_t>(bytes.size())); }
+  bool Write(std::string_view bytes) {
+    return Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+  }
   // Returns the new position, or -1 on error.
   int64_t Seek(int64_t offset, SeekFrom from = SeekFrom::Begin);
   int64_t Position();
@@ -85,7 +87,12 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path);
 // Windows file attributes: only the read-only bit (1) is kept by the host.
 constexpr uint32_t kAttributeReadOnly = 0x1;
 constexpr uint32_t kAttributeDirectory = 0x10;
-// -1 (as uint32_t 0xFFFFFFFF) when the path does not exist.
+constexpr uint32_t kAttributeNormal = 0x80;  // a file without other attributes
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+// -1 (as uint32_t 0xFFFFFFFF) when the path does not exist. A file gives
+// kAttributeReadOnly when it has no owner write permission, else
+// kAttributeNormal. Read-only files cannot be opened for writing, deleted or
+// replaced (as on Windows), even by root.
 uint32_t GetFileAttributes(std::string_view path);
 bool SetFileAttributes(std::string_view path, uint32_t attributes);
 
@@ -101,8 +108,22 @@ std::string LastErrorText();
 void SetLastErrorText(std::string text);
 
 // ---- Fault seam (tests only) ------------------------------------------------
-enum class FileOp { Open, Read, Write, Seek, Truncate, Sync, Delete, Copy, Rename, CreateDir,
-                    RemoveDir, List, Attributes, Registry };
+enum class FileOp {
+  Open,
+  Read,
+  Write,
+  Seek,
+  Truncate,
+  Sync,
+  Delete,
+  Copy,
+  Rename,
+  CreateDir,
+  RemoveDir,
+  List,
+  Attributes,
+  Registry
+};
 // Returns 0 to let the call go ahead, or an errno value to make it fail.
 using FaultHook = std::function<int(FileOp op, std::string_view host_path)>;
 // Installs `hook` for the lifetime of the object (thread-unsafe; tests only).

@@ -70,5 +70,7 @@ std::string TempFolder();
 // '\': 38 (program files) = "C:\Program Files", 2 (start-menu programs) =
 // "C:\ProgramData\Start Menu\Programs". Others give an empty string.
 std::string SpecialFolder(int csidl);
+constexpr int kCsidlPrograms = 2;
+constexpr int kCsidlProgramFiles = 38;
 
 }  // namespace wizpak::platform

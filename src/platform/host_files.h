@@ -1,0 +1,26 @@
+// Host-path file primitives shared by the platform units: the fault seam
+// check, errno-to-text reporting and the atomic whole-file replace. Every
+// function here consults the fault seam exactly as the public calls do.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+
+namespace wizpak::platform {
+
+// 0 when the call may go ahead, else the errno the installed hook chose.
+int ConsultFaultHook(FileOp op, std::string_view host_path);
+// Records `error` (an errno value) as the last error; always returns false.
+bool FailWith(int error);
+
+// Reads a whole host file; nullopt when unreadable or larger than `limit`.
+std::optional<std::string> ReadHostFileBytes(const std::string& host_path, uint64_t limit);
+// Replaces a host file atomically: temporary file beside it, write, fsync,
+// rename, fsync of the folder. The temporary file is removed on failure.
+bool WriteHostFileAtomic(const std::string& host_path, std::string_view bytes);
+
+}  // namespace wizpak::platform
