@@ -1,0 +1,188 @@
+#include "compiler/compile_commands.h"
+
+#include <charconv>
+
+#include "compiler/file_groups.h"
+#include "compiler/path_join.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "script/command_class.h"
+#include "text/digit_cipher.h"
+
+namespace wizpak::compiler {
+namespace {
+
+bool IsDecimalInteger(const std::string& text) {
+  if (text.empty()) return false;
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end;
+}
+
+TCompLine& LineAt(TCompiler& compiler, int line) {
+  return compiler.lines.Lines[static_cast<std::size_t>(line)];
+}
+
+// A jump parameter of "iffileexists" / "messagebox": "0" is no jump, else
+// the last label of that name.
+void ResolveConditionalTarget(TCompiler& compiler, int line, std::size_t index) {
+  TCompLine& compiled = LineAt(compiler, line);
+  if (index >= compiled.Params.size()) return;
+  const std::string target = compiled.Params[index];
+  if (target == "0") {
+    compiled.Params[index] = "-1";
+    return;
+  }
+  const std::string resolved = ResolveLabel(compiler.lines, target, /*first_wins=*/false);
+  if (!IsDecimalInteger(resolved)) {
+    compiler.Error(line, "Label not found - " + target);
+    return;
+  }
+  compiled.Params[index] = resolved;
+}
+
+void CompileGoto(TCompiler& compiler, int line) {
+  TCompLine& compiled = LineAt(compiler, line);
+  if (compiled.Command != kCmdGoto || compiled.Params.empty()) return;
+  const std::string target = compiled.Params[0];
+  const std::string resolved = ResolveLabel(compiler.lines, target, /*first_wins=*/true);
+  if (!IsDecimalInteger(resolved)) {
+    compiler.Error(compiled.LineNumber, "Label not found - " + target);
+    return;
+  }
+  compiled.Params[0] = resolved;
+}
+
+void CompileFileGroup(TCompiler& compiler, int line, const std::vector<std::string>& params,
+                      std::size_t required) {
+  if (compiler.files.group_counter >= 0xFFFF) {
+    compiler.Error(line, "More than 65,535 file-carrying lines");
+    return;
+  }
+  const uint16_t group = static_cast<uint16_t>(++compiler.files.group_counter);
+  if (params.size() < required) return;
+  const std::string source = JoinProgramPath(compiler.settings.source_folder, params[0]);
+  std::string problem = AddSourceToGroup(source, group, compiler.files);
+  if (!problem.empty()) compiler.Error(line, std::move(problem));
+}
+
+void EncipherSecondParam(TCompiler& compiler, int line) {
+  TCompLine& compiled = LineAt(compiler, line);
+  if (compiled.Params.size() < 2) return;
+  compiled.Params[1] = EncryptWithDigitKey(kGameArchiveKey, compiled.Params[1]);
+}
+
+void CompileLanguage(TCompiler& compiler, int line, const std::string& language,
+                     const std::string& entry_prefix) {
+  if (IsUnsafeEntryName(language)) {
+    compiler.Error(line, "Language name must be a path below languages - " + language);
+    return;
+  }
+  const std::string path =
+      JoinProgramPath(compiler.settings.tool_folder, "languages\\" + language + ".wri");
+  if (!platform::FileExists(path)) {
+    compiler.Warning(line, "Language file not found - " + path + "; nothing added");
+    return;
+  }
+  compiler.files.files.push_back({path, entry_prefix + language, 0});
+}
+
+void CheckPageSetName(TCompiler& compiler, int line, const std::string& name) {
+  if (IsUnsafeEntryName(name)) {
+    compiler.Error(line, "Page set name must be a folder below layout - " + name);
+  }
+}
+
+}  // namespace
+
+std::string ResolveLabel(const TCompLines& lines, const std::string& target, bool first_wins) {
+  const std::string wanted = AnsiLower(target);
+  std::string result = target;
+  for (std::size_t j = 0; j < lines.Lines.size(); ++j) {
+    const TCompLine& candidate = lines.Lines[j];
+    if (candidate.Command != kLabelCommand || candidate.Params.empty()) continue;
+    if (AnsiLower(candidate.Params[0]) != wanted) continue;
+    result = std::to_string(j);
+    if (first_wins) break;
+  }
+  return result;
+}
+
+void CompileCommand(TCompiler& compiler, int32_t command, int line,
+                    const std::vector<std::string>& params) {
+  TSetupInfoFile& info = compiler.setup_info;
+  const bool complete = static_cast<int>(params.size()) >= RequiredParams(command);
+  switch (command) {
+    case kCmdGoto:
+      CompileGoto(compiler, line);
+      return;
+    case kCmdFile:
+      CompileFileGroup(compiler, line, params, 1);
+      return;
+    case kCmdKypUpdate:
+      CompileFileGroup(compiler, line, params, 1);
+      EncipherSecondParam(compiler, line);
+      return;
+    case kCmdKypOfficial:
+      EncipherSecondParam(compiler, line);
+      return;
+    default:
+      break;
+  }
+  if (!complete) return;
+  switch (command) {
+    case kCmdName:
+      info.SetupName = params[0];
+      info.ShortName = params[0];
+      break;
+    case kCmdOutFile:
+      info.SetupExeName = params[0];
+      break;
+    case kCmdInstallDir:
+      info.InstallDir = params[0];
+      break;
+    case kCmdInstallDirRegKey:
+      info.InstallDirRegKey.HKEY = RootKeyIndex(params[0]);
+      info.InstallDirRegKey.Path = params[1];
+      info.InstallDirRegKey.Key = params[2];
+      break;
+    case kCmdIfFileExists:
+      ResolveConditionalTarget(compiler, line, 1);
+      ResolveConditionalTarget(compiler, line, 2);
+      break;
+    case kCmdChangelog:
+      info.Changelog = JoinProgramPath(compiler.settings.source_folder, params[0]);
+      break;
+    case kCmdMessageBox:
+      ResolveConditionalTarget(compiler, line, 2);
+      ResolveConditionalTarget(compiler, line, 3);
+      break;
+    case kCmdLanguage:
+      CompileLanguage(compiler, line, params[0], "LANGUAGE-");
+      break;
+    case kCmdPages:
+      CheckPageSetName(compiler, line, params[0]);
+      info.Pages = params[0];
+      break;
+    case kCmdShortName:
+      info.ShortName = params[0];
+      break;
+    case kCmdUninstallPages:
+      CheckPageSetName(compiler, line, params[0]);
+      info.UninstallPages = params[0];
+      info.CreateUninstaller = 1;
+      break;
+    case kCmdUninstallLanguage:
+      CompileLanguage(compiler, line, params[0], "UNINSTALL_LANGUAGE-");
+      break;
+    case kCmdPrefix:
+      info.UninstallPrefix = params[0] + "_";
+      info.UninstallExeName = params[0] + "_Uninstall.exe";
+      break;
+    default:
+      break;  // run-time commands: nothing to do at compile time
+  }
+}
+
+}  // namespace wizpak::compiler

@@ -1,0 +1,72 @@
+#include "compiler/file_groups.h"
+
+#include <algorithm>
+
+#include "compiler/path_join.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace wizpak::compiler {
+namespace {
+
+std::string AddFolder(const std::string& folder, const std::string& prefix, int depth,
+                      uint16_t group, TCompilerFileList& list) {
+  if (depth > kMaxFolderDepth) {
+    return "Folder is nested more than " + std::to_string(kMaxFolderDepth) + " levels deep - " +
+           folder;
+  }
+  const auto entries = platform::ListFolder(folder);
+  if (!entries) {
+    return "Cannot read folder - " + folder + " (" + platform::LastErrorText() + ")";
+  }
+  for (const platform::FolderEntry& entry : *entries) {
+    if (entry.name.find_first_of("\\:") != std::string::npos) {
+      return "File name cannot be stored in a package - " + JoinProgramPath(folder, entry.name);
+    }
+    const std::string path = JoinProgramPath(folder, entry.name);
+    const std::string name = prefix.empty() ? entry.name : prefix + "\\" + entry.name;
+    if (entry.is_folder) {
+      std::string problem = AddFolder(path, name, depth + 1, group, list);
+      if (!problem.empty()) return problem;
+    } else {
+      list.files.push_back({path, name, group});
+    }
+  }
+  return "";
+}
+
+// Host form with single separators, for comparing two spellings of a path.
+std::string ComparableHostPath(const std::string& path) {
+  const auto host = platform::ToHostPath(path);
+  if (!host) return "";
+  std::string result;
+  for (char c : *host) {
+    if (c == '/' && !result.empty() && result.back() == '/') continue;
+    result += c;
+  }
+  return result;
+}
+
+}  // namespace
+
+void ExcludeGroupFile(const std::string& path, TCompilerFileList& list) {
+  const std::string excluded = ComparableHostPath(path);
+  if (excluded.empty()) return;
+  std::erase_if(list.files, [&](const TCompilerFile& file) {
+    return file.group != 0 && ComparableHostPath(file.source_path) == excluded;
+  });
+}
+
+std::string AddSourceToGroup(const std::string& source, uint16_t group, TCompilerFileList& list) {
+  if (platform::FileExists(source)) {
+    const std::size_t cut = source.find_last_of("\\/");
+    const std::string name = cut == std::string::npos ? source : source.substr(cut + 1);
+    if (name.empty() || name == "..") return "Not a file name - " + source;
+    list.files.push_back({source, name, group});
+    return "";
+  }
+  if (platform::DirectoryExists(source)) return AddFolder(source, "", 0, group, list);
+  return "Source file not found - " + source;
+}
+
+}  // namespace wizpak::compiler

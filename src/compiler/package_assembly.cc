@@ -1,0 +1,87 @@
+// AssemblePackage: the fixed order of a setup's entries.
+#include "compiler/file_groups.h"
+#include "compiler/package_builder.h"
+#include "compiler/path_join.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace wizpak::compiler {
+namespace {
+
+constexpr std::size_t kMaxEntries = 65535;
+
+// Every file of layout/<set>/ (below it too), named relative to the folder.
+bool AddPageSet(const ToolLayout& tools, const std::string& set, const std::string& prefix,
+                bool skip_icon, std::vector<PackageItem>& items, std::string& error) {
+  const std::string folder = JoinProgramPath(tools.tool_folder, "layout\\" + set);
+  if (!platform::DirectoryExists(folder)) {
+    error = "Page set not found - " + set + " (no folder " + folder + ")";
+    return false;
+  }
+  TCompilerFileList found;
+  error = AddSourceToGroup(folder, 0, found);
+  if (!error.empty()) return false;
+  for (TCompilerFile& file : found.files) {
+    if (skip_icon && AsciiLower(file.name) == "icon.ico") continue;
+    items.push_back({prefix + file.name, 0, std::move(file.source_path), {}});
+  }
+  return true;
+}
+
+}  // namespace
+
+bool AssemblePackage(const TCompiler& compiler, const ToolLayout& tools,
+                     std::vector<PackageItem>& items, std::string& error) {
+  items.clear();
+  const TSetupInfoFile& info = compiler.setup_info;
+
+  PackageItem setup_info{"SetupInfo", 0, {}, {}};
+  setup_info.bytes = info.SaveToBuffer();
+  items.push_back(std::move(setup_info));
+
+  PackageItem lines{"CompiledLines", 0, {}, {}};
+  if (!compiler.lines.SaveToBuffer(lines.bytes)) {
+    error = "The compiled script is too large to store";
+    return false;
+  }
+  items.push_back(std::move(lines));
+
+  for (const TCompilerFile& file : compiler.files.files) {
+    if (file.group == 0) items.push_back({file.name, 0, file.source_path, {}});
+  }
+
+  if (!info.Pages.empty() && !AddPageSet(tools, info.Pages, "", false, items, error)) return false;
+
+  if (info.CreateUninstaller != 0) {
+    if (!AddPageSet(tools, info.UninstallPages, "UNINSTALL_", true, items, error)) return false;
+    if (!platform::FileExists(tools.finalise_path)) {
+      error = "wizpak-finalise not found - " + tools.finalise_path;
+      return false;
+    }
+    items.push_back({"UNINSTALL_FINALISE.EXE", 0, tools.finalise_path, {}});
+    if (!info.Pages.empty()) {
+      const std::string icon =
+          JoinProgramPath(tools.tool_folder, "layout\\" + info.Pages + "\\icon.ico");
+      if (platform::FileExists(icon)) items.push_back({"UNINSTALL_ICON.ICO", 0, icon, {}});
+    }
+  }
+
+  for (const TCompilerFile& file : compiler.files.files) {
+    if (file.group != 0) items.push_back({file.name, file.group, file.source_path, {}});
+  }
+
+  for (const PackageItem& item : items) {
+    if (IsUnsafeEntryName(item.name)) {
+      error = "Entry name could be written outside its folder - " + item.name;
+      return false;
+    }
+  }
+  if (items.size() > kMaxEntries) {
+    error = "A package holds at most 65,535 entries; this one would hold " +
+            std::to_string(items.size());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace wizpak::compiler
