@@ -205,8 +205,9 @@ std::string FromHostPath(std::string_view host_path) {
     absolute = cwd + "/" + absolute;
   }
   const std::string normal = NormaliseHostPath(absolute);
+  const std::vector<Drive> map = DriveMap();
   const Drive* best = nullptr;
-  for (const Drive& drive : DriveMap()) {
+  for (const Drive& drive : map) {
     const std::string& root = drive.host_root;
     const bool inside = root == "/" || normal == root ||
                         (normal.size() > root.size() && normal.compare(0, root.size(), root) == 0 &&

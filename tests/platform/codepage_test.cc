@@ -1,0 +1,73 @@
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace wizpak {
+namespace {
+
+std::string AllAnsiBytes() {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  return all;
+}
+
+TEST(Codepage, EveryAnsiByteRoundTripsThroughWideAndUtf8) {
+  const std::string all = AllAnsiBytes();
+  const std::u16string wide = AnsiToWide(all);
+  ASSERT_EQ(wide.size(), 256u);
+  EXPECT_EQ(WideToAnsi(wide), all);
+  EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(all)), all);
+  EXPECT_EQ(WideToUtf8(wide), AnsiToUtf8(all));
+  EXPECT_EQ(Utf8ToWide(AnsiToUtf8(all)), wide);
+}
+
+TEST(Codepage, HighControlBlockMapsToTypographicCharacters) {
+  EXPECT_EQ(AnsiToWide("\x80"), u"\u20AC");  // euro
+  EXPECT_EQ(AnsiToWide("\x93\x94"), u"\u201C\u201D");
+  EXPECT_EQ(AnsiToWide("\x91\x92"), u"\u2018\u2019");
+  EXPECT_EQ(AnsiToWide("\x96\x97\x85"), u"\u2013\u2014\u2026");
+  EXPECT_EQ(AnsiToUtf8("\x80"), "\xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToAnsi("\xE2\x80\x9Cq\xE2\x80\x9D"), "\x93q\x94");
+  // The undefined bytes keep their value as C1 controls.
+  EXPECT_EQ(AnsiToWide("\x81\x8D\x8F\x90\x9D"), u"\u0081\u008D\u008F\u0090\u009D");
+}
+
+TEST(Codepage, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+  EXPECT_EQ(WideToAnsi(u"a\u4E2Db"), "a?b");
+  EXPECT_EQ(WideToAnsi(u"\U0001F600"), "?");              // one mark for a surrogate pair
+  EXPECT_EQ(WideToAnsi(std::u16string(1, 0xD800)), "?");  // unpaired
+  EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD"), "?");
+}
+
+TEST(Codepage, MalformedUtf8IsReplacedNotTrusted) {
+  EXPECT_EQ(Utf8ToWide("a\xC3"), u"a\uFFFD");                    // truncated
+  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong '/'
+  EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // surrogate
+  EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80").front(), u'\uFFFD');  // beyond U+10FFFF
+  EXPECT_EQ(Utf8ToAnsi("x\xFFy"), "x?y");
+  EXPECT_FALSE(IsValidUtf8("\xC3"));
+  EXPECT_TRUE(IsValidUtf8("caf\xC3\xA9"));
+  EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), u"\U0001F600");
+  EXPECT_EQ(WideToUtf8(std::u16string(1, 0xDC00)), "\xEF\xBF\xBD");
+}
+
+TEST(Codepage, AnsiCaseCoversAccentedLetters) {
+  EXPECT_EQ(AnsiLower("\xC4\xD6\xDC"
+                      "ABC\x8A\x8C\x8E\x9F"),
+            "\xE4\xF6\xFC"
+            "abc\x9A\x9C\x9E\xFF");
+  EXPECT_EQ(AnsiUpper("\xE4\xF6\xFC"
+                      "abc\x9A\x9C\x9E\xFF"),
+            "\xC4\xD6\xDC"
+            "ABC\x8A\x8C\x8E\x9F");
+  // Multiplication and division signs and sharp s are not letters with a pair.
+  EXPECT_EQ(AnsiLowerChar('\xD7'), '\xD7');
+  EXPECT_EQ(AnsiUpperChar('\xF7'), '\xF7');
+  EXPECT_EQ(AnsiUpperChar('\xDF'), '\xDF');
+  EXPECT_EQ(AsciiLower("\xC4Z"), "\xC4z");
+  EXPECT_TRUE(EqualsIgnoreCaseAnsi("M\xDCLLER", "m\xFCller"));
+  EXPECT_FALSE(EqualsIgnoreCaseAnsi("abc", "abcd"));
+}
+
+}  // namespace
+}  // namespace wizpak
