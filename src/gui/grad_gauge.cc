@@ -153,6 +153,15 @@ void TGradGauge::RecomputeAutoCaption() {
   }
 }
 
+ColorRef TGradGauge::BandColour(ColorRef from, ColorRef to, int band) {
+  from = ColorToRgb(from);
+  to = ColorToRgb(to);
+  int r1 = ChannelR(from), g1 = ChannelG(from), b1 = ChannelB(from);
+  return MakeRgb(r1 + MulDiv(band, ChannelR(to) - r1, 255),
+                 g1 + MulDiv(band, ChannelG(to) - g1, 255),
+                 b1 + MulDiv(band, ChannelB(to) - b1, 255));
+}
+
 void TGradGauge::RebuildGradient() {
   // The bitmap keeps the size it got at creation: the control's width and its
   // height minus 5.

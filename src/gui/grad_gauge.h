@@ -74,6 +74,9 @@ class TGradGauge {
   void SetCaption(const std::string& text);
   void SetAutocaption(bool value);
 
+  // The colour of gradient band `band` (0..255) between `from` and `to`.
+  static ColorRef BandColour(ColorRef from, ColorRef to, int band);
+
   // The gradient bitmap as last rebuilt (width x height-5 at creation).
   const GaugeBitmap& Gradient() const { return gradient_; }
 
