@@ -1,0 +1,41 @@
+#include "text/shared_state.h"
+
+#include "platform/paths.h"
+#include "text/number_format.h"
+
+namespace wizpak {
+
+void SetSpaceRequired(uint64_t bytes) {
+  SpaceRequired = bytes;
+  SpaceRequiredText = FormatByteSize(bytes);
+}
+
+bool UpdateSpaceAvailable(std::string_view folder) {
+  if (folder.empty()) return false;
+  char letter = folder.front();
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') return false;
+  SpaceAvailable = platform::DiskFree(letter - 'A' + 1);
+  // An unreadable drive (-1) reads as no space at all, not as the huge
+  // unsigned figure the bit pattern of -1 would give.
+  SpaceAvailableText =
+      FormatByteSize(SpaceAvailable < 0 ? 0 : static_cast<uint64_t>(SpaceAvailable));
+  return true;
+}
+
+void ResetSharedState() {
+  SpaceRequiredText.clear();
+  SpaceAvailableText.clear();
+  ProgramsFolder.clear();
+  ProgramFilesFolder.clear();
+  CDDriveRoot.clear();
+  SpaceRequired = 0;
+  SpaceAvailable = 0;
+  DefaultLangID = 0x0409;
+  ProgressPosition = 0;
+  ProgressTotal = 0;
+  ProgressHookPercent = 0;
+  ProgressHook = nullptr;
+}
+
+}  // namespace wizpak
