@@ -5,6 +5,13 @@
 namespace wizpak::compiler {
 namespace {
 
+// 65536 -> "65,536", as the messages write numbers.
+std::string WithThousands(std::size_t n) {
+  std::string digits = std::to_string(n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
+  return digits;
+}
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -106,7 +113,7 @@ SourceText ReadSource(std::string_view text) {
     }
     if (raw.size() > kMaxSourceLineBytes) {
       result.diagnostics.push_back({index, true,
-                                    "Line is " + std::to_string(raw.size()) +
+                                    "Line is " + WithThousands(raw.size()) +
                                         " bytes long; at most 65,535 bytes are allowed"});
       break;
     }
