@@ -1,0 +1,114 @@
+// The install log in memory and its file.
+#include "uninstall/uninstall_list.h"
+
+#include "platform/files.h"
+#include "text/path_helpers.h"
+
+namespace wizpak {
+namespace {
+
+std::string AsciiLowerCopy(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// The largest file the format can describe: the header and three full lists
+// of full-length entries. Anything larger cannot be an install log.
+constexpr uint64_t kMaxInstallLogFileBytes =
+    6 + 3 * uint64_t{kMaxInstallLogEntries} * (2 + uint64_t{kMaxInstallLogEntryBytes});
+
+}  // namespace
+
+std::string InstallLogPath(std::string_view folder, std::string_view prefix) {
+  std::string path(folder);
+  path += '\\';
+  path += prefix;
+  path += "install.log";
+  return path;
+}
+
+TUninstallList& TUninstallList::Instance() {
+  static TUninstallList instance;
+  return instance;
+}
+
+void TUninstallList::Clear() {
+  lists_ = {};
+  file_index_.clear();
+  registry_index_.clear();
+}
+
+void TUninstallList::Append(std::vector<std::string>& list, std::unordered_set<std::string>& index,
+                            std::string_view text) {
+  if (index.insert(AsciiLowerCopy(text)).second) list.emplace_back(text);
+}
+
+void TUninstallList::AddFile(std::string_view path) {
+  Append(lists_.files, file_index_, CompressPathVariables(path));
+}
+
+bool TUninstallList::HasFile(std::string_view path) const {
+  return file_index_.count(AsciiLowerCopy(path)) != 0;
+}
+
+void TUninstallList::AddRegistryEntry(std::string_view entry) {
+  Append(lists_.registry_entries, registry_index_, entry);
+}
+
+bool TUninstallList::HasRegistryEntry(std::string_view entry) const {
+  return registry_index_.count(AsciiLowerCopy(entry)) != 0;
+}
+
+void TUninstallList::AddDirectory(std::string_view path) {
+  lists_.directories.emplace_back(path);
+}
+
+void TUninstallList::Assign(InstallLogLists lists) {
+  lists_ = std::move(lists);
+  Reindex();
+}
+
+void TUninstallList::Reindex() {
+  file_index_.clear();
+  registry_index_.clear();
+  for (const auto& f : lists_.files) file_index_.insert(AsciiLowerCopy(f));
+  for (const auto& r : lists_.registry_entries) registry_index_.insert(AsciiLowerCopy(r));
+}
+
+InstallLogResult TUninstallList::SaveToFile(std::string_view folder,
+                                            std::string_view prefix) const {
+  const std::string path = InstallLogPath(folder, prefix);
+  InstallLogEncoding encoding = EncodeInstallLog(lists_);
+  if (!encoding.ok) {
+    return {InstallLogStatus::TooLarge, "Cannot save " + path + ": " + encoding.error};
+  }
+  if (!platform::WriteFileAtomic(path, encoding.bytes)) {
+    return {InstallLogStatus::WriteFailed,
+            "Cannot save " + path + ": " + platform::LastErrorText()};
+  }
+  return {};
+}
+
+InstallLogResult TUninstallList::LoadFromFile(std::string_view folder, std::string_view prefix) {
+  const std::string path = InstallLogPath(folder, prefix);
+  if (!platform::FileExists(path)) {
+    return {InstallLogStatus::Missing, "Error: install log is missing"};
+  }
+  std::optional<std::string> bytes = platform::ReadFileBytes(path, kMaxInstallLogFileBytes);
+  if (!bytes) {
+    return {InstallLogStatus::Unreadable,
+            "Cannot read install log " + path + ": " + platform::LastErrorText()};
+  }
+  InstallLogDecoding decoding = DecodeInstallLog(*bytes);
+  if (!decoding.ok) {
+    return {InstallLogStatus::Damaged,
+            "Error: install log " + path + " is damaged (" + decoding.error + ")"};
+  }
+  Assign(std::move(decoding.lists));
+  return {};
+}
+
+}  // namespace wizpak

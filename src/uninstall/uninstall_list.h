@@ -1,0 +1,79 @@
+// The install log TUninstallList: what an installation wrote (files, registry
+// string values, folders), kept in memory during the run, saved enciphered
+// into the install folder and loaded again by the uninstaller. One instance
+// for the program's life.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "uninstall/install_log_format.h"
+
+namespace wizpak {
+
+enum class InstallLogStatus {
+  Ok,
+  Missing,      // load: no file at the path; the lists stay as they were
+  Damaged,      // load: truncated or malformed; the lists stay as they were
+  Unreadable,   // load: the file exists but cannot be read
+  TooLarge,     // save: a list or entry does not fit the file; nothing written
+  WriteFailed,  // save: the file could not be written; an earlier file stays whole
+};
+
+struct InstallLogResult {
+  InstallLogStatus status = InstallLogStatus::Ok;
+  std::string message;  // one line for a message box or error report, "" when Ok
+  bool ok() const { return status == InstallLogStatus::Ok; }
+};
+
+// folder + "\" + prefix + "install.log" (a folder ending in "\" gives a
+// doubled separator, which the file system accepts).
+std::string InstallLogPath(std::string_view folder, std::string_view prefix);
+
+class TUninstallList {
+ public:
+  static TUninstallList& Instance();
+
+  const std::vector<std::string>& Files() const { return lists_.files; }
+  const std::vector<std::string>& RegistryEntries() const { return lists_.registry_entries; }
+  const std::vector<std::string>& Directories() const { return lists_.directories; }
+  const InstallLogLists& Lists() const { return lists_; }
+
+  void Clear();
+
+  // Puts the path variables back ("$INSTDIR", "$SMPROGRAMS", "$PROGRAMFILES")
+  // and appends the path unless HasFile finds it.
+  void AddFile(std::string_view path);
+  // Compared with ASCII letters lower-cased.
+  bool HasFile(std::string_view path) const;
+  // `entry` is the four quoted parts: "root" "key" "name" "data", unexpanded.
+  void AddRegistryEntry(std::string_view entry);
+  bool HasRegistryEntry(std::string_view entry) const;
+  // Always appended, even twice.
+  void AddDirectory(std::string_view path);
+
+  // Replaces the file at InstallLogPath atomically: a reader (or a crash)
+  // sees the old or the new complete file. Lists that do not fit the format
+  // are refused (TooLarge) and nothing is written.
+  InstallLogResult SaveToFile(std::string_view folder, std::string_view prefix) const;
+  // Replaces the lists with the file's when it exists and is whole; a missing,
+  // unreadable or damaged file leaves them unchanged.
+  InstallLogResult LoadFromFile(std::string_view folder, std::string_view prefix);
+
+  // Replaces the lists (tests, and callers that build a log by hand).
+  void Assign(InstallLogLists lists);
+
+ private:
+  void Append(std::vector<std::string>& list, std::unordered_set<std::string>& index,
+              std::string_view text);
+  void Reindex();
+
+  InstallLogLists lists_;
+  // ASCII-lower-cased copies of Files and RegistryEntries, for duplicate checks.
+  std::unordered_set<std::string> file_index_;
+  std::unordered_set<std::string> registry_index_;
+};
+
+}  // namespace wizpak
