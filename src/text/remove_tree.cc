@@ -75,9 +75,12 @@ void RemovePass(const std::string& root) {
     if (!entries) continue;
     for (const platform::FolderEntry& entry : *entries) {
       const std::string child = JoinProgramPath(frame.path, entry.name);
-      if (!entry.is_folder) {
-        platform::DeleteFile(child);
-      } else if (frame.depth < kRemoveTreeMaxDepth) {
+      // A folder entry is tried as a file first: a link to a folder is
+      // removed as the link itself (its target, which may lie outside the
+      // tree, is never entered), while a real folder refuses and is
+      // descended into.
+      if (platform::DeleteFile(child) || !entry.is_folder) continue;
+      if (frame.depth < kRemoveTreeMaxDepth) {
         stack.push_back(Frame{child, frame.depth + 1, false});
       }
     }

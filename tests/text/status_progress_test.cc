@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gui/grad_gauge.h"
+#include "gui/headless/headless_widgets.h"
+#include "text/shared_state.h"
+#include "text/status_progress.h"
+
+namespace wizpak {
+namespace {
+
+class StatusProgressTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSharedState(); }
+  void TearDown() override {
+    ResetSharedState();
+    ActiveStatusLabel = nullptr;
+    ActiveSubStatusLabel = nullptr;
+    ActiveGauge = nullptr;
+    ActiveGaugeArea = nullptr;
+  }
+};
+
+TEST_F(StatusProgressTest, StatusGoesToTheActiveLabels) {
+  ShowStatus(u"nobody listens", true);  // no label yet: nothing happens
+  gui::headless::HeadlessLabel status(nullptr);
+  gui::headless::HeadlessLabel sub(nullptr);
+  ActiveStatusLabel = &status;
+  ActiveSubStatusLabel = &sub;
+  ShowStatus(u"Extracting a", false);
+  EXPECT_EQ(status.Text(), u"Extracting a");
+  EXPECT_EQ(status.RepaintCount(), 0);
+  ShowStatus(u"Extracting b", true);
+  EXPECT_EQ(status.RepaintCount(), 1);
+  ShowSubStatus(u"Setup failed to install.", true);
+  EXPECT_EQ(sub.Text(), u"Setup failed to install.");
+  EXPECT_EQ(status.Text(), u"Extracting b");
+}
+
+TEST_F(StatusProgressTest, HookRunsEverySixPercent) {
+  gui::TGradGauge gauge;
+  gauge.SetMax(200);
+  ActiveGauge = &gauge;
+  ProgressTotal = 200;
+  std::vector<uint32_t> calls;
+  ProgressHook = [&] { calls.push_back(ProgressPosition); };
+  for (int i = 0; i < 200; ++i) StepProgress(false);
+  // 6%, 12%, ... 96% of 200 steps.
+  std::vector<uint32_t> expected;
+  for (uint32_t p = 6; p <= 96; p += 6) expected.push_back(p * 2);
+  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(ProgressPosition, 200u);
+  EXPECT_EQ(gauge.Progress(), 0);  // no repaint asked, the gauge was not moved
+}
+
+TEST_F(StatusProgressTest, HookPercentIsTakenAfterTheHook) {
+  gui::TGradGauge gauge;
+  ActiveGauge = &gauge;
+  ProgressTotal = 100;
+  // A hook that itself advances the counters (as a nested operation would).
+  int calls = 0;
+  ProgressHook = [&] {
+    ++calls;
+    ProgressPosition += 20;
+  };
+  for (int i = 0; i < 6; ++i) StepProgress(false);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(ProgressHookPercent, 26);
+  for (int i = 0; i < 5; ++i) StepProgress(false);  // up to 31%: not above 26 + 5
+  EXPECT_EQ(calls, 1);
+  StepProgress(false);  // 32%
+  EXPECT_EQ(calls, 2);
+}
+
+TEST_F(StatusProgressTest, RepaintMovesTheGaugeAndRepaintsItsArea) {
+  StepProgress(true);  // no gauge: nothing counted
+  EXPECT_EQ(ProgressPosition, 0u);
+  gui::TGradGauge gauge;
+  gui::headless::HeadlessLabel area(nullptr);
+  ActiveGauge = &gauge;
+  ActiveGaugeArea = &area;
+  ProgressTotal = 0;  // unknown total: steps count, the hook never runs
+  int calls = 0;
+  ProgressHook = [&] { ++calls; };
+  StepProgress(true);
+  StepProgress(true);
+  EXPECT_EQ(gauge.Progress(), 2);
+  EXPECT_EQ(area.RepaintCount(), 2);
+  EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
+}  // namespace wizpak
