@@ -1,0 +1,66 @@
+// The setup program's start-up: the fixed sequence from the number format to
+// the wizard, each step a small function over one StartupState, and the
+// outermost error handler. The wizard library connects itself through
+// SetWizardRunner; without it start-up ends after the installation folder
+// is known and says so.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/widgets.h"
+#include "setup/options.h"
+
+namespace wizpak {
+class TPak;
+}
+
+namespace wizpak::setup {
+
+struct StartupState {
+  SetupOptions options;
+  std::vector<std::string> arguments;  // argv, argument 0 first
+
+  gui::Toolkit* toolkit = nullptr;  // not owned
+  std::unique_ptr<gui::MainForm> main_form;
+  std::unique_ptr<gui::DebugWindow> debug_form;
+  std::unique_ptr<gui::VerifyWindow> verify_window;
+
+  // The package reader, open for the whole run.
+  std::unique_ptr<TPak> pak;
+  std::string package_path;
+  bool package_from_command_line = false;
+
+  bool uninstall_mode = false;
+  // Element g: kind of file group g (0 plain files, 1 game-archive patch).
+  std::vector<uint8_t> group_kinds;
+
+  StartupState();
+  ~StartupState();
+};
+
+// Step 16: SetPagesUp and the message loop, provided by the wizard library.
+// Returns the program's exit status.
+using WizardRunner = std::function<int(StartupState&)>;
+void SetWizardRunner(WizardRunner runner);
+bool WizardConnected();
+
+// Exit statuses of the setup program.
+constexpr int kExitOk = 0;
+constexpr int kExitStopped = 1;      // a start-up check failed and said why
+constexpr int kExitUsage = 2;        // bad command line or no usable front-end
+constexpr int kExitNoWizard = 4;     // start-up complete but no wizard is linked in
+constexpr int kExitErrorReport = 5;  // an unexpected error was reported
+
+// Runs steps 1 to 17 on `state` (options, arguments and toolkit set).
+// Errors that escape a step propagate to the caller.
+int RunStartupSequence(StartupState& state);
+
+// The whole program: options, front-end, the sequence, and the outermost
+// handler that turns an escaping error into an error report.
+int SetupMain(const std::vector<std::string>& arguments);
+
+}  // namespace wizpak::setup

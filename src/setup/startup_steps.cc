@@ -1,0 +1,79 @@
+#include "setup/startup_steps.h"
+
+#include <stdexcept>
+
+#include "platform/codepage.h"
+#include "platform/registry.h"
+#include "text/path_helpers.h"
+
+namespace wizpak::setup {
+
+std::string FirstCdRomRoot(std::string_view drive_strings,
+                           const std::function<platform::DriveType(std::string_view)>& drive_type) {
+  // Up to the double terminator, as the Windows call returns its length.
+  size_t length = drive_strings.find(std::string_view("\0\0", 2));
+  length = length == std::string_view::npos ? drive_strings.size() : length + 1;
+  if (length > kDriveStringsLimit) {
+    throw std::runtime_error("Not enough storage is available to process this command");
+  }
+  for (size_t at = 0; at + 3 <= length; at += 4) {
+    const std::string_view root = drive_strings.substr(at, 3);
+    if (root.empty() || root[0] == '\0') break;
+    if (drive_type(root) == platform::DriveType::CdRom) return std::string(root);
+  }
+  return "";
+}
+
+uint32_t SumSpaceRequired(const std::vector<GroupedEntry>& entries,
+                          const std::vector<uint8_t>& group_kinds) {
+  uint32_t sum = 0;
+  for (const GroupedEntry& entry : entries) {
+    if (entry.group < 1 || entry.group >= group_kinds.size()) continue;
+    if (group_kinds[entry.group] == 0) {
+      sum += entry.orig_size;
+    } else if (group_kinds[entry.group] == 1) {
+      sum += entry.stored_size != 0 ? entry.stored_size : entry.orig_size;
+    }
+  }
+  return sum;
+}
+
+bool IsLanguageEntryName(std::string_view name) {
+  return AnsiUpper(name.substr(0, 9)) == "LANGUAGE-";
+}
+
+namespace {
+
+std::optional<int64_t> FreeSpaceOf(std::string_view folder) {
+  if (folder.empty()) return std::nullopt;
+  const char letter = AnsiUpperChar(folder[0]);
+  if (letter < 'A' || letter > 'Z') return std::nullopt;
+  return platform::DiskFree(letter - 'A' + 1);
+}
+
+}  // namespace
+
+InstallDirOutcome ResolveInstallDir(const InstallDirSource& source) {
+  InstallDirOutcome outcome;
+  outcome.install_dir = source.install_dir;
+  if (!source.value_name.empty()) {
+    const std::optional<platform::RootKey> root = RootKeyFromIndex(source.root_index);
+    platform::Registry& registry = platform::Registry::Instance();
+    if (root && registry.OpenKey(*root, source.key_path, false)) {
+      outcome.install_dir =
+          registry.ReadString(*root, source.key_path, source.value_name).value_or("");
+      outcome.space_available = FreeSpaceOf(outcome.install_dir);
+      return outcome;
+    }
+    if (outcome.install_dir.empty()) outcome.ok = false;
+    return outcome;
+  }
+  if (outcome.install_dir.empty()) {
+    outcome.ok = false;
+    return outcome;
+  }
+  outcome.space_available = FreeSpaceOf(outcome.install_dir);
+  return outcome;
+}
+
+}  // namespace wizpak::setup
