@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "text/number_format.h"
+#include "text/path_helpers.h"
 
 namespace wizpak {
 
@@ -21,6 +22,16 @@ bool UpdateSpaceAvailable(std::string_view folder) {
   SpaceAvailableText =
       FormatByteSize(SpaceAvailable < 0 ? 0 : static_cast<uint64_t>(SpaceAvailable));
   return true;
+}
+
+bool InitialiseFolderTexts(std::string* error) {
+  ProgramFilesFolder = GetSpecialFolderPath(38) + "\\";
+  ProgramsFolder = GetSpecialFolderPath(2) + "\\";
+  std::string drive_error;
+  CDDriveRoot = FindFirstCDDrive(&drive_error);
+  if (drive_error.empty()) return true;
+  if (error != nullptr) *error = drive_error;
+  return false;
 }
 
 void ResetSharedState() {

@@ -41,6 +41,12 @@ void SetSpaceRequired(uint64_t bytes);
 // otherwise. A drive that cannot be read gives -1 and the text "0.00 Bytes".
 bool UpdateSpaceAvailable(std::string_view folder);
 
+// Fills the folder texts as start-up does: ProgramFilesFolder and
+// ProgramsFolder from the special folders 38 and 2 plus "\" (so an unknown
+// folder gives "\"), CDDriveRoot from the first CD-ROM drive. Returns false,
+// with `error` set, when the drive list does not fit its buffer.
+bool InitialiseFolderTexts(std::string* error = nullptr);
+
 // Everything back to its state at program start (tests).
 void ResetSharedState();
 

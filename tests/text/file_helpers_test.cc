@@ -9,6 +9,7 @@
 #include "text/exe_icon.h"
 #include "text/path_helpers.h"
 #include "text/remove_tree.h"
+#include "text/shared_state.h"
 #include "text/shell_link.h"
 
 namespace wizpak {
@@ -94,6 +95,16 @@ TEST_F(FileHelpersTest, FindFirstCDDrive) {
   test::ScopedEnv two_cds("WIZPAK_DRIVES",
                           "F=" + machine.drive_c() + ":cdrom;E=" + machine.drive_d() + ":cdrom");
   EXPECT_EQ(FindFirstCDDrive(), "E:\\");
+}
+
+TEST_F(FileHelpersTest, StartupFolderTexts) {
+  ASSERT_TRUE(InitialiseFolderTexts());
+  EXPECT_EQ(ProgramFilesFolder, "C:\\Program Files\\");
+  EXPECT_EQ(ProgramsFolder, "C:\\ProgramData\\Start Menu\\Programs\\");
+  EXPECT_EQ(CDDriveRoot, "D:\\");
+  EXPECT_EQ(ExpandPathVariables("$PROGRAMFILES\\Game\\$CDDRIVE", "C:\\"),
+            "C:\\Program Files\\Game\\D:\\");
+  ResetSharedState();
 }
 
 std::string Le32(uint32_t v) {
