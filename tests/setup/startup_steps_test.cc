@@ -1,0 +1,129 @@
+// The start-up steps that decide on their own: CD-ROM root, space required,
+// language entry names and the installation folder from hive or record.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/registry.h"
+#include "setup/startup_steps.h"
+#include "support/test_support.h"
+
+namespace wizpak::setup {
+namespace {
+
+using platform::DriveType;
+
+std::string Drives(std::initializer_list<const char*> roots) {
+  std::string out;
+  for (const char* root : roots) {
+    out += root;
+    out += '\0';
+  }
+  out += '\0';
+  return out;
+}
+
+DriveType TypeOf(std::string_view root) {
+  switch (root[0]) {
+    case 'D':
+      return DriveType::CdRom;
+    case 'E':
+      return DriveType::CdRom;
+    case 'R':
+      return DriveType::RamDisk;
+    default:
+      return DriveType::Fixed;
+  }
+}
+
+TEST(CdRomRootTest, FirstCdRomDriveOrNothing) {
+  EXPECT_EQ(FirstCdRomRoot(Drives({"C:\\", "R:\\", "E:\\", "D:\\"}), TypeOf), "E:\\");
+  EXPECT_EQ(FirstCdRomRoot(Drives({"C:\\", "Z:\\"}), TypeOf), "");
+  EXPECT_EQ(FirstCdRomRoot(Drives({}), TypeOf), "");
+}
+
+TEST(CdRomRootTest, ListLongerThanTheBufferIsAnError) {
+  // 32 drives of 4 characters and the final terminator: 129 characters.
+  std::string many;
+  for (char c = 'A'; c <= 'Z'; ++c) many += std::string{c, ':', '\\', '\0'};
+  EXPECT_NO_THROW(FirstCdRomRoot(many + '\0', TypeOf));  // 105 characters
+  for (int i = 0; i < 6; ++i) many += std::string("Q:\\") + '\0';
+  EXPECT_THROW(FirstCdRomRoot(many + '\0', TypeOf), std::runtime_error);
+}
+
+TEST(SpaceRequiredTest, PlainGroupsCountContentArchiveGroupsStoredBytes) {
+  const std::vector<uint8_t> kinds = {0, 0, 1};  // group 1 files, group 2 archive patch
+  const std::vector<GroupedEntry> entries = {
+      {0, 1000, 10},  // group 0: not counted
+      {1, 500, 100},  // content
+      {2, 800, 300},  // stored length
+      {2, 70, 0},     // raw entry: its content is its stored length
+      {3, 9999, 9},   // beyond the table
+  };
+  EXPECT_EQ(SumSpaceRequired(entries, kinds), 500u + 300u + 70u);
+  EXPECT_EQ(SumSpaceRequired(entries, {0}), 0u);
+}
+
+TEST(SpaceRequiredTest, SumWrapsAt32Bits) {
+  const std::vector<GroupedEntry> entries = {{1, 0xFFFFFFF0u, 0}, {1, 0x20, 0}};
+  EXPECT_EQ(SumSpaceRequired(entries, {0, 0}), 0x10u);
+}
+
+TEST(LanguageEntryTest, NamePrefixIgnoresCase) {
+  EXPECT_TRUE(IsLanguageEntryName("LANGUAGE-English.wri"));
+  EXPECT_TRUE(IsLanguageEntryName("language-"));
+  EXPECT_FALSE(IsLanguageEntryName("LANGUAGE"));
+  EXPECT_FALSE(IsLanguageEntryName("UNINSTALL_LANGUAGE-English.wri"));
+}
+
+class InstallDirTest : public ::testing::Test {
+ protected:
+  test::TestMachine machine_;
+  platform::Registry& registry_ = platform::Registry::Instance();
+};
+
+TEST_F(InstallDirTest, RegistryValueWinsAndGetsItsDriveFreeSpace) {
+  ASSERT_TRUE(registry_.WriteString(platform::RootKey::LocalMachine, "SOFTWARE\\Demo", "Path",
+                                    "c:\\games\\x"));
+  const InstallDirOutcome outcome =
+      ResolveInstallDir({"$PROGRAMFILES\\Demo", 0, "SOFTWARE\\Demo", "Path"});
+  ASSERT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.install_dir, "c:\\games\\x");
+  ASSERT_TRUE(outcome.space_available.has_value());
+  EXPECT_EQ(*outcome.space_available, platform::DiskFree(3));
+  EXPECT_GT(*outcome.space_available, 0);
+}
+
+TEST_F(InstallDirTest, KeyWithoutTheValueGivesAnEmptyFolder) {
+  ASSERT_TRUE(
+      registry_.WriteString(platform::RootKey::CurrentUser, "SOFTWARE\\Demo", "Other", "x"));
+  const InstallDirOutcome outcome = ResolveInstallDir({"C:\\Demo", 1, "SOFTWARE\\Demo", "Path"});
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.install_dir, "");
+  EXPECT_FALSE(outcome.space_available.has_value());
+}
+
+TEST_F(InstallDirTest, MissingKeyKeepsTheRecordFolderWithoutFigure) {
+  const InstallDirOutcome outcome =
+      ResolveInstallDir({"$PROGRAMFILES\\Demo", 0, "SOFTWARE\\Missing", "Path"});
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.install_dir, "$PROGRAMFILES\\Demo");
+  EXPECT_FALSE(outcome.space_available.has_value());
+}
+
+TEST_F(InstallDirTest, MissingKeyAndNoFolderIsAnError) {
+  EXPECT_FALSE(ResolveInstallDir({"", 0, "SOFTWARE\\Missing", "Path"}).ok);
+  EXPECT_FALSE(ResolveInstallDir({"", 0, "", ""}).ok);
+}
+
+TEST_F(InstallDirTest, NoLookupUsesTheRecordFolder) {
+  const InstallDirOutcome on_c = ResolveInstallDir({"C:\\Demo", 0, "SOFTWARE\\Demo", ""});
+  EXPECT_EQ(on_c.install_dir, "C:\\Demo");
+  EXPECT_EQ(on_c.space_available, platform::DiskFree(3));
+  // A drive that is not mapped reads as -1.
+  EXPECT_EQ(ResolveInstallDir({"q:\\Demo", 0, "", ""}).space_available, -1);
+  EXPECT_FALSE(ResolveInstallDir({"$PROGRAMFILES\\Demo", 0, "", ""}).space_available);
+}
+
+}  // namespace
+}  // namespace wizpak::setup
