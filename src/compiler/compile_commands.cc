@@ -63,8 +63,13 @@ void CompileFileGroup(TCompiler& compiler, int line, const std::vector<std::stri
   const uint16_t group = static_cast<uint16_t>(++compiler.files.group_counter);
   if (params.size() < required) return;
   const std::string source = JoinProgramPath(compiler.settings.source_folder, params[0]);
+  const std::size_t before = compiler.files.files.size();
   std::string problem = AddSourceToGroup(source, group, compiler.files);
-  if (!problem.empty()) compiler.Error(line, std::move(problem));
+  if (!problem.empty()) {
+    compiler.Error(line, std::move(problem));
+  } else if (compiler.files.files.size() == before) {
+    compiler.Warning(line, "Folder holds no files - " + source);
+  }
 }
 
 void EncipherSecondParam(TCompiler& compiler, int line) {

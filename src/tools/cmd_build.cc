@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compiler/compiler.h"
+#include "compiler/file_groups.h"
 #include "compiler/package_builder.h"
 #include "compiler/path_join.h"
 #include "platform/codepage.h"
@@ -134,6 +135,9 @@ int RunBuild(const Args& args) {
     }
     output_path = compiler::JoinProgramPath(settings.source_folder, name);
   }
+
+  // A setup built into its own payload folder must not carry its older self.
+  compiler::ExcludeGroupFile(output_path, compiled.files);
 
   compiler::ToolLayout tools;
   tools.tool_folder = settings.tool_folder;
