@@ -1,0 +1,391 @@
+#include "wizard/main_form.h"
+
+#include <cstdint>
+#include <exception>
+
+#include "gui/message_box.h"
+#include "gui/transcript.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "text/language.h"
+#include "text/path_helpers.h"
+#include "text/placeholders.h"
+#include "text/shared_state.h"
+#include "text/status_progress.h"
+#include "text/text_routines.h"
+
+namespace wizpak::wizard {
+
+namespace {
+
+constexpr uint16_t kSpaceString = 7;
+constexpr uint16_t kBackCaption = 12;
+constexpr uint16_t kNextCaption = 13;
+constexpr uint16_t kCancelCaption = 14;
+constexpr uint16_t kUninstallTitle = 26;
+constexpr uint16_t kQuitText = 27;
+constexpr uint16_t kQuitCaption = 28;
+
+// Removable, fixed and network drives take an installation; the rest
+// (unknown, no root, CD-ROM, RAM disk) do not.
+bool AcceptedDrive(std::string_view path) {
+  platform::DriveType type = platform::GetDriveType(path.substr(0, 3));
+  return type == platform::DriveType::Removable || type == platform::DriveType::Fixed ||
+         type == platform::DriveType::Remote;
+}
+
+std::u16string String(uint16_t number) {
+  return TLanguages::Instance().GetString(number);
+}
+
+}  // namespace
+
+TFrmMain::TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, WizardHost host)
+    : toolkit_(toolkit), form_(form), host_(std::move(host)) {
+  if (!host_.install_dir) host_.install_dir = &own_install_dir_;
+  ProgressHook = [this] { toolkit_.ProcessMessages(); };
+  pages_ =
+      std::make_unique<TSEPageControl>(form_.BackButton(), form_.NextButton(), form_.CancelButton(),
+                                       form_.LanguageButton(), form_.Pages(), host_.find_entry);
+  form_.BackButton().SetOnClick([this] { BackButtonClick(); });
+  form_.NextButton().SetOnClick([this] { NextButtonClick(); });
+  form_.CancelButton().SetOnClick([this] { CancelButtonClick(); });
+  form_.LanguageButton().SetOnClick([this] { LanguageButtonClick(); });
+  form_.LanguageButton().SetDropDownMark(true);
+  form_.SetOnCloseQuery([this] { return FormCloseQuery(); });
+  form_.SetOnClose([this] { FormClose(); });
+}
+
+TFrmMain::~TFrmMain() {
+  // The shared references must not outlive the controls they point at.
+  ProgressHook = nullptr;
+  ActiveStatusLabel = nullptr;
+  ActiveSubStatusLabel = nullptr;
+  ActiveGauge = nullptr;
+  ActiveGaugeArea = nullptr;
+  form_.SetOnCloseQuery(nullptr);
+  form_.SetOnClose(nullptr);
+}
+
+bool TFrmMain::SetPagesUp() {
+  std::u16string title = host_.is_uninstaller
+                             ? AnsiToWide(host_.short_name) + u" " + String(kUninstallTitle)
+                             : AnsiToWide(host_.setup_name);
+  toolkit_.SetApplicationTitle(title);
+  form_.SetCaption(u" " + title);
+
+  if (!pages_->LoadPageSet("Pages.txt")) return false;
+  if (pages_->PageCount() == 0) {
+    // Every handler needs a current page: a set without pages cannot run.
+    gui::MessageBox("Error File Missing: Pages.txt", "Missing File");
+    return false;
+  }
+  form_.Pages().SetColour(pages_->Colour);
+
+  FindControlReferences();
+
+  std::string& install_dir = *host_.install_dir;
+  install_dir = ExpandPathVariables(install_dir);
+
+  if (folder_tree_) {
+    folder_tree_->SetOnChange([this] { ShellTreeViewChange(); });
+    folder_tree_->SetVisible(true);
+    ShowFolderInTree(install_dir, false);
+    folder_tree_->SetVisible(false);
+  }
+  if (install_dir_edit_) {
+    install_dir_edit_->SetOnChange(nullptr);
+    install_dir_edit_->SetText(AnsiToWide(ExpandPathVariables(install_dir)));
+    install_dir_edit_->SetOnChange([this] { InstallDir_Edit_Change(); });
+  }
+
+  if (!install_dir_edit_ && !preset_folder_.empty()) {
+    install_dir = IncludeBackslash(preset_folder_);
+    UpdateSpaceAvailable(install_dir);
+    preset_folder_.clear();
+  }
+
+  form_.BackButton().SetText(String(kBackCaption));
+  form_.NextButton().SetText(String(kNextCaption));
+  form_.CancelButton().SetText(String(kCancelCaption));
+  SetupLanguages();
+  return true;
+}
+
+void TFrmMain::FindControlReferences() {
+  folder_tree_ = nullptr;
+  install_dir_edit_ = nullptr;
+  space_label_ = nullptr;
+  ActiveStatusLabel = nullptr;
+  ActiveSubStatusLabel = nullptr;
+  ActiveGauge = nullptr;
+  ActiveGaugeArea = nullptr;
+  // A later match replaces an earlier one. A control whose kind does not fit
+  // its reference is not taken: the wizard would otherwise treat a label as a
+  // gauge.
+  for (const auto& page : pages_->PageList()) {
+    for (gui::Widget* control : page->Controls()) {
+      const std::string name = AsciiLower(control->Name());
+      const gui::WidgetKind kind = control->Kind();
+      if (name == "patching_statuslabel" && kind == gui::WidgetKind::Label) {
+        ActiveStatusLabel = static_cast<gui::Label*>(control);
+      } else if (name == "patching_progressbar" && kind == gui::WidgetKind::Gauge) {
+        ActiveGauge = page->GaugeOf(control);
+        ActiveGaugeArea = &form_.Pages();
+      } else if (name == "finishtext" && kind == gui::WidgetKind::Label) {
+        ActiveSubStatusLabel = static_cast<gui::Label*>(control);
+      } else if (name == "installdir_edit" && kind == gui::WidgetKind::Edit) {
+        install_dir_edit_ = static_cast<gui::Edit*>(control);
+      } else if (name == "installdir_shelltreeview" && kind == gui::WidgetKind::FolderTree) {
+        folder_tree_ = static_cast<gui::FolderTree*>(control);
+      } else if (name == "spaceavalible" && kind == gui::WidgetKind::Label) {
+        space_label_ = static_cast<gui::Label*>(control);
+      }
+    }
+  }
+}
+
+std::string TFrmMain::EditText() const {
+  return install_dir_edit_ ? WideToAnsi(install_dir_edit_->Text()) : std::string();
+}
+
+void TFrmMain::BackButtonClick() {
+  pages_->ShowPage(pages_->CurrentPage - 1);
+}
+
+void TFrmMain::NextButtonClick() {
+  pages_->ShowPage(pages_->CurrentPage + 1);
+  switch (pages_->CurrentType()) {
+    case TPageType::ptInstallDir:
+      if (!install_dir_shown_) {
+        install_dir_shown_ = true;
+        if (install_dir_edit_) install_dir_edit_->SetText(AnsiToWide(*host_.install_dir));
+        if (install_dir_edit_ && !preset_folder_.empty()) {
+          install_dir_edit_->SetText(AnsiToWide(preset_folder_));
+          preset_folder_.clear();
+        }
+      }
+      InstallDir_Edit_Change();
+      break;
+    case TPageType::ptPatch: {
+      const int64_t required = SpaceRequired > static_cast<uint64_t>(INT64_MAX)
+                                   ? INT64_MAX
+                                   : static_cast<int64_t>(SpaceRequired);
+      if (SpaceAvailable < required) form_.NextButton().SetEnabled(false);
+      if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
+      break;
+    }
+    case TPageType::ptPatching:
+      InstallationRun();
+      break;
+    case TPageType::ptFinish:
+      form_.Close();
+      break;
+    case TPageType::ptUninstall:
+      UninstallRun();
+      break;
+    default:
+      break;
+  }
+}
+
+void TFrmMain::CancelButtonClick() {
+  form_.Close();
+}
+
+void TFrmMain::InstallDir_Edit_Change() {
+  if (!install_dir_edit_) return;
+  const std::string text = EditText();
+  if (pages_->CurrentType() == TPageType::ptInstallDir) {
+    if (!AcceptedDrive(text)) {
+      form_.NextButton().SetEnabled(false);
+      return;
+    }
+    form_.NextButton().SetEnabled(true);
+    if (install_dir_shown_) *host_.install_dir = IncludeBackslash(text);
+    UpdateSpaceAvailable(*host_.install_dir);
+  }
+  if (folder_tree_) ShowFolderInTree(ExpandPathVariables(text), true);
+}
+
+void TFrmMain::ShellTreeViewChange() {
+  // Positioning the tree from the folder box must not write the tree's
+  // (shorter, existing) folder back into the box the user is typing in.
+  if (positioning_tree_ || !install_dir_edit_ || !folder_tree_) return;
+  if (pages_->CurrentType() != TPageType::ptInstallDir) return;
+  const std::string path = folder_tree_->SelectedFolder();
+  if (!AcceptedDrive(path)) return;
+  install_dir_edit_->SetText(AnsiToWide(path));
+}
+
+void TFrmMain::ShowFolderInTree(std::string_view path_text, bool expand) {
+  if (!folder_tree_) return;
+  std::string path(path_text);
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  while (!path.empty() && !platform::DirectoryExists(path)) {
+    if (path.size() <= 2) break;
+    size_t cut = path.find_last_of('\\');
+    path = cut == std::string::npos ? std::string() : path.substr(0, cut);
+  }
+  if (path.empty() || !platform::DirectoryExists(path)) return;
+  positioning_tree_ = true;
+  folder_tree_->SelectFolder(path + "\\", expand);
+  positioning_tree_ = false;
+}
+
+void TFrmMain::SetupLanguages() {
+  const TLanguages& languages = TLanguages::Instance();
+  gui::Button& button = form_.LanguageButton();
+  if (const TLanguage* current = languages.CurrentLanguage()) button.SetText(current->Name);
+  if (languages.Items.size() < 2) button.SetVisible(false);
+  std::vector<gui::MenuItem> items;
+  for (size_t i = 0; i < languages.Items.size(); ++i) {
+    gui::MenuItem item;
+    item.caption = languages.Items[i]->Name;
+    item.tag = static_cast<int>(i);
+    item.checked = static_cast<int32_t>(i) == languages.Current;
+    int tag = item.tag;
+    item.on_click = [this, tag] { English1Click(tag); };
+    items.push_back(std::move(item));
+  }
+  form_.SetMenuItems(std::move(items));
+}
+
+void TFrmMain::SetupCheckedLanguage() {
+  form_.CheckMenuItemWithTag(TLanguages::Instance().Current);
+}
+
+void TFrmMain::LanguageButtonClick() {
+  form_.PopupMenuBelow(form_.LanguageButton());
+}
+
+void TFrmMain::English1Click(int tag) {
+  TLanguages& languages = TLanguages::Instance();
+  if (tag < 0 || static_cast<size_t>(tag) >= languages.Items.size()) return;
+  languages.Current = tag;
+  form_.LanguageButton().SetText(languages.Items[static_cast<size_t>(tag)]->Name);
+  SetupCheckedLanguage();
+  form_.BackButton().SetText(String(kBackCaption));
+  form_.NextButton().SetText(String(kNextCaption));
+  form_.CancelButton().SetText(String(kCancelCaption));
+  pages_->ShowPage(pages_->CurrentPage);
+  pages_->RetranslatePages();
+}
+
+bool TFrmMain::FormCloseQuery() {
+  if (terminating_) return true;
+  if (working_) return false;
+  if (pages_->CurrentType() == TPageType::ptFinish) return true;
+  return gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo) ==
+         gui::Answer::Yes;
+}
+
+void TFrmMain::FormClose() {
+  if (terminating_) {
+    outcome_ = WizardOutcome::Error;
+    return;
+  }
+  const bool on_finish = pages_->CurrentType() == TPageType::ptFinish;
+  if (!on_finish) {
+    outcome_ = WizardOutcome::Cancelled;
+    return;
+  }
+  outcome_ = failure_reported_ ? WizardOutcome::FailureReported : WizardOutcome::Finished;
+  if (host_.is_uninstaller && finaliser_starts_ == 0 && host_.start_finaliser) {
+    ++finaliser_starts_;
+    host_.start_finaliser();
+  }
+}
+
+void TFrmMain::SetWorkingState(bool working) {
+  working_ = working;
+}
+
+void TFrmMain::Terminate() {
+  terminating_ = true;
+  working_ = false;
+  outcome_ = WizardOutcome::Error;
+  if (!form_.IsClosed()) form_.Close();
+}
+
+void TFrmMain::InstallationRun() {
+  SetWorkingState(true);
+  try {
+    ProgressTotal = host_.count_grouped ? host_.count_grouped() : 0;
+    const std::string status =
+        "Status: 0 of " + DecimalText(static_cast<uint64_t>(ProgressTotal)) + " files extracted";
+    ShowStatus(AnsiToWide(status), true);
+    gui::TranscriptStatus(status);
+    if (ActiveGauge) {
+      ActiveGauge->SetProgress(0);
+      ActiveGauge->SetMax(
+          static_cast<int32_t>(ProgressTotal > INT32_MAX ? INT32_MAX : ProgressTotal));
+    }
+    RunResult result = host_.run_script ? host_.run_script() : RunResult::Completed;
+    if (result == RunResult::Error) {
+      // The run has written its report already.
+      Terminate();
+      return;
+    }
+    if (result == RunResult::FailureReported) failure_reported_ = true;
+    pages_->ShowPage(pages_->CurrentPage + 1);
+    SetWorkingState(false);
+  } catch (const std::exception& error) {
+    if (host_.write_error_report) host_.write_error_report(error.what());
+    Terminate();
+  }
+}
+
+void TFrmMain::UninstallRun() {
+  SetWorkingState(true);
+  try {
+    if (host_.run_uninstall) host_.run_uninstall();
+  } catch (const std::exception& error) {
+    // The walk has no error handling of its own: report and end, as the
+    // installation run does.
+    if (host_.write_error_report) host_.write_error_report(error.what());
+    Terminate();
+    return;
+  }
+  SetWorkingState(false);
+  pages_->ShowPage(pages_->CurrentPage + 1);
+}
+
+std::vector<std::string> TFrmMain::DebugDumpLines() const {
+  DebugFacts facts = host_.debug_facts ? host_.debug_facts() : DebugFacts{};
+  std::vector<std::string> lines;
+  lines.push_back("Header");
+  lines.push_back("ID: " + facts.package_id);
+  lines.push_back("Version: " + DecimalText(static_cast<uint64_t>(facts.package_version)));
+  lines.push_back("File Count: " + DecimalText(static_cast<uint64_t>(facts.entries.size())));
+  lines.push_back("");
+  lines.push_back("Files:");
+  for (const auto& [name, group] : facts.entries) {
+    lines.push_back("\"" + name + "\" Group: " + DecimalText(static_cast<uint64_t>(group)));
+  }
+  lines.push_back("");
+  lines.push_back("SetupInfo:");
+  lines.push_back("SetupName: " + facts.setup_name);
+  lines.push_back("SetupExeName: " + facts.setup_exe_name);
+  lines.push_back("InstallDir: " + facts.install_dir);
+  lines.push_back("InstallDirRegKey.HKEY: " + facts.install_dir_root_key);
+  lines.push_back("InstallDirRegKey.Path: " + facts.install_dir_path);
+  lines.push_back("InstallDirRegKey.Key: " + facts.install_dir_key);
+  lines.push_back("Changelog: " + facts.changelog);
+  return lines;
+}
+
+std::vector<std::u16string> TFrmMain::Button2Click() {
+  std::vector<std::u16string> shown;
+  for (const std::string& line : DebugDumpLines()) shown.push_back(AnsiToWide(line));
+  std::unique_ptr<gui::DebugWindow> window = toolkit_.CreateDebugWindow();
+  if (window) {
+    window->Content().Clear();
+    for (const std::u16string& line : shown) window->Content().AddLine(line);
+    window->ShowModal();
+  }
+  return shown;
+}
+
+}  // namespace wizpak::wizard

@@ -1,0 +1,151 @@
+// TFrmMain: the wizard's logic on top of the toolkit's main form. Owns the
+// page set, the set-up after start-up (title, pages, control references,
+// folder box and tree, captions, languages), Back/Next/Cancel, the folder
+// box with its drive and free-space checks, the language menu, closing, the
+// working state, the installation and uninstall runs started from their
+// pages, and the diagnostic dump. What it needs of the rest of the program
+// (package entries, the setup record, the script run, the uninstall walk,
+// the finaliser, the error report) comes through WizardHost, so tests can
+// drive it with stand-ins.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui/widgets.h"
+#include "wizard/page_control.h"
+
+namespace wizpak::wizard {
+
+// How a run ended, as the installation run reports it.
+enum class RunResult {
+  Completed,
+  FailureReported,  // the script ran a "failure" line
+  Error,            // an error ended the run; its report is written
+};
+
+// What the diagnostic dump lists.
+struct DebugFacts {
+  std::string package_id;  // four characters
+  uint32_t package_version = 0;
+  std::vector<std::pair<std::string, uint16_t>> entries;  // name, group
+  std::string setup_name;
+  std::string setup_exe_name;
+  std::string install_dir;
+  std::string install_dir_root_key;  // "HKEY_LOCAL_MACHINE", ...
+  std::string install_dir_path;
+  std::string install_dir_key;
+  std::string changelog;
+};
+
+struct WizardHost {
+  EntryLookup find_entry;
+  bool is_uninstaller = false;
+  std::string setup_name;
+  std::string short_name;
+  // The setup record's InstallDir, which the folder page changes. Must stay
+  // valid for the form's life.
+  std::string* install_dir = nullptr;
+  // Package entries outside group 0.
+  std::function<uint32_t()> count_grouped;
+  // The script run of the installation page.
+  std::function<RunResult()> run_script;
+  // The uninstall walk of the uninstall page.
+  std::function<void()> run_uninstall;
+  std::function<void()> start_finaliser;
+  // Writes the error report for `message`.
+  std::function<void(const std::string& message)> write_error_report;
+  std::function<DebugFacts()> debug_facts;
+};
+
+// How the wizard ended.
+enum class WizardOutcome {
+  Open,             // still running
+  Finished,         // closed on the finish page
+  FailureReported,  // finished, but the script reported a failure
+  Cancelled,        // closed before the finish page
+  Error,            // ended by an error report
+};
+
+class TFrmMain {
+ public:
+  // FormCreate: wires the buttons and close handlers, sets the progress hook
+  // to the toolkit's message pump and creates the page set.
+  TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, WizardHost host);
+  ~TFrmMain();
+  TFrmMain(const TFrmMain&) = delete;
+  TFrmMain& operator=(const TFrmMain&) = delete;
+
+  // Called once everything is loaded. Returns false when the page
+  // description is missing or lists no pages (reported in a message box);
+  // throws WizardError on a fatal layout value or name.
+  bool SetPagesUp();
+
+  void NextButtonClick();
+  void BackButtonClick();
+  void CancelButtonClick();
+  void InstallDir_Edit_Change();
+  void ShellTreeViewChange();
+  void ShowFolderInTree(std::string_view path, bool expand);
+  void LanguageButtonClick();
+  void English1Click(int tag);
+  void SetupLanguages();
+  void SetupCheckedLanguage();
+  bool FormCloseQuery();
+  void FormClose();
+  void SetWorkingState(bool working);
+  // Fills and shows the debug window; returns the lines it shows.
+  std::vector<std::u16string> Button2Click();
+  // The lines of the diagnostic dump.
+  std::vector<std::string> DebugDumpLines() const;
+
+  // Ends the program after an error report: closes without a question.
+  void Terminate();
+  // Writes the error report for a fatal error of set-up.
+  void ReportError(const std::string& message) {
+    if (host_.write_error_report) host_.write_error_report(message);
+  }
+  // A folder to put into the folder box when its page is first entered, as
+  // if the user had typed it (--dir). Without a folder box it becomes the
+  // installation folder at set-up.
+  void PresetFolder(std::string folder) { preset_folder_ = std::move(folder); }
+
+  bool Working() const { return working_; }
+  bool InstallDirShown() const { return install_dir_shown_; }
+  WizardOutcome Outcome() const { return outcome_; }
+  TSEPageControl& Pages() { return *pages_; }
+  gui::MainForm& Form() { return form_; }
+  gui::Edit* InstallDirEdit() const { return install_dir_edit_; }
+  gui::FolderTree* FolderTree() const { return folder_tree_; }
+  gui::Label* SpaceLabel() const { return space_label_; }
+  int FinaliserStarts() const { return finaliser_starts_; }
+
+ private:
+  void InstallationRun();
+  void UninstallRun();
+  void FindControlReferences();
+  std::string EditText() const;
+
+  gui::Toolkit& toolkit_;
+  gui::MainForm& form_;
+  WizardHost host_;
+  std::unique_ptr<TSEPageControl> pages_;
+  bool install_dir_shown_ = false;
+  bool working_ = false;
+  bool terminating_ = false;
+  bool positioning_tree_ = false;
+  bool failure_reported_ = false;
+  int finaliser_starts_ = 0;
+  std::string own_install_dir_;
+  std::string preset_folder_;  // used when the host names no record field
+  WizardOutcome outcome_ = WizardOutcome::Open;
+  gui::Edit* install_dir_edit_ = nullptr;
+  gui::FolderTree* folder_tree_ = nullptr;
+  gui::Label* space_label_ = nullptr;
+};
+
+}  // namespace wizpak::wizard
