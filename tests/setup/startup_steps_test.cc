@@ -43,11 +43,13 @@ TEST(CdRomRootTest, FirstCdRomDriveOrNothing) {
 }
 
 TEST(CdRomRootTest, ListLongerThanTheBufferIsAnError) {
-  // 32 drives of 4 characters and the final terminator: 129 characters.
+  // 32 roots of 4 characters fill the 128 characters before the final
+  // terminator; a 33rd does not fit.
   std::string many;
   for (char c = 'A'; c <= 'Z'; ++c) many += std::string{c, ':', '\\', '\0'};
-  EXPECT_NO_THROW(FirstCdRomRoot(many + '\0', TypeOf));  // 105 characters
   for (int i = 0; i < 6; ++i) many += std::string("Q:\\") + '\0';
+  EXPECT_NO_THROW(FirstCdRomRoot(many + '\0', TypeOf));
+  many += std::string("Q:\\") + '\0';
   EXPECT_THROW(FirstCdRomRoot(many + '\0', TypeOf), std::runtime_error);
 }
 
