@@ -1,0 +1,139 @@
+// The uninstall walk.
+#include "uninstall/uninstall_walk.h"
+
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "text/language.h"
+#include "text/path_helpers.h"
+#include "text/replace_all.h"
+#include "text/text_routines.h"
+#include "uninstall/uninstall_registration.h"
+
+namespace wizpak {
+namespace {
+
+std::u16string Decimal16(int64_t value) {
+  const std::string text = DecimalText(value);
+  return std::u16string(text.begin(), text.end());
+}
+
+// Progress of one phase: shown for item n of s when n * 100 >= s.
+class PhaseProgress {
+ public:
+  PhaseProgress(const UninstallWalkContext& context, const UninstallWalkView& view,
+                std::u16string phase_name, int32_t items, int32_t earlier_items)
+      : context_(context),
+        view_(view),
+        phase_name_(std::move(phase_name)),
+        items_(items),
+        earlier_(earlier_items) {}
+
+  void Step(int32_t n) const {
+    if (int64_t{n} * 100 < items_) return;
+    if (view_.set_status) {
+      const std::u16string format =
+          context_.get_string ? context_.get_string(kUninstallProgressString) : u"";
+      view_.set_status(UninstallProgressCaption(format, phase_name_, n, items_));
+    }
+    if (view_.set_gauge_position) view_.set_gauge_position(earlier_ + n);
+  }
+
+ private:
+  const UninstallWalkContext& context_;
+  const UninstallWalkView& view_;
+  std::u16string phase_name_;
+  int32_t items_;
+  int32_t earlier_;
+};
+
+std::u16string PhaseName(const UninstallWalkContext& context, uint16_t number) {
+  return context.get_string ? context.get_string(number) : std::u16string();
+}
+
+// A root name as scripts write it ("HKCU", any letter case) to its key; any
+// other text means HKEY_LOCAL_MACHINE.
+platform::RootKey RootFromName(std::string_view name) {
+  const std::string upper = AnsiUpper(name);
+  if (upper == "HKCU") return platform::RootKey::CurrentUser;
+  if (upper == "HKCR") return platform::RootKey::ClassesRoot;
+  if (upper == "HKU") return platform::RootKey::Users;
+  if (upper == "HKCC") return platform::RootKey::CurrentConfig;
+  return platform::RootKey::LocalMachine;
+}
+
+}  // namespace
+
+RegistryEntryParts SplitRegistryEntry(std::string_view entry) {
+  std::string parts[4];
+  std::string rest(entry);
+  for (std::string& part : parts) {
+    auto [token, remainder] = SplitFirstToken(rest);
+    part = std::move(token);
+    rest = std::move(remainder);
+  }
+  return {parts[0], parts[1], parts[2], parts[3]};
+}
+
+std::u16string UninstallProgressCaption(std::u16string_view format, std::u16string_view phase,
+                                        int32_t number, int32_t total) {
+  std::u16string text = ReplaceAllText(format, u"<%KYPNAME%>", phase);
+  text = ReplaceAllText(text, u"<%FNUM%>", Decimal16(number));
+  return ReplaceAllText(text, u"<%FTOTAL%>", Decimal16(total));
+}
+
+UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWalkContext& context,
+                                    const UninstallWalkView& view) {
+  UninstallWalkSummary summary;
+  const auto& files = log.Files();
+  const auto& folders = log.Directories();
+  const auto& values = log.RegistryEntries();
+  const int32_t file_count = static_cast<int32_t>(files.size());
+  const int32_t folder_count = static_cast<int32_t>(folders.size());
+  const int32_t value_count = static_cast<int32_t>(values.size());
+  summary.total = file_count + folder_count + value_count;
+
+  if (view.set_status) {
+    view.set_status(u"Status: 0 of " + Decimal16(summary.total) + u" items remaining");
+  }
+  if (view.set_gauge_position) view.set_gauge_position(0);
+  if (view.set_gauge_maximum) view.set_gauge_maximum(summary.total);
+
+  const PhaseProgress file_progress(context, view, u"", file_count, 0);
+  for (int32_t i = 0; i < file_count; ++i) {
+    const std::string path = context.expand_path ? context.expand_path(files[i]) : files[i];
+    if (platform::FileExists(path) && platform::DeleteFile(path)) ++summary.files_deleted;
+    file_progress.Step(i + 1);
+  }
+
+  // Last to first, so a folder's subfolders go before it; a folder that still
+  // holds anything (the user's own files) stays, and so do its parents.
+  const PhaseProgress folder_progress(context, view, PhaseName(context, kDirectoryPhaseString),
+                                      folder_count, file_count);
+  for (int32_t n = 1; n <= folder_count; ++n) {
+    const std::string& folder = folders[folder_count - n];
+    if (platform::DirectoryExists(folder) && platform::RemoveDirectory(folder)) {
+      ++summary.folders_removed;
+    }
+    folder_progress.Step(n);
+  }
+
+  // Only the value goes; the key stays.
+  platform::Registry& registry = platform::Registry::Instance();
+  const PhaseProgress value_progress(context, view, PhaseName(context, kRegistryPhaseString),
+                                     value_count, file_count + folder_count);
+  for (int32_t i = 0; i < value_count; ++i) {
+    const RegistryEntryParts parts = SplitRegistryEntry(values[i]);
+    const platform::RootKey root = RootFromName(parts.root);
+    if (registry.KeyExists(root, parts.key) && registry.DeleteValue(root, parts.key, parts.name)) {
+      ++summary.values_deleted;
+    }
+    value_progress.Step(i + 1);
+  }
+
+  RemoveUninstallRegistration(context.short_name);
+  if (!context.install_log_path.empty()) platform::DeleteFile(context.install_log_path);
+  return summary;
+}
+
+}  // namespace wizpak

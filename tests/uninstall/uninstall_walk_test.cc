@@ -1,0 +1,180 @@
+// The uninstall walk on a private machine: what goes, what stays, the order
+// of folders, registry values, progress captions and gauge positions.
+#include "uninstall/uninstall_walk.h"
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "support/test_support.h"
+#include "text/path_helpers.h"
+#include "uninstall/uninstall_registration.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace wizpak {
+namespace {
+
+using platform::Registry;
+using platform::RootKey;
+
+struct Recorder {
+  std::vector<std::u16string> captions;
+  std::vector<int32_t> positions;
+  std::vector<int32_t> maxima;
+  UninstallWalkView View() {
+    UninstallWalkView view;
+    view.set_status = [this](std::u16string_view text) { captions.emplace_back(text); };
+    view.set_gauge_position = [this](int32_t p) { positions.push_back(p); };
+    view.set_gauge_maximum = [this](int32_t m) { maxima.push_back(m); };
+    return view;
+  }
+};
+
+UninstallWalkContext Context(const std::string& install_dir) {
+  UninstallWalkContext context;
+  context.get_string = [](uint16_t n) -> std::u16string {
+    if (n == kUninstallProgressString)
+      return u"Uninstalling <%KYPNAME%>: <%FNUM%> of <%FTOTAL%> items";
+    if (n == kDirectoryPhaseString) return u"directories";
+    if (n == kRegistryPhaseString) return u"registary enteries";
+    return u"NOT FOUND";
+  };
+  context.expand_path = [install_dir](std::string_view p) {
+    return ExpandPathVariables(p, install_dir);
+  };
+  context.install_log_path = InstallLogPath(install_dir, "Demo_");
+  context.short_name = "Demo";
+  return context;
+}
+
+void Touch(const std::string& program_path) {
+  platform::File f = platform::File::Open(program_path, platform::OpenMode::Create);
+  ASSERT_TRUE(f.Write("x"));
+}
+
+TEST(RegistryEntrySplit, FourQuotedPartsAndShortEntries) {
+  RegistryEntryParts parts = SplitRegistryEntry("\"HKCU\" \"Software\\Test\" \"Path\" \"C:\\X\"");
+  EXPECT_EQ(parts.root, "HKCU");
+  EXPECT_EQ(parts.key, "Software\\Test");
+  EXPECT_EQ(parts.name, "Path");
+  EXPECT_EQ(parts.data, "C:\\X");
+
+  parts = SplitRegistryEntry(
+      "  \"HKLM\" \"Software\\My App\" \"Install Dir\" \"C:\\Program Files\\A\"  ");
+  EXPECT_EQ(parts.key, "Software\\My App");
+  EXPECT_EQ(parts.name, "Install Dir");
+  EXPECT_EQ(parts.data, "C:\\Program Files\\A");
+
+  parts = SplitRegistryEntry("\"HKCU\" \"Key\"");
+  EXPECT_EQ(parts.key, "Key");
+  EXPECT_EQ(parts.name, "");
+  EXPECT_EQ(parts.data, "");
+}
+
+TEST(UninstallProgressCaption, FillsTheThreePlaceholders) {
+  EXPECT_EQ(UninstallProgressCaption(u"Uninstalling <%KYPNAME%>: <%FNUM%> of <%FTOTAL%> items",
+                                     u"directories", 3, 12),
+            u"Uninstalling directories: 3 of 12 items");
+  EXPECT_EQ(UninstallProgressCaption(u"<%kypname%>[<%FNUM%>/<%FTOTAL%>]", u"", 1, 1), u"[1/1]");
+}
+
+TEST(UninstallWalk, RemovesWhatWasInstalledAndKeepsWhatTheUserAdded) {
+  test::TestMachine machine;
+  const std::string dir = "C:\\Games\\Demo";
+  for (const char* folder : {"C:\\Games", "C:\\Games\\Demo", "C:\\Games\\Demo\\data",
+                             "C:\\Games\\Demo\\saves", "C:\\Games\\Demo\\empty"}) {
+    ASSERT_TRUE(platform::CreateDirectory(folder));
+  }
+  Touch(dir + "\\game.exe");
+  Touch(dir + "\\data\\a.dat");
+  Touch(dir + "\\saves\\mine.sav");  // the user's own file
+  Touch(dir + "\\Demo_install.log");
+  Registry& registry = Registry::Instance();
+  ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Test", "Path", "C:\\X"));
+  ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Test", "Other", "keep"));
+  ASSERT_TRUE(
+      registry.WriteString(RootKey::LocalMachine, UninstallKeyPath("Demo"), "DisplayName", "Demo"));
+
+  TUninstallList log;
+  log.AddDirectory(dir);  // the install folder comes first, as the run logs it
+  log.AddDirectory("C:\\Games\\Demo\\data");
+  log.AddDirectory("C:\\Games\\Demo\\saves");
+  log.AddDirectory("C:\\Games\\Demo\\empty");
+  log.AddDirectory("C:\\Games\\Demo\\empty");  // logged twice: the second removal finds nothing
+  log.AddFile(CompressPathVariables(dir + "\\game.exe", dir));
+  log.AddFile(CompressPathVariables(dir + "\\data\\a.dat", dir));
+  log.AddFile("$INSTDIR\\\\never-written.txt");
+  log.AddRegistryEntry("\"hkcu\" \"Software\\Test\" \"Path\" \"C:\\X\"");
+  log.AddRegistryEntry("\"HKCU\" \"Software\\Missing\" \"Path\" \"C:\\X\"");
+  ASSERT_EQ(log.Files()[0], "$INSTDIR\\game.exe");
+
+  Recorder recorder;
+  const UninstallWalkSummary summary = WalkInstallLog(log, Context(dir), recorder.View());
+  EXPECT_EQ(summary.total, 10);
+  EXPECT_EQ(summary.files_deleted, 2);
+  EXPECT_EQ(summary.folders_removed, 2);  // data and empty
+  EXPECT_EQ(summary.values_deleted, 1);
+
+  EXPECT_FALSE(platform::FileExists(dir + "\\game.exe"));
+  EXPECT_FALSE(platform::DirectoryExists(dir + "\\data"));
+  EXPECT_FALSE(platform::DirectoryExists(dir + "\\empty"));
+  EXPECT_TRUE(platform::FileExists(dir + "\\saves\\mine.sav"));
+  EXPECT_TRUE(platform::DirectoryExists(dir + "\\saves"));
+  EXPECT_TRUE(platform::DirectoryExists(dir));  // holds the user's folder
+  EXPECT_FALSE(platform::FileExists(dir + "\\Demo_install.log"));
+
+  EXPECT_FALSE(registry.ReadString(RootKey::CurrentUser, "Software\\Test", "Path"));
+  EXPECT_EQ(registry.ReadString(RootKey::CurrentUser, "Software\\Test", "Other"), "keep");
+  EXPECT_TRUE(registry.KeyExists(RootKey::CurrentUser, "Software\\Test"));
+  EXPECT_FALSE(registry.KeyExists(RootKey::CurrentUser, "Software\\Missing"));
+  EXPECT_FALSE(registry.KeyExists(RootKey::LocalMachine, UninstallKeyPath("Demo")));
+
+  ASSERT_FALSE(recorder.captions.empty());
+  EXPECT_EQ(recorder.captions.front(), u"Status: 0 of 10 items remaining");
+  EXPECT_EQ(recorder.maxima, std::vector<int32_t>{10});
+  const std::vector<std::u16string> captions(recorder.captions.begin() + 1,
+                                             recorder.captions.end());
+  const std::vector<std::u16string> expected = {
+      u"Uninstalling : 1 of 3 items",
+      u"Uninstalling : 2 of 3 items",
+      u"Uninstalling : 3 of 3 items",
+      u"Uninstalling directories: 1 of 5 items",
+      u"Uninstalling directories: 2 of 5 items",
+      u"Uninstalling directories: 3 of 5 items",
+      u"Uninstalling directories: 4 of 5 items",
+      u"Uninstalling directories: 5 of 5 items",
+      u"Uninstalling registary enteries: 1 of 2 items",
+      u"Uninstalling registary enteries: 2 of 2 items",
+  };
+  EXPECT_EQ(captions, expected);
+  EXPECT_EQ(recorder.positions, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST(UninstallWalk, LargePhasesReportOnlyFromTheFirstHundredthOn) {
+  test::TestMachine machine;
+  TUninstallList log;
+  for (int i = 0; i < 250; ++i) log.AddFile("C:\\none\\f" + std::to_string(i));
+  Recorder recorder;
+  WalkInstallLog(log, Context("C:\\none"), recorder.View());
+  // n * 100 >= 250 first holds for n = 3.
+  ASSERT_EQ(recorder.positions.size(), 1u + 248u);
+  EXPECT_EQ(recorder.positions[1], 3);
+  EXPECT_EQ(recorder.captions[1], u"Uninstalling : 3 of 250 items");
+}
+
+TEST(UninstallWalk, EmptyLogAndNoViewStillRemoveRegistrationAndLog) {
+  test::TestMachine machine;
+  ASSERT_TRUE(platform::CreateDirectory("C:\\Demo"));
+  Touch("C:\\Demo\\Demo_install.log");
+  Recorder recorder;
+  const UninstallWalkSummary summary = WalkInstallLog(TUninstallList{}, Context("C:\\Demo"), {});
+  EXPECT_EQ(summary.total, 0);
+  EXPECT_FALSE(platform::FileExists("C:\\Demo\\Demo_install.log"));
+  WalkInstallLog(TUninstallList{}, Context("C:\\Demo"), recorder.View());
+  EXPECT_EQ(recorder.captions, std::vector<std::u16string>{u"Status: 0 of 0 items remaining"});
+}
+
+}  // namespace
+}  // namespace wizpak
