@@ -1,0 +1,80 @@
+// wizpak-finalise: removes an uninstaller after it has ended. Started by the
+// uninstaller with its own (quoted) path while it is still running, it waits
+// until no other process executes that file, deletes it and then deletes
+// itself.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr int kWaitLimitMilliseconds = 30000;
+constexpr int kPollMilliseconds = 100;
+constexpr int kDeleteAttempts = 20;
+
+// The uninstaller passes its path in double quotes; a shell may already have
+// removed them.
+std::string Unquote(std::string text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    return text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+void PrintUsage(FILE* out) {
+  std::fputs(
+      "Usage: wizpak-finalise \"UNINSTALLER\"\n"
+      "Waits until no other process runs UNINSTALLER (at most 30 s), deletes it,\n"
+      "then deletes this program. Exit status: 0 done, 1 bad arguments,\n"
+      "2 the uninstaller was still running or could not be deleted.\n",
+      out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  wizpak::platform::SetCommandLine(argc, argv);
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  if (argc != 2 || Unquote(argv[1]).empty()) {
+    std::fputs("wizpak-finalise: expected exactly one argument, the uninstaller's path\n", stderr);
+    PrintUsage(stderr);
+    return 1;
+  }
+  const std::string target = Unquote(argv[1]);
+  const std::string self = wizpak::platform::ExecutablePath();
+
+  const uint64_t start = wizpak::platform::MonotonicMilliseconds();
+  while (wizpak::platform::IsExecutedByAnotherProcess(target)) {
+    if (wizpak::platform::MonotonicMilliseconds() - start >= kWaitLimitMilliseconds) {
+      std::fprintf(stderr, "wizpak-finalise: %s is still running after %d s; left in place\n",
+                   target.c_str(), kWaitLimitMilliseconds / 1000);
+      return 2;
+    }
+    wizpak::platform::SleepMilliseconds(kPollMilliseconds);
+  }
+
+  int status = 0;
+  if (wizpak::platform::FileExists(target)) {
+    bool deleted = false;
+    for (int attempt = 0; attempt < kDeleteAttempts && !deleted; ++attempt) {
+      deleted = wizpak::platform::DeleteFile(target);
+      if (!deleted) wizpak::platform::SleepMilliseconds(kPollMilliseconds);
+    }
+    if (!deleted) {
+      std::fprintf(stderr, "wizpak-finalise: cannot delete %s: %s\n", target.c_str(),
+                   wizpak::platform::LastErrorText().c_str());
+      status = 2;
+    }
+  }
+  // Never delete the file we were asked to keep running for, even if the
+  // uninstaller named this very program.
+  if (!self.empty() && self != target) wizpak::platform::DeleteFile(self);
+  return status;
+}

@@ -1,0 +1,67 @@
+// wizpak-finalise: waits while the uninstaller runs, deletes it, deletes
+// itself. Runs a copy of the built program so the build's own stays.
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/system.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace wizpak {
+namespace {
+
+class FinaliserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string built = test::BuildDir() + "/wizpak-finalise";
+    if (!platform::FileExists(built)) GTEST_SKIP() << "wizpak-finalise is not built";
+    finaliser_ = dir_.file("FINALISE.exe");
+    ASSERT_TRUE(platform::CopyFile(built, finaliser_, false));
+    ASSERT_TRUE(platform::MakeExecutable(finaliser_));
+    uninstaller_ = dir_.file("Demo_Uninstall.exe");
+  }
+
+  test::TempDir dir_;
+  std::string finaliser_;
+  std::string uninstaller_;
+};
+
+TEST_F(FinaliserTest, DeletesTheUninstallerAndItselfGivenAQuotedPath) {
+  test::WriteHostFile(uninstaller_, "image");
+  EXPECT_EQ(platform::RunProgram(finaliser_, {"\"" + uninstaller_ + "\""}), 0);
+  EXPECT_FALSE(platform::FileExists(uninstaller_));
+  EXPECT_FALSE(platform::FileExists(finaliser_));
+}
+
+TEST_F(FinaliserTest, WaitsUntilTheUninstallerHasEnded) {
+  // The "uninstaller" is a copy of sleep, running for about a second.
+  ASSERT_TRUE(platform::CopyFile("/bin/sleep", uninstaller_, false));
+  ASSERT_TRUE(platform::MakeExecutable(uninstaller_));
+  ASSERT_TRUE(platform::StartProgram(uninstaller_, {"1"}));
+  for (int i = 0; i < 100 && !platform::IsExecutedByAnotherProcess(uninstaller_); ++i) {
+    platform::SleepMilliseconds(10);
+  }
+  ASSERT_TRUE(platform::IsExecutedByAnotherProcess(uninstaller_));
+  const uint64_t start = platform::MonotonicMilliseconds();
+  EXPECT_EQ(platform::RunProgram(finaliser_, {uninstaller_}), 0);
+  EXPECT_GE(platform::MonotonicMilliseconds() - start, 300u);
+  EXPECT_FALSE(platform::FileExists(uninstaller_));
+  EXPECT_FALSE(platform::FileExists(finaliser_));
+}
+
+TEST_F(FinaliserTest, WrongArgumentsChangeNothing) {
+  test::WriteHostFile(uninstaller_, "image");
+  EXPECT_EQ(platform::RunProgram(finaliser_, {}), 1);
+  EXPECT_EQ(platform::RunProgram(finaliser_, {"\"\""}), 1);
+  EXPECT_EQ(platform::RunProgram(finaliser_, {uninstaller_, "extra"}), 1);
+  EXPECT_TRUE(platform::FileExists(uninstaller_));
+  EXPECT_TRUE(platform::FileExists(finaliser_));
+  // A missing uninstaller is nothing to wait for: the finaliser still goes.
+  EXPECT_EQ(platform::RunProgram(finaliser_, {dir_.file("gone.exe")}), 0);
+  EXPECT_FALSE(platform::FileExists(finaliser_));
+}
+
+}  // namespace
+}  // namespace wizpak
