@@ -215,6 +215,26 @@ TEST(ShippedLanguages, LoadWithEveryProgramString) {
   }
 }
 
+// The shipped files are what the converter makes of their UTF-8 sources.
+TEST(ShippedLanguages, MatchTheirSources) {
+  const std::string base = test::SourceDir() + "/data/languages/";
+  for (const char* name :
+       {"install/english", "install/german", "uninstall/english", "uninstall/german"}) {
+    SCOPED_TRACE(name);
+    std::string source_name = name;
+    source_name[source_name.find('/')] = '-';
+    std::string source = test::ReadHostFile(base + "src/" + source_name + ".txt");
+    ASSERT_FALSE(source.empty());
+    std::string text;
+    for (char c : source) {
+      if (c == '\n') text += '\r';
+      text += c;
+    }
+    EXPECT_EQ(test::ReadHostFile(base + name + ".wri"), LanguageFile(Utf8ToWide(text)))
+        << "run data/languages/make_languages.py";
+  }
+}
+
 TEST(ShippedLanguages, EnglishTextsOfTheProgramStrings) {
   const std::string base = test::SourceDir() + "/data/languages/";
   TLanguages install;
