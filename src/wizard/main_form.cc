@@ -172,7 +172,9 @@ void TFrmMain::NextButtonClick() {
       const int64_t required = SpaceRequired > static_cast<uint64_t>(INT64_MAX)
                                    ? INT64_MAX
                                    : static_cast<int64_t>(SpaceRequired);
-      if (SpaceAvailable < required) form_.NextButton().SetEnabled(false);
+      // A set that needs no bytes (the uninstaller) is never blocked, even
+      // when the drive's free space cannot be read (-1).
+      if (required > 0 && SpaceAvailable < required) form_.NextButton().SetEnabled(false);
       if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
       break;
     }

@@ -1,0 +1,428 @@
+#include "wizard/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "gui/headless/headless_toolkit.h"
+#include "support/test_support.h"
+#include "text/shared_state.h"
+#include "text/status_progress.h"
+#include "wizard/wizard_run.h"
+#include "wizard_fixtures.h"
+
+namespace wizpak::wizard {
+namespace {
+
+namespace fs = std::filesystem;
+
+// welcome -> installdir -> patch -> patching -> finish, with a main layout.
+void AddInstallSet(test::FakePackage& package) {
+  package.Add("Pages.txt",
+              "[Pages]\r\nwelcome.txt\r\nfolder.txt\r\nready.txt\r\nwork.txt\r\ndone.txt\r\n"
+              "main.txt\r\n[PageTypes]\r\nwelcome\r\ninstalldir\r\npatch\r\npatching\r\n"
+              "finish\r\nmainlayout\r\n[Settings]\r\ncolour=$222222\r\n");
+  package.Add("welcome.txt", "[Hello]\r\nType=TLabel\r\nCaption=<LANG40>\r\n");
+  package.Add("folder.txt",
+              "[InstallDir_Edit]\r\nType=TEdit\r\n[InstallDir_ShellTreeView]\r\n"
+              "Type=TShellTreeView\r\n[FolderNote]\r\nType=TLabel\r\nCaption=<LANG40>!\r\n");
+  package.Add("ready.txt", "[SpaceAvalible]\r\nType=TLabel\r\n");
+  package.Add("work.txt",
+              "[Patching_StatusLabel]\r\nType=TLabel\r\n[Patching_ProgressBar]\r\n"
+              "Type=TProgressBar\r\n");
+  package.Add("done.txt", "[FinishText]\r\nType=TLabel\r\nCaption=Done\r\n");
+  package.Add("main.txt", "[Side]\r\nType=TImage\r\n");
+}
+
+class WizardTest : public ::testing::Test {
+ protected:
+  WizardTest() {
+    ResetSharedState();
+    fs::create_directories(machine_.drive_c() + "/Games");
+    fs::create_directories(machine_.drive_d() + "/Disc");
+    install_dir_ = "C:\\Games\\Demo\\";
+    AddInstallSet(package_);
+    host_.find_entry = package_.Lookup();
+    host_.setup_name = "Demo Game";
+    host_.short_name = "Demo";
+    host_.install_dir = &install_dir_;
+    host_.count_grouped = [this] { return grouped_; };
+    host_.run_script = [this] {
+      ++script_runs_;
+      if (during_run_) during_run_();
+      return result_;
+    };
+    host_.run_uninstall = [this] { ++walks_; };
+    host_.start_finaliser = [this] { ++finalisers_; };
+    host_.write_error_report = [this](const std::string& message) { reports_.push_back(message); };
+  }
+  ~WizardTest() override { ResetSharedState(); }
+
+  TFrmMain& Make() {
+    wizard_ = std::make_unique<TFrmMain>(toolkit_, form_, host_);
+    return *wizard_;
+  }
+  TFrmMain& SetUp(bool uninstaller = false) {
+    host_.is_uninstaller = uninstaller;
+    TFrmMain& wizard = Make();
+    EXPECT_TRUE(wizard.SetPagesUp());
+    return wizard;
+  }
+  void Next() { form_.NextButton().Click(); }
+  void TypeFolder(const std::u16string& folder) { wizard_->InstallDirEdit()->SetText(folder); }
+
+  wizpak::test::TestMachine machine_;
+  test::TwoLanguages languages_;
+  test::BoxRecorder boxes_;
+  test::FakePackage package_;
+  gui::headless::HeadlessToolkit toolkit_;
+  gui::headless::HeadlessMainForm form_;
+  std::string install_dir_;
+  WizardHost host_;
+  uint32_t grouped_ = 10;
+  RunResult result_ = RunResult::Completed;
+  std::function<void()> during_run_;
+  int script_runs_ = 0;
+  int walks_ = 0;
+  int finalisers_ = 0;
+  std::vector<std::string> reports_;
+  std::unique_ptr<TFrmMain> wizard_;
+};
+
+TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
+  install_dir_ = "$PROGRAMFILES\\Demo";
+  ProgramFilesFolder = "C:\\Program Files\\";
+  TFrmMain& wizard = SetUp();
+  EXPECT_EQ(form_.Caption(), u" Demo Game");
+  EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Game");
+  EXPECT_EQ(form_.Pages().Colour(), gui::Rgb(0x22, 0x22, 0x22));
+  EXPECT_EQ(install_dir_, "C:\\Program Files\\Demo");
+  ASSERT_NE(wizard.InstallDirEdit(), nullptr);
+  EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Program Files\\Demo");
+  ASSERT_NE(wizard.FolderTree(), nullptr);
+  EXPECT_FALSE(wizard.FolderTree()->Visible());
+  EXPECT_NE(wizard.SpaceLabel(), nullptr);
+  EXPECT_NE(ActiveStatusLabel, nullptr);
+  EXPECT_NE(ActiveGauge, nullptr);
+  EXPECT_EQ(ActiveSubStatusLabel->Text(), u"Done");
+  EXPECT_EQ(form_.BackButton().Text(), u"< Back");
+  EXPECT_EQ(form_.CancelButton().Text(), u"Cancel");
+  EXPECT_EQ(form_.LanguageButton().Text(), u"English");
+  ASSERT_EQ(form_.MenuItems().size(), 2u);
+  EXPECT_TRUE(form_.MenuItems()[0].checked);
+}
+
+TEST_F(WizardTest, UninstallerTitleAddsStringTwentySix) {
+  TLanguages::Instance().Items[0]->Strings.push_back({26, u"Uninstallation"});
+  SetUp(/*uninstaller=*/true);
+  EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Uninstallation");
+}
+
+TEST_F(WizardTest, MissingOrEmptyPageDescriptionEndsSetUp) {
+  package_.Add("Pages.txt", "[Settings]\r\ncolour=1\r\n");
+  EXPECT_FALSE(Make().SetPagesUp());
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(boxes_.boxes[0].text, "Error File Missing: Pages.txt");
+  host_.find_entry = [](std::string_view) { return std::nullopt; };
+  EXPECT_FALSE(Make().SetPagesUp());
+  EXPECT_EQ(boxes_.boxes.size(), 2u);
+}
+
+TEST_F(WizardTest, CdRomFolderDisablesNextAndFixedDriveBringsItBack) {
+  TFrmMain& wizard = SetUp();
+  Next();
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptInstallDir);
+  EXPECT_TRUE(form_.NextButton().Enabled());
+  SpaceAvailableText = "stale";
+  TypeFolder(u"D:\\Disc\\Game");
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  EXPECT_EQ(SpaceAvailableText, "stale");
+  TypeFolder(u"Q:\\Nowhere");
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  TypeFolder(u"C:\\Games\\Other");
+  EXPECT_TRUE(form_.NextButton().Enabled());
+  EXPECT_EQ(install_dir_, "C:\\Games\\Other\\");
+  EXPECT_NE(SpaceAvailableText, "stale");
+  EXPECT_GT(SpaceAvailable, 0);
+}
+
+TEST_F(WizardTest, FolderBoxChangesBeforeTheFolderPageLeaveInstallDirAlone) {
+  TFrmMain& wizard = SetUp();
+  TypeFolder(u"C:\\Elsewhere");
+  EXPECT_EQ(install_dir_, "C:\\Games\\Demo\\");
+  Next();
+  // Entering the page puts the installation folder back into the box.
+  EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Games\\Demo\\");
+  EXPECT_TRUE(wizard.InstallDirShown());
+}
+
+TEST_F(WizardTest, TreeShowsTheDeepestExistingFolderWithoutRewritingTheBox) {
+  TFrmMain& wizard = SetUp();
+  Next();
+  TypeFolder(u"C:\\Games\\New\\Deeper");
+  EXPECT_EQ(wizard.FolderTree()->SelectedFolder(), "C:\\Games\\");
+  EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Games\\New\\Deeper");
+  EXPECT_EQ(install_dir_, "C:\\Games\\New\\Deeper\\");
+}
+
+TEST_F(WizardTest, ChoosingAFolderInTheTreeFillsTheBoxOnAcceptedDrivesOnly) {
+  TFrmMain& wizard = SetUp();
+  Next();
+  wizard.FolderTree()->SelectFolder("D:\\Disc\\", false);
+  EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Games\\Demo\\");
+  wizard.FolderTree()->SelectFolder("C:\\Games\\", false);
+  EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Games\\");
+  EXPECT_EQ(install_dir_, "C:\\Games\\");
+}
+
+TEST_F(WizardTest, TooLittleSpaceBlocksThePatchPageUntilAnotherDriveIsChosen) {
+  wizpak::test::ScopedEnv drives("WIZPAK_DRIVES", "C=" + machine_.drive_c() + ":fixed;E=" +
+                                                      machine_.root().file("gone") + ":removable");
+  SetSpaceRequired(1000);
+  TFrmMain& wizard = SetUp();
+  Next();
+  TypeFolder(u"E:\\Demo");  // accepted type, but the drive cannot be read
+  EXPECT_TRUE(form_.NextButton().Enabled());
+  EXPECT_EQ(SpaceAvailable, -1);
+  Next();
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  EXPECT_EQ(form_.NextButton().Text(), u"Install");
+  EXPECT_EQ(wizard.SpaceLabel()->Text(), u"Space available " + AnsiToWide(SpaceAvailableText));
+  form_.BackButton().Click();
+  TypeFolder(u"C:\\Games\\Demo");
+  Next();
+  EXPECT_TRUE(form_.NextButton().Enabled());
+  EXPECT_EQ(StuckReason(wizard),
+            "not enough free space: 1000.00 Bytes needed, " + SpaceAvailableText + " available");
+}
+
+TEST_F(WizardTest, NothingRequiredNeverBlocksThePatchPage) {
+  SpaceAvailable = -1;
+  SetSpaceRequired(0);
+  package_.Add("Pages.txt",
+               "[Pages]\r\nwelcome.txt\r\nready.txt\r\n[PageTypes]\r\nwelcome\r\npatch\r\n");
+  SetUp(true);
+  Next();
+  EXPECT_TRUE(form_.NextButton().Enabled());
+}
+
+TEST_F(WizardTest, InstallationRunShowsStatusWorksAndAdvances) {
+  TFrmMain& wizard = SetUp();
+  bool close_refused = false;
+  during_run_ = [&] {
+    EXPECT_TRUE(wizard.Working());
+    EXPECT_EQ(ActiveStatusLabel->Text(), u"Status: 0 of 10 files extracted");
+    EXPECT_EQ(ActiveGauge->Max(), 10);
+    EXPECT_EQ(ActiveGauge->Progress(), 0);
+    EXPECT_FALSE(form_.NextButton().Enabled());
+    EXPECT_FALSE(form_.CancelButton().Enabled());
+    EXPECT_FALSE(form_.BackButton().Visible());
+    EXPECT_FALSE(form_.LanguageButton().Visible());
+    close_refused = !form_.Close();
+  };
+  Next();
+  Next();
+  Next();
+  EXPECT_EQ(script_runs_, 1);
+  EXPECT_TRUE(close_refused);
+  EXPECT_TRUE(boxes_.boxes.empty());
+  EXPECT_FALSE(wizard.Working());
+  EXPECT_EQ(ProgressTotal, 10u);
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptFinish);
+  // The finish page closes without a question.
+  form_.CancelButton().Click();
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_TRUE(boxes_.boxes.empty());
+  EXPECT_EQ(wizard.Outcome(), WizardOutcome::Finished);
+  EXPECT_EQ(finalisers_, 0);
+}
+
+TEST_F(WizardTest, HookRunsEverySixPercentDuringARun) {
+  grouped_ = 100;
+  std::vector<uint32_t> pumped_at;
+  during_run_ = [&] {
+    for (int i = 0; i < 100; ++i) {
+      int before = toolkit_.ProcessMessagesCount();
+      StepProgress(true);
+      if (toolkit_.ProcessMessagesCount() != before) pumped_at.push_back(ProgressPosition);
+    }
+  };
+  SetUp();
+  Next();
+  Next();
+  Next();
+  std::vector<uint32_t> expected;
+  for (uint32_t p = 6; p <= 100; p += 6) expected.push_back(p);
+  EXPECT_EQ(pumped_at, expected);
+  EXPECT_EQ(ActiveGauge->Caption(), "100%");
+}
+
+TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
+  grouped_ = 0;
+  SetUp();
+  Next();
+  Next();
+  Next();
+  EXPECT_EQ(ActiveStatusLabel->Text(), u"Status: 0 of 0 files extracted");
+  EXPECT_EQ(ActiveGauge->Max(), 100);
+}
+
+TEST_F(WizardTest, AnErrorInTheRunEndsWithTheReportAndNoFinishPage) {
+  during_run_ = [] { throw std::runtime_error("Registry value could not be written"); };
+  TFrmMain& wizard = SetUp();
+  Next();
+  Next();
+  Next();
+  EXPECT_EQ(reports_, std::vector<std::string>{"Registry value could not be written"});
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_EQ(wizard.Outcome(), WizardOutcome::Error);
+  EXPECT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatching);
+  EXPECT_FALSE(wizard.Working());
+}
+
+TEST_F(WizardTest, ScriptFailureStillFinishesButIsReportedInTheOutcome) {
+  result_ = RunResult::FailureReported;
+  TFrmMain& wizard = SetUp();
+  for (int i = 0; i < 3; ++i) Next();
+  Next();  // Next is hidden on the finish page: nothing happens
+  form_.CancelButton().Click();
+  EXPECT_EQ(wizard.Outcome(), WizardOutcome::FailureReported);
+  EXPECT_EQ(ExitStatusFor(wizard.Outcome()), kExitFailureReported);
+}
+
+TEST_F(WizardTest, CancelAsksStringTwentySevenAndNoKeepsTheWizardOpen) {
+  SetUp();
+  Next();
+  boxes_.answers = {gui::Answer::No};
+  form_.CancelButton().Click();
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(boxes_.boxes[0].text, "Quit the installation?");
+  EXPECT_EQ(boxes_.boxes[0].caption, "Quit");
+  EXPECT_EQ(boxes_.boxes[0].buttons, gui::Buttons::YesNo);
+  EXPECT_FALSE(form_.IsClosed());
+  form_.CancelButton().Click();
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_EQ(wizard_->Outcome(), WizardOutcome::Cancelled);
+}
+
+TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndRetranslatesHiddenPages) {
+  TFrmMain& wizard = SetUp();
+  Next();
+  TypeFolder(u"C:\\Games\\Mine");
+  ASSERT_TRUE(form_.ChooseMenuItem(1));
+  EXPECT_EQ(TLanguages::Instance().Current, 1);
+  EXPECT_EQ(form_.LanguageButton().Text(), u"Deutsch");
+  EXPECT_TRUE(form_.MenuItems()[1].checked);
+  EXPECT_FALSE(form_.MenuItems()[0].checked);
+  EXPECT_EQ(form_.NextButton().Text(), u"Weiter >");
+  EXPECT_EQ(form_.CancelButton().Text(), u"Abbrechen");
+  EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Games\\Mine");
+  const auto& welcome = wizard.Pages().PageList()[0]->Controls();
+  EXPECT_EQ(welcome[0]->Text(), u"Hallo");
+  EXPECT_FALSE(welcome[0]->Visible());
+  form_.LanguageButton().Click();
+  EXPECT_EQ(form_.MenuOpenCount(), 1);
+}
+
+TEST_F(WizardTest, OneLanguageHidesTheLanguageButton) {
+  TLanguages::Instance().Items.pop_back();
+  SetUp();
+  EXPECT_FALSE(form_.LanguageButton().Visible());
+}
+
+TEST_F(WizardTest, UninstallerStartsTheFinaliserOnceWhenClosedOnItsFinishPage) {
+  package_.Add("Pages.txt",
+               "[Pages]\r\nwelcome.txt\r\nready.txt\r\nwork.txt\r\ndone.txt\r\n[PageTypes]\r\n"
+               "welcome\r\npatch\r\nuninstall\r\nfinish\r\n");
+  TFrmMain& wizard = SetUp(true);
+  Next();
+  Next();
+  EXPECT_EQ(walks_, 1);
+  EXPECT_EQ(script_runs_, 0);
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptFinish);
+  form_.CancelButton().Click();
+  form_.Close();
+  EXPECT_EQ(finalisers_, 1);
+  EXPECT_EQ(wizard.Outcome(), WizardOutcome::Finished);
+}
+
+TEST_F(WizardTest, UninstallerCancelledEarlyStartsNoFinaliser) {
+  SetUp(true);
+  form_.CancelButton().Click();
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_EQ(finalisers_, 0);
+}
+
+TEST_F(WizardTest, DebugDumpListsPackageAndRecord) {
+  host_.debug_facts = [] {
+    DebugFacts facts;
+    facts.package_id = "WPAK";
+    facts.package_version = 2;
+    facts.entries = {{"SetupInfo", 0}, {"readme.txt", 1}};
+    facts.setup_name = "Demo Game";
+    facts.install_dir_root_key = "HKEY_LOCAL_MACHINE";
+    return facts;
+  };
+  std::vector<std::u16string> lines = SetUp().Button2Click();
+  ASSERT_GE(lines.size(), 10u);
+  EXPECT_EQ(lines[0], u"Header");
+  EXPECT_EQ(lines[1], u"ID: WPAK");
+  EXPECT_EQ(lines[3], u"File Count: 2");
+  EXPECT_EQ(lines[7], u"\"readme.txt\" Group: 1");
+  EXPECT_EQ(lines[10], u"SetupName: Demo Game");
+  EXPECT_EQ(lines[13], u"InstallDirRegKey.HKEY: HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(lines.back(), u"Changelog: ");
+}
+
+class UnattendedTest : public WizardTest {
+ protected:
+  int Run(WizardRunOptions options = {}) {
+    options.unattended = true;
+    return RunWizard(toolkit_, form_, Make(), options);
+  }
+};
+
+TEST_F(UnattendedTest, NextOnEveryPageInstallsAndExitsZero) {
+  EXPECT_EQ(Run(), kExitDone);
+  EXPECT_EQ(script_runs_, 1);
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(UnattendedTest, FolderOptionIsTypedIntoTheBox) {
+  WizardRunOptions options;
+  options.dir = "C:\\Games\\Chosen";
+  EXPECT_EQ(Run(options), kExitDone);
+  EXPECT_EQ(install_dir_, "C:\\Games\\Chosen\\");
+}
+
+TEST_F(UnattendedTest, UnusableDriveStopsWithOneLineAndStatusFour) {
+  WizardRunOptions options;
+  options.dir = "D:\\Disc\\Game";
+  ::testing::internal::CaptureStderr();
+  int status = Run(options);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, kExitStuck);
+  EXPECT_EQ(script_runs_, 0);
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_EQ(err,
+            "wizpak-stub: unattended setup stopped on page 1 (installdir): the installation "
+            "folder \"D:\\Disc\\Game\" is not on a fixed, removable or network drive\n");
+}
+
+TEST_F(UnattendedTest, PageSetWithoutFinishPageEndsInsteadOfLooping) {
+  package_.Add("Pages.txt", "[Pages]\r\nwelcome.txt\r\nready.txt\r\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Run(), kExitStuck);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("no page after it"), std::string::npos);
+}
+
+TEST_F(UnattendedTest, FatalLayoutErrorGoesToTheErrorReport) {
+  package_.Add("welcome.txt", "[Hello]\r\nType=TLabel\r\nLeft=ten\r\n");
+  EXPECT_EQ(Run(), kExitError);
+  EXPECT_EQ(reports_, std::vector<std::string>{"'ten' is not a valid integer value"});
+}
+
+}  // namespace
+}  // namespace wizpak::wizard
