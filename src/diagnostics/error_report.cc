@@ -72,7 +72,10 @@ ReportFacts GatherReportFacts() {
 
 std::string NextErrorReportPath(std::string_view folder) {
   std::string base(folder);
-  if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
+  // A host path (leading "/") keeps host separators.
+  if (!base.empty() && base.back() != '\\' && base.back() != '/') {
+    base += base.front() == '/' ? '/' : '\\';
+  }
   for (uint32_t n = 0; n < kMaxReportNumber; ++n) {
     std::string path = base + ErrorReportFileName(n);
     if (!platform::FileExists(path) && !platform::DirectoryExists(path)) return path;

@@ -1,8 +1,9 @@
 // The setup program's start-up: the fixed sequence from the number format to
 // the wizard, each step a small function over one StartupState, and the
 // outermost error handler. The wizard library connects itself through
-// SetWizardRunner; without it start-up ends after the installation folder
-// is known and says so.
+// SetWizardRunner: it provides wizpak::wizard::ConnectWizard() in
+// "wizard/connect.h", which main.cc calls when that header exists. Without a
+// runner, start-up ends after the installation folder is known and says so.
 #pragma once
 
 #include <cstdint>

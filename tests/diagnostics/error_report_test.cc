@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "diagnostics/error_report.h"
+#include "gui/transcript.h"
+#include "platform/paths.h"
 #include "support/test_support.h"
 
 namespace wizpak::diagnostics {
@@ -112,7 +114,10 @@ TEST(ErrorReportFileTest, NumberedAfterExistingReports) {
   test::WriteHostFile(dir.file("ErrorLog0001.TXT"), "old");
   test::WriteHostFile(dir.file("ErrorLog0003.TXT"), "old");
   const std::string path = WriteReportFile(dir.path(), "report\r\n");
-  EXPECT_EQ(path, dir.path() + "\\ErrorLog0002.TXT");
+  EXPECT_EQ(path, dir.path() + "/ErrorLog0002.TXT");
+  // The program form of the same folder works alike.
+  EXPECT_TRUE(
+      WriteReportFile(platform::FromHostPath(dir.path()), "x").ends_with("\\ErrorLog0004.TXT"));
   EXPECT_EQ(test::ReadHostFile(dir.file("ErrorLog0002.TXT")), "report\r\n");
   EXPECT_EQ(test::ReadHostFile(dir.file("ErrorLog0000.TXT")), "old");
 }
@@ -145,7 +150,7 @@ TEST(WriteErrorReportTest, WritesFileAndTellsTheUser) {
   EXPECT_EQ(test::ReadHostFile(dir.file("transcript")),
             "MESSAGEBOX caption=\"Error Report\" text=\"Verification Stage Error: Out of "
             "memory\\r\\rError Log Created. Please Include \\\"" +
-                path + "\\\" with your bug report\" buttons=OK answer=ok\n");
+                gui::CEscape(path) + "\\\" with your bug report\" buttons=OK answer=ok\n");
 }
 
 }  // namespace
