@@ -168,10 +168,17 @@ std::optional<Hive> ParseHive(std::string_view bytes) {
     if (ParseValueLine(line, value) != LineKind::Value) continue;
     if (value.kind == HiveValue::Kind::Other) {
       // Binary values run on over lines that end with '\'.
+      // A blank line or the end of the file ends the value; a dangling '\'
+      // before it is dropped so the value can be written back unchanged.
       value.data = std::string(TrimRight(raw));
-      while (!value.data.empty() && value.data.back() == '\\' && index + 1 < lines.size()) {
+      while (!value.data.empty() && value.data.back() == '\\' && index + 1 < lines.size() &&
+             !TrimRight(TrimLeft(lines[index + 1])).empty()) {
         value.data += '\n';
         value.data += TrimRight(lines[++index]);
+      }
+      while (!value.data.empty() &&
+             (value.data.back() == '\\' || value.data.back() == ' ' || value.data.back() == '\t')) {
+        value.data.pop_back();
       }
     }
     current->values.push_back(std::move(value));

@@ -84,6 +84,17 @@ TEST(HiveText, EmptyInputIsAnEmptyHiveAndForeignTextIsRefused) {
                 "ELF"));
 }
 
+TEST(HiveText, ABlankLineEndsAContinuedValue) {
+  const auto hive = ParseHive("REGEDIT4\n[HKEY_USERS\\k]\n\"Bin\"=hex:01,\\\n\n\"s\"=\"v\"\n");
+  ASSERT_TRUE(hive);
+  ASSERT_EQ(hive->keys[0].values.size(), 2u);
+  EXPECT_EQ(hive->keys[0].values[0].data, "\"Bin\"=hex:01,");
+  EXPECT_EQ(hive->keys[0].values[1].data, "v");
+  const auto again = ParseHive(FormatHive(*hive));
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->keys[0].values.size(), 2u);
+}
+
 TEST(HiveText, DuplicateSectionsMergeCaseInsensitively) {
   const auto hive = ParseHive(
       "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft]\n\"a\"=\"1\"\n[HKEY_USERS\\x]\n"
