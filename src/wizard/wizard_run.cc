@@ -66,10 +66,13 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
 std::string_view ExitStatusHelp() {
   return "Exit status:\n"
          "  0  installed (or uninstalled)\n"
-         "  1  cancelled\n"
-         "  2  the setup script reported a failure\n"
-         "  3  ended by an error (an error report was written) or no page description\n"
-         "  4  unattended: a page kept Next disabled (unusable drive, too little space)\n"
+         "  1  a start-up check failed (the message said why)\n"
+         "  2  bad command line, or no usable front-end\n"
+         "  3  ended by a fatal message\n"
+         "  5  ended by an error (an error report was written)\n"
+         "  6  cancelled\n"
+         "  7  the setup script reported a failure\n"
+         "  8  unattended: a page kept Next disabled (unusable drive, too little space)\n"
          "\n"
          "  WIZPAK_DEBUG_DUMP=FILE  after set-up, write the package and setup record\n"
          "                          summary to FILE ('-' for stderr)\n";
@@ -111,7 +114,7 @@ int RunWizard(gui::Toolkit& toolkit, gui::MainForm& form, TFrmMain& wizard,
               const WizardRunOptions& options) {
   if (!options.dir.empty()) wizard.PresetFolder(options.dir);
   try {
-    if (!wizard.SetPagesUp()) return kExitError;
+    if (!wizard.SetPagesUp()) return kExitStartupStopped;
   } catch (const WizardError& error) {
     wizard.ReportError(error.what());
     return kExitError;

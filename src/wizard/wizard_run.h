@@ -11,12 +11,15 @@
 
 namespace wizpak::wizard {
 
-// Exit statuses of the setup program.
+// Exit statuses of the setup program that the wizard decides. They fit
+// between those of start-up (1 a start-up check failed and said why, 2 bad
+// command line, 3 fatal exit, 4 no wizard, 5 error report).
 inline constexpr int kExitDone = 0;             // installed (or uninstalled)
-inline constexpr int kExitCancelled = 1;        // the user (or an answer) cancelled
-inline constexpr int kExitFailureReported = 2;  // the script reported a failure
-inline constexpr int kExitError = 3;            // ended by an error (error report written)
-inline constexpr int kExitStuck = 4;            // unattended: a page kept Next disabled
+inline constexpr int kExitStartupStopped = 1;   // no page description: said so and ended
+inline constexpr int kExitError = 5;            // ended by an error report
+inline constexpr int kExitCancelled = 6;        // the user (or an answer) cancelled
+inline constexpr int kExitFailureReported = 7;  // the script reported a failure
+inline constexpr int kExitStuck = 8;            // unattended: a page kept Next disabled
 
 // The exit-status paragraph for the setup program's --help text.
 std::string_view ExitStatusHelp();
