@@ -17,20 +17,6 @@ const TCompLine* LineAt(int lineIndex) {
   return TCompLines::Instance().At(lineIndex);
 }
 
-// Folder part of a path, without the trailing separator ("" when none).
-std::string FolderPart(std::string_view path) {
-  const size_t cut = path.find_last_of("\\/:");
-  if (cut == std::string_view::npos) return "";
-  // Keep "C:" and "C:\" whole so the drive root stays a root.
-  if (path[cut] == ':' || (cut == 2 && path[1] == ':')) return std::string(path.substr(0, cut + 1));
-  return std::string(path.substr(0, cut));
-}
-
-std::string FileNamePart(std::string_view path) {
-  const size_t cut = path.find_last_of("\\/:");
-  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
 // A sense of "0", "false" or "f" (any case) negates the comparison.
 bool NegatingSense(std::string_view sense) {
   if (sense == "0") return true;
@@ -88,10 +74,10 @@ void TCopyFileCommand::Execute(int lineIndex) const {
   if (line == nullptr) return;
   const std::string source = run::ExpandPath(line->Param(0));
   const std::string destination = run::ExpandPath(line->Param(1));
-  const std::string folder = FolderPart(destination);
+  const std::string folder = run::FolderOf(destination);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
   run::ShowStatusText(
-      run::ReplaceFileName(run::LanguageString(kCopyingText), FileNamePart(source)));
+      run::ReplaceFileName(run::LanguageString(kCopyingText), run::FileNameOf(source)));
   platform::CopyFile(source, destination, /*fail_if_exists=*/false);  // failure is quiet
   run::LogFile(destination);
 }

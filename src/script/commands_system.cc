@@ -43,6 +43,10 @@ void TCreateShortCutCommand::Execute(int lineIndex) const {
   const TCompLine* line = LineAt(lineIndex);
   if (line == nullptr) return;
   const std::string link = run::ExpandPath(line->Param(0));
+  // The link's missing folders are created (and logged) first, so the
+  // uninstaller removes a new start-menu folder again.
+  const std::string folder = run::FolderOf(link);
+  if (!folder.empty()) run::ForceFoldersLogged(folder);
   run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandPath(line->Param(2)));
   run::LogFile(link);
 }

@@ -30,6 +30,12 @@ std::string WithBackslash(std::string_view path);
 void RemoveTree(std::string_view path, bool remove_contents);
 void CreateLink(std::string_view link, std::string_view target, std::string_view arguments);
 
+// Folder part of a path without its trailing separator ("C:\\" for a file
+// in a drive root, "" when the path has no folder part), and the name after
+// the last separator.
+std::string FolderOf(std::string_view path);
+std::string FileNameOf(std::string_view path);
+
 // Package and install log.
 void ExtractGroup(uint16_t group, std::string_view folder);
 void ForceFoldersLogged(std::string_view folder);
@@ -40,6 +46,17 @@ void LogRegistryEntry(std::string_view entry);
 void SaveInstallLog(std::string_view folder, std::string_view prefix);
 void LoadInstallLog(std::string_view folder, std::string_view prefix);
 void BuildUninstaller();
+
+#if !__has_include("package/setup_info.h")
+// The setup record's fields the run reads, kept here until the package unit
+// provides the record.
+struct InterimRecordFields {
+  std::string install_dir;
+  bool create_uninstaller = false;
+  std::string uninstall_prefix;
+};
+InterimRecordFields& InterimRecord();
+#endif
 
 // Diagnostics: writes the error report, returns its path ("" if none).
 std::string WriteErrorReport(std::string_view message, std::string_view error_type);

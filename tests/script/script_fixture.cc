@@ -1,0 +1,114 @@
+#include "script_fixture.h"
+
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "script/run_services.h"
+#if __has_include("package/setup_info.h")
+#include "package/setup_info.h"
+#endif
+#include "text/language.h"
+#include "text/shared_state.h"
+#include "text/status_progress.h"
+#include "uninstall/uninstall_list.h"
+
+namespace wizpak::test {
+
+int ScriptBuilder::Command(int32_t number, std::vector<std::string> params) {
+  TCompLine line;
+  line.Command = number;
+  line.LineNumber = Position();
+  line.ParamCount = static_cast<int32_t>(params.size());
+  line.Params = std::move(params);
+  lines_.push_back(std::move(line));
+  return Position() - 1;
+}
+
+int ScriptBuilder::Label(const std::string& name) {
+  return Command(kLabelCommand, {name});
+}
+
+int ScriptBuilder::Inert() {
+  lines_.push_back(TCompLine{});
+  return Position() - 1;
+}
+
+ScriptTest::ScriptTest() {
+  TScriptRun::Instance().Reset();
+  TCompLines::Instance().Lines.clear();
+  RegisterCommands();
+  TUninstallList::Instance().Clear();
+  TLanguages::Instance().Clear();
+  ResetSharedState();
+  ProgramsFolder = "C:\\ProgramData\\Start Menu\\Programs\\";
+  ProgramFilesFolder = "C:\\Program Files\\";
+  SetRecord(kInstallDir, false, "");
+  ActiveStatusLabel = &status_label_;
+  ActiveSubStatusLabel = &finish_label_;
+  previous_handler_ = gui::SetMessageBoxHandler([this](const gui::MessageBoxRequest& request) {
+    boxes_.push_back(request);
+    if (!answers_.empty()) {
+      const gui::Answer answer = answers_.front();
+      answers_.pop_front();
+      return answer;
+    }
+    return gui::HeadlessAnswer(request);
+  });
+}
+
+ScriptTest::~ScriptTest() {
+  gui::SetMessageBoxHandler(previous_handler_);
+  ActiveStatusLabel = nullptr;
+  ActiveSubStatusLabel = nullptr;
+  TCompLines::Instance().Lines.clear();
+  TUninstallList::Instance().Clear();
+  TScriptRun::Instance().Reset();
+}
+
+void ScriptTest::SetRecord(const std::string& install_dir, bool create_uninstaller,
+                           const std::string& prefix) {
+#if __has_include("package/setup_info.h")
+  TSetupInfoFile& record = TSetupInfoFile::Instance();
+  record = TSetupInfoFile{};
+  record.InstallDir = install_dir;
+  record.CreateUninstaller = create_uninstaller ? 1 : 0;
+  record.UninstallPrefix = prefix;
+#else
+  run::InterimRecord() = {install_dir, create_uninstaller, prefix};
+#endif
+}
+
+ScriptRunResult ScriptTest::Run(const ScriptBuilder& script) {
+  TCompLines written;
+  written.Lines = script.Lines();
+  const std::string bytes = written.SaveToBuffer();
+  const CompLinesLoadResult loaded =
+      TCompLines::Instance().LoadFromBuffer(bytes.data(), bytes.size());
+  EXPECT_TRUE(loaded.ok) << loaded.message;
+  ScriptRunOptions options;
+  options.write_error_report = false;
+  return RunScript(options);
+}
+
+std::string ScriptTest::Host(const std::string& program_path) const {
+  return platform::ToHostPath(program_path).value_or("");
+}
+
+bool ScriptTest::HostFileExists(const std::string& program_path) const {
+  return platform::FileExists(program_path);
+}
+
+bool ScriptTest::HostFolderExists(const std::string& program_path) const {
+  return platform::DirectoryExists(program_path);
+}
+
+std::vector<std::string> ScriptTest::LoggedFiles() const {
+  return TUninstallList::Instance().Files();
+}
+std::vector<std::string> ScriptTest::LoggedDirectories() const {
+  return TUninstallList::Instance().Directories();
+}
+std::vector<std::string> ScriptTest::LoggedRegistryEntries() const {
+  return TUninstallList::Instance().RegistryEntries();
+}
+
+}  // namespace wizpak::test

@@ -1,0 +1,74 @@
+// Shared set-up for the tests that run whole compiled scripts: a private
+// machine (drive map and hive), fresh program-wide instances, an install
+// folder, captured message boxes and status labels, and a small builder for
+// compiled lines.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "gui/headless/headless_widgets.h"
+#include "gui/message_box.h"
+#include "script/command_class.h"
+#include "script/comp_lines.h"
+#include "script/script_run.h"
+#include "support/test_support.h"
+
+namespace wizpak::test {
+
+// Builds compiled lines as the compiler writes them: each call adds the next
+// line, live lines carry their own position.
+class ScriptBuilder {
+ public:
+  // Returns the position of the added line.
+  int Command(int32_t number, std::vector<std::string> params);
+  int Label(const std::string& name);
+  int Inert();
+  int Position() const { return static_cast<int>(lines_.size()); }
+  const std::vector<TCompLine>& Lines() const { return lines_; }
+
+ private:
+  std::vector<TCompLine> lines_;
+};
+
+class ScriptTest : public ::testing::Test {
+ protected:
+  ScriptTest();
+  ~ScriptTest() override;
+
+  // Loads `script` into the program-wide lines (through the writer and
+  // reader, so the stored form is what runs) and runs it.
+  ScriptRunResult Run(const ScriptBuilder& script);
+
+  // The setup record fields the run reads.
+  void SetRecord(const std::string& install_dir, bool create_uninstaller,
+                 const std::string& prefix);
+
+  // Host path of a program path on the test machine.
+  std::string Host(const std::string& program_path) const;
+  bool HostFileExists(const std::string& program_path) const;
+  bool HostFolderExists(const std::string& program_path) const;
+
+  // Queues answers for the next message boxes (else OK / Yes / Cancel).
+  void Answer(gui::Answer answer) { answers_.push_back(answer); }
+
+  std::vector<std::string> LoggedFiles() const;
+  std::vector<std::string> LoggedDirectories() const;
+  std::vector<std::string> LoggedRegistryEntries() const;
+
+  static constexpr const char* kInstallDir = "C:\\Games\\Test";
+
+  TestMachine machine_;
+  std::vector<gui::MessageBoxRequest> boxes_;
+  gui::headless::HeadlessLabel status_label_{nullptr};
+  gui::headless::HeadlessLabel finish_label_{nullptr};
+
+ private:
+  std::deque<gui::Answer> answers_;
+  gui::MessageBoxHandler previous_handler_;
+};
+
+}  // namespace wizpak::test
