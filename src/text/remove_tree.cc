@@ -106,6 +106,8 @@ RemoveTreeResult RemoveDirectoryTree(std::string_view folder, bool /*ignored*/) 
   if (IsProtectedTreeRoot(folder)) return RemoveTreeResult::Refused;
   const std::string root(folder);
   if (!platform::DirectoryExists(root)) return RemoveTreeResult::NotFound;
+  // A folder that is only a link to another folder goes as the link.
+  if (platform::DeleteFile(root)) return RemoveTreeResult::Removed;
   for (int pass = 0; pass < kRemoveTreePasses; ++pass) {
     RemovePass(root);
     if (!platform::DirectoryExists(root)) return RemoveTreeResult::Removed;

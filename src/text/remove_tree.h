@@ -18,7 +18,9 @@ enum class RemoveTreeResult {
 // parents. A pass that leaves the folder standing (a file in use, missing
 // rights) is repeated at most kRemoveTreePasses times in all, then the
 // routine gives up. Folders nested deeper than kRemoveTreeMaxDepth levels
-// below `folder` are not entered. `ignored` is accepted for the command's
+// below `folder` are not entered. A link to a folder (the folder itself or
+// anything inside it) is removed as a link; its target is never entered.
+// `ignored` is accepted for the command's
 // sake and has no effect.
 RemoveTreeResult RemoveDirectoryTree(std::string_view folder, bool ignored = false);
 

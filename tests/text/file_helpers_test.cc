@@ -66,6 +66,10 @@ TEST_F(FileHelpersTest, RemoveDirectoryTreeNeverEntersLinkedFolders) {
   EXPECT_EQ(RemoveDirectoryTree("C:\\T"), RemoveTreeResult::Removed);
   EXPECT_FALSE(fs::exists(C("T")));
   EXPECT_TRUE(fs::exists(C("outside/precious.txt")));
+  fs::create_directory_symlink(C("outside"), C("rootlink"));
+  EXPECT_EQ(RemoveDirectoryTree("C:\\rootlink"), RemoveTreeResult::Removed);
+  EXPECT_FALSE(fs::is_symlink(C("rootlink")));
+  EXPECT_TRUE(fs::exists(C("outside/precious.txt")));
 }
 
 TEST_F(FileHelpersTest, ShellLinkIsADesktopEntryAtTheLinkPath) {
