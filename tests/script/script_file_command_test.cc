@@ -1,0 +1,109 @@
+// The "file" command: parameter counts, the registry condition and its
+// senses, and the file-group counter, run as whole scripts.
+#include <gtest/gtest.h>
+
+#include "platform/registry.h"
+#include "script_fixture.h"
+
+namespace wizpak::test {
+namespace {
+
+using FileCommand = ScriptTest;
+using platform::Registry;
+using platform::RootKey;
+
+// A "file" line with the registry condition: root, key, value, expected, sense.
+std::vector<std::string> Conditional(const std::string& root, const std::string& key,
+                                     const std::string& value, const std::string& expected,
+                                     const std::string& sense) {
+  return {"data", "sub", root, key, value, expected, sense};
+}
+
+// Runs one conditional "file" line and tells whether it extracted anything:
+// a run that tried to extract either fails (no group in this package) or
+// logs files; one that did not completes with nothing logged.
+class Condition : public ScriptTest {
+ protected:
+  bool Holds(const std::vector<std::string>& params) {
+    TScriptRun::Instance().Reset();
+    ScriptBuilder s;
+    s.Command(kCmdFile, params);
+    const ScriptRunResult result = Run(s);
+    EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 1u);
+    return result.outcome != ScriptOutcome::Completed || !LoggedFiles().empty();
+  }
+};
+
+TEST_F(Condition, SensesThatNegateAndThoseThatDoNot) {
+  Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1.2");
+  // The value matches: only a negating sense makes the condition false.
+  for (const std::string sense : {"0", "F", "f", "FALSE", "False", "false"}) {
+    EXPECT_FALSE(Holds(Conditional("HKCU", "Software\\Game", "Version", "1.2", sense))) << sense;
+  }
+  // The value differs: a sense that does not negate keeps the condition false.
+  for (const std::string sense : {"no", "", "1", "true", "FALSE ", "00"}) {
+    EXPECT_FALSE(Holds(Conditional("hkcu", "Software\\Game", "Version", "1.3", sense))) << sense;
+  }
+  // The data compare byte for byte: case and blanks count.
+  Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Game", "Edition", "Gold");
+  EXPECT_FALSE(Holds(Conditional("HKCU", "Software\\Game", "Edition", "gold", "yes")));
+  EXPECT_FALSE(Holds(Conditional("HKCU", "Software\\Game", "Edition", "Gold ", "yes")));
+}
+
+TEST_F(Condition, MissingKeyIsCreatedAndAMissingValueReadsEmpty) {
+  Registry& registry = Registry::Instance();
+  ASSERT_FALSE(registry.KeyExists(RootKey::LocalMachine, "Software\\New Game"));
+  EXPECT_FALSE(Holds(Conditional("HKLM", "Software\\New Game", "Path", "C:\\x", "1")));
+  EXPECT_TRUE(registry.KeyExists(RootKey::LocalMachine, "Software\\New Game"));
+  EXPECT_TRUE(registry.ValueNames(RootKey::LocalMachine, "Software\\New Game").empty());
+  // A missing value equals only the empty text: negated, that is false.
+  EXPECT_FALSE(Holds(Conditional("HKLM", "Software\\New Game", "Path", "", "F")));
+  // An unknown root name means HKEY_LOCAL_MACHINE.
+  EXPECT_FALSE(Holds(Conditional("HKXX", "Software\\Other", "Path", "C:\\x", "1")));
+  EXPECT_TRUE(registry.KeyExists(RootKey::LocalMachine, "Software\\Other"));
+}
+
+TEST_F(FileCommand, FalseConditionStillAdvancesTheGroup) {
+  ScriptBuilder s;
+  s.Command(kCmdFile, Conditional("HKLM", "Software\\Nothing", "v", "never", "1"));
+  s.Command(kCmdFile, Conditional("HKLM", "Software\\Nothing", "v", "never", "yes"));
+  s.Command(kCmdKypOfficial, {"archive.kyp", "code", "1"});  // no group of its own
+  EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
+  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
+  EXPECT_TRUE(LoggedFiles().empty());
+}
+
+TEST_F(FileCommand, WrongParameterCountsShowTheBoxAndGoOn) {
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"a", "b", "c"});
+  s.Command(kCmdFile, {"a", "b", "c", "d", "e", "f"});
+  s.Command(kCmdFile, {"a", "b", "c", "d", "e", "f", "g", "h"});
+  s.Command(kCmdFile, {});  // nothing at all, no box
+  s.Command(kCmdCreateDirectory, {"C:\\after"});
+  EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
+  ASSERT_EQ(boxes_.size(), 3u);
+  for (const gui::MessageBoxRequest& box : boxes_) {
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.text, "TFileCommand.SFXProcess - Param Count Invalid!!!");
+    EXPECT_EQ(box.buttons, gui::Buttons::Ok);
+  }
+  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 4u);
+  EXPECT_TRUE(HostFolderExists("C:\\after"));
+}
+
+TEST_F(FileCommand, GroupCounterKeepsCountingAcrossRunsAndKypUpdate) {
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"a", "b", "c"});
+  s.Command(kCmdKypUpdate, {"patch", "pw", "data.kyp"});
+  Run(s);
+  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
+  Run(s);  // never reset between runs
+  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 4u);
+  TScriptRun::Instance().FileGroupCounter = 0xFFFF;
+  EXPECT_EQ(TScriptRun::Instance().CurrentGroup(), 0xFFFF);
+  TScriptRun::Instance().FileGroupCounter = 0x10001;
+  EXPECT_EQ(TScriptRun::Instance().CurrentGroup(), 1);
+}
+
+}  // namespace
+}  // namespace wizpak::test
