@@ -1,5 +1,6 @@
 #include "script_fixture.h"
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "script/run_services.h"
@@ -78,15 +79,38 @@ void ScriptTest::SetRecord(const std::string& install_dir, bool create_uninstall
 }
 
 ScriptRunResult ScriptTest::Run(const ScriptBuilder& script) {
+  Load(script);
+  ScriptRunOptions options;
+  options.write_error_report = false;
+  return RunScript(options);
+}
+
+void ScriptTest::LoadAndRunLines(const ScriptBuilder& script) {
+  Load(script);
+  RunScriptLines();
+}
+
+void ScriptTest::UseLanguage(const std::vector<std::string>& lines) {
+  std::u16string text = u"\xFEFF";
+  for (const std::string& line : lines) text += Utf8ToWide(line) + u"\r\n";
+  std::string bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  TLanguages& languages = TLanguages::Instance();
+  const LanguageLoadResult loaded = languages.AddLanguage(bytes.data(), bytes.size());
+  ASSERT_TRUE(loaded.ok) << loaded.message;
+  languages.Current = static_cast<int32_t>(languages.Items.size()) - 1;
+}
+
+void ScriptTest::Load(const ScriptBuilder& script) {
   TCompLines written;
   written.Lines = script.Lines();
   const std::string bytes = written.SaveToBuffer();
   const CompLinesLoadResult loaded =
       TCompLines::Instance().LoadFromBuffer(bytes.data(), bytes.size());
   EXPECT_TRUE(loaded.ok) << loaded.message;
-  ScriptRunOptions options;
-  options.write_error_report = false;
-  return RunScript(options);
 }
 
 std::string ScriptTest::Host(const std::string& program_path) const {

@@ -47,6 +47,15 @@ class ScriptTest : public ::testing::Test {
   void SetRecord(const std::string& install_dir, bool create_uninstaller,
                  const std::string& prefix);
 
+  // Loads the program-wide lines from `script` without running them.
+  void Load(const ScriptBuilder& script);
+  // Only the loop (no install folder, log or uninstaller).
+  void LoadAndRunLines(const ScriptBuilder& script);
+
+  // Adds a language made of these text lines (name, identifiers, strings)
+  // and makes it current.
+  void UseLanguage(const std::vector<std::string>& lines);
+
   // Host path of a program path on the test machine.
   std::string Host(const std::string& program_path) const;
   bool HostFileExists(const std::string& program_path) const;

@@ -168,19 +168,7 @@ TEST_F(Flow, MessageShowsItsTextOnTheStatusLabel) {
 
 TEST_F(Flow, MessageWithABrokenTagEndsTheRunWithAnError) {
   // A current language makes the tags count.
-  const std::string file = std::string("\xFF\xFE", 2) +
-                           std::string(
-                               "E\0\r\0\n\0"
-                               "9\0"
-                               "0\0"
-                               "4\0",
-                               14) +
-                           std::string(
-                               "\r\0\n\0"
-                               "5\0 \0h\0i\0\r\0\n\0",
-                               20);
-  TLanguages::Instance().AddLanguage(file.data(), file.size());
-  TLanguages::Instance().Current = 0;
+  UseLanguage({"English", "0409", "5 hi"});
   ScriptBuilder s;
   s.Command(kCmdMessage, {"<LANG5> and <LANG"});
   s.Command(kCmdCreateDirectory, {Marker("not-reached")});

@@ -1,0 +1,128 @@
+// What the run does after its loop: the install log saved into the install
+// folder, the log commands, and how an error ends the run.
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "script_fixture.h"
+#include "text/language.h"
+#include "uninstall/uninstall_list.h"
+
+namespace wizpak::test {
+namespace {
+
+using AfterTheLoop = ScriptTest;
+
+TEST_F(AfterTheLoop, InstallLogIsSavedUnderThePrefixWhenAnUninstallerIsWanted) {
+  SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\saves"});
+  s.Command(kCmdWriteRegStr, {"HKCU", "Software\\Game", "Path", "$INSTDIR"});
+  const ScriptRunResult result = Run(s);
+  ASSERT_EQ(result.outcome, ScriptOutcome::Completed) << result.error;
+  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
+
+  const InstallLogLists written = TUninstallList::Instance().Lists();
+  TUninstallList::Instance().Clear();
+  ASSERT_TRUE(TUninstallList::Instance().LoadFromFile(kInstallDir, "Game_").ok());
+  EXPECT_EQ(TUninstallList::Instance().Lists(), written);
+  EXPECT_EQ(written.directories.front(), kInstallDir);
+  EXPECT_EQ(written.registry_entries,
+            std::vector<std::string>{"\"HKCU\" \"Software\\Game\" \"Path\" \"$INSTDIR\""});
+}
+
+TEST_F(AfterTheLoop, NoLogWithoutUninstaller) {
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\saves"});
+  EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\install.log"));
+}
+
+TEST_F(AfterTheLoop, FailureStillSavesTheLog) {
+  SetRecord(kInstallDir, true, "");
+  ScriptBuilder s;
+  s.Command(kCmdFailure, {});
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\never"});
+  EXPECT_EQ(Run(s).outcome, ScriptOutcome::FailureReported);
+  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\install.log"));
+  TUninstallList::Instance().Clear();
+  TUninstallList::Instance().LoadFromFile(kInstallDir, "");
+  EXPECT_TRUE(TUninstallList::Instance().Files().empty());
+  EXPECT_EQ(TUninstallList::Instance().Directories().front(), kInstallDir);
+}
+
+TEST_F(AfterTheLoop, AnErrorSkipsTheLogAndTheFolder) {
+  SetRecord(kInstallDir, true, "");
+  ScriptBuilder s;
+  s.Command(kCmdWriteRegStr, {"HKLM", "Software\\Game", "Path", "x"});
+  ScriptRunResult result;
+  {
+    int registry_calls = 0;
+    platform::ScopedFaultHook fail([&](platform::FileOp op, std::string_view) {
+      return op == platform::FileOp::Registry && ++registry_calls >= 2 ? 5 /* EIO */ : 0;
+    });
+    result = Run(s);
+  }
+  EXPECT_EQ(result.outcome, ScriptOutcome::Error);
+  EXPECT_EQ(result.report_path, "");  // reports are off in these tests
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\install.log"));
+  EXPECT_FALSE(HostFolderExists(kInstallDir));
+}
+
+TEST_F(AfterTheLoop, ALogThatCannotBeWrittenIsAnErrorNotASuccess) {
+  SetRecord(kInstallDir, true, "");
+  ScriptRunResult result;
+  {
+    platform::ScopedFaultHook fail([](platform::FileOp op, std::string_view path) {
+      const bool log = path.find("install.log") != std::string_view::npos;
+      return log && (op == platform::FileOp::Open || op == platform::FileOp::Write) ? 28 : 0;
+    });
+    result = Run(ScriptBuilder());
+  }
+  EXPECT_EQ(result.outcome, ScriptOutcome::Error);
+  EXPECT_FALSE(result.error.empty());
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\install.log"));
+}
+
+TEST_F(AfterTheLoop, ErrorReportIsWrittenWithTypeUnknown) {
+  ScopedEnv no_open("WIZPAK_NO_OPEN", "1");
+  ScopedEnv temp("TMPDIR", machine_.root().path());
+  ScriptBuilder s;
+  s.Command(kCmdMessage, {"broken <LANG"});
+  Load(s);
+  // The tag only counts with a current language.
+  UseLanguage({"English", "0409", "1 x"});
+  const ScriptRunResult result = RunScript();
+  ASSERT_EQ(result.outcome, ScriptOutcome::Error);
+  ASSERT_FALSE(result.report_path.empty());
+  const std::string report = ReadHostFile(Host(result.report_path));
+  EXPECT_NE(report.find("Unknown"), std::string::npos);
+  EXPECT_NE(report.find(result.error), std::string::npos);
+  ASSERT_FALSE(boxes_.empty());  // the report's own message box
+}
+
+TEST_F(AfterTheLoop, LogCommandsSaveAndLoadUnderTheirPrefix) {
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"C:\\Shared\\Game"});
+  s.Command(kCmdUninstallLogSave, {"C:\\Shared", "Old_"});
+  s.Command(kCmdUninstallLogSave, {"C:\\Shared"});  // no prefix: install.log
+  LoadAndRunLines(s);
+  EXPECT_TRUE(HostFileExists("C:\\Shared\\Old_install.log"));
+  EXPECT_TRUE(HostFileExists("C:\\Shared\\install.log"));
+  const InstallLogLists saved = TUninstallList::Instance().Lists();
+
+  // Loading replaces the lists; a missing log leaves them as they are.
+  TUninstallList::Instance().Clear();
+  TUninstallList::Instance().AddFile("C:\\somewhere\\else.txt");
+  ScriptBuilder load;
+  load.Command(kCmdUninstallLogLoad, {"C:\\Nowhere", "Old_"});
+  LoadAndRunLines(load);
+  EXPECT_EQ(TUninstallList::Instance().Files(),
+            std::vector<std::string>{"C:\\somewhere\\else.txt"});
+  ScriptBuilder load2;
+  load2.Command(kCmdUninstallLogLoad, {"C:\\Shared", "Old_"});
+  LoadAndRunLines(load2);
+  EXPECT_EQ(TUninstallList::Instance().Lists(), saved);
+}
+
+}  // namespace
+}  // namespace wizpak::test
