@@ -167,19 +167,22 @@ std::optional<Hive> ParseHive(std::string_view bytes) {
     HiveValue value;
     if (ParseValueLine(line, value) != LineKind::Value) continue;
     if (value.kind == HiveValue::Kind::Other) {
-      // Binary values run on over lines that end with '\'.
-      // A blank line or the end of the file ends the value; a dangling '\'
-      // before it is dropped so the value can be written back unchanged.
-      value.data = std::string(TrimRight(raw));
-      while (!value.data.empty() && value.data.back() == '\\' && index + 1 < lines.size() &&
+      // Binary values run on over lines that end with '\'. A blank line or
+      // the end of the file ends the value; a dangling '\' before it is
+      // dropped, and what is left is read again, so the value is written
+      // back exactly as it is read.
+      std::string text(TrimRight(raw));
+      while (!text.empty() && text.back() == '\\' && index + 1 < lines.size() &&
              !TrimRight(TrimLeft(lines[index + 1])).empty()) {
-        value.data += '\n';
-        value.data += TrimRight(lines[++index]);
+        text += '\n';
+        text += TrimRight(lines[++index]);
       }
-      while (!value.data.empty() &&
-             (value.data.back() == '\\' || value.data.back() == ' ' || value.data.back() == '\t')) {
-        value.data.pop_back();
+      while (!text.empty() &&
+             std::string_view("\\ \t\n").find(text.back()) != std::string_view::npos) {
+        text.pop_back();
       }
+      if (ParseValueLine(TrimLeft(text), value) != LineKind::Value) continue;
+      if (value.kind == HiveValue::Kind::Other) value.data = std::move(text);
     }
     current->values.push_back(std::move(value));
   }
