@@ -178,7 +178,7 @@ std::optional<Hive> ParseHive(std::string_view bytes) {
         text += TrimRight(lines[++index]);
       }
       while (!text.empty() &&
-             std::string_view("\\ \t\n").find(text.back()) != std::string_view::npos) {
+             std::string_view("\\ \t\r\n").find(text.back()) != std::string_view::npos) {
         text.pop_back();
       }
       if (ParseValueLine(TrimLeft(text), value) != LineKind::Value) continue;
