@@ -162,7 +162,14 @@ std::vector<Drive> DriveMap() {
     return ParseDriveMap(text, true);
   }
   Drive c{'C', NormaliseHostPath(DefaultDriveCRoot()), DriveType::Fixed};
-  CreateHostFolders(c.host_root);
+  {
+    // Created on first use; remembered so every path translation does not
+    // cost a chain of mkdir calls.
+    static std::mutex mutex;
+    static std::set<std::string> created;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!created.count(c.host_root) && CreateHostFolders(c.host_root)) created.insert(c.host_root);
+  }
   return {c, Drive{'Z', "/", DriveType::Fixed}};
 }
 
