@@ -208,7 +208,7 @@ void TFrmMain::InstallDir_Edit_Change() {
     if (install_dir_shown_) *host_.install_dir = IncludeBackslash(text);
     UpdateSpaceAvailable(*host_.install_dir);
   }
-  if (folder_tree_) ShowFolderInTree(ExpandPathVariables(text), true);
+  if (folder_tree_) ShowFolderInTree(text, true);
 }
 
 void TFrmMain::ShellTreeViewChange() {
