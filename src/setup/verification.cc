@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/process.h"
+#include "platform/system.h"
 
 namespace wizpak::setup {
 
@@ -18,8 +19,13 @@ std::string VerificationFailedMessage(uint32_t index, std::string_view name) {
   return text;
 }
 
+VerifyClock SystemVerifyClock() {
+  return VerifyClock{[] { return static_cast<uint64_t>(platform::TickCount()); },
+                     [](uint32_t ms) { platform::SleepMilliseconds(static_cast<int>(ms)); }};
+}
+
 VerifyOutcome RunVerification(const VerifySource& source, gui::VerifyWindow& window,
-                              const std::function<uint64_t()>& tick_ms, uint32_t wait_ms) {
+                              const VerifyClock& clock, uint32_t wait_ms) {
   VerifyOutcome outcome;
   const uint32_t count = source.count;
   window.SetStatus(VerifyStatusText(0, count));
@@ -44,10 +50,12 @@ VerifyOutcome RunVerification(const VerifySource& source, gui::VerifyWindow& win
         last_percent = percent;
       }
     }
-    const uint64_t loop_end = tick_ms();
     // Sleeping in short steps rather than spinning: nothing else runs meanwhile.
-    for (uint64_t waited = 0; (waited = tick_ms() - loop_end) < wait_ms;) {
-      platform::SleepMilliseconds(static_cast<int>(std::min<uint64_t>(wait_ms - waited, 10)));
+    // The tick counter is 32 bits wide, so the difference is taken in 32 bits.
+    const uint32_t loop_end = static_cast<uint32_t>(clock.tick_ms());
+    for (uint32_t waited = 0;
+         (waited = static_cast<uint32_t>(clock.tick_ms()) - loop_end) < wait_ms;) {
+      clock.sleep_ms(std::min<uint32_t>(wait_ms - waited, 10));
     }
     window.Close();
   } catch (const std::exception& error) {

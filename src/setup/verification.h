@@ -35,11 +35,18 @@ std::string VerificationFailedMessage(uint32_t index, std::string_view name);
 // Milliseconds the window stays up after the last entry.
 constexpr uint32_t kVerifyMinimumMs = 500;
 
+// The clock the pass waits on; tests pass their own.
+struct VerifyClock {
+  std::function<uint64_t()> tick_ms;
+  std::function<void(uint32_t ms)> sleep_ms;
+};
+// The system tick counter and a real sleep.
+VerifyClock SystemVerifyClock();
+
 // Runs the pass on `window` (already shown with "Loading Header"). After the
-// loop it waits until `wait_ms` milliseconds have passed on `tick_ms`; on
-// Passed it closes the window. Tests pass their own clock.
+// loop it waits until `wait_ms` milliseconds have passed on the clock; on
+// Passed it closes the window.
 VerifyOutcome RunVerification(const VerifySource& source, gui::VerifyWindow& window,
-                              const std::function<uint64_t()>& tick_ms,
-                              uint32_t wait_ms = kVerifyMinimumMs);
+                              const VerifyClock& clock, uint32_t wait_ms = kVerifyMinimumMs);
 
 }  // namespace wizpak::setup

@@ -11,10 +11,12 @@
 namespace wizpak::setup {
 namespace {
 
-// A clock that moves 1 ms each time it is read.
+// A clock that moves 1 ms each time it is read and by the time slept.
 struct FakeClock {
   uint64_t now = 1000;
-  uint64_t operator()() { return now++; }
+  VerifyClock Clock() {
+    return VerifyClock{[this] { return now++; }, [this](uint32_t ms) { now += ms; }};
+  }
 };
 
 struct FakePackage {
@@ -42,7 +44,7 @@ std::vector<std::string> Pass(uint32_t n, gui::headless::HeadlessVerifyWindow& w
   FakePackage package(n);
   window.SetStatus("Loading Header");
   FakeClock clock;
-  EXPECT_EQ(RunVerification(package.Source(), window, std::ref(clock)).kind,
+  EXPECT_EQ(RunVerification(package.Source(), window, clock.Clock()).kind,
             VerifyOutcome::Kind::Passed);
   return window.StatusHistory();
 }
@@ -86,7 +88,7 @@ TEST(VerificationTest, DamagedEntryStopsThePassAndLaterEntriesAreNotRead) {
   gui::headless::HeadlessVerifyWindow window;
   window.Show();
   FakeClock clock;
-  const VerifyOutcome outcome = RunVerification(package.Source(), window, std::ref(clock));
+  const VerifyOutcome outcome = RunVerification(package.Source(), window, clock.Clock());
   EXPECT_EQ(outcome.kind, VerifyOutcome::Kind::Failed);
   EXPECT_EQ(outcome.failed_index, 7u);
   EXPECT_EQ(outcome.failed_name, "data\\file7.bin");
@@ -102,7 +104,7 @@ TEST(VerificationTest, EmptyEntriesAreNeverRead) {
   package.damaged = {1};
   gui::headless::HeadlessVerifyWindow window;
   FakeClock clock;
-  EXPECT_EQ(RunVerification(package.Source(), window, std::ref(clock)).kind,
+  EXPECT_EQ(RunVerification(package.Source(), window, clock.Clock()).kind,
             VerifyOutcome::Kind::Passed);
   EXPECT_EQ(package.read, (std::vector<uint32_t>{0, 2}));
 }
@@ -112,7 +114,7 @@ TEST(VerificationTest, ExceptionEndsThePassWithItsMessage) {
   package.throw_at = 2;
   gui::headless::HeadlessVerifyWindow window;
   FakeClock clock;
-  const VerifyOutcome outcome = RunVerification(package.Source(), window, std::ref(clock));
+  const VerifyOutcome outcome = RunVerification(package.Source(), window, clock.Clock());
   EXPECT_EQ(outcome.kind, VerifyOutcome::Kind::Exception);
   EXPECT_EQ(outcome.exception_message, "Invalid compressed data");
   EXPECT_EQ(package.read.size(), 3u);
@@ -133,15 +135,27 @@ TEST(VerificationTest, WindowStaysAtLeastTheMinimumAfterTheLastEntry) {
       return verify(i);
     };
     // Each clock read advances 7 ms, so the wait cannot land exactly.
-    auto clock = [&] {
-      now += 7;
-      if (window.IsShown()) closed_at = now;
-      return now;
-    };
+    VerifyClock clock{[&] {
+                        now += 7;
+                        if (window.IsShown()) closed_at = now;
+                        return now;
+                      },
+                      [&](uint32_t ms) { now += ms; }};
     EXPECT_EQ(RunVerification(source, window, clock).kind, VerifyOutcome::Kind::Passed);
     EXPECT_FALSE(window.IsShown());
     EXPECT_GE(closed_at - last_entry_at, kVerifyMinimumMs) << n;
   }
+}
+
+TEST(VerificationTest, WaitSurvivesTheTickCounterWrapping) {
+  FakePackage package(2);
+  gui::headless::HeadlessVerifyWindow window;
+  FakeClock clock;
+  clock.now = 0xFFFFFF00u;  // 256 ms before the 32-bit counter wraps
+  EXPECT_EQ(RunVerification(package.Source(), window, clock.Clock()).kind,
+            VerifyOutcome::Kind::Passed);
+  EXPECT_GE(clock.now - 0xFFFFFF00u, kVerifyMinimumMs);
+  EXPECT_LT(clock.now - 0xFFFFFF00u, kVerifyMinimumMs + 50);
 }
 
 }  // namespace
