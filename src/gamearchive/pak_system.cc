@@ -20,6 +20,17 @@ std::string Quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
 
+// Installation folder + "\" + archive name. A folder given as a host path
+// (starting with "/") is joined the host's way, since host paths pass the
+// platform layer untranslated.
+std::string JoinArchivePath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder[0] != '/') return folder + "\\" + name;
+  std::string joined = folder + "/" + name;
+  for (char& c : joined)
+    if (c == '\\') c = '/';
+  return joined;
+}
+
 bool EndsWithWav(const std::string& name) {
   return name.size() >= 4 && AnsiUpper(name.substr(name.size() - 4)) == ".WAV";
 }
@@ -175,7 +186,7 @@ void TPakSystem::UpdateArchive(PatchSource& source, uint16_t group,
                                const std::string& install_folder, const std::string& name,
                                const std::string& password, const PatchFeedback& feedback) {
   OpenArchiveState a;
-  a.path = install_folder + "\\" + name;
+  a.path = JoinArchivePath(install_folder, name);
   RecoverFromJournal(a.path);
   a.file = OpenWithRetry(a.path, retry_handler);
   const int64_t size = a.file.Size();
@@ -295,7 +306,7 @@ void TPakSystem::UpdateArchive(PatchSource& source, uint16_t group,
 void TPakSystem::SetOfficial(const std::string& install_folder, const std::string& name,
                              const std::string& code, const std::string& mark) {
   if (AsciiLower(code) != kOfficialCode) return;
-  const std::string path = install_folder + "\\" + name;
+  const std::string path = JoinArchivePath(install_folder, name);
   RecoverFromJournal(path);
   platform::File file = OpenWithRetry(path, retry_handler);
   const int64_t size = file.Size();

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "gamearchive/archive_file.h"
+#include "gamearchive/folder_source.h"
+#include "gamearchive/pak_system.h"
 #include "platform/files.h"
 #include "tools/subcommands.h"
 
@@ -19,6 +21,7 @@ constexpr const char* kUsage =
     "       wizpak archive extract ARCHIVE DIR\n"
     "       wizpak archive create DIR -o ARCHIVE [--password P] [--short-trailer]\n"
     "       wizpak archive verify ARCHIVE\n"
+    "       wizpak archive patch ARCHIVE DIR [--password P]\n"
     "\n"
     "Game data archives: files back to back, a zlib-compressed table, a header\n"
     "block and a trailer with the password and the official mark.\n"
@@ -29,7 +32,10 @@ constexpr const char* kUsage =
     "  create   packs every file below DIR (\".wav\" files in the sound form);\n"
     "           --password protects it, --short-trailer writes the old 13-byte\n"
     "           trailer (password of at most 9 letters and digits)\n"
-    "  verify   checks every entry; exit status 1 names the first damaged one\n";
+    "  verify   checks every entry; exit status 1 names the first damaged one\n"
+    "  patch    adds every file below DIR as a setup's patch line would: changed\n"
+    "           files are appended and take over their name, unchanged ones are\n"
+    "           kept; the password must match the archive's (or becomes it)\n";
 
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "wizpak archive: %s\n", problem);
@@ -195,6 +201,53 @@ int Create(const Args& args) {
   return 0;
 }
 
+int Patch(const Args& args) {
+  std::string archive, dir, password;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--password" && i + 1 < args.size())
+      password = args[++i];
+    else if (archive.empty() && args[i][0] != '-')
+      archive = args[i];
+    else if (dir.empty() && args[i][0] != '-')
+      dir = args[i];
+    else
+      return Usage(("unexpected argument " + args[i]).c_str());
+  }
+  if (archive.empty() || dir.empty()) return Usage("patch needs ARCHIVE and DIR");
+  auto source = gamearchive::FolderSource::Open(dir);
+  if (!source) {
+    std::fprintf(stderr, "wizpak archive: cannot read %s: %s\n", dir.c_str(),
+                 platform::LastErrorText().c_str());
+    return 1;
+  }
+  // The archive is addressed as the setup does: a folder and a name in it.
+  const size_t slash = archive.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : archive.substr(0, slash);
+  const std::string name = slash == std::string::npos ? archive : archive.substr(slash + 1);
+  gamearchive::TPakSystem system;
+  std::string failure;
+  system.fail_handler = [&failure](const std::string& message) { failure = message; };
+  system.retry_handler = [](const std::string& message) {
+    std::fprintf(stderr, "wizpak archive: %s\n", message.c_str());
+    return false;
+  };
+  uint32_t files = 0;
+  gamearchive::PatchFeedback feedback;
+  feedback.step = [&files](bool) { ++files; };
+  try {
+    system.UpdateArchive(*source, 1, folder, name, password, feedback);
+  } catch (const gamearchive::ArchiveFailure&) {
+    for (char& c : failure)
+      if (c == '\r') c = ' ';
+    std::fprintf(stderr, "wizpak archive: %s\n", failure.c_str());
+    return 1;
+  } catch (const gamearchive::ArchiveCancelled&) {
+    return 1;
+  }
+  std::printf("%s: %u files patched\n", archive.c_str(), files);
+  return 0;
+}
+
 }  // namespace
 
 int RunArchive(const Args& args) {
@@ -202,6 +255,7 @@ int RunArchive(const Args& args) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h" || command == "help") return Usage(nullptr), 0;
   if (command == "create") return Create(Args(args.begin() + 1, args.end()));
+  if (command == "patch") return Patch(Args(args.begin() + 1, args.end()));
   if (args.size() == 2 && command == "list") return List(args[1]);
   if (args.size() == 2 && command == "verify") return Verify(args[1]);
   if (args.size() == 3 && command == "extract") return Extract(args[1], args[2]);
