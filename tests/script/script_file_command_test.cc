@@ -67,7 +67,6 @@ TEST_F(FileCommand, FalseConditionStillAdvancesTheGroup) {
   ScriptBuilder s;
   s.Command(kCmdFile, Conditional("HKLM", "Software\\Nothing", "v", "never", "1"));
   s.Command(kCmdFile, Conditional("HKLM", "Software\\Nothing", "v", "never", "yes"));
-  s.Command(kCmdKypOfficial, {"archive.kyp", "code", "1"});  // no group of its own
   EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
   EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
   EXPECT_TRUE(LoggedFiles().empty());
@@ -91,10 +90,10 @@ TEST_F(FileCommand, WrongParameterCountsShowTheBoxAndGoOn) {
   EXPECT_TRUE(HostFolderExists("C:\\after"));
 }
 
-TEST_F(FileCommand, GroupCounterKeepsCountingAcrossRunsAndKypUpdate) {
+TEST_F(FileCommand, GroupCounterKeepsCountingAcrossRuns) {
   ScriptBuilder s;
   s.Command(kCmdFile, {"a", "b", "c"});
-  s.Command(kCmdKypUpdate, {"patch", "pw", "data.kyp"});
+  s.Command(kCmdFile, {"a", "b", "c", "d"});
   Run(s);
   EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
   Run(s);  // never reset between runs
