@@ -121,7 +121,9 @@ TCompiler CompileSource(std::string_view text, const CompilerSettings& settings)
     if (from.kind != SourceLineKind::Statement) continue;  // stays inert
     const int32_t number = registry.NumberOfKeyword(from.word);
     if (number == 0) {
-      compiler.Error(position, "Unknown command - " + from.word);
+      compiler.Error(position,
+                     "Unknown command - " + from.word +
+                         (from.word.back() == ':' ? " (a label stands alone on its line)" : ""));
       continue;
     }
     numbers[i] = number;

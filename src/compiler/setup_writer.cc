@@ -8,7 +8,6 @@
 #include "compiler/path_join.h"
 #include "compiler/stored_entry.h"
 #include "platform/files.h"
-#include "platform/paths.h"
 #include "platform/process.h"
 
 namespace wizpak::compiler {
@@ -145,8 +144,7 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
     return false;
   }
   out.Close();
-  const auto host = platform::ToHostPath(temporary.path());
-  if (!host || !platform::MakeExecutable(*host) ||
+  if (!platform::MakeExecutable(temporary.path()) ||
       !platform::RenameFile(temporary.path(), output_path)) {
     error = "Cannot create " + output_path + " (" + platform::LastErrorText() + ")";
     return false;
