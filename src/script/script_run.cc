@@ -9,6 +9,13 @@
 
 namespace wizpak {
 
+namespace {
+TPak* script_package = nullptr;
+}  // namespace
+
+void SetScriptPackage(TPak* package) { script_package = package; }
+TPak* ScriptPackage() { return script_package; }
+
 TScriptRun& TScriptRun::Instance() {
   static TScriptRun instance;
   return instance;

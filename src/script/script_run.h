@@ -9,6 +9,13 @@
 
 namespace wizpak {
 
+class TPak;
+
+// Start-up names the package reader that "file" lines extract from: the
+// read-mode package, open for the whole run. Not owned; null until set.
+void SetScriptPackage(TPak* package);
+TPak* ScriptPackage();
+
 // Run state, one instance for the program's life.
 struct TScriptRun {
   int32_t CurrentLine = -1;       // position of the line being run
