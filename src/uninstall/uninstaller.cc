@@ -1,0 +1,150 @@
+// Building the uninstaller and starting the finaliser.
+#include "uninstall/uninstaller.h"
+
+#include "gui/grad_gauge.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "text/exe_icon.h"
+#include "text/status_progress.h"
+
+namespace wizpak {
+namespace {
+
+bool IsUninstallEntry(const PackageEntryRef& entry) {
+  return entry.group == 0 && entry.name.size() >= kUninstallEntryPrefix.size() &&
+         AnsiUpper(std::string_view(entry.name).substr(0, kUninstallEntryPrefix.size())) ==
+             kUninstallEntryPrefix;
+}
+
+bool IsIconEntry(const PackageEntryRef& entry) {
+  return entry.group == 0 && AnsiUpper(entry.name) == kUninstallIconEntry;
+}
+
+// The first `size` bytes of `path`; nullopt when they are not all there.
+std::optional<std::string> ReadPrefix(const std::string& path, uint64_t size) {
+  platform::File file = platform::File::Open(path, platform::OpenMode::ReadShared);
+  if (!file) return std::nullopt;
+  const int64_t file_size = file.Size();
+  if (file_size < 0 || static_cast<uint64_t>(file_size) < size) return std::nullopt;
+  std::string bytes(size, '\0');
+  if (size > 0 && file.Read(bytes.data(), static_cast<int64_t>(size)) != static_cast<int64_t>(size))
+    return std::nullopt;
+  return bytes;
+}
+
+// Puts the first image of the icon entries into the bare image at `exe`.
+// Failure keeps the program's own icon, as on a system without resources.
+void ApplyIcons(const PackageSource& running, const std::vector<PackageEntryRef>& entries,
+                const std::string& exe) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!IsIconEntry(entries[i])) continue;
+    const std::optional<std::string> icon = running.Extract(i);
+    if (!icon) continue;
+    const std::string icon_path = platform::TempFolder() + "icon.ico";
+    if (platform::WriteFileAtomic(icon_path, *icon)) {
+      ReplaceExeIcon(icon_path, exe);
+      platform::DeleteFile(icon_path);
+    }
+  }
+}
+
+}  // namespace
+
+UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
+                                            const UninstallerPlan& plan,
+                                            const PackageAppenderFactory& open_appender) {
+  UninstallerBuildResult result;
+  result.path = UninstallerPath(plan.install_dir, plan.uninstall_exe_name);
+  RegisterUninstaller(plan.short_name, result.path);
+
+  const std::vector<PackageEntryRef> entries = running.Entries();
+  if (entries.empty()) return result;
+  std::optional<std::string> image = ReadPrefix(plan.image.path, plan.image.size);
+  if (!image) {
+    result.message =
+        "Cannot read the first " + std::to_string(plan.image.size) + " bytes of " + plan.image.path;
+    return result;
+  }
+  if (plan.force_folders) plan.force_folders(plan.install_dir);
+
+  const std::string temporary = result.path + ".new";
+  auto fail = [&](std::string message) {
+    platform::DeleteFile(temporary);
+    result.message = std::move(message) + ": " + platform::LastErrorText();
+    return result;
+  };
+  {
+    platform::File out = platform::File::Open(temporary, platform::OpenMode::Create);
+    if (!out || !out.Write(*image)) return fail("Cannot write " + temporary);
+  }
+  image.reset();
+  ApplyIcons(running, entries, temporary);
+
+  std::unique_ptr<PackageAppender> package = open_appender(temporary);
+  if (!package) return fail("Cannot open " + temporary + " to append the package");
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!IsUninstallEntry(entries[i]) || IsIconEntry(entries[i])) continue;
+    const std::optional<std::string> content = running.Extract(i);
+    if (!content) {
+      package.reset();
+      return fail("Cannot extract package entry " + std::to_string(i) + " (" + entries[i].name +
+                  ")");
+    }
+    const std::string name = entries[i].name.substr(kUninstallEntryPrefix.size());
+    if (!package->Add(name, 0, *content)) {
+      package.reset();
+      return fail("Cannot store " + name + " in " + temporary);
+    }
+  }
+  if (!package->Add("SetupInfo", 0, plan.setup_info) || !package->Finish()) {
+    package.reset();
+    return fail("Cannot finish the package of " + temporary);
+  }
+  package.reset();
+
+  // The data must be on the disk before the new name points to it.
+  {
+    platform::File done = platform::File::Open(temporary, platform::OpenMode::ReadWrite);
+    if (!done || !done.Sync()) return fail("Cannot flush " + temporary);
+  }
+  platform::MakeExecutable(temporary);
+  if (!platform::RenameFile(temporary, result.path)) {
+    return fail("Cannot rename " + temporary + " to " + result.path);
+  }
+  result.built = true;
+  return result;
+}
+
+std::string FinaliserPath() {
+  return platform::ExecutableScratchFolder() + "FINALISE.exe";
+}
+
+bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path) {
+  const std::vector<PackageEntryRef> entries = running.Entries();
+  std::optional<std::string> content;
+  for (size_t i = 0; i < entries.size() && !content; ++i) {
+    if (entries[i].group == 0 && EqualsIgnoreCaseAnsi(entries[i].name, kFinaliserEntry)) {
+      content = running.Extract(i);
+    }
+  }
+  if (!content) return false;
+  const std::string path = FinaliserPath();
+  if (!platform::WriteFileAtomic(path, *content) || !platform::MakeExecutable(path)) return false;
+  return platform::StartProgram(path, {"\"" + std::string(uninstaller_path) + "\""});
+}
+
+UninstallWalkView ActiveControlsView() {
+  UninstallWalkView view;
+  view.set_status = [](std::u16string_view text) { ShowStatus(text, true); };
+  view.set_gauge_maximum = [](int32_t maximum) {
+    if (ActiveGauge != nullptr) ActiveGauge->SetMax(maximum);
+  };
+  view.set_gauge_position = [](int32_t position) {
+    if (ActiveGauge != nullptr) ActiveGauge->SetProgress(position);
+  };
+  return view;
+}
+
+}  // namespace wizpak

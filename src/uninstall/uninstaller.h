@@ -1,0 +1,104 @@
+// Building the uninstaller: the running program's executable image, its icon
+// replaced from "UNINSTALL_ICON.ICO", followed by a package of every group-0
+// "UNINSTALL_" entry of the running package with the prefix removed and,
+// last, the setup record marked as uninstaller. Also the start of the
+// finaliser that removes the uninstaller after it has run. The package
+// reader and writer come in through PackageSource and PackageAppender, so
+// this unit decides what goes into the uninstaller and the package unit how
+// it is stored.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uninstall/uninstall_registration.h"
+#include "uninstall/uninstall_walk.h"
+
+namespace wizpak {
+
+// Entries copied into the uninstaller start with this (compared upper-cased).
+inline constexpr std::string_view kUninstallEntryPrefix = "UNINSTALL_";
+// The uninstaller's icon; applied to the image, never copied as an entry.
+inline constexpr std::string_view kUninstallIconEntry = "UNINSTALL_ICON.ICO";
+// The finaliser's entry in the uninstaller's package.
+inline constexpr std::string_view kFinaliserEntry = "FINALISE.EXE";
+
+// One directory record of the running package, as far as the builder needs it.
+struct PackageEntryRef {
+  std::string name;
+  uint16_t group = 0;
+};
+
+// The running package, read side.
+class PackageSource {
+ public:
+  virtual ~PackageSource() = default;
+  virtual std::vector<PackageEntryRef> Entries() const = 0;
+  // The content of entry `index`; nullopt when it cannot be read.
+  virtual std::optional<std::string> Extract(size_t index) const = 0;
+};
+
+// A package being appended to an existing file.
+class PackageAppender {
+ public:
+  virtual ~PackageAppender() = default;
+  virtual bool Add(std::string_view name, uint16_t group, std::string_view content) = 0;
+  // Writes the directory and trailer and closes the file.
+  virtual bool Finish() = 0;
+};
+// Opens the file at `path` to append a package (package start = its length);
+// nullptr when it cannot be opened.
+using PackageAppenderFactory = std::function<std::unique_ptr<PackageAppender>(std::string_view)>;
+
+// The bytes the uninstaller's image is copied from: the first `size` bytes
+// of the file at `path`.
+struct ExecutableImage {
+  std::string path;
+  uint64_t size = 0;
+};
+
+// Everything the builder takes from the setup record and the program.
+struct UninstallerPlan {
+  std::string install_dir;
+  std::string uninstall_exe_name;
+  std::string short_name;
+  std::string setup_info;  // the stored record with IsUninstaller = 1
+  ExecutableImage image;
+  // Creates the install folder with its missing parents (logging them).
+  std::function<void(std::string_view folder)> force_folders;
+};
+
+struct UninstallerBuildResult {
+  bool built = false;
+  std::string path;     // the uninstaller file
+  std::string message;  // why it was not built; "" when built or nothing to build
+};
+
+// Registers the uninstaller first (even when the rest cannot run), then
+// writes it under a temporary name beside its final one and renames it, so
+// an earlier uninstaller is replaced whole or not at all. A package without
+// entries builds nothing. Throws std::runtime_error "Failed to set data for
+// '...'" when the registration cannot be written; other failures are results.
+UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
+                                            const UninstallerPlan& plan,
+                                            const PackageAppenderFactory& open_appender);
+
+// Where the finaliser is written: a folder that allows execution (the
+// temporary folder may be mounted noexec), under the name "FINALISE.exe".
+std::string FinaliserPath();
+
+// Writes the group-0 entry "FINALISE.EXE" to FinaliserPath() and starts it
+// with `uninstaller_path` in double quotes; returns at once. False when
+// there is no such entry or it could not be written or started (the
+// uninstaller then stays).
+bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path);
+
+// A walk view showing on ActiveStatusLabel and ActiveGauge, repainting them.
+UninstallWalkView ActiveControlsView();
+
+}  // namespace wizpak
