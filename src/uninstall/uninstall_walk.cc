@@ -1,10 +1,9 @@
 // The uninstall walk.
 #include "uninstall/uninstall_walk.h"
 
-#include "platform/codepage.h"
+#include "package/setup_info.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "text/language.h"
 #include "text/path_helpers.h"
 #include "text/replace_all.h"
 #include "text/text_routines.h"
@@ -49,17 +48,6 @@ class PhaseProgress {
 
 std::u16string PhaseName(const UninstallWalkContext& context, uint16_t number) {
   return context.get_string ? context.get_string(number) : std::u16string();
-}
-
-// A root name as scripts write it ("HKCU", any letter case) to its key; any
-// other text means HKEY_LOCAL_MACHINE.
-platform::RootKey RootFromName(std::string_view name) {
-  const std::string upper = AnsiUpper(name);
-  if (upper == "HKCU") return platform::RootKey::CurrentUser;
-  if (upper == "HKCR") return platform::RootKey::ClassesRoot;
-  if (upper == "HKU") return platform::RootKey::Users;
-  if (upper == "HKCC") return platform::RootKey::CurrentConfig;
-  return platform::RootKey::LocalMachine;
 }
 
 }  // namespace
@@ -124,7 +112,9 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
                                      value_count, file_count + folder_count);
   for (int32_t i = 0; i < value_count; ++i) {
     const RegistryEntryParts parts = SplitRegistryEntry(values[i]);
-    const platform::RootKey root = RootFromName(parts.root);
+    // Unknown root names mean HKEY_LOCAL_MACHINE, as everywhere in scripts.
+    const platform::RootKey root =
+        RootKeyFromIndex(RootKeyIndex(parts.root)).value_or(platform::RootKey::LocalMachine);
     if (registry.KeyExists(root, parts.key) && registry.DeleteValue(root, parts.key, parts.name)) {
       ++summary.values_deleted;
     }
