@@ -1,0 +1,30 @@
+// Where the package reader reports while it writes files out: the status
+// text, the progress step, the install log and the byte-size text. Start-up
+// connects these to the wizard's status label, the progress gauge and the
+// install log; unset hooks mean nobody is listening yet, and are skipped.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace wizpak {
+
+struct PackageHooks {
+  // Shows the extraction status for `file_text` (string 18 of the language
+  // with "<%FILENAME%>" replaced by it), repainted at once.
+  std::function<void(std::string_view file_text)> show_extract_status;
+  // One progress step, repainted.
+  std::function<void()> step_progress;
+  // A file written / a folder created, for the install log.
+  std::function<void(std::string_view path)> add_file;
+  std::function<void(std::string_view path)> add_directory;
+  // Byte counts as text ("25.00 MB"); without it the plain number is shown.
+  std::function<std::string(uint64_t bytes)> format_byte_size;
+};
+
+// The program-wide hooks.
+PackageHooks& Hooks();
+
+}  // namespace wizpak

@@ -1,0 +1,126 @@
+// TPak: reader and writer of the setup package appended to an executable.
+// The package is the entry data (stored bytes back to back), a directory of
+// records (name, CRC-32, offset, stored size, content size, group) and a
+// 16-byte trailer ("KYPF", version, count, package start, directory offset).
+// Entries are zlib streams (level 9) or raw; large ones (70 MiB and more)
+// are always raw and copied out in 25 MiB chunks.
+//
+// The directory reader trusts nothing it reads: a directory that runs past
+// its region leaves the package empty (no package), and an entry whose stored
+// bytes lie outside the entry data, whose content size no zlib stream of its
+// stored size can reach, or whose name could leave its folder ("..", a drive,
+// a leading "\") is marked damaged: it reads as nothing, like a CRC error.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace wizpak {
+
+constexpr uint32_t kLargeEntrySize = 73400320;  // 70 MiB
+constexpr uint32_t kLargeChunkSize = 26214400;  // 25 MiB
+constexpr size_t kTrailerSize = 16;
+
+struct TPakEntry {
+  std::string Name;
+  std::string SourcePath;  // writer side only
+  uint32_t CRC = 0;
+  uint32_t Offset = 0;
+  uint32_t StoredSize = 0;
+  uint32_t OrigSize = 0;
+  uint16_t Group = 0;
+  bool Damaged = false;  // reader side: failed the directory checks
+
+  // StoredSize for a compressed or empty entry, else OrigSize.
+  uint32_t StoredLength() const { return StoredSize != 0 || OrigSize == 0 ? StoredSize : OrigSize; }
+};
+
+// Thrown by ExtractEntry when a stream that passed its CRC does not inflate.
+class DecompressionError : public std::runtime_error {
+ public:
+  DecompressionError() : std::runtime_error("error") {}
+};
+
+// A content block: nullopt stands for "nothing".
+using PakBlock = std::optional<std::string>;
+
+class TPak {
+ public:
+  // Read mode (neither flag), append mode (append) or create mode
+  // (create_new). A file that cannot be opened leaves the package empty.
+  TPak(std::string_view file_name, bool append, bool create_new);
+
+  int64_t Base = 0;
+  uint32_t Cursor = 0;
+  std::vector<TPakEntry> Entries;
+  char ID[4] = {0, 0, 0, 0};
+  uint16_t Version = 0;
+  uint16_t FileCount = 0;
+  uint32_t PackageStart = 0;
+  uint32_t DirectoryOffset = 0;
+
+  bool IsOpen() const { return file_.IsOpen(); }
+  std::string IdText() const { return std::string(ID, 4); }
+  bool HasPackage() const { return IdText() == "KYPF"; }
+
+  void ReadDirectory();
+  void Close() { file_.Close(); }
+
+  // ---- reading (an index past the last entry yields nothing) -------------
+  PakBlock ReadStored(uint32_t index);
+  // The content; a stream inflating to another size shows the DecompSize
+  // box; a malformed stream throws DecompressionError.
+  PakBlock ExtractEntry(uint32_t index);
+  PakBlock FindEntry(std::string_view name, uint16_t group, uint32_t& size);
+  PakBlock FindFirst(uint16_t group, uint32_t& size, bool extract, std::string& name);
+  PakBlock FindNext(uint16_t group, uint32_t& size, bool extract, std::string& name);
+  bool FindFirstIndex(uint16_t group, uint32_t& index);
+  bool FindNextIndex(uint16_t group, uint32_t& index);
+  void ForEachInGroup(uint16_t group, const std::function<void(uint32_t index)>& routine);
+  bool VerifyEntry(uint32_t index);
+  uint32_t CountGrouped() const;
+  uint32_t CountInGroup(uint16_t group) const;
+  // Writes every entry of `group` below `folder` (a program path), through
+  // the package hooks (status, progress, install log).
+  void ExtractGroup(uint16_t group, std::string_view folder);
+  void ExtractLarge(std::string_view path, std::string_view name, uint32_t size, uint32_t index);
+
+  // ---- writing (append and create modes) ----------------------------------
+  uint32_t AddEntry(std::string_view name, std::string_view source_path, uint16_t group);
+  PakBlock PrepareEntry(uint32_t index, const void* data, size_t length);
+  PakBlock LoadSourceFile(uint32_t index);
+  bool StoreFromMemory(uint32_t index, const void* data, size_t length);
+  bool StoreFromFile(uint32_t index);
+  // Stores bytes already prepared (CRC, sizes set on the entry): what a
+  // parallel writer uses after compressing on another thread.
+  bool StorePrepared(uint32_t index, std::string_view stored);
+  bool WriteDirectory();
+
+  platform::File& File() { return file_; }
+
+ private:
+  bool StoreBlock(uint32_t index, std::string_view stored);
+  platform::File file_;
+  uint64_t file_size_ = 0;
+};
+
+// The storage rule on its own: fills CRC, StoredSize and OrigSize of `entry`
+// for `content` and returns the bytes to store. `from_file` marks content
+// read from a file (large ones then carry no checksum).
+std::string PrepareStoredBytes(TPakEntry& entry, std::string_view content, bool from_file);
+
+// CRC-32 (zlib's polynomial) of a block.
+uint32_t Crc32(const void* data, size_t size);
+
+// True when `name` may be written below a folder: relative, no ".." or "."
+// segment, no drive, no empty segment.
+bool IsSafeRelativeName(std::string_view name);
+
+}  // namespace wizpak
