@@ -1,0 +1,161 @@
+// The uninstaller operations on the program's own objects, and the adapters
+// that let the builder read and write packages through TPak.
+#include "uninstall/running_uninstaller.h"
+
+#include <memory>
+
+#include "package/package_files.h"
+#include "package/pak.h"
+#include "package/setup_info.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "text/language.h"
+#include "text/path_helpers.h"
+
+namespace wizpak {
+namespace {
+
+TPak* g_running = nullptr;
+std::string g_package_path;
+bool g_from_command_line = false;
+
+class TPakSource : public PackageSource {
+ public:
+  explicit TPakSource(TPak& pak) : pak_(pak) {}
+  std::vector<PackageEntryRef> Entries() const override {
+    std::vector<PackageEntryRef> refs;
+    refs.reserve(pak_.Entries.size());
+    for (const TPakEntry& e : pak_.Entries) refs.push_back({e.Name, e.Group});
+    return refs;
+  }
+  std::optional<std::string> Extract(size_t index) const override {
+    try {
+      return pak_.ExtractEntry(static_cast<uint32_t>(index));
+    } catch (const DecompressionError&) {
+      return std::nullopt;
+    }
+  }
+
+ private:
+  TPak& pak_;
+};
+
+class EmptySource : public PackageSource {
+ public:
+  std::vector<PackageEntryRef> Entries() const override { return {}; }
+  std::optional<std::string> Extract(size_t) const override { return std::nullopt; }
+};
+
+class TPakAppender : public PackageAppender {
+ public:
+  explicit TPakAppender(std::string_view path) : pak_(path, /*append=*/true, false) {}
+  bool IsOpen() const { return pak_.IsOpen(); }
+  bool Add(std::string_view name, uint16_t group, std::string_view content) override {
+    const uint32_t index = pak_.AddEntry(name, name, group);
+    return pak_.StoreFromMemory(index, content.data(), content.size());
+  }
+  bool Finish() override {
+    const bool ok = pak_.WriteDirectory();
+    pak_.Close();
+    return ok;
+  }
+
+ private:
+  TPak pak_;
+};
+
+std::unique_ptr<PackageAppender> OpenTPakAppender(std::string_view path) {
+  auto appender = std::make_unique<TPakAppender>(path);
+  if (!appender->IsOpen()) return nullptr;
+  return appender;
+}
+
+std::optional<uint64_t> FileSize(const std::string& path) {
+  platform::File file = platform::File::Open(path, platform::OpenMode::ReadShared);
+  if (!file) return std::nullopt;
+  const int64_t size = file.Size();
+  if (size < 0) return std::nullopt;
+  return static_cast<uint64_t>(size);
+}
+
+UninstallerPlan PlanFromRecord(const TSetupInfoFile& record) {
+  UninstallerPlan plan;
+  plan.install_dir = record.InstallDir;
+  plan.uninstall_exe_name = record.UninstallExeName;
+  plan.short_name = record.ShortName;
+  TSetupInfoFile uninstaller_record = record;
+  uninstaller_record.IsUninstaller = 1;
+  plan.setup_info = uninstaller_record.SaveToBuffer();
+  plan.force_folders = [](std::string_view folder) { ForceFoldersLogged(folder); };
+  return plan;
+}
+
+}  // namespace
+
+void SetRunningPackage(TPak* running, std::string package_path, bool from_command_line) {
+  g_running = running;
+  g_package_path = std::move(package_path);
+  g_from_command_line = from_command_line;
+}
+
+std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
+                                                      const std::string& package_path,
+                                                      bool from_command_line) {
+  ExecutableImage image;
+  if (!from_command_line) {
+    // The package's file is the running executable: its image ends where
+    // the first entry begins.
+    image.path = package_path;
+    image.size = running.Entries.empty() ? running.DirectoryOffset : running.Entries[0].Offset;
+    return image;
+  }
+  image.path = platform::ExecutablePath();
+  const std::optional<uint64_t> size = FileSize(image.path);
+  if (!size) return std::nullopt;
+  image.size = *size;
+  TPak own(image.path, /*append=*/false, /*create_new=*/false);
+  if (own.HasPackage()) {
+    image.size = own.Entries.empty() ? own.DirectoryOffset : own.Entries[0].Offset;
+  }
+  own.Close();
+  return image;
+}
+
+UninstallerBuildResult BuildUninstaller() {
+  UninstallerPlan plan = PlanFromRecord(TSetupInfoFile::Instance());
+  std::optional<ExecutableImage> image;
+  if (g_running != nullptr) {
+    image = RunningExecutableImage(*g_running, g_package_path, g_from_command_line);
+  }
+  if (!image) {
+    // Nothing to copy: register only, as when the package has no entries.
+    UninstallerBuildResult result = BuildUninstallerFrom(EmptySource(), plan, OpenTPakAppender);
+    result.message = g_running == nullptr
+                         ? "No running package to build the uninstaller from"
+                         : "Cannot read the running executable " + platform::ExecutablePath();
+    return result;
+  }
+  plan.image = *image;
+  return BuildUninstallerFrom(TPakSource(*g_running), plan, OpenTPakAppender);
+}
+
+void RemoveUninstallRegistration() {
+  RemoveUninstallRegistration(TSetupInfoFile::Instance().ShortName);
+}
+
+bool StartFinaliser() {
+  if (g_running == nullptr) return false;
+  return StartFinaliserFrom(TPakSource(*g_running), platform::ExecutablePath());
+}
+
+UninstallWalkSummary RunUninstallWalk(const UninstallWalkView& view) {
+  const TSetupInfoFile& record = TSetupInfoFile::Instance();
+  UninstallWalkContext context;
+  context.get_string = [](uint16_t number) { return TLanguages::Instance().GetString(number); };
+  context.expand_path = [](std::string_view path) { return ExpandPathVariables(path); };
+  context.install_log_path = InstallLogPath(record.InstallDir, record.UninstallPrefix);
+  context.short_name = record.ShortName;
+  return WalkInstallLog(TUninstallList::Instance(), context, view);
+}
+
+}  // namespace wizpak

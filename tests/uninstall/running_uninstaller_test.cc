@@ -1,0 +1,125 @@
+// The uninstaller as the program builds it: from a real installer package
+// read and written with TPak, and the setup record of the run.
+#include "uninstall/running_uninstaller.h"
+
+#include "package/pak.h"
+#include "package/setup_info.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace wizpak {
+namespace {
+
+constexpr std::string_view kImage = "MZ-program-image";
+
+// The image followed by a package of (name, group, content) entries.
+std::string WriteInstaller(
+    const test::TempDir& dir,
+    const std::vector<std::tuple<std::string, uint16_t, std::string>>& entries) {
+  const std::string path = dir.file("setup.exe");
+  test::WriteHostFile(path, std::string(kImage));
+  TPak pak(path, /*append=*/true, /*create_new=*/false);
+  for (const auto& [name, group, content] : entries) {
+    EXPECT_TRUE(
+        pak.StoreFromMemory(pak.AddEntry(name, name, group), content.data(), content.size()));
+  }
+  EXPECT_TRUE(pak.WriteDirectory());
+  pak.Close();
+  return path;
+}
+
+class RunningUninstallerTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetRunningPackage(nullptr, "", false);
+    TSetupInfoFile::Instance() = TSetupInfoFile{};
+  }
+  test::TestMachine machine_;
+  test::TempDir dir_;
+};
+
+TEST_F(RunningUninstallerTest, BuildsTheUninstallerPackageInOrderWithTheRecordLast) {
+  const std::string installer =
+      WriteInstaller(dir_, {{"SetupInfo", 0, "installer record"},
+                            {"CompiledLines", 0, std::string(300, 'c')},
+                            {"UNINSTALL_Pages.txt", 0, "welcome\nready\nuninstall\nfinish\n"},
+                            {"UNINSTALL_Layout.txt", 0, std::string(500, 'L')},
+                            {"UNINSTALL_ICON.ICO", 0, "icon"},
+                            {"UNINSTALL_FINALISE.EXE", 0, "finaliser"},
+                            {"UNINSTALL_payload.txt", 1, "group one"}});
+  TPak running(installer, false, false);
+  TSetupInfoFile& record = TSetupInfoFile::Instance();
+  record.ShortName = "Demo";
+  record.UninstallPrefix = "Demo_";
+  record.UninstallExeName = "Demo_Uninstall.exe";
+  record.InstallDir = "C:\\Games\\Demo";
+  record.CreateUninstaller = 1;
+  SetRunningPackage(&running, installer, false);
+
+  const UninstallerBuildResult result = BuildUninstaller();
+  ASSERT_TRUE(result.built) << result.message;
+  EXPECT_EQ(record.IsUninstaller, 0);
+
+  TPak built(result.path, false, false);
+  ASSERT_TRUE(built.HasPackage());
+  std::vector<std::string> names;
+  for (const TPakEntry& e : built.Entries) {
+    names.push_back(e.Name);
+    EXPECT_EQ(e.Group, 0);
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Pages.txt", "Layout.txt", "FINALISE.EXE", "SetupInfo"}));
+  EXPECT_EQ(built.Entries[0].Offset, kImage.size());
+  EXPECT_EQ(built.ExtractEntry(1), std::string(500, 'L'));
+  const std::optional<std::string> info = built.ExtractEntry(3);
+  ASSERT_TRUE(info);
+  TSetupInfoFile loaded;
+  ASSERT_TRUE(loaded.LoadFromBuffer(info->data(), info->size()));
+  EXPECT_EQ(loaded.IsUninstaller, 1);
+  EXPECT_EQ(loaded.InstallDir, "C:\\Games\\Demo");
+  EXPECT_EQ(loaded.UninstallPrefix, "Demo_");
+  const std::string bytes =
+      test::ReadHostFile(machine_.drive_c() + "/Games/Demo/Demo_Uninstall.exe");
+  EXPECT_EQ(bytes.substr(0, kImage.size()), kImage);
+}
+
+TEST_F(RunningUninstallerTest, ImageOfAPackageFromTheCommandLineIsTheRunningProgram) {
+  const std::string installer = WriteInstaller(dir_, {{"SetupInfo", 0, "record"}});
+  TPak running(installer, false, false);
+  const std::optional<ExecutableImage> own = RunningExecutableImage(running, installer, false);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(own->path, installer);
+  EXPECT_EQ(own->size, kImage.size());
+  // The test program carries no package: all of it is the image.
+  const std::optional<ExecutableImage> stub = RunningExecutableImage(running, installer, true);
+  ASSERT_TRUE(stub);
+  EXPECT_EQ(stub->path, platform::ExecutablePath());
+  EXPECT_EQ(stub->size,
+            test::ReadHostFile(*platform::ToHostPath(platform::ExecutablePath())).size());
+}
+
+TEST_F(RunningUninstallerTest, WithoutARunningPackageOnlyTheRegistrationIsWritten) {
+  TSetupInfoFile::Instance().ShortName = "Solo";
+  TSetupInfoFile::Instance().InstallDir = "C:\\Solo";
+  TSetupInfoFile::Instance().UninstallExeName = "Solo_Uninstall.exe";
+  const UninstallerBuildResult result = BuildUninstaller();
+  EXPECT_FALSE(result.built);
+  EXPECT_EQ(platform::Registry::Instance().ReadString(platform::RootKey::LocalMachine,
+                                                      UninstallKeyPath("Solo"), "UninstallString"),
+            "C:\\Solo\\Solo_Uninstall.exe");
+  RemoveUninstallRegistration();
+  EXPECT_FALSE(platform::Registry::Instance().KeyExists(platform::RootKey::LocalMachine,
+                                                        UninstallKeyPath("Solo")));
+  EXPECT_FALSE(StartFinaliser());
+}
+
+}  // namespace
+}  // namespace wizpak
