@@ -1,33 +1,20 @@
 #include "text/setup_record_fields.h"
 
+#include "package/setup_info.h"
+
 namespace wizpak {
-namespace {
-
-struct RecordTexts {
-  std::string install_dir;
-  std::string setup_name;
-  std::string short_name;
-  std::string changelog;
-};
-
-RecordTexts& Texts() {
-  static RecordTexts texts;
-  return texts;
-}
-
-}  // namespace
 
 const std::string& RecordInstallDir() {
-  return Texts().install_dir;
+  return TSetupInfoFile::Instance().InstallDir;
 }
 const std::string& RecordSetupName() {
-  return Texts().setup_name;
+  return TSetupInfoFile::Instance().SetupName;
 }
 const std::string& RecordShortName() {
-  return Texts().short_name;
+  return TSetupInfoFile::Instance().ShortName;
 }
 const std::string& RecordChangelog() {
-  return Texts().changelog;
+  return TSetupInfoFile::Instance().Changelog;
 }
 
 }  // namespace wizpak

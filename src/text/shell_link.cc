@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "package/package_files.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -116,7 +117,11 @@ bool CreateShellLink(std::string_view link_file, std::string_view target,
                                                  : target_folder);
     if (mapped) host_folder = *mapped;
   }
-  CreateFolders(FolderPart(link_file));
+  // Drive paths create their folders through the logged helper, so the
+  // uninstaller removes them again; host paths just get theirs.
+  const std::string link_folder = FolderPart(link_file);
+  ForceFoldersLogged(link_folder);
+  CreateFolders(link_folder);
 
   std::string name = FileNamePart(link_file);
   const size_t dot = name.rfind('.');

@@ -8,7 +8,8 @@
 
 namespace wizpak {
 
-// Creates the missing folders of the link's path, then writes (atomically)
+// Creates the missing folders of the link's path (drive paths through
+// ForceFoldersLogged, so they are logged), then writes (atomically)
 //   [Desktop Entry]
 //   Type=Application
 //   Name=<link file name without its extension>

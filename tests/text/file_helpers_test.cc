@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "package/package_hooks.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 #include "text/exe_icon.h"
@@ -79,6 +80,19 @@ TEST_F(FileHelpersTest, ShellLinkIsADesktopEntryAtTheLinkPath) {
   const std::string exe = C("Games/X/game.exe");
   EXPECT_EQ(text, "[Desktop Entry]\nType=Application\nName=Play\nExec=" + exe +
                       " -w \"two words\" 100%%\nPath=" + C("Games/X") + "\n");
+}
+
+TEST_F(FileHelpersTest, ShellLinkFoldersAreLogged) {
+  std::vector<std::string> logged;
+  const PackageHooks saved = Hooks();
+  Hooks().add_directory = [&](std::string_view path) { logged.emplace_back(path); };
+  fs::create_directories(C("Menu"));
+  EXPECT_TRUE(CreateShellLink("C:\\Menu\\A\\B\\x.lnk", "C:\\x.exe", ""));
+  Hooks() = saved;
+  ASSERT_EQ(logged.size(), 2u);
+  EXPECT_NE(logged[0].find("A"), std::string::npos);
+  EXPECT_NE(logged[1].find("B"), std::string::npos);
+  EXPECT_TRUE(fs::exists(C("Menu/A/B/x.lnk")));
 }
 
 TEST(DesktopEntry, QuotingAndEscaping) {

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <string>
 
+#include "package/setup_info.h"
 #include "text/language.h"
 #include "text/number_format.h"
 #include "text/path_helpers.h"
@@ -53,6 +54,21 @@ TEST_F(SharedStateTest, ProgramTableHasTheFivePlaceholders) {
   SetSpaceRequired(1536);
   SpaceAvailableText = "2.00 GB";
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%SPACEREQ%> / <%SPACEAVA%>"), u"1.50 KB / 2.00 GB");
+}
+
+TEST_F(SharedStateTest, RecordPlaceholdersAndInstallDirFollowTheRecord) {
+  TSetupInfoFile& record = TSetupInfoFile::Instance();
+  const TSetupInfoFile saved = record;
+  const TLanguageStrings& table = TLanguageStrings::Instance();  // registered before loading
+  record.SetupName = "Game Deluxe";
+  record.ShortName = "Game";
+  record.Changelog = "v2";
+  record.InstallDir = "C:\\Games\\Game\\";
+  EXPECT_EQ(table.ExpandTextPlaceholders(u"<%SETUPTITLE%>|<%SETUPSHORTTITLE%>|<%CHANGELOG%>"),
+            u"Game Deluxe|Game|v2");
+  EXPECT_EQ(ExpandPathVariables("$INSTDIR\\bin"), "C:\\Games\\Game\\bin");
+  EXPECT_EQ(CompressPathVariables("C:\\Games\\Game\\bin"), "$INSTDIRbin");
+  record = saved;
 }
 
 TEST_F(SharedStateTest, WizardTextOrder) {
