@@ -98,6 +98,11 @@ void SetRunningPackage(TPak* running, std::string package_path, bool from_comman
   g_from_command_line = from_command_line;
 }
 
+void SetRunningPackage(TPak* running, bool from_command_line) {
+  SetRunningPackage(running, from_command_line ? std::string() : platform::ExecutablePath(),
+                    from_command_line);
+}
+
 std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
                                                       const std::string& package_path,
                                                       bool from_command_line) {
