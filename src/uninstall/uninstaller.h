@@ -114,10 +114,11 @@ void SetRunningPackage(TPak* running, std::string package_path, bool from_comman
 void SetRunningPackage(TPak* running, bool from_command_line);
 
 // The executable part of the uninstaller. Normally the package's file (the
-// running executable) up to the first entry of its package. When the package came from the command
-// line its offsets say nothing about the running program, so the image is
-// the running executable up to the start of its own package, or the whole
-// file when it carries none. nullopt when the file cannot be read.
+// running executable) up to the first entry of its package. When the
+// package came from the command line its offsets say nothing about the
+// running program, so the image is the running executable up to the start
+// of its own package, or the whole file when it carries none. nullopt when
+// the file cannot be read.
 std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
                                                       const std::string& package_path,
                                                       bool from_command_line);
