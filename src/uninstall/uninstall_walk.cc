@@ -50,6 +50,17 @@ std::u16string PhaseName(const UninstallWalkContext& context, uint16_t number) {
   return context.get_string ? context.get_string(number) : std::u16string();
 }
 
+// Only paths that name their drive (or host root) are removed. Every path
+// the installation logged is one; a relative path means a variable expanded
+// to nothing (an empty install folder, say) and would point into whatever
+// folder the uninstaller happens to run in.
+bool IsRootedPath(std::string_view path) {
+  if (!path.empty() && path[0] == '/') return true;
+  const bool letter = path.size() >= 3 &&
+                      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return letter && path[1] == ':' && path[2] == '\\';
+}
+
 }  // namespace
 
 RegistryEntryParts SplitRegistryEntry(std::string_view entry) {
@@ -90,7 +101,9 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
   const PhaseProgress file_progress(context, view, u"", file_count, 0);
   for (int32_t i = 0; i < file_count; ++i) {
     const std::string path = context.expand_path ? context.expand_path(files[i]) : files[i];
-    if (platform::FileExists(path) && platform::DeleteFile(path)) ++summary.files_deleted;
+    if (IsRootedPath(path) && platform::FileExists(path) && platform::DeleteFile(path)) {
+      ++summary.files_deleted;
+    }
     file_progress.Step(i + 1);
   }
 
@@ -100,7 +113,8 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
                                       folder_count, file_count);
   for (int32_t n = 1; n <= folder_count; ++n) {
     const std::string& folder = folders[folder_count - n];
-    if (platform::DirectoryExists(folder) && platform::RemoveDirectory(folder)) {
+    if (IsRootedPath(folder) && platform::DirectoryExists(folder) &&
+        platform::RemoveDirectory(folder)) {
       ++summary.folders_removed;
     }
     folder_progress.Step(n);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,26 @@ TEST(UninstallWalk, EmptyLogAndNoViewStillRemoveRegistrationAndLog) {
   EXPECT_FALSE(platform::FileExists("C:\\Demo\\Demo_install.log"));
   WalkInstallLog(TUninstallList{}, Context("C:\\Demo"), recorder.View());
   EXPECT_EQ(recorder.captions, std::vector<std::u16string>{u"Status: 0 of 0 items remaining"});
+}
+
+TEST(UninstallWalk, EntriesThatExpandToRelativePathsAreLeftAlone) {
+  // "$INSTDIR\\a.txt" with an empty install folder is "\\a.txt"; a relative
+  // entry would name a file in whatever folder the uninstaller runs in.
+  test::TestMachine machine;
+  test::TempDir dir;
+  test::WriteHostFile(dir.file("victim.txt"), "keep");
+  std::filesystem::create_directory(dir.file("victim_dir"));
+  std::string relative = std::filesystem::relative(dir.path(), std::filesystem::current_path());
+  for (char& c : relative) c = c == '/' ? '\\' : c;
+  TUninstallList log;
+  log.AddFile(relative + "\\victim.txt");
+  log.AddFile("$INSTDIR\\victim.txt");
+  log.AddDirectory(relative + "\\victim_dir");
+  ASSERT_TRUE(platform::FileExists(log.Files()[0]));
+  const UninstallWalkSummary summary = WalkInstallLog(log, Context(""), {});
+  EXPECT_EQ(summary.files_deleted + summary.folders_removed, 0);
+  EXPECT_EQ(test::ReadHostFile(dir.file("victim.txt")), "keep");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("victim_dir")));
 }
 
 }  // namespace
