@@ -52,6 +52,8 @@ struct RecordSpec {
 std::string SetupRecordBytes(const RecordSpec& spec);
 // A "CompiledLines" entry with a single inert line.
 std::string InertScriptBytes();
+// A "CompiledLines" entry with one "file" line (file group 1).
+std::string FileLineScriptBytes();
 
 // The path of the stub program in the build tree.
 std::string StubPath();

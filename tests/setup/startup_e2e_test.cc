@@ -18,7 +18,9 @@ std::string BoxLine(const std::string& caption, const std::string& text) {
          "\" buttons=OK answer=ok\n";
 }
 
-std::string StatusLine(const std::string& text) { return "STATUS text=\"" + text + "\"\n"; }
+std::string StatusLine(const std::string& text) {
+  return "STATUS text=\"" + text + "\"\n";
+}
 
 class StartupEndToEnd : public ::testing::Test {
  protected:
@@ -26,14 +28,19 @@ class StartupEndToEnd : public ::testing::Test {
   TempDir work_;
   std::string package_ = work_.file("setup.pak");
 
-  StubRun Run(const std::vector<std::string>& args) { return RunStub(StubPath(), args, work_.path()); }
+  StubRun Run(const std::vector<std::string>& args) {
+    return RunStub(StubPath(), args, work_.path());
+  }
   StubRun RunPackage() { return Run({package_}); }
 
   // A package with a record, a script and two small payload files.
+  // A package with a record, a script of one "file" line and its group:
+  // 3,000 bytes to install, and a group-2 entry no line owns.
   std::vector<PackageEntrySpec> InstallEntries(const RecordSpec& record = {}) {
     return {{"SetupInfo", 0, SetupRecordBytes(record)},
-            {"CompiledLines", 0, InertScriptBytes()},
-            {"readme.txt", 1, std::string(3000, 'r')}};
+            {"CompiledLines", 0, FileLineScriptBytes()},
+            {"readme.txt", 1, std::string(3000, 'r')},
+            {"stray.txt", 2, std::string(5000, 's')}};
   }
 };
 
@@ -64,8 +71,8 @@ TEST_F(StartupEndToEnd, DamagedEntrySevenOfTwentyFiveStopsThere) {
 
   const StubRun run = RunPackage();
   EXPECT_EQ(run.exit_status, 1);
-  std::string expected = StatusLine("Loading Header") +
-                         StatusLine("Status: 0 out of 25 files verifyed");
+  std::string expected =
+      StatusLine("Loading Header") + StatusLine("Status: 0 out of 25 files verifyed");
   for (int done = 2; done <= 7; ++done) {
     expected += StatusLine("Status: " + std::to_string(done) + " out of 25 files verifyed");
   }
@@ -79,16 +86,17 @@ TEST_F(StartupEndToEnd, EmptyPackagePassesVerificationAndMissesTheRecord) {
   WritePackage(package_, "", {});
   const StubRun run = RunPackage();
   EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.transcript,
-            StatusLine("Loading Header") + StatusLine("Status: 0 out of 0 files verifyed") +
-                BoxLine("Verification Error", "Error: Setup Information Missing. Setup is corrupt"));
+  EXPECT_EQ(
+      run.transcript,
+      StatusLine("Loading Header") + StatusLine("Status: 0 out of 0 files verifyed") +
+          BoxLine("Verification Error", "Error: Setup Information Missing. Setup is corrupt"));
 }
 
 TEST_F(StartupEndToEnd, MissingSetupInfo) {
   WritePackage(package_, "", {{"CompiledLines", 0, InertScriptBytes()}});
   const StubRun run = RunPackage();
-  EXPECT_NE(run.transcript.find(
-                BoxLine("Verification Error", "Error: Setup Information Missing. Setup is corrupt")),
+  EXPECT_NE(run.transcript.find(BoxLine("Verification Error",
+                                        "Error: Setup Information Missing. Setup is corrupt")),
             std::string::npos)
       << run.transcript;
 }
@@ -124,7 +132,8 @@ TEST_F(StartupEndToEnd, RenamedExecutable) {
     const StubRun run = RunStub(exe, {"--unattended"}, work_.path());
     const std::string message = BoxLine(
         "Error", std::string("Error: Setup`s filename has been renamed\r\rExpected: \rsetup.exe"
-                             "\r\rFound: \r") + name);
+                             "\r\rFound: \r") +
+                     name);
     if (std::string(name) == "setup(3).exe") {
       EXPECT_EQ(run.transcript.find("renamed"), std::string::npos) << run.transcript;
     } else {
@@ -187,7 +196,11 @@ TEST_F(StartupEndToEnd, ErrorReportAfterTheExistingOnes) {
             std::string::npos)
       << report;
   EXPECT_NE(report.find("ErrorType              : Unknown\r\n"), std::string::npos);
-  EXPECT_NE(report.find("Params                 : " + AnsiUpper(package_)), std::string::npos);
+  // Options are listed among the arguments too.
+  EXPECT_NE(report.find("Params                 : --UI=HEADLESS " + AnsiUpper(package_) +
+                        "\r\nParamCount             : 2\r\n"),
+            std::string::npos)
+      << report;
   EXPECT_NE(run.transcript.find("Error Log Created. Please Include"), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 #include "diagnostics/error_report.h"
 #include "gui/frontend.h"
 #include "gui/message_box.h"
+#include "package/pak.h"
 #include "package/setup_info.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -26,7 +27,7 @@
 #include "text/number_format.h"
 #include "text/path_helpers.h"
 #include "text/shared_state.h"
-#include "uninstall/running_uninstaller.h"
+#include "uninstall/uninstaller.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak::setup {
@@ -43,7 +44,9 @@ struct Step {
   int exit_status = kExitOk;
 };
 constexpr Step kGoOn{};
-Step Stop(int status = kExitStopped) { return Step{false, status}; }
+Step Stop(int status = kExitStopped) {
+  return Step{false, status};
+}
 
 // A start-up message box: no owner, OK only, no icon; the program ends.
 Step StopWith(const std::string& text, const char* caption) {
@@ -51,7 +54,9 @@ Step StopWith(const std::string& text, const char* caption) {
   return Stop();
 }
 
-TSetupInfoFile& Record() { return TSetupInfoFile::Instance(); }
+TSetupInfoFile& Record() {
+  return TSetupInfoFile::Instance();
+}
 
 // 1. Number format and the system language.
 void SetNumberFormatAndLanguage() {
@@ -92,7 +97,7 @@ void OpenChosenPackage(StartupState& state) {
   state.pak = OpenPackage(state.package_path);
   // The script's "file" lines and the uninstaller builder read from it.
   SetScriptPackage(state.pak.get());
-  SetRunningPackage(state.pak.get(), state.package_from_command_line);
+  SetRunningPackage(state.pak.get(), state.package_path, state.package_from_command_line);
 }
 
 // 5. The trailer identifier.
@@ -110,8 +115,7 @@ Step VerifyPackage(StartupState& state) {
   source.orig_size = [&pak](uint32_t i) { return PackageEntry(pak, i).orig_size; };
   source.name = [&pak](uint32_t i) { return PackageEntry(pak, i).name; };
   source.verify_entry = [&pak](uint32_t i) { return VerifyPackageEntry(pak, i); };
-  const VerifyOutcome outcome =
-      RunVerification(source, *state.verify_window, SystemVerifyClock());
+  const VerifyOutcome outcome = RunVerification(source, *state.verify_window, SystemVerifyClock());
   switch (outcome.kind) {
     case VerifyOutcome::Kind::Passed:
       break;
@@ -212,7 +216,8 @@ Step FindInstallFolder() {
   record.InstallDir = outcome.install_dir;
   if (outcome.space_available) {
     SpaceAvailable = *outcome.space_available;
-    SpaceAvailableText = FormatByteSize(static_cast<uint64_t>(std::max<int64_t>(SpaceAvailable, 0)));
+    SpaceAvailableText =
+        FormatByteSize(static_cast<uint64_t>(std::max<int64_t>(SpaceAvailable, 0)));
   }
   return kGoOn;
 }
@@ -224,8 +229,9 @@ void ConnectErrorReport(StartupState& state) {
     context.setup_name = Record().SetupName;
     context.setup_exe_name = Record().SetupExeName;
     if (state.pak && PackageId(*state.pak) == "KYPF") {
-      context.package = diagnostics::PackageFacts{PackageId(*state.pak), PackageVersion(*state.pak),
-                                                  PackageEntryCount(*state.pak), state.package_path};
+      context.package =
+          diagnostics::PackageFacts{PackageId(*state.pak), PackageVersion(*state.pak),
+                                    PackageEntryCount(*state.pak), state.package_path};
     }
     return context;
   });
@@ -246,8 +252,12 @@ int EndWithoutWizard(const StartupState& state) {
 StartupState::StartupState() = default;
 StartupState::~StartupState() = default;
 
-void SetWizardRunner(WizardRunner runner) { Runner() = std::move(runner); }
-bool WizardConnected() { return static_cast<bool>(Runner()); }
+void SetWizardRunner(WizardRunner runner) {
+  Runner() = std::move(runner);
+}
+bool WizardConnected() {
+  return static_cast<bool>(Runner());
+}
 
 int RunStartupSequence(StartupState& state) {
   SetNumberFormatAndLanguage();

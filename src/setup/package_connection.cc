@@ -1,0 +1,31 @@
+#include "setup/package_connection.h"
+
+#include "package/package_hooks.h"
+#include "platform/codepage.h"
+#include "text/language.h"
+#include "text/number_format.h"
+#include "text/replace_all.h"
+#include "text/status_progress.h"
+#include "uninstall/uninstall_list.h"
+
+namespace wizpak::setup {
+
+namespace {
+constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
+}  // namespace
+
+void ConnectPackageHooks() {
+  PackageHooks& hooks = Hooks();
+  hooks.show_extract_status = [](std::string_view file_text) {
+    const std::u16string text = TLanguages::Instance().GetString(kExtractingText);
+    ShowStatus(ReplaceAllText(text, u"<%FILENAME%>", AnsiToWide(file_text)), true);
+  };
+  hooks.step_progress = [] { StepProgress(true); };
+  hooks.add_file = [](std::string_view path) { TUninstallList::Instance().AddFile(path); };
+  hooks.add_directory = [](std::string_view path) {
+    TUninstallList::Instance().AddDirectory(path);
+  };
+  hooks.format_byte_size = [](uint64_t bytes) { return FormatByteSize(bytes); };
+}
+
+}  // namespace wizpak::setup
