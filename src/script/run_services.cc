@@ -10,19 +10,16 @@
 #include "text/replace_all.h"
 #include "text/shell_link.h"
 #include "text/status_progress.h"
-#include "platform/files.h"
-#include "uninstall/uninstall_list.h"
-
-#if __has_include("package/setup_info.h")
-#define WIZPAK_HAVE_SETUP_RECORD 1
+#include "package/package_files.h"
+#include "package/pak.h"
 #include "package/setup_info.h"
-#endif
+#include "uninstall/uninstall_list.h"
+#include "uninstall/uninstaller.h"
 
 namespace wizpak::run {
 
 // ---- Setup record ----------------------------------------------------------
 
-#if WIZPAK_HAVE_SETUP_RECORD
 std::string InstallFolder() {
   return TSetupInfoFile::Instance().InstallDir;
 }
@@ -33,33 +30,9 @@ std::string UninstallPrefix() {
   return TSetupInfoFile::Instance().UninstallPrefix;
 }
 platform::RootKey RootKeyFromName(std::string_view name) {
+  // Unknown names give index 0: HKEY_LOCAL_MACHINE.
   return RootKeyFromIndex(RootKeyIndex(name)).value_or(platform::RootKey::LocalMachine);
 }
-#else
-// Until the package unit provides the setup record, the run keeps the three
-// fields it needs here.
-InterimRecordFields& InterimRecord() {
-  static InterimRecordFields fields;
-  return fields;
-}
-std::string InstallFolder() {
-  return InterimRecord().install_dir;
-}
-bool UninstallerWanted() {
-  return InterimRecord().create_uninstaller;
-}
-std::string UninstallPrefix() {
-  return InterimRecord().uninstall_prefix;
-}
-platform::RootKey RootKeyFromName(std::string_view name) {
-  const std::string upper = AnsiUpper(name);
-  if (upper == "HKCU") return platform::RootKey::CurrentUser;
-  if (upper == "HKCR") return platform::RootKey::ClassesRoot;
-  if (upper == "HKU") return platform::RootKey::Users;
-  if (upper == "HKCC") return platform::RootKey::CurrentConfig;
-  return platform::RootKey::LocalMachine;
-}
-#endif
 
 // ---- Text services ----------------------------------------------------------
 
@@ -121,44 +94,25 @@ std::string FileNameOf(std::string_view path) {
 
 // ---- Package and install log ------------------------------------------------
 
-#if WIZPAK_HAVE_PACKAGE_READER
 void ExtractGroup(uint16_t group, std::string_view folder) {
-  Package().ExtractGroup(group, folder);
+  TPak* package = ScriptPackage();
+  if (package == nullptr) {
+    throw ScriptError("Cannot extract file group " + std::to_string(group) +
+                      ": no package is open");
+  }
+  package->ExtractGroup(group, folder);
 }
+
 void ForceFoldersLogged(std::string_view folder) {
   wizpak::ForceFoldersLogged(folder);
 }
-#else
-void ExtractGroup(uint16_t group, std::string_view) {
-  throw ScriptError("Cannot extract file group " + std::to_string(group) +
-                    ": no package reader in this build");
-}
-// Only "X:\..." paths: from the drive root one level at a time; every level
-// created is logged. Network and relative paths are left alone.
-void ForceFoldersLogged(std::string_view folder) {
-  if (folder.size() <= 3 || folder[1] != ':' || folder[2] != '\\') return;
-  std::string path(folder.substr(0, 3));
-  size_t pos = 3;
-  while (pos <= folder.size()) {
-    size_t end = folder.find('\\', pos);
-    if (end == std::string_view::npos) end = folder.size();
-    if (end > pos) {
-      path.append(folder.substr(pos, end - pos));
-      if (!platform::DirectoryExists(path) && platform::CreateDirectory(path)) LogDirectory(path);
-      path.push_back('\\');
-    }
-    pos = end + 1;
-  }
-}
-#endif
 
-#if WIZPAK_HAVE_UNINSTALLER_BUILDER
 void BuildUninstaller() {
-  wizpak::BuildUninstaller();
+  const UninstallerBuildResult result = wizpak::BuildUninstaller();
+  // An installation without its uninstaller cannot be removed again: that
+  // is an error of the run, not a success.
+  if (!result.built && !result.message.empty()) throw ScriptError(result.message);
 }
-#else
-void BuildUninstaller() {}
-#endif
 
 void LogFile(std::string_view path) {
   TUninstallList::Instance().AddFile(path);

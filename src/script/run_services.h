@@ -47,17 +47,6 @@ void SaveInstallLog(std::string_view folder, std::string_view prefix);
 void LoadInstallLog(std::string_view folder, std::string_view prefix);
 void BuildUninstaller();
 
-#if !__has_include("package/setup_info.h")
-// The setup record's fields the run reads, kept here until the package unit
-// provides the record.
-struct InterimRecordFields {
-  std::string install_dir;
-  bool create_uninstaller = false;
-  std::string uninstall_prefix;
-};
-InterimRecordFields& InterimRecord();
-#endif
-
 // Diagnostics: writes the error report, returns its path ("" if none).
 std::string WriteErrorReport(std::string_view message, std::string_view error_type);
 

@@ -13,8 +13,12 @@ namespace {
 TPak* script_package = nullptr;
 }  // namespace
 
-void SetScriptPackage(TPak* package) { script_package = package; }
-TPak* ScriptPackage() { return script_package; }
+void SetScriptPackage(TPak* package) {
+  script_package = package;
+}
+TPak* ScriptPackage() {
+  return script_package;
+}
 
 TScriptRun& TScriptRun::Instance() {
   static TScriptRun instance;

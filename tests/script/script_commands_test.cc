@@ -23,8 +23,8 @@ TEST_F(Commands, CreateDirectoryLogsEachNewFolderAndThePathOnceMore) {
   Run(s);
   EXPECT_TRUE(HostFolderExists("C:\\Games\\Test\\data\\maps"));
   EXPECT_EQ(LoggedDirectories(),
-            (std::vector<std::string>{kInstallDir, "C:\\Games", "C:\\Games\\Test",
-                                      "C:\\Games\\Test\\data", "C:\\Games\\Test\\data\\maps",
+            (std::vector<std::string>{kInstallDir, "C:\\Games\\", "C:\\Games\\Test\\",
+                                      "C:\\Games\\Test\\data\\", "C:\\Games\\Test\\data\\maps\\",
                                       "C:\\Games\\Test\\data\\maps", "C:\\Games\\Test\\data"}));
 }
 
@@ -40,7 +40,7 @@ TEST_F(Commands, CreateDirectoryOfUncOrRelativePathLogsThePathOnly) {
     EXPECT_EQ(std::count(dirs.begin(), dirs.end(), path), 1) << path;
     // Nothing but the path itself and the install folder's chain.
     for (const std::string& d : dirs) {
-      EXPECT_TRUE(d == path || std::string(kInstallDir).find(d) == 0) << d;
+      EXPECT_TRUE(d == path || (std::string(kInstallDir) + "\\").find(d) == 0) << d;
     }
   }
 }
@@ -150,8 +150,9 @@ TEST_F(Commands, CreateShortcutWritesADesktopEntryAndLogsIt) {
             (std::vector<std::string>{"$SMPROGRAMSTest Game\\Play.lnk", "$INSTDIR\\NoArgs.lnk"}));
   // The new start-menu folder is logged, so the uninstaller removes it again.
   const std::vector<std::string> dirs = LoggedDirectories();
-  EXPECT_NE(std::find(dirs.begin(), dirs.end(), "C:\\ProgramData\\Start Menu\\Programs\\Test Game"),
-            dirs.end());
+  EXPECT_NE(
+      std::find(dirs.begin(), dirs.end(), "C:\\ProgramData\\Start Menu\\Programs\\Test Game\\"),
+      dirs.end());
 }
 
 }  // namespace

@@ -3,10 +3,11 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "script/run_services.h"
-#if __has_include("package/setup_info.h")
+#include "package/package_hooks.h"
+#include "package/pak.h"
 #include "package/setup_info.h"
-#endif
+#include "script/run_services.h"
+#include "uninstall/uninstaller.h"
 #include "text/language.h"
 #include "text/shared_state.h"
 #include "text/status_progress.h"
@@ -43,6 +44,16 @@ ScriptTest::ScriptTest() {
   ProgramsFolder = "C:\\ProgramData\\Start Menu\\Programs\\";
   ProgramFilesFolder = "C:\\Program Files\\";
   SetRecord(kInstallDir, false, "");
+  // What start-up connects: extraction reports to the install log and status.
+  PackageHooks& hooks = Hooks();
+  hooks = PackageHooks{};
+  hooks.add_file = [](std::string_view path) { TUninstallList::Instance().AddFile(path); };
+  hooks.add_directory = [](std::string_view path) {
+    TUninstallList::Instance().AddDirectory(path);
+  };
+  hooks.show_extract_status = [](std::string_view name) {
+    ShowStatus(AnsiToWide(name), /*repaint=*/true);
+  };
   ActiveStatusLabel = &status_label_;
   ActiveSubStatusLabel = &finish_label_;
   previous_handler_ = gui::SetMessageBoxHandler([this](const gui::MessageBoxRequest& request) {
@@ -57,6 +68,10 @@ ScriptTest::ScriptTest() {
 }
 
 ScriptTest::~ScriptTest() {
+  SetScriptPackage(nullptr);
+  SetRunningPackage(nullptr, "", false);
+  Hooks() = PackageHooks{};
+  TSetupInfoFile::Instance() = TSetupInfoFile{};
   gui::SetMessageBoxHandler(previous_handler_);
   ActiveStatusLabel = nullptr;
   ActiveSubStatusLabel = nullptr;
@@ -67,15 +82,31 @@ ScriptTest::~ScriptTest() {
 
 void ScriptTest::SetRecord(const std::string& install_dir, bool create_uninstaller,
                            const std::string& prefix) {
-#if __has_include("package/setup_info.h")
   TSetupInfoFile& record = TSetupInfoFile::Instance();
   record = TSetupInfoFile{};
+  record.SetupName = "Test Game";
+  record.ShortName = "Test Game";
   record.InstallDir = install_dir;
   record.CreateUninstaller = create_uninstaller ? 1 : 0;
   record.UninstallPrefix = prefix;
-#else
-  run::InterimRecord() = {install_dir, create_uninstaller, prefix};
-#endif
+  record.UninstallExeName = prefix + "Uninstall.exe";
+}
+
+void ScriptTest::UsePackage(const std::vector<PackageFile>& files) {
+  const std::string path = machine_.root().file("setup.exe");
+  WriteHostFile(path, "MZ-program-image");
+  {
+    TPak writer(path, /*append=*/true, /*create_new=*/false);
+    for (const PackageFile& file : files) {
+      ASSERT_TRUE(writer.StoreFromMemory(writer.AddEntry(file.name, file.name, file.group),
+                                         file.content.data(), file.content.size()));
+    }
+    ASSERT_TRUE(writer.WriteDirectory());
+  }
+  package_ = std::make_unique<TPak>(path, false, false);
+  ASSERT_TRUE(package_->HasPackage());
+  SetScriptPackage(package_.get());
+  SetRunningPackage(package_.get(), path, false);
 }
 
 ScriptRunResult ScriptTest::Run(const ScriptBuilder& script) {

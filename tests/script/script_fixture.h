@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@
 #include "script/comp_lines.h"
 #include "script/script_run.h"
 #include "support/test_support.h"
+
+namespace wizpak {
+class TPak;
+}
 
 namespace wizpak::test {
 
@@ -35,7 +40,16 @@ class ScriptBuilder {
 };
 
 class ScriptTest : public ::testing::Test {
+ public:
+  struct PackageFile {
+    std::string name;
+    uint16_t group = 0;
+    std::string content;
+  };
+
  protected:
+  // Writes a setup file (a small image and a package of these files), opens
+  // it and names it to the run and the uninstaller builder.
   ScriptTest();
   ~ScriptTest() override;
 
@@ -55,6 +69,8 @@ class ScriptTest : public ::testing::Test {
   // Adds a language made of these text lines (name, identifiers, strings)
   // and makes it current.
   void UseLanguage(const std::vector<std::string>& lines);
+
+  void UsePackage(const std::vector<PackageFile>& files);
 
   // Host path of a program path on the test machine.
   std::string Host(const std::string& program_path) const;
@@ -77,6 +93,7 @@ class ScriptTest : public ::testing::Test {
 
  private:
   std::deque<gui::Answer> answers_;
+  std::unique_ptr<TPak> package_;
   gui::MessageBoxHandler previous_handler_;
 };
 

@@ -68,7 +68,7 @@ TEST_F(Flow, EmptyScriptStillCreatesAndLogsTheInstallFolder) {
   EXPECT_TRUE(HostFolderExists(kInstallDir));
   // The install folder first, then the folders created for it, parents first.
   EXPECT_EQ(LoggedDirectories(),
-            (std::vector<std::string>{kInstallDir, "C:\\Games", "C:\\Games\\Test"}));
+            (std::vector<std::string>{kInstallDir, "C:\\Games\\", "C:\\Games\\Test\\"}));
 }
 
 TEST_F(Flow, FailureFirstStopsEverythingElse) {

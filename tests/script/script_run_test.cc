@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "script_fixture.h"
 #include "text/language.h"
 #include "uninstall/uninstall_list.h"
@@ -12,14 +13,23 @@ namespace {
 
 using AfterTheLoop = ScriptTest;
 
+const std::vector<ScriptTest::PackageFile> kUninstallerParts = {
+    {"UNINSTALL_Pages.txt", 0, "welcome\r\n"}, {"UNINSTALL_FINALISE.EXE", 0, "finaliser"}};
+
 TEST_F(AfterTheLoop, InstallLogIsSavedUnderThePrefixWhenAnUninstallerIsWanted) {
   SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
+  UsePackage(kUninstallerParts);
   ScriptBuilder s;
   s.Command(kCmdCreateDirectory, {"$INSTDIR\\saves"});
   s.Command(kCmdWriteRegStr, {"HKCU", "Software\\Game", "Path", "$INSTDIR"});
   const ScriptRunResult result = Run(s);
   ASSERT_EQ(result.outcome, ScriptOutcome::Completed) << result.error;
   ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
+  // Step 5 also built and registered the uninstaller.
+  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Game_Uninstall.exe"));
+  EXPECT_TRUE(platform::Registry::Instance().KeyExists(
+      platform::RootKey::LocalMachine,
+      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Test Game"));
 
   const InstallLogLists written = TUninstallList::Instance().Lists();
   TUninstallList::Instance().Clear();
@@ -39,6 +49,7 @@ TEST_F(AfterTheLoop, NoLogWithoutUninstaller) {
 
 TEST_F(AfterTheLoop, FailureStillSavesTheLog) {
   SetRecord(kInstallDir, true, "");
+  UsePackage(kUninstallerParts);
   ScriptBuilder s;
   s.Command(kCmdFailure, {});
   s.Command(kCmdCreateDirectory, {"$INSTDIR\\never"});
