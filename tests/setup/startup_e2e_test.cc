@@ -6,6 +6,7 @@
 
 #include "gui/transcript.h"
 #include "platform/codepage.h"
+#include "package/pak.h"
 #include "platform/registry.h"
 #include "setup/stub_runner.h"
 #include "support/test_support.h"
@@ -20,6 +21,16 @@ std::string BoxLine(const std::string& caption, const std::string& text) {
 
 std::string StatusLine(const std::string& text) {
   return "STATUS text=\"" + text + "\"\n";
+}
+
+// The trailer's directory offset of a whole package file.
+uint32_t DirectoryOffsetOf(const std::string& bytes) {
+  uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[bytes.size() - 4 + i]))
+             << (8 * i);
+  }
+  return value;
 }
 
 class StartupEndToEnd : public ::testing::Test {
@@ -171,6 +182,34 @@ TEST_F(StartupEndToEnd, InstallFolderFromTheHiveWithItsDriveFreeSpace) {
       << run.stderr_text;
   EXPECT_NE(run.stderr_text.find("2.93 KB required"), std::string::npos) << run.stderr_text;
   EXPECT_EQ(run.stderr_text.find("unknown available"), std::string::npos) << run.stderr_text;
+}
+
+// An entry whose checksum matches but whose stream does not inflate: the pass
+// ends in an error report typed "Verification Stage" and start-up goes on.
+TEST_F(StartupEndToEnd, StreamThatDoesNotInflateIsReportedAndStartUpGoesOn) {
+  WritePackage(
+      package_, "",
+      {{"broken.txt", 0, std::string(4000, 'b')}, {"fine.txt", 0, std::string(4000, 'f')}});
+  const StoredSpan span = StoredBytesOf(package_, 0);
+  std::string bytes = ReadHostFile(package_);
+  bytes[span.offset + span.length - 1] ^= 0x01;  // the stream's own checksum
+  // Make the package checksum agree with the damaged stream.
+  const uint32_t crc = Crc32(bytes.data() + span.offset, span.length);
+  const uint32_t directory = DirectoryOffsetOf(bytes);
+  const size_t crc_at = directory + 2 + std::string("broken.txt").size();
+  for (int i = 0; i < 4; ++i) bytes[crc_at + i] = static_cast<char>(crc >> (8 * i));
+  WriteHostFile(package_, bytes);
+
+  const StubRun run = RunPackage();
+  const std::string report = ReadHostFile(work_.file("ErrorLog0000.TXT"));
+  EXPECT_NE(report.find("ErrorType              : Verification Stage\r\n"), std::string::npos)
+      << run.transcript;
+  EXPECT_NE(run.transcript.find("text=\"Verification Stage Error: "), std::string::npos);
+  // Start-up went on to the record.
+  EXPECT_NE(run.transcript.find(BoxLine("Verification Error",
+                                        "Error: Setup Information Missing. Setup is corrupt")),
+            std::string::npos)
+      << run.transcript;
 }
 
 TEST_F(StartupEndToEnd, HelpListsTheOptions) {
