@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/registry.h"
+
+#include <algorithm>
 #include "script_fixture.h"
 
 namespace wizpak::test {
@@ -70,6 +72,47 @@ TEST_F(FileCommand, FalseConditionStillAdvancesTheGroup) {
   EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
   EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
   EXPECT_TRUE(LoggedFiles().empty());
+}
+
+const std::vector<ScriptTest::PackageFile> kTwoGroups = {
+    {"SetupInfo", 0, "record"},
+    {"readme.txt", 1, "group one"},
+    {"maps\\level1.map", 1, "map"},
+    {"patch.dat", 2, "group two"},
+};
+
+TEST_F(FileCommand, ExtractsItsGroupIntoTheInstallFolderAndLogsIt) {
+  UsePackage(kTwoGroups);
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  s.Command(kCmdFile, {"patch", "update"});
+  const ScriptRunResult result = Run(s);
+  ASSERT_EQ(result.outcome, ScriptOutcome::Completed) << result.error;
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\readme.txt")), "group one");
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\maps\\level1.map")), "map");
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\update\\patch.dat")), "group two");
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\SetupInfo"));
+  EXPECT_EQ(LoggedFiles(),
+            (std::vector<std::string>{"$INSTDIR\\readme.txt", "$INSTDIR\\maps\\level1.map",
+                                      // the folder ends in "\\": doubled, collapsed
+                                      // again when the uninstaller expands it
+                                      "$INSTDIR\\update\\\\patch.dat"}));
+  const std::vector<std::string> dirs = LoggedDirectories();
+  EXPECT_NE(std::find(dirs.begin(), dirs.end(), "C:\\Games\\Test\\maps\\"), dirs.end());
+}
+
+TEST_F(FileCommand, FalseConditionLeavesItsGroupToTheNextLine) {
+  UsePackage(kTwoGroups);
+  platform::Registry::Instance().WriteString(RootKey::LocalMachine, "Software\\Game", "Edition",
+                                             "Gold");
+  ScriptBuilder s;
+  s.Command(kCmdFile, Conditional("HKLM", "Software\\Game", "Edition", "Gold", "FALSE"));
+  s.Command(kCmdFile, Conditional("HKLM", "Software\\Game", "Edition", "Gold", "no"));
+  ASSERT_EQ(Run(s).outcome, ScriptOutcome::Completed);
+  // Group 1 was skipped; the second line extracted group 2 into "sub".
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\sub\\readme.txt"));
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\sub\\patch.dat")), "group two");
+  EXPECT_EQ(LoggedFiles(), std::vector<std::string>{"$INSTDIR\\sub\\\\patch.dat"});
 }
 
 TEST_F(FileCommand, WrongParameterCountsShowTheBoxAndGoOn) {
