@@ -10,11 +10,7 @@
 #include <vector>
 
 #include "compiler/source_reader.h"
-#if __has_include("package/setup_info.h")
 #include "package/setup_info.h"
-#else
-#include "compiler/setup_info_stand_in.h"
-#endif
 #include "script/comp_lines.h"
 
 namespace wizpak::compiler {

@@ -1,5 +1,7 @@
 #include "compiler/path_join.h"
 
+#include "package/pak.h"
+
 namespace wizpak::compiler {
 
 bool IsAbsoluteProgramPath(std::string_view path) {
@@ -29,17 +31,7 @@ std::string FolderOf(std::string_view path) {
 }
 
 bool IsUnsafeEntryName(std::string_view name) {
-  if (name.empty() || name.front() == '\\' || name.front() == '/') return true;
-  if (name.find(':') != std::string_view::npos) return true;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = name.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = name.size();
-    const std::string_view level = name.substr(start, end - start);
-    if (level == "..") return true;
-    start = end + 1;
-  }
-  return false;
+  return !IsSafeRelativeName(name);
 }
 
 }  // namespace wizpak::compiler

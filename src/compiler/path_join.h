@@ -19,8 +19,8 @@ std::string JoinProgramPath(std::string_view folder, std::string_view relative);
 // "/"), "" when there is none.
 std::string FolderOf(std::string_view path);
 
-// True when `name` has a ".." level, a drive letter, or starts with "\" or
-// "/": names like that could be written outside their folder.
+// True when `name` could be written outside its folder: a ".." or "." level,
+// an empty level, a drive, or a leading "\" or "/" (the package's own rule).
 bool IsUnsafeEntryName(std::string_view name);
 
 }  // namespace wizpak::compiler

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "compiler/package_builder.h"
-#include "compiler/path_join.h"
 #include "compiler/stored_entry.h"
+#include "package/pak.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -100,22 +100,24 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
                 const std::string& output_path, const WriteOptions& options, BuildSummary& summary,
                 std::string& error) {
   summary = {};
-  const auto stub = platform::ReadFileBytes(stub_path);
-  if (!stub) {
-    error = "Cannot read the setup runtime - " + stub_path + " (" + platform::LastErrorText() + ")";
+  if (!platform::FileExists(stub_path)) {
+    error = "Cannot read the setup runtime - " + stub_path;
     return false;
   }
   TemporaryOutput temporary(output_path);
-  platform::File out = platform::File::Open(temporary.path(), platform::OpenMode::Create);
-  if (!out) {
+  if (!platform::CopyFile(stub_path, temporary.path(), false)) {
     error = "Cannot create " + temporary.path() + " (" + platform::LastErrorText() + ")";
     return false;
   }
-  PackageStreamWriter writer(out, stub->size());
-  if (!out.Write(*stub)) {
-    error = "Cannot write " + temporary.path() + " (" + platform::LastErrorText() + ")";
+  TPak pak(temporary.path(), /*append=*/true, /*create_new=*/false);
+  if (!pak.IsOpen()) {
+    error = "Cannot open " + temporary.path() + " (" + platform::LastErrorText() + ")";
     return false;
   }
+  const auto write_failed = [&] {
+    error = "Cannot write the setup " + temporary.path() + " (" + platform::LastErrorText() + ")";
+    return false;
+  };
 
   uint64_t total_content = 0;
   for (const PackageItem& item : items) total_content += ContentSizeHint(item);
@@ -129,21 +131,29 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
         error = entry.error;
         return false;
       }
-      if (!writer.Append(items[i], entry, error)) return false;
-      summary.content_bytes += entry.orig_size;
-      summary.stored_bytes += entry.StoredLength();
-      done_content += entry.orig_size;
+      const PackageItem& item = items[i];
+      const uint32_t index = pak.AddEntry(item.name, item.source_path, item.group);
+      if (entry.copy_from_file) {
+        if (!StoreLargeFile(pak, index, item, entry.fields.OrigSize, error)) return false;
+      } else {
+        TPakEntry& stored = pak.Entries[index];
+        stored.CRC = entry.fields.CRC;
+        stored.StoredSize = entry.fields.StoredSize;
+        stored.OrigSize = entry.fields.OrigSize;
+        if (!pak.StorePrepared(index, entry.stored)) return write_failed();
+      }
+      summary.content_bytes += entry.fields.OrigSize;
+      summary.stored_bytes += pak.Entries[index].StoredLength();
+      done_content += entry.fields.OrigSize;
       if (options.progress) options.progress(i + 1, items.size(), done_content, total_content);
     }
   }
-  if (!writer.Finish(error)) return false;
+  if (!pak.WriteDirectory()) return write_failed();
+  const int64_t size = pak.File().Size();
+  if (size < 0 || !pak.File().Sync()) return write_failed();
+  pak.Close();
   summary.entries = items.size();
-  summary.file_size = static_cast<uint64_t>(out.Position());
-  if (!out.Sync()) {
-    error = "Cannot write " + temporary.path() + " (" + platform::LastErrorText() + ")";
-    return false;
-  }
-  out.Close();
+  summary.file_size = static_cast<uint64_t>(size);
   if (!platform::MakeExecutable(temporary.path()) ||
       !platform::RenameFile(temporary.path(), output_path)) {
     error = "Cannot create " + output_path + " (" + platform::LastErrorText() + ")";

@@ -1,6 +1,7 @@
 // wizpak build SCRIPT [-o OUT]: compiles a script and writes the setup.
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "compiler/compiler.h"
@@ -11,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "tools/progress.h"
 #include "tools/subcommands.h"
 
 namespace wizpak::tools {
@@ -38,25 +40,6 @@ std::string ProgramPathOfArgument(const std::string& argument) {
   std::filesystem::path path = std::filesystem::absolute(argument, ec);
   if (ec) path = argument;
   return platform::FromHostPath(path.lexically_normal().string());
-}
-
-// A terminal on stderr gets a progress bar; a file or pipe gets none.
-bool StderrIsTerminal() {
-  std::error_code ec;
-  const std::string target = std::filesystem::read_symlink("/proc/self/fd/2", ec).string();
-  return !ec && (target.rfind("/dev/pts/", 0) == 0 || target.rfind("/dev/tty", 0) == 0);
-}
-
-void ShowProgress(std::size_t done, std::size_t total, uint64_t bytes_done, uint64_t bytes_total) {
-  constexpr int kWidth = 30;
-  const double share = bytes_total == 0 ? (total == 0 ? 1.0 : double(done) / double(total))
-                                        : double(bytes_done) / double(bytes_total);
-  const int filled = static_cast<int>(share * kWidth + 0.5);
-  std::fprintf(stderr, "\r[%s%s] %3d%%  %zu/%zu entries", std::string(filled, '#').c_str(),
-               std::string(kWidth - filled, ' ').c_str(), static_cast<int>(share * 100 + 0.5), done,
-               total);
-  if (done == total) std::fprintf(stderr, "\n");
-  std::fflush(stderr);
 }
 
 std::string Megabytes(uint64_t bytes) {
@@ -151,9 +134,18 @@ int RunBuild(const Args& args) {
   }
   compiler::WriteOptions options;
   options.threads = threads;
-  if (StderrIsTerminal()) options.progress = ShowProgress;
+  uint64_t shown = 0;
+  std::optional<ProgressBar> bar;
+  options.progress = [&](std::size_t, std::size_t, uint64_t done, uint64_t total) {
+    if (!bar) bar.emplace("build", total);
+    bar->Advance(done - shown);
+    shown = done;
+  };
   compiler::BuildSummary summary;
-  if (!compiler::WriteSetup(tools.stub_path, items, output_path, options, summary, error)) {
+  const bool written =
+      compiler::WriteSetup(tools.stub_path, items, output_path, options, summary, error);
+  if (bar) bar->Finish();
+  if (!written) {
     std::fprintf(stderr, "%s: %s\n", script.c_str(), error.c_str());
     return 1;
   }

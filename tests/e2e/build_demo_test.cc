@@ -11,7 +11,7 @@
 namespace wizpak {
 namespace {
 
-struct Run {
+struct RunResult {
   int status = -1;
   std::string out;
   std::string err;
@@ -21,12 +21,12 @@ std::string Quote(const std::string& s) {
   return "'" + s + "'";
 }
 
-Run RunWizpak(const test::TempDir& dir, const std::string& arguments) {
+RunResult RunWizpak(const test::TempDir& dir, const std::string& arguments) {
   const std::string out = dir.file("stdout.txt");
   const std::string err = dir.file("stderr.txt");
   const std::string command = Quote(test::BuildDir() + "/wizpak") + " " + arguments + " >" +
                               Quote(out) + " 2>" + Quote(err);
-  Run run;
+  RunResult run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.out = test::ReadHostFile(out);
@@ -44,7 +44,7 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(BuildDemo, ListShowsSupportEntriesThenFileGroupsInOrder) {
   test::TempDir dir;
   const std::string setup = dir.file("demo.exe");
-  const Run build =
+  const RunResult build =
       RunWizpak(dir, "build " + Quote(test::SourceDir() + "/examples/demo/setup.kys") + " -o " +
                          Quote(setup));
   ASSERT_EQ(build.status, 0) << build.err;
@@ -52,7 +52,7 @@ TEST(BuildDemo, ListShowsSupportEntriesThenFileGroupsInOrder) {
   const auto perms = std::filesystem::status(setup).permissions();
   EXPECT_NE(perms & std::filesystem::perms::owner_exec, std::filesystem::perms::none);
 
-  const Run list = RunWizpak(dir, "list " + Quote(setup));
+  const RunResult list = RunWizpak(dir, "list " + Quote(setup));
   ASSERT_EQ(list.status, 0) << list.err;
   // Each of these names appears, in this order, in the listing.
   const std::vector<std::string> expected = {
@@ -96,7 +96,7 @@ TEST(BuildDemo, BadScriptsGiveOneErrorLineAndNoSetup) {
   for (const Case& c : cases) {
     test::TempDir dir;
     test::WriteHostFile(dir.file("setup.kys"), c.script);
-    const Run run = RunWizpak(dir, "build " + Quote(dir.file("setup.kys")));
+    const RunResult run = RunWizpak(dir, "build " + Quote(dir.file("setup.kys")));
     EXPECT_EQ(run.status, 1) << c.message;
     const std::vector<std::string> lines = Lines(run.err);
     ASSERT_EQ(lines.size(), 1u) << run.err;
@@ -107,7 +107,7 @@ TEST(BuildDemo, BadScriptsGiveOneErrorLineAndNoSetup) {
 
 TEST(BuildDemo, MissingScriptIsOneErrorLine) {
   test::TempDir dir;
-  const Run run = RunWizpak(dir, "build " + Quote(dir.file("nothing.kys")));
+  const RunResult run = RunWizpak(dir, "build " + Quote(dir.file("nothing.kys")));
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
   EXPECT_NE(run.err.find("cannot read the script"), std::string::npos) << run.err;
