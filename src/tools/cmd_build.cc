@@ -8,7 +8,6 @@
 #include "compiler/file_groups.h"
 #include "compiler/package_builder.h"
 #include "compiler/path_join.h"
-#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -152,10 +151,11 @@ int RunBuild(const Args& args) {
   const double ratio = summary.content_bytes == 0
                            ? 1.0
                            : double(summary.stored_bytes) / double(summary.content_bytes);
-  std::printf("%s: %zu entries, %s stored as %s (%.1f%%), setup %s\n",
-              AnsiToUtf8(output_path).c_str(), summary.entries,
-              Megabytes(summary.content_bytes).c_str(), Megabytes(summary.stored_bytes).c_str(),
-              ratio * 100.0, Megabytes(summary.file_size).c_str());
+  const std::string shown_path = platform::ToHostPath(output_path).value_or(output_path);
+  std::printf("%s: %zu entries, %s stored as %s (%.1f%%), setup %s\n", shown_path.c_str(),
+              summary.entries, Megabytes(summary.content_bytes).c_str(),
+              Megabytes(summary.stored_bytes).c_str(), ratio * 100.0,
+              Megabytes(summary.file_size).c_str());
   return 0;
 }
 
