@@ -19,8 +19,10 @@ struct FrontEndOptions {
   bool unattended = false;
 };
 
-// A backend that is not always linked in (fltk) registers its factory here.
-// The factory returns null when the toolkit cannot start (no display).
+// A backend that is not always linked in (fltk) registers its factory here;
+// the setup program calls wizpak::gui::fltk::RegisterFltkToolkit() from
+// "gui/fltk/register.h" when that header exists. The factory returns null
+// when the toolkit cannot start (no display).
 using ToolkitFactory = std::function<std::unique_ptr<Toolkit>(const FrontEndOptions&)>;
 void RegisterToolkit(std::string name, ToolkitFactory factory);
 bool ToolkitRegistered(std::string_view name);

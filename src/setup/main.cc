@@ -6,16 +6,24 @@
 #include "platform/process.h"
 #include "setup/startup.h"
 
-// The wizard library connects itself when it is part of the build.
+// Parts that connect themselves when they are part of the build: the wizard
+// (step 16 of start-up) and the graphical front-end.
 #if __has_include("wizard/connect.h")
 #include "wizard/connect.h"
 #define WIZPAK_HAS_WIZARD 1
+#endif
+#if __has_include("gui/fltk/register.h")
+#include "gui/fltk/register.h"
+#define WIZPAK_HAS_FLTK 1
 #endif
 
 int main(int argc, char** argv) {
   wizpak::platform::SetCommandLine(argc, argv);
 #ifdef WIZPAK_HAS_WIZARD
   wizpak::wizard::ConnectWizard();
+#endif
+#ifdef WIZPAK_HAS_FLTK
+  wizpak::gui::fltk::RegisterFltkToolkit();
 #endif
   return wizpak::setup::SetupMain(std::vector<std::string>(argv, argv + argc));
 }
