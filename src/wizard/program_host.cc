@@ -2,9 +2,7 @@
 
 #include "diagnostics/error_report.h"
 #include "package/setup_info.h"
-#include "platform/registry.h"
 #include "script/script_run.h"
-#include "text/path_helpers.h"
 #include "uninstall/uninstaller.h"
 
 namespace wizpak::wizard {
@@ -46,9 +44,7 @@ WizardHost MakeProgramHost(const ProgramPackage& package) {
     facts.setup_name = info.SetupName;
     facts.setup_exe_name = info.SetupExeName;
     facts.install_dir = info.InstallDir;
-    if (auto root = RootKeyFromIndex(info.InstallDirRegKey.HKEY)) {
-      facts.install_dir_root_key = platform::RootKeyName(*root);
-    }
+    facts.install_dir_root_key = RootKeyFullName(info.InstallDirRegKey.HKEY);
     facts.install_dir_path = info.InstallDirRegKey.Path;
     facts.install_dir_key = info.InstallDirRegKey.Key;
     facts.changelog = info.Changelog;
