@@ -28,6 +28,7 @@
 #include "text/path_helpers.h"
 #include "text/shared_state.h"
 #include "uninstall/uninstaller.h"
+#include "wizard/wizard_run.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak::setup {
@@ -294,6 +295,8 @@ int SetupMain(const std::vector<std::string>& arguments) {
   const std::string program = arguments.empty() ? "wizpak-stub" : FileNamePart(arguments[0]);
   if (state.options.help) {
     std::fputs(SetupUsage(program).c_str(), stdout);
+    std::fputs("\n", stdout);
+    std::fwrite(wizard::ExitStatusHelp().data(), 1, wizard::ExitStatusHelp().size(), stdout);
     return kExitOk;
   }
   if (!state.options.error.empty()) {
