@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/codepage.h"
+
 namespace wizpak::compiler {
 namespace {
 
@@ -82,6 +84,12 @@ SourceLine ParseLine(std::string_view raw, int index, std::vector<Diagnostic>& d
 }
 
 }  // namespace
+
+std::string ScriptTextToAnsi(std::string_view text) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Bom.size()) != kUtf8Bom) return std::string(text);
+  return Utf8ToAnsi(text.substr(kUtf8Bom.size()));
+}
 
 bool SourceText::HasErrors() const {
   return std::any_of(diagnostics.begin(), diagnostics.end(),

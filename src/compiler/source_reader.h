@@ -45,6 +45,10 @@ struct SourceText {
 // Too many lines or an over-long line is an error and stops the reading.
 SourceText ReadSource(std::string_view text);
 
+// Scripts are ANSI text. One saved as UTF-8 with a byte-order mark (as some
+// editors do) is converted to ANSI; any other text is returned unchanged.
+std::string ScriptTextToAnsi(std::string_view text);
+
 // True when `name` is a valid label name: letters, digits, '_', '.', '-'.
 bool IsLabelName(std::string_view name);
 

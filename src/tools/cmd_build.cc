@@ -94,7 +94,8 @@ int RunBuild(const Args& args) {
   compiler::CompilerSettings settings;
   settings.source_folder = compiler::FolderOf(script_path);
   settings.tool_folder = compiler::FolderOf(platform::ExecutablePath());
-  compiler::TCompiler compiled = compiler::CompileSource(*text, settings);
+  compiler::TCompiler compiled =
+      compiler::CompileSource(compiler::ScriptTextToAnsi(*text), settings);
   for (const compiler::Diagnostic& d : compiled.diagnostics) {
     std::fprintf(stderr, "%s\n", compiler::FormatDiagnostic(script, d).c_str());
   }

@@ -83,5 +83,10 @@ TEST(SourceReader, MoreThanTheMaximumLineCountIsOneError) {
   EXPECT_EQ(text.diagnostics[0].line, static_cast<int>(kMaxSourceLines));
 }
 
+TEST(SourceReader, Utf8WithByteOrderMarkBecomesAnsi) {
+  EXPECT_EQ(ScriptTextToAnsi("\xEF\xBB\xBFname \"Caf\xC3\xA9\""), "name \"Caf\xE9\"");
+  EXPECT_EQ(ScriptTextToAnsi("name Caf\xE9"), "name Caf\xE9");  // ANSI stays as it is
+}
+
 }  // namespace
 }  // namespace wizpak::compiler
