@@ -115,6 +115,18 @@ TEST_F(FileCommand, FalseConditionLeavesItsGroupToTheNextLine) {
   EXPECT_EQ(LoggedFiles(), std::vector<std::string>{"$INSTDIR\\sub\\\\patch.dat"});
 }
 
+TEST_F(FileCommand, KypOfficialBetweenFileLinesTakesNoGroup) {
+  UsePackage(kTwoGroups);
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload", "one"});
+  // A code that is not the official one: the archive is left alone.
+  s.Command(kCmdKypOfficial, {"data.kyp", "not the code", "1"});
+  s.Command(kCmdFile, {"patch", "two"});
+  ASSERT_EQ(Run(s).outcome, ScriptOutcome::Completed);
+  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\two\\patch.dat")), "group two");
+}
+
 TEST_F(FileCommand, WrongParameterCountsShowTheBoxAndGoOn) {
   ScriptBuilder s;
   s.Command(kCmdFile, {"a", "b", "c"});
