@@ -1,12 +1,42 @@
 #!/usr/bin/env bash
-# The main job, run by setup.sh on a built tree: pack the bundled examples/
-# folder into a package, list it and verify it.
+# The main job, run by setup.sh on a built tree: build the bundled demo into a
+# setup, install it unattended into a private drive map and registry hive,
+# show what it installed, then run the uninstaller it left behind, also
+# unattended, and show that everything is gone again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build}
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+build=$(realpath "${1:-build}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-"$build/wizpak" pack examples -o "$out/examples.pak"
-"$build/wizpak" list "$out/examples.pak"
-"$build/wizpak" verify "$out/examples.pak"
+export WIZPAK_DRIVES="C=$work/drive_c:fixed;Z=/:fixed"
+export WIZPAK_REGISTRY="$work/registry.reg"
+export WIZPAK_NO_OPEN=1
+mkdir -p "$work/drive_c"
+
+echo "== build the demo setup"
+"$build/wizpak" build examples/demo/setup.kys -o "$work/WizpakDemoSetup.exe"
+"$build/wizpak" verify "$work/WizpakDemoSetup.exe"
+
+echo "== install unattended"
+(cd "$work" && ./WizpakDemoSetup.exe --ui=headless --unattended)
+folder="$work/drive_c/Program Files/Wizpak Demo"
+echo "installed files:"
+(cd "$work/drive_c" && find . -type f | sort | sed 's/^/  /')
+echo "registry:"
+sed 's/^/  /' "$WIZPAK_REGISTRY"
+
+echo "== uninstall unattended"
+"$folder/WizpakDemo_Uninstall.exe" --ui=headless --unattended
+# The finaliser removes the uninstaller once it has ended.
+for _ in $(seq 1 50); do
+  [ -e "$folder/WizpakDemo_Uninstall.exe" ] || break
+  sleep 0.1
+done
+left=$(cd "$work/drive_c" && find . -type f | sort)
+if [ -n "$left" ]; then
+  echo "left behind after uninstalling:"
+  echo "$left" | sed 's/^/  /'
+  exit 1
+fi
+echo "uninstalled: no files left on drive C"
