@@ -24,8 +24,8 @@ def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(data)
-for i in range(500):  # 500 MB base archive: half text-like, half incompressible
-    data = text(1 << 20) if i % 2 else rng.randbytes(1 << 20)
+for i in range(550):  # ~500 MB base archive: a fifth text-like, the rest incompressible
+    data = text(1 << 20) if i % 5 == 0 else rng.randbytes(1 << 20)
     write(f"{root}/base/Data/part{i:03d}.bin", data)
 for i in range(1000):  # 50 MB patch
     data = text(50_000) if i % 2 else rng.randbytes(50_000)

@@ -3,9 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <zlib.h>
+
 #include <map>
 
 #include "gamearchive/archive_file.h"
+#include "gamearchive/bytes.h"
 #include "gamearchive/pak_system.h"
 #include "platform/files.h"
 #include "support/test_support.h"
@@ -125,6 +128,41 @@ TEST_F(PakSystemTest, ChangedFileMovesToTheEndAndKeepsItsStoredName) {
   EXPECT_EQ(Names(a), (std::vector<std::string>{"Data\\b.txt", "Data\\Old.txt"}));
   EXPECT_EQ(Content(a, "Data\\Old.txt"), "a new text");
   EXPECT_EQ(a.index.table_start, region + StampedStream("a new text").size());
+}
+
+TEST_F(PakSystemTest, SameContentStoredByAnotherCompressorStaysInPlace) {
+  // a.txt stored at zlib level 1 (as another tool might), stamped as usual.
+  const std::string content(4000, 'a');
+  uLongf length = compressBound(content.size());
+  std::string stream(length, '\0');
+  compress2(reinterpret_cast<Bytef*>(stream.data()), &length,
+            reinterpret_cast<const Bytef*>(content.data()), content.size(), 1);
+  stream.resize(length);
+  PutU32(stream, 0, GetU32(stream, 0) ^ Crc32(std::string_view(stream).substr(4)));
+  ASSERT_NE(stream, StampedStream(content));
+  const std::string bee = StampedStream("bee");
+  const std::vector<TableEntry> entries = {
+      TableEntry::Make(StorageKind::Stamped, 0, static_cast<uint32_t>(stream.size()), 4000, 0,
+                       "a.txt"),
+      TableEntry::Make(StorageKind::Stamped, 0, static_cast<uint32_t>(bee.size()), 3,
+                       static_cast<uint32_t>(stream.size()), "b.txt")};
+  test::WriteHostFile(HostArchive(), stream + bee + BuildArchiveTail(entries, {}, 1, 2));
+  const ArchiveReader before = Read();
+
+  // The same content keeps its entry and its place; nothing is appended.
+  MemorySource source;
+  source.Add(1, "A.TXT", content);
+  Update(source, 1, "");
+  const ArchiveReader after = Read();
+  EXPECT_EQ(Names(after), Names(before));
+  EXPECT_EQ(after.index.table_start, before.index.table_start);
+
+  // A different content of the same size is replaced and moves to the end.
+  MemorySource changed;
+  changed.Add(1, "a.txt", std::string(4000, 'c'));
+  Update(changed, 1, "");
+  EXPECT_EQ(Names(Read()), (std::vector<std::string>{"b.txt", "a.txt"}));
+  EXPECT_EQ(Content(Read(), "a.txt"), std::string(4000, 'c'));
 }
 
 TEST_F(PakSystemTest, PasswordRules) {
