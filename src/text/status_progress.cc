@@ -5,6 +5,8 @@
 #include <string>
 
 #include "gui/grad_gauge.h"
+#include "gui/transcript.h"
+#include "platform/codepage.h"
 #include "gui/widgets.h"
 #include "text/shared_state.h"
 
@@ -20,6 +22,9 @@ void SetCaption(gui::Label* label, std::u16string_view text, bool repaint) {
 }  // namespace
 
 void ShowStatus(std::u16string_view text, bool repaint) {
+  if (ActiveStatusLabel == nullptr) return;
+  // The headless transcript records every change of the status caption.
+  if (ActiveStatusLabel->Text() != text) gui::TranscriptStatus(WideToUtf8(text));
   SetCaption(ActiveStatusLabel, text, repaint);
 }
 

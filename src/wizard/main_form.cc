@@ -318,7 +318,6 @@ void TFrmMain::InstallationRun() {
     const std::string status =
         "Status: 0 of " + DecimalText(static_cast<uint64_t>(ProgressTotal)) + " files extracted";
     ShowStatus(AnsiToWide(status), true);
-    gui::TranscriptStatus(status);
     if (ActiveGauge) {
       ActiveGauge->SetProgress(0);
       ActiveGauge->SetMax(
