@@ -49,7 +49,9 @@ std::string SetupUsage(const std::string& program_name) {
          "                          ('-' for stderr), one line each\n"
          "  WIZPAK_ANSWERS=a,b,...  answers for the next message boxes (ok, cancel, yes,\n"
          "                          no, retry)\n"
-         "  WIZPAK_NO_OPEN=1        do not open an error report after writing it\n";
+         "  WIZPAK_NO_OPEN=1        do not open an error report after writing it\n"
+         "  WIZPAK_DRIVES, WIZPAK_REGISTRY, WIZPAK_LANGID  drive map, registry hive file\n"
+         "                          and system language (see the wizpak README)\n";
 }
 
 }  // namespace wizpak::setup
