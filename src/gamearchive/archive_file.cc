@@ -1,6 +1,7 @@
 #include "gamearchive/archive_file.h"
 
 #include "gamearchive/pak_system.h"
+#include "package/pak.h"
 #include "gamearchive/sound_form.h"
 #include "platform/files.h"
 #include "text/marl_encryption.h"
@@ -23,17 +24,7 @@ bool IsLetterOrDigit(char c) {
 }  // namespace
 
 bool IsSafeEntryName(const std::string& name) {
-  if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string::npos)
-    return false;
-  size_t start = 0;
-  while (start <= name.size()) {
-    size_t end = name.find_first_of("\\/", start);
-    if (end == std::string::npos) end = name.size();
-    const std::string part = name.substr(start, end - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    start = end + 1;
-  }
-  return true;
+  return IsSafeRelativeName(name);
 }
 
 std::optional<ArchiveReader> OpenArchiveForReading(const std::string& path, std::string& error) {

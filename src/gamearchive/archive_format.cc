@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "gamearchive/bytes.h"
+#include "package/zlib_stream.h"
 #include "text/marl_encryption.h"
 
 namespace wizpak::gamearchive {
@@ -18,15 +19,6 @@ constexpr size_t kLongTrailerSearch = 50;
 
 bool IsLetterOrDigit(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-}
-
-std::string Deflate9(std::string_view content) {
-  uLongf bound = compressBound(static_cast<uLong>(content.size()));
-  std::string out(bound, '\0');
-  compress2(reinterpret_cast<Bytef*>(out.data()), &bound,
-            reinterpret_cast<const Bytef*>(content.data()), static_cast<uLong>(content.size()), 9);
-  out.resize(bound);
-  return out;
 }
 
 // Inflates `stream` and returns the content only when it is exactly
@@ -55,7 +47,7 @@ std::string TableBytes(const std::vector<TableEntry>& entries) {
 
 std::string TableAndHeader(const std::vector<TableEntry>& entries) {
   const std::string table = TableBytes(entries);
-  std::string out = Deflate9(table);
+  std::string out = DeflateBest(table);
   AppendU32(out, static_cast<uint32_t>(out.size()));
   AppendU32(out, static_cast<uint32_t>(table.size()));
   AppendU32(out, kArchiveVersion);
@@ -226,13 +218,8 @@ std::string BuildArchiveTailShort(const std::vector<TableEntry>& entries,
   return out;
 }
 
-uint32_t Crc32(std::string_view bytes) {
-  return static_cast<uint32_t>(
-      crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
-
 std::string StampedStream(std::string_view content) {
-  std::string stream = Deflate9(content);
+  std::string stream = DeflateBest(content);
   if (stream.size() > 4)
     PutU32(stream, 0, GetU32(stream, 0) ^ Crc32(std::string_view(stream).substr(4)));
   return stream;

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "package/zlib_stream.h"
+
 namespace wizpak::gamearchive {
 
 constexpr size_t kTableEntrySize = 152;
@@ -93,9 +95,6 @@ std::string BuildArchiveTailShort(const std::vector<TableEntry>& entries,
 // into the first word. Unstamp undoes it and inflates to `unpacked_size`.
 std::string StampedStream(std::string_view content);
 std::optional<std::string> UnstampStream(std::string_view stored, uint32_t unpacked_size);
-
-// CRC-32 (zlib's) of a byte string.
-uint32_t Crc32(std::string_view bytes);
 
 // Today's date as a DOS date with time 00:00:00 (date in the high word).
 uint32_t TodayDosDate();

@@ -8,6 +8,7 @@
 #include "gui/message_box.h"
 #include "package/package_files.h"
 #include "package/package_hooks.h"
+#include "package/zlib_stream.h"
 #include "platform/codepage.h"
 
 namespace wizpak {
@@ -31,17 +32,6 @@ void Put32(std::string& s, uint32_t v) {
 void Put16(std::string& s, uint16_t v) {
   s += static_cast<char>(v & 0xFF);
   s += static_cast<char>(v >> 8);
-}
-
-std::string Deflate9(std::string_view content) {
-  uLongf length = compressBound(static_cast<uLong>(content.size()));
-  std::string out(length, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(out.data()), &length,
-                reinterpret_cast<const Bytef*>(content.data()), static_cast<uLong>(content.size()),
-                Z_BEST_COMPRESSION) != Z_OK)
-    throw std::bad_alloc();
-  out.resize(length);
-  return out;
 }
 
 // Inflates `stream`, expecting `expected` bytes. Returns the content when it
@@ -82,18 +72,6 @@ void ShowExtractStatus(std::string_view text) {
 
 }  // namespace
 
-uint32_t Crc32(const void* data, size_t size) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  const auto* p = static_cast<const Bytef*>(data);
-  while (size > 0) {
-    const uInt chunk = static_cast<uInt>(std::min<size_t>(size, 1u << 30));
-    crc = crc32(crc, p, chunk);
-    p += chunk;
-    size -= chunk;
-  }
-  return static_cast<uint32_t>(crc);
-}
-
 bool IsSafeRelativeName(std::string_view name) {
   if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string_view::npos)
     return false;
@@ -112,7 +90,7 @@ std::string PrepareStoredBytes(TPakEntry& entry, std::string_view content, bool 
   entry.OrigSize = static_cast<uint32_t>(content.size());
   std::string compressed;
   if (content.size() < kLargeEntrySize) {
-    compressed = Deflate9(content);
+    compressed = DeflateBest(content);
     entry.StoredSize = static_cast<uint32_t>(compressed.size());
   }
   if (entry.OrigSize < entry.StoredSize || content.size() >= kLargeEntrySize) {

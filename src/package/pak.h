@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "package/zlib_stream.h"
 #include "platform/files.h"
 
 namespace wizpak {
@@ -115,9 +116,6 @@ class TPak {
 // for `content` and returns the bytes to store. `from_file` marks content
 // read from a file (large ones then carry no checksum).
 std::string PrepareStoredBytes(TPakEntry& entry, std::string_view content, bool from_file);
-
-// CRC-32 (zlib's polynomial) of a block.
-uint32_t Crc32(const void* data, size_t size);
 
 // True when `name` may be written below a folder: relative, no ".." or "."
 // segment, no drive, no empty segment.

@@ -7,6 +7,7 @@
 #include "gamearchive/folder_source.h"
 #include "gamearchive/pak_system.h"
 #include "platform/files.h"
+#include "tools/output_folder.h"
 #include "tools/subcommands.h"
 
 namespace wizpak::tools {
@@ -96,25 +97,6 @@ int Verify(const std::string& path) {
   return 0;
 }
 
-// Creates the folders of `host_file`'s parent below `root`, one level at a time.
-bool MakeParents(const std::string& root, const std::string& relative) {
-  std::string folder = root;
-  size_t start = 0;
-  for (size_t slash = relative.find('/'); slash != std::string::npos;
-       slash = relative.find('/', start)) {
-    folder += "/" + relative.substr(start, slash - start);
-    if (!platform::DirectoryExists(folder) && !platform::CreateDirectory(folder)) return false;
-    start = slash + 1;
-  }
-  return true;
-}
-
-std::string Slashes(std::string name) {
-  for (char& c : name)
-    if (c == '\\') c = '/';
-  return name;
-}
-
 int Extract(const std::string& path, const std::string& dir) {
   const auto archive = Open(path);
   if (!archive) return 1;
@@ -136,8 +118,9 @@ int Extract(const std::string& path, const std::string& dir) {
       std::fprintf(stderr, "wizpak archive: %s: %s\n", name.c_str(), error.c_str());
       return 1;
     }
-    const std::string relative = Slashes(name);
-    if (!MakeParents(dir, relative) || !platform::WriteFileAtomic(dir + "/" + relative, *content)) {
+    const std::string relative = HostRelativePath(name);
+    if (!MakeParentFolders(dir, relative) ||
+        !platform::WriteFileAtomic(dir + "/" + relative, *content)) {
       std::fprintf(stderr, "wizpak archive: cannot write %s: %s\n", relative.c_str(),
                    platform::LastErrorText().c_str());
       return 1;

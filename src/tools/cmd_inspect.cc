@@ -6,6 +6,7 @@
 #include "package/pak.h"
 #include "platform/files.h"
 #include "tools/progress.h"
+#include "tools/output_folder.h"
 #include "tools/subcommands.h"
 
 namespace wizpak::tools {
@@ -101,24 +102,6 @@ int RunVerify(const Args& args) {
 
 namespace {
 
-std::string HostName(std::string name) {
-  for (char& c : name)
-    if (c == '\\') c = '/';
-  return name;
-}
-
-bool MakeFolders(const std::string& root, const std::string& relative) {
-  std::string folder = root;
-  size_t start = 0;
-  for (size_t slash = relative.find('/'); slash != std::string::npos;
-       slash = relative.find('/', start)) {
-    folder += "/" + relative.substr(start, slash - start);
-    if (!platform::DirectoryExists(folder) && !platform::CreateDirectory(folder)) return false;
-    start = slash + 1;
-  }
-  return true;
-}
-
 // Large entries are raw and unchecked: copied straight from the package.
 bool CopyRaw(TPak& pak, const TPakEntry& e, const std::string& path) {
   platform::File out = platform::File::Open(path, platform::OpenMode::Create);
@@ -172,9 +155,9 @@ int RunExtract(const Args& args) {
       return 1;
     }
     const std::string relative =
-        (group >= 0 ? std::string() : std::to_string(e.Group) + "/") + HostName(e.Name);
+        (group >= 0 ? std::string() : std::to_string(e.Group) + "/") + HostRelativePath(e.Name);
     const std::string path = dir + "/" + relative;
-    bool ok = MakeFolders(dir, relative);
+    bool ok = MakeParentFolders(dir, relative);
     if (ok && e.OrigSize >= kLargeEntrySize && !e.Damaged) {
       ok = CopyRaw(*pak, e, path);
     } else if (ok) {

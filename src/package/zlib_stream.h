@@ -1,0 +1,20 @@
+// The zlib calls shared by the package and the game archives: CRC-32 and
+// deflate at the best compression level into a zlib stream.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace wizpak {
+
+// CRC-32 (reflected polynomial EDB88320) of a block of any size.
+uint32_t Crc32(const void* data, size_t size);
+inline uint32_t Crc32(std::string_view bytes) {
+  return Crc32(bytes.data(), bytes.size());
+}
+
+// A zlib stream (header 78 DA) of `content` at level 9.
+std::string DeflateBest(std::string_view content);
+
+}  // namespace wizpak
