@@ -35,6 +35,15 @@ bool AssemblePackage(const TCompiler& compiler, const ToolLayout& tools,
   items.clear();
   const TSetupInfoFile& info = compiler.setup_info;
 
+  for (const std::string* field :
+       {&info.SetupName, &info.ShortName, &info.SetupExeName, &info.UninstallExeName,
+        &info.UninstallPrefix, &info.InstallDir, &info.Changelog, &info.InstallDirRegKey.Path,
+        &info.InstallDirRegKey.Key, &info.Pages, &info.UninstallPages}) {
+    if (field->size() > 0xFFFF) {
+      error = "A setup property is longer than 65,535 bytes: " + field->substr(0, 40) + "...";
+      return false;
+    }
+  }
   PackageItem setup_info{"SetupInfo", 0, {}, {}};
   setup_info.bytes = info.SaveToBuffer();
   items.push_back(std::move(setup_info));
