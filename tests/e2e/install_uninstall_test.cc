@@ -108,6 +108,10 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
   // Something the user made in the folder after installing stays.
   test::WriteHostFile(folder + "/saved-game.dat", "mine");
 
+  // A copy of the uninstaller, to run once more after the uninstall.
+  const std::string second = machine_.root().file("WizpakDemo_Uninstall.exe");
+  fs::copy_file(uninstaller, second);
+
   // ---- Uninstall ----
   ASSERT_EQ(platform::RunProgram(uninstaller, {"--ui=headless", "--unattended"}), 0)
       << Transcript();
@@ -128,6 +132,13 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   EXPECT_FALSE(fs::exists(uninstaller));
+
+  // Run again, the uninstaller finds no install log and says so.
+  EXPECT_EQ(platform::RunProgram(second, {"--ui=headless", "--unattended"}), 1);
+  EXPECT_NE(Transcript().find(
+                "MESSAGEBOX caption=\"Setup Error\" text=\"Error: install log is missing\""),
+            std::string::npos)
+      << Transcript();
 }
 
 TEST_F(InstallUninstallTest, CdRomFolderStopsTheUnattendedSetup) {
