@@ -28,9 +28,9 @@ sed 's/^/  /' "$WIZPAK_REGISTRY"
 
 echo "== uninstall unattended"
 "$folder/WizpakDemo_Uninstall.exe" --ui=headless --unattended
-# The finaliser removes the uninstaller once it has ended.
+# The finaliser removes the uninstaller once it has ended, then the folder.
 for _ in $(seq 1 50); do
-  [ -e "$folder/WizpakDemo_Uninstall.exe" ] || break
+  [ -e "$folder" ] || break
   sleep 0.1
 done
 left=$(cd "$work/drive_c" && find . -type f | sort)
@@ -39,4 +39,4 @@ if [ -n "$left" ]; then
   echo "$left" | sed 's/^/  /'
   exit 1
 fi
-echo "uninstalled: no files left on drive C"
+echo "uninstalled: no files left on drive C$([ -e "$folder" ] || echo ", install folder removed")"

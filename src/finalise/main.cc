@@ -1,7 +1,7 @@
 // wizpak-finalise: removes an uninstaller after it has ended. Started by the
 // uninstaller with its own (quoted) path while it is still running, it waits
 // until no other process executes that file, deletes it and then deletes
-// itself.
+// itself. An installation folder left empty by that is removed as well.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -29,7 +29,8 @@ void PrintUsage(FILE* out) {
   std::fputs(
       "Usage: wizpak-finalise \"UNINSTALLER\"\n"
       "Waits until no other process runs UNINSTALLER (at most 30 s), deletes it,\n"
-      "then deletes this program. Exit status: 0 done, 1 bad arguments,\n"
+      "removes its folder when that is now empty, then deletes this program.\n"
+      "Exit status: 0 done, 1 bad arguments,\n"
       "2 the uninstaller was still running or could not be deleted.\n",
       out);
 }
@@ -72,6 +73,15 @@ int main(int argc, char** argv) {
                    wizpak::platform::LastErrorText().c_str());
       status = 2;
     }
+  }
+  // The uninstall walk could not remove the installation folder while the
+  // uninstaller ran inside it; once that is gone, an empty folder goes too.
+  if (status == 0) {
+    std::string folder = target.substr(
+        0, target.find_last_of("\\/") == std::string::npos ? 0 : target.find_last_of("\\/"));
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    const auto entries = wizpak::platform::ListFolder(folder);
+    if (folder.size() > 3 && entries && entries->empty()) wizpak::platform::RemoveDirectory(folder);
   }
   // Never delete the file we were asked to keep running for, even if the
   // uninstaller named this very program.

@@ -35,6 +35,22 @@ TEST_F(FinaliserTest, DeletesTheUninstallerAndItselfGivenAQuotedPath) {
   EXPECT_FALSE(platform::FileExists(finaliser_));
 }
 
+TEST_F(FinaliserTest, RemovesTheInstallationFolderOnlyWhenItIsLeftEmpty) {
+  const std::string empty_after = dir_.file("Game/Demo_Uninstall.exe");
+  test::WriteHostFile(empty_after, "image");
+  EXPECT_EQ(platform::RunProgram(finaliser_, {"\"" + empty_after + "\""}), 0);
+  EXPECT_FALSE(platform::DirectoryExists(dir_.file("Game")));
+
+  const std::string kept = dir_.file("Kept/Demo_Uninstall.exe");
+  test::WriteHostFile(kept, "image");
+  test::WriteHostFile(dir_.file("Kept/saved-game.dat"), "mine");
+  ASSERT_TRUE(platform::CopyFile(test::BuildDir() + "/wizpak-finalise", finaliser_, false));
+  ASSERT_TRUE(platform::MakeExecutable(finaliser_));
+  EXPECT_EQ(platform::RunProgram(finaliser_, {kept}), 0);
+  EXPECT_FALSE(platform::FileExists(kept));
+  EXPECT_TRUE(platform::FileExists(dir_.file("Kept/saved-game.dat")));
+}
+
 TEST_F(FinaliserTest, WaitsUntilTheUninstallerHasEnded) {
   // The "uninstaller" is a copy of sleep, running for about a second.
   ASSERT_TRUE(platform::CopyFile("/bin/sleep", uninstaller_, false));
