@@ -61,6 +61,39 @@ std::optional<std::string> Inflate(std::string_view stream, uint32_t expected, u
   return out;
 }
 
+// Reads a directory region front to back in bounded pieces. Next(n) gives
+// the next n bytes, or nullptr when the region (or the file) ends first.
+class DirectoryWindow {
+ public:
+  DirectoryWindow(platform::File& file, uint64_t region) : file_(file), left_in_file_(region) {}
+
+  const uint8_t* Next(size_t n) {
+    if (buffer_.size() - pos_ < n) {
+      buffer_.erase(0, pos_);
+      pos_ = 0;
+      const uint64_t want = std::min<uint64_t>(left_in_file_, std::max<size_t>(n, kPiece));
+      if (buffer_.size() + left_in_file_ < n) return nullptr;
+      const size_t had = buffer_.size();
+      buffer_.resize(had + static_cast<size_t>(want));
+      if (file_.Read(buffer_.data() + had, static_cast<int64_t>(want)) !=
+          static_cast<int64_t>(want))
+        return nullptr;
+      left_in_file_ -= want;
+      if (buffer_.size() < n) return nullptr;
+    }
+    const auto* p = reinterpret_cast<const uint8_t*>(buffer_.data() + pos_);
+    pos_ += n;
+    return p;
+  }
+
+ private:
+  static constexpr size_t kPiece = 1 << 20;
+  platform::File& file_;
+  uint64_t left_in_file_;
+  std::string buffer_;
+  size_t pos_ = 0;
+};
+
 std::string FormatBytes(uint64_t bytes) {
   if (Hooks().format_byte_size) return Hooks().format_byte_size(bytes);
   return std::to_string(bytes);
@@ -150,27 +183,26 @@ void TPak::ReadDirectory() {
   };
   const uint64_t directory_end = file_size_ - kTrailerSize;
   if (DirectoryOffset > directory_end) return no_package();
-  std::string directory(static_cast<size_t>(directory_end - DirectoryOffset), '\0');
-  if (file_.Seek(DirectoryOffset) < 0 ||
-      file_.Read(directory.data(), static_cast<int64_t>(directory.size())) !=
-          static_cast<int64_t>(directory.size()))
-    return no_package();
-  const auto* p = reinterpret_cast<const uint8_t*>(directory.data());
-  size_t pos = 0;
+  if (file_.Seek(DirectoryOffset) < 0) return no_package();
+  // The records are read in pieces of at most 1 MiB as they are needed, so
+  // that a damaged directory offset at the start of a large file does not
+  // pull the whole file into memory.
+  DirectoryWindow window(file_, directory_end - DirectoryOffset);
   Entries.reserve(FileCount);
   for (uint32_t i = 0; i < FileCount; ++i) {
-    if (directory.size() - pos < 2) return no_package();
-    const size_t length = Get16(p + pos);
-    if (directory.size() - pos - 2 < length + kRecordFixedSize) return no_package();
+    const uint8_t* count = window.Next(2);
+    if (count == nullptr) return no_package();
+    const size_t length = Get16(count);
+    const uint8_t* record = window.Next(length + kRecordFixedSize);
+    if (record == nullptr) return no_package();
     TPakEntry e;
-    e.Name.assign(directory, pos + 2, length);
-    const uint8_t* f = p + pos + 2 + length;
+    e.Name.assign(reinterpret_cast<const char*>(record), length);
+    const uint8_t* f = record + length;
     e.CRC = Get32(f);
     e.Offset = Get32(f + 4);
     e.StoredSize = Get32(f + 8);
     e.OrigSize = Get32(f + 12);
     e.Group = Get16(f + 16);
-    pos += 2 + length + kRecordFixedSize;
     const uint64_t stored = e.StoredLength();
     e.Damaged = (stored > 0 && (e.Offset < PackageStart ||
                                 static_cast<uint64_t>(e.Offset) + stored > DirectoryOffset)) ||

@@ -150,6 +150,27 @@ TEST_F(PakLayoutTest, ReaderTakesBackWhatWasWritten) {
   EXPECT_EQ(pak.CountInGroup(3), 0u);
 }
 
+TEST(PakDirectory, RecordsAcrossReadPiecesComeBackWhole) {
+  // About 1.9 MB of records with long names of varying lengths: records
+  // straddle the boundaries of the pieces the directory is read in.
+  test::TempDir dir;
+  std::vector<PakInput> inputs;
+  for (int i = 0; i < 600; ++i) {
+    std::string name = "entry" + std::to_string(i) + "-";
+    name += std::string(1000 + (i * 37) % 4000, static_cast<char>('a' + i % 26));
+    inputs.push_back({name, i % 50 == 0 ? "x" + std::to_string(i) : "", 0});
+  }
+  inputs.push_back({std::string(65535, 'N'), "", 0});  // the longest name there is
+  inputs.push_back({"last", std::string(65535, 'L'), 0});
+  const std::string path = dir.file("many.pak");
+  test::WritePackage(path, "", inputs);
+  TPak pak(path, false, false);
+  ASSERT_EQ(pak.Entries.size(), inputs.size());
+  for (size_t i = 0; i < inputs.size(); ++i) ASSERT_EQ(pak.Entries[i].Name, inputs[i].name) << i;
+  EXPECT_EQ(pak.ExtractEntry(550), "x550");
+  EXPECT_EQ(pak.ExtractEntry(601), inputs.back().content);
+}
+
 TEST(PakNoPackage, FilesWithoutTheIdentifierGiveAnEmptyDirectory) {
   test::TempDir dir;
   const std::vector<std::string> files = {"", "KYPF", std::string(15, 'x'), NoiseBytes(4096, 3),
