@@ -207,6 +207,9 @@ void TPak::ReadDirectory() {
     e.Damaged = (stored > 0 && (e.Offset < PackageStart ||
                                 static_cast<uint64_t>(e.Offset) + stored > DirectoryOffset)) ||
                 (e.StoredSize != 0 && e.OrigSize > kMaxInflateRatio * e.StoredSize + 64) ||
+                // Large entries are always stored raw: a compressed one is not
+                // a real entry (and would be copied out unread as if raw).
+                (e.StoredSize != 0 && e.OrigSize >= kLargeEntrySize) ||
                 (e.Group != 0 && !IsSafeRelativeName(e.Name));
     Entries.push_back(std::move(e));
   }
