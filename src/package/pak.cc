@@ -418,14 +418,17 @@ bool TPak::WriteDirectory() {
   const int64_t end = file_.Seek(0, platform::SeekFrom::End);
   // The format has no room for more than 65,535 entries or a directory past 4 GiB.
   if (end < 0 || end > 0xFFFFFFFFll || Entries.size() > 0xFFFF) return false;
+  // Nor for a longer name: cutting it would store another name.
+  for (const TPakEntry& e : Entries)
+    if (e.Name.size() > 0xFFFF) return false;
   DirectoryOffset = static_cast<uint32_t>(end);
   std::memcpy(ID, "KYPF", 4);
   Version = 1;
   FileCount = static_cast<uint16_t>(Entries.size());
   std::string bytes;
   for (const TPakEntry& e : Entries) {
-    Put16(bytes, static_cast<uint16_t>(e.Name.size() & 0xFFFF));
-    bytes.append(e.Name, 0, e.Name.size() & 0xFFFF);
+    Put16(bytes, static_cast<uint16_t>(e.Name.size()));
+    bytes.append(e.Name);
     Put32(bytes, e.CRC);
     Put32(bytes, e.Offset);
     Put32(bytes, e.StoredSize);

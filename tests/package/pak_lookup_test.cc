@@ -111,6 +111,16 @@ TEST_F(PakLookupTest, ForEachInGroupSurvivesReadsInsideTheRoutine) {
   pak.ForEachInGroup(1, nullptr);  // no routine: nothing happens
 }
 
+TEST(PakWriter, RefusesANameTooLongForItsRecord) {
+  test::TempDir dir;
+  TPak pak(dir.file("long.pak"), false, true);
+  pak.AddEntry(std::string(65536, 'n'), "", 1);
+  EXPECT_FALSE(pak.WriteDirectory());
+  pak.Close();
+  TPak reader(dir.file("long.pak"), false, false);
+  EXPECT_FALSE(reader.HasPackage());
+}
+
 TEST_F(PakLookupTest, IndexesPastTheEndGiveNothing) {
   TPak pak(path_, false, false);
   EXPECT_FALSE(pak.ReadStored(7));
