@@ -31,10 +31,18 @@ void replay_seed(const std::string& seed) {
     std::string mutated = seed;
     const size_t pos = state % n;
     switch (round % 4) {
-      case 0: mutated[pos] = static_cast<char>(mutated[pos] ^ (1 << (state >> 8) % 8)); break;
-      case 1: mutated[pos] = static_cast<char>(0xFF); break;
-      case 2: mutated[pos] = 0; break;
-      default: mutated[pos] = static_cast<char>(state >> 16); break;
+      case 0:
+        mutated[pos] = static_cast<char>(mutated[pos] ^ (1 << (state >> 8) % 8));
+        break;
+      case 1:
+        mutated[pos] = static_cast<char>(0xFF);
+        break;
+      case 2:
+        mutated[pos] = 0;
+        break;
+      default:
+        mutated[pos] = static_cast<char>(state >> 16);
+        break;
     }
     run(mutated);
   }

@@ -32,9 +32,12 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::file(const std::string& relative) const { return path_ + "/" + relative; }
+std::string TempDir::file(const std::string& relative) const {
+  return path_ + "/" + relative;
+}
 
-ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value) : name_(name) {
+ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value)
+    : name_(name) {
   if (const char* old = std::getenv(name.c_str())) old_ = old;
   if (value)
     setenv(name.c_str(), value->c_str(), 1);
@@ -73,6 +76,8 @@ std::string BuildDir() {
   return WIZPAK_BUILD_DIR;
 }
 
-std::string SourceDir() { return WIZPAK_SOURCE_DIR; }
+std::string SourceDir() {
+  return WIZPAK_SOURCE_DIR;
+}
 
 }  // namespace wizpak::test
