@@ -8,16 +8,21 @@
 #include "gui/message_box.h"
 #include "package/pak.h"
 #include "platform/files.h"
-#include "platform/paths.h"
 #include "platform/process.h"
 
 using namespace wizpak;
 
 namespace {
 
+// A host path under $TMPDIR (host paths work where program paths do).
+std::string TempFile(const char* stem) {
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string folder = tmp && tmp[0] == '/' ? tmp : "/tmp";
+  return folder + "/" + stem + std::to_string(platform::ProcessId()) + ".bin";
+}
+
 const std::string& InputPath() {
-  static const std::string path = platform::TempFolder() + "wizpak-fuzz-package-" +
-                                  std::to_string(platform::ProcessId()) + ".bin";
+  static const std::string path = TempFile("wizpak-fuzz-package-");
   return path;
 }
 
@@ -62,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 }
 
 std::vector<std::string> wizpak_fuzz_seeds() {
-  const std::string path =
-      platform::TempFolder() + "wizpak-fuzz-seed-" + std::to_string(platform::ProcessId()) + ".bin";
+  const std::string path = TempFile("wizpak-fuzz-seed-");
   std::string text;
   for (int i = 0; i < 60; ++i) text += "line " + std::to_string(i % 7) + " of the layout\r\n";
   std::vector<std::string> seeds;
