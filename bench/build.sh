@@ -10,30 +10,7 @@ build=${1:-build}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if [[ -f bench/make_payload.sh ]]; then
-  bash bench/make_payload.sh "$work/payload" >/dev/null
-else
-  # Until the package benchmark's generator is there: the same kind of mix,
-  # 2,000 files of about 100 KB (text-like, incompressible and repetitive).
-  python3 - "$work/payload" <<'PY'
-import base64, os, random, sys
-root = sys.argv[1]
-rng = random.Random(20261208)
-for i in range(2000):
-    folder = os.path.join(root, "dir%02d" % (i % 20))
-    os.makedirs(folder, exist_ok=True)
-    kind = i % 4
-    if kind in (0, 1):
-        data = base64.b64encode(rng.randbytes(75000))
-    elif kind == 2:
-        data = rng.randbytes(100000)
-    else:
-        words = [b"setup", b"wizard", b"package", b"archive", b"install", b"folder"]
-        data = b" ".join(rng.choice(words) for _ in range(14000))
-    with open(os.path.join(folder, "file%04d.dat" % i), "wb") as out:
-        out.write(data)
-PY
-fi
+bash bench/make_payload.sh "$work/payload" >/dev/null
 payload_bytes=$(du -sb "$work/payload" | cut -f1)
 
 cat >"$work/setup.kys" <<'KYS'

@@ -13,14 +13,18 @@
 namespace wizpak::compiler {
 namespace {
 
-// At most this many prepared entries wait for the writer, which bounds the
-// memory a build needs to a few entries whatever the payload's size.
-constexpr std::size_t kWindowPerThread = 2;
+// Workers run ahead of the writer by at most this much content (and this
+// many entries), which bounds the memory a build needs whatever the
+// payload's size while one slow entry does not stall the other threads. The
+// entry the writer waits for is always started.
+constexpr uint64_t kAheadBytes = 96ull << 20;
+constexpr std::size_t kAheadEntries = 256;
 
 class CompressionPipeline {
  public:
-  CompressionPipeline(const std::vector<PackageItem>& items, int threads)
-      : items_(items), slots_(items.size()), window_(kWindowPerThread * threads + 1) {
+  CompressionPipeline(const std::vector<PackageItem>& items, std::vector<uint64_t> sizes,
+                      int threads)
+      : items_(items), sizes_(std::move(sizes)), slots_(items.size()) {
     for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
   }
   ~CompressionPipeline() {
@@ -41,20 +45,26 @@ class CompressionPipeline {
     StoredEntry entry = std::move(*slots_[index]);
     slots_[index].reset();
     taken_ = index + 1;
+    ahead_bytes_ -= sizes_[index];
     space_.notify_all();
     return entry;
   }
 
  private:
+  bool MayStartNext() const {
+    if (next_ == taken_) return true;
+    return next_ - taken_ < kAheadEntries && ahead_bytes_ + sizes_[next_] <= kAheadBytes;
+  }
+
   void Work() {
     for (;;) {
       std::size_t index = 0;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        space_.wait(
-            lock, [&] { return stopping_ || next_ >= items_.size() || next_ < taken_ + window_; });
+        space_.wait(lock, [&] { return stopping_ || next_ >= items_.size() || MayStartNext(); });
         if (stopping_ || next_ >= items_.size()) return;
         index = next_++;
+        ahead_bytes_ += sizes_[index];
       }
       StoredEntry entry = PrepareItem(items_[index]);
       {
@@ -66,13 +76,14 @@ class CompressionPipeline {
   }
 
   const std::vector<PackageItem>& items_;
+  const std::vector<uint64_t> sizes_;  // content size of each item, as known up front
   std::vector<std::optional<StoredEntry>> slots_;
-  const std::size_t window_;
   std::mutex mutex_;
   std::condition_variable ready_;
   std::condition_variable space_;
-  std::size_t next_ = 0;   // next entry a worker takes up
-  std::size_t taken_ = 0;  // entries the writer has taken
+  std::size_t next_ = 0;      // next entry a worker takes up
+  std::size_t taken_ = 0;     // entries the writer has taken
+  uint64_t ahead_bytes_ = 0;  // content of the entries started but not taken
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };
@@ -119,12 +130,18 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
     return false;
   };
 
+  std::vector<uint64_t> sizes;
   uint64_t total_content = 0;
-  for (const PackageItem& item : items) total_content += ContentSizeHint(item);
+  for (const PackageItem& item : items) {
+    // Large entries are copied in chunks by the writer, not held in memory.
+    const uint64_t size = ContentSizeHint(item);
+    sizes.push_back(size >= kLargeEntrySize ? 0 : size);
+    total_content += size;
+  }
   uint64_t done_content = 0;
   {
     const int threads = options.threads < 1 ? 1 : options.threads;
-    CompressionPipeline pipeline(items, threads);
+    CompressionPipeline pipeline(items, std::move(sizes), threads);
     for (std::size_t i = 0; i < items.size(); ++i) {
       StoredEntry entry = pipeline.Take(i);
       if (!entry.error.empty()) {
