@@ -89,7 +89,6 @@ struct TPakSystem::OpenArchiveState {
   std::vector<std::optional<TableEntry>> table;
   std::unordered_map<std::string, size_t> by_name;  // ANSI lower-case name -> slot
   uint64_t next_offset = 0;
-  bool journal_armed = false;
   bool write_failed = false;
 
   void BuildTable() {
@@ -222,7 +221,6 @@ void TPakSystem::UpdateArchive(PatchSource& source, uint16_t group,
     FailArchive("Unable to modify file:" + Quoted(a.path) +
                 ", file may be in use or drive is write protected...");
   Crash("journal");
-  a.journal_armed = true;
   auto fail = [&](const std::string& message) {
     a.file.Close();
     RecoverFromJournal(a.path);
@@ -251,13 +249,22 @@ void TPakSystem::UpdateArchive(PatchSource& source, uint16_t group,
       }
       const std::string entry_name = source.EntryName(k);
       const uint32_t unpacked = source.EntrySize(k);
-      const auto content = source.Extract(k);
+      auto content = source.Extract(k);
+      // An empty package entry extracts to nothing; any other entry that
+      // yields nothing is damaged and is skipped rather than stored empty
+      // over the game's file.
+      if (!content && unpacked == 0) content = std::string();
+      if (!content) {
+        if (feedback.step) feedback.step(updated);
+        ++done;
+        return;
+      }
       // Unchanged check, fast path: a zlib entry of the same name and size
       // whose stored bytes inflate to exactly the new content would be
       // stored again as the same bytes, so it stays without compressing the
       // file anew (inflating is several times faster than level-9 deflate).
       const auto existing_entry = a.Find(entry_name);
-      if (existing_entry && content && !EndsWithWav(entry_name)) {
+      if (existing_entry && !EndsWithWav(entry_name)) {
         const TableEntry& old = *a.table[*existing_entry];
         std::string old_bytes;
         if (old.kind() == static_cast<uint8_t>(StorageKind::Stamped) &&
@@ -271,7 +278,7 @@ void TPakSystem::UpdateArchive(PatchSource& source, uint16_t group,
           }
         }
       }
-      const auto stored = MakeStoredEntry(entry_name, content ? *content : std::string());
+      const auto stored = MakeStoredEntry(entry_name, *content);
       if (stored) {
         const auto existing = a.Find(entry_name);
         bool unchanged = false;

@@ -36,13 +36,18 @@ class MemorySource : public PatchSource {
   uint32_t EntrySize(uint32_t i) override {
     return static_cast<uint32_t>(entries_[i].content.size());
   }
-  std::optional<std::string> Extract(uint32_t i) override { return entries_[i].content; }
+  std::optional<std::string> Extract(uint32_t i) override {
+    if (entries_[i].damaged) return std::nullopt;
+    return entries_[i].content;
+  }
+  void Damage(uint32_t i) { entries_[i].damaged = true; }
 
  private:
   struct Entry {
     uint16_t group;
     std::string name;
     std::string content;
+    bool damaged = false;
   };
   std::vector<Entry> entries_;
 };
@@ -163,6 +168,19 @@ TEST_F(PakSystemTest, SameContentStoredByAnotherCompressorStaysInPlace) {
   Update(changed, 1, "");
   EXPECT_EQ(Names(Read()), (std::vector<std::string>{"b.txt", "a.txt"}));
   EXPECT_EQ(Content(Read(), "a.txt"), std::string(4000, 'c'));
+}
+
+TEST_F(PakSystemTest, UnreadablePackageEntryNeverReplacesTheGamesFile) {
+  MakeArchive({{"a.txt", "the game's file"}});
+  MemorySource source;
+  source.Add(1, "a.txt", "new content");
+  source.Damage(0);
+  source.Add(1, "empty.txt", "");
+  source.Damage(1);  // the package reader gives nothing for an empty entry too
+  Update(source, 1, "");
+  const ArchiveReader a = Read();
+  EXPECT_EQ(Content(a, "a.txt"), "the game's file");
+  EXPECT_EQ(Content(a, "empty.txt"), "");
 }
 
 TEST_F(PakSystemTest, PasswordRules) {
