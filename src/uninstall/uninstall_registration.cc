@@ -36,6 +36,10 @@ void RemoveUninstallRegistration(std::string_view short_name) {
   if (!registry.KeyExists(root, key)) return;
   registry.DeleteValue(root, key, "DisplayName");
   registry.DeleteValue(root, key, "UninstallString");
+  // A key deletion takes everything below the key. A short name without a
+  // key name of its own ("" or only "") names the list of installed
+  // programs itself, and deleting that would unregister every other product.
+  if (short_name.find_first_not_of('\\') == std::string_view::npos) return;
   registry.DeleteKey(root, key);
 }
 

@@ -113,6 +113,22 @@ TEST_F(UninstallerTest, CopiesTheImageAndThePrefixedGroupZeroEntriesThenSetupInf
   RemoveUninstallRegistration("Demo");  // nothing there: nothing happens
 }
 
+TEST_F(UninstallerTest, AnEmptyShortNameNeverRemovesOtherProductsRegistrations) {
+  Registry& registry = Registry::Instance();
+  const std::string other = UninstallKeyPath("Other Game");
+  ASSERT_TRUE(registry.WriteString(RootKey::LocalMachine, other, "DisplayName", "Other Game"));
+  for (const char* name : {"", "\\", "\\\\"}) {
+    plan_.short_name = name;
+    BuildUninstallerFrom(ListSource({}), plan_, OpenTextAppender);
+    RemoveUninstallRegistration(name);
+    EXPECT_EQ(registry.ReadString(RootKey::LocalMachine, other, "DisplayName"), "Other Game")
+        << "short name \"" << name << "\"";
+    // What the registration wrote is gone again.
+    EXPECT_FALSE(
+        registry.ReadString(RootKey::LocalMachine, UninstallKeyPath(name), "UninstallString"));
+  }
+}
+
 TEST_F(UninstallerTest, RegistersEvenWhenNothingCanBeBuilt) {
   plan_.install_dir = "C:\\Games\\Demo\\";
   UninstallerBuildResult result = BuildUninstallerFrom(ListSource({}), plan_, OpenTextAppender);
