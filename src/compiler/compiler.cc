@@ -121,9 +121,14 @@ TCompiler CompileSource(std::string_view text, const CompilerSettings& settings)
     if (from.kind != SourceLineKind::Statement) continue;  // stays inert
     const int32_t number = registry.NumberOfKeyword(from.word);
     if (number == 0) {
-      compiler.Error(position,
-                     "Unknown command - " + from.word +
-                         (from.word.back() == ':' ? " (a label stands alone on its line)" : ""));
+      // A quoted first word may be empty ("" message): name that plainly.
+      if (from.word.empty()) {
+        compiler.Error(position, "Unknown command - \"\" (the command word is empty)");
+      } else {
+        compiler.Error(position,
+                       "Unknown command - " + from.word +
+                           (from.word.back() == ':' ? " (a label stands alone on its line)" : ""));
+      }
       continue;
     }
     numbers[i] = number;

@@ -108,6 +108,12 @@ TEST_F(CompilerTest, UnresolvedTargetsAreErrorsNamingLineAndTarget) {
 TEST_F(CompilerTest, UnknownKeywordIsAnError) {
   const TCompiler c = Compile("message ok\nfrobnicate a b\n");
   EXPECT_EQ(Messages(c), std::vector<std::string>{"E 2: Unknown command - frobnicate"});
+
+  // A quoted, empty first word is a line without a command word.
+  const TCompiler empty = Compile("\"\" message\n''\n");
+  EXPECT_EQ(Messages(empty),
+            (std::vector<std::string>{"E 1: Unknown command - \"\" (the command word is empty)",
+                                      "E 2: Unknown command - \"\" (the command word is empty)"}));
 }
 
 TEST_F(CompilerTest, TooFewParametersWarnsAndCompilesTheLineUnchanged) {
