@@ -158,6 +158,18 @@ TCompiler CompileSource(std::string_view text, const CompilerSettings& settings)
     }
     CompileCommand(compiler, number, position, from.params);
   }
+  // The uninstaller is written as "<prefix>_Uninstall.exe" in the install
+  // folder; without a "prefix" line its name would be the folder itself and
+  // every installation would end in an error after all its files were in.
+  if (compiler.setup_info.CreateUninstaller != 0 && compiler.setup_info.UninstallExeName.empty()) {
+    int at = 0;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+      if (numbers[i] == kCmdUninstallPages) at = static_cast<int>(i);
+    }
+    compiler.Error(at,
+                   "uninstallpages needs a prefix line: the uninstaller is named after the "
+                   "prefix (prefix Game gives Game_Uninstall.exe)");
+  }
   // The page set's icon travels as the uninstaller's icon, never as a file
   // to install, even when a "file" line names the layout folder.
   if (!compiler.setup_info.Pages.empty()) {

@@ -158,11 +158,20 @@ TEST_F(CompilerTest, SetupPropertiesLaterLinesWin) {
 }
 
 TEST_F(CompilerTest, WithoutNameBothTitlesStayEmpty) {
-  const TCompiler c = Compile("outfile a.exe\nuninstallpages uninstall\n");
+  const TCompiler c = Compile("outfile a.exe\nuninstallpages uninstall\nprefix Demo\n");
   EXPECT_EQ(c.setup_info.SetupName, "");
   EXPECT_EQ(c.setup_info.ShortName, "");
   EXPECT_EQ(c.setup_info.UninstallPages, "uninstall");
   EXPECT_EQ(c.setup_info.CreateUninstaller, 1);
+}
+
+TEST_F(CompilerTest, AnUninstallerNeedsAPrefixToBeNamedBy) {
+  EXPECT_EQ(Messages(Compile("outfile a.exe\n\nuninstallpages uninstall\n")),
+            std::vector<std::string>{"E 3: uninstallpages needs a prefix line: the uninstaller is "
+                                     "named after the prefix (prefix Game gives "
+                                     "Game_Uninstall.exe)"});
+  EXPECT_FALSE(Compile("prefix Game\nuninstallpages uninstall\n").HasErrors());
+  EXPECT_FALSE(Compile("prefix ''\nuninstallpages uninstall\n").HasErrors());
 }
 
 TEST_F(CompilerTest, InstallDirRegKeyRootNames) {

@@ -50,7 +50,8 @@ TEST_F(AssemblyTest, SupportEntriesComeFirstInTheirFixedOrder) {
                   "pages default\n"
                   "file b.txt sub\n"
                   "language install\\english\n"
-                  "uninstallpages uninstall\n"),
+                  "uninstallpages uninstall\n"
+                  "prefix Demo\n"),
             (std::vector<std::string>{
                 "0 SetupInfo", "0 CompiledLines", "0 UNINSTALL_LANGUAGE-uninstall\\english",
                 "0 LANGUAGE-install\\english", "0 icon.ico", "0 img\\back.jpg", "0 Pages.txt",
@@ -69,7 +70,7 @@ TEST_F(AssemblyTest, MissingPartsAreOneLineErrors) {
   EXPECT_TRUE(Names("pages fancy\n", &error).empty());
   EXPECT_EQ(error.rfind("Page set not found - fancy", 0), 0u) << error;
   std::filesystem::remove(tool("wizpak-finalise"));
-  EXPECT_TRUE(Names("pages default\nuninstallpages uninstall\n", &error).empty());
+  EXPECT_TRUE(Names("pages default\nuninstallpages uninstall\nprefix Demo\n", &error).empty());
   EXPECT_EQ(error.rfind("wizpak-finalise not found", 0), 0u) << error;
 }
 
