@@ -78,6 +78,17 @@ std::optional<uint64_t> FileSize(const std::string& path) {
   return static_cast<uint64_t>(size);
 }
 
+// Where the executable image of a package's file ends: at the stored bytes
+// of the first entry that has any. An empty entry records offset 0, so an
+// empty first entry does not say where the package begins; a package of
+// empty entries only begins at its directory.
+uint64_t ImageSizeBefore(const TPak& package) {
+  for (const TPakEntry& entry : package.Entries) {
+    if (entry.StoredLength() != 0) return entry.Offset;
+  }
+  return package.DirectoryOffset;
+}
+
 UninstallerPlan PlanFromRecord(const TSetupInfoFile& record) {
   UninstallerPlan plan;
   plan.install_dir = record.InstallDir;
@@ -111,7 +122,7 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
     // The package's file is the running executable: its image ends where
     // the first entry begins.
     image.path = package_path;
-    image.size = running.Entries.empty() ? running.DirectoryOffset : running.Entries[0].Offset;
+    image.size = ImageSizeBefore(running);
     return image;
   }
   image.path = platform::ExecutablePath();
@@ -120,7 +131,7 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
   image.size = *size;
   TPak own(image.path, /*append=*/false, /*create_new=*/false);
   if (own.HasPackage()) {
-    image.size = own.Entries.empty() ? own.DirectoryOffset : own.Entries[0].Offset;
+    image.size = ImageSizeBefore(own);
   }
   own.Close();
   return image;

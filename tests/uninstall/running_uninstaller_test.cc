@@ -106,6 +106,23 @@ TEST_F(RunningUninstallerTest, ImageOfAPackageFromTheCommandLineIsTheRunningProg
             test::ReadHostFile(*platform::ToHostPath(platform::ExecutablePath())).size());
 }
 
+TEST_F(RunningUninstallerTest, AnEmptyFirstEntryDoesNotCutTheImageShort) {
+  // An empty entry stores no bytes and records offset 0.
+  const std::string installer =
+      WriteInstaller(dir_, {{"Empty.txt", 0, ""}, {"SetupInfo", 0, "record"}});
+  TPak running(installer, false, false);
+  ASSERT_EQ(running.Entries.at(0).Offset, 0u);
+  const std::optional<ExecutableImage> image = RunningExecutableImage(running, installer, false);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->size, kImage.size());
+
+  const std::string only_empty = WriteInstaller(dir_, {{"Empty.txt", 0, ""}});
+  TPak empty(only_empty, false, false);
+  const std::optional<ExecutableImage> whole = RunningExecutableImage(empty, only_empty, false);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->size, kImage.size());
+}
+
 TEST_F(RunningUninstallerTest, WithoutARunningPackageOnlyTheRegistrationIsWritten) {
   TSetupInfoFile::Instance().ShortName = "Solo";
   TSetupInfoFile::Instance().InstallDir = "C:\\Solo";
