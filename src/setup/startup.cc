@@ -198,7 +198,12 @@ Step CheckExecutableName(const StartupState& state) {
 void LoadLanguages(StartupState& state) {
   TLanguages& languages = TLanguages::Instance();
   ForEachGroup0Entry(*state.pak, [&](const std::string& name, const std::string& content) {
-    if (IsLanguageEntryName(name)) languages.AddLanguage(content.data(), content.size());
+    if (!IsLanguageEntryName(name)) return;
+    // A language file that does not read (a number that is not one, too few
+    // lines) ends start-up in the error report instead of leaving a language
+    // whose later strings show as "NOT FOUND".
+    const LanguageLoadResult loaded = languages.AddLanguage(content.data(), content.size());
+    if (!loaded) throw std::runtime_error(name + ": " + loaded.message);
   });
   const int32_t found = languages.FindByLangID(DefaultLangID);
   languages.Current = found < 0 ? 0 : found;

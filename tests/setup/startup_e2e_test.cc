@@ -218,6 +218,35 @@ TEST_F(StartupEndToEnd, StreamThatDoesNotInflateIsReportedAndStartUpGoesOn) {
       << run.transcript;
 }
 
+// A language file as the package carries it: UTF-16 LE with byte-order mark.
+std::string LanguageFileBytes(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : text) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+// A language whose string line does not start with a number is an error of
+// the setup, not a language with holes: start-up ends in the report.
+TEST_F(StartupEndToEnd, LanguageFileThatDoesNotReadEndsInTheReport) {
+  std::vector<PackageEntrySpec> entries = InstallEntries();
+  entries.push_back({"LANGUAGE-English.wri", 0,
+                     LanguageFileBytes("English\r\n0409;\r\n13 Next >\r\nx Oops\r\n")});
+  entries.push_back({"Pages.txt", 0, "[Pages]\r\nend.txt\r\n[PageTypes]\r\nfinish\r\n"});
+  entries.push_back({"end.txt", 0, "[done_label]\r\nType=TLabel\r\n"});
+  WritePackage(package_, "", entries);
+  const StubRun run = Run({package_, "--unattended"});
+  EXPECT_EQ(run.exit_status, 5) << run.transcript;
+  const std::string report = ReadHostFile(work_.file("ErrorLog0000.TXT"));
+  EXPECT_NE(report.find("ErrorText              : LANGUAGE-English.wri: line 4: 'x' is not a "
+                        "valid integer value\r\n"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(run.transcript.find("PAGE "), std::string::npos) << run.transcript;
+}
+
 TEST_F(StartupEndToEnd, HelpListsTheOptions) {
   const StubRun run = Run({"--help"});
   EXPECT_EQ(run.exit_status, 0);
