@@ -143,11 +143,13 @@ void TGradGauge::SetAutocaption(bool value) {
 
 void TGradGauge::RecomputeAutoCaption() {
   if (!autocaption_) return;
-  double hundredth = static_cast<double>(max_) / 100.0;
-  if (hundredth > 0) {
-    double span = (static_cast<double>(max_) - min_) / 100.0;
-    double percent = (static_cast<double>(progress_) - min_) / span;
-    caption_ = std::to_string(static_cast<int64_t>(std::trunc(percent))) + "%";
+  if (max_ > 0) {
+    // The truncated percentage, worked out in integers: in floating point a
+    // full bar of 7 (or 14, 28, ...) steps came out at 99.999... and read 99%.
+    // Progress never lies below Min, so the quotient is not negative.
+    const int64_t done = static_cast<int64_t>(progress_) - min_;
+    const int64_t span = static_cast<int64_t>(max_) - min_;
+    caption_ = std::to_string(done * 100 / span) + "%";
   } else {
     caption_ = "0%";
   }

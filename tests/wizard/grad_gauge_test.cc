@@ -32,6 +32,25 @@ TEST(GradGaugeCaptionTest, ThirdOfThreeTruncatesToThirtyThree) {
   EXPECT_EQ(gauge.Caption(), "66%");
 }
 
+// A full bar reads 100% whatever the step count; in floating point some
+// totals (7, 14, 28, ...) came out just below 100.
+TEST(GradGaugeCaptionTest, FullBarReadsHundredForEveryTotal) {
+  for (int32_t total = 1; total <= 2000; ++total) {
+    TGradGauge gauge;
+    gauge.SetMax(total);
+    gauge.SetProgress(total);
+    ASSERT_EQ(gauge.Caption(), "100%") << "total " << total;
+  }
+  TGradGauge gauge;
+  gauge.SetMax(1000);
+  gauge.SetProgress(290);
+  EXPECT_EQ(gauge.Caption(), "29%");
+  gauge.SetMin(-7);
+  gauge.SetMax(7);
+  gauge.SetProgress(7);
+  EXPECT_EQ(gauge.Caption(), "100%");
+}
+
 TEST(GradGaugeCaptionTest, ProgressIsClampedIntoRange) {
   TGradGauge gauge;
   gauge.SetProgress(250);
