@@ -87,6 +87,11 @@ bool TFrmMain::SetPagesUp() {
 
   std::string& install_dir = *host_.install_dir;
   install_dir = ExpandPathVariables(install_dir);
+  // Start-up measures the drive only for a folder that begins with its
+  // letter; one that began with a variable ("$PROGRAMFILES\Game") has a
+  // drive only now. Without a folder page nothing would measure it later, and
+  // the patch page would take the unknown figure for a full drive.
+  if (SpaceAvailableText.empty()) UpdateSpaceAvailable(install_dir);
 
   if (folder_tree_) {
     folder_tree_->SetOnChange([this] { ShellTreeViewChange(); });

@@ -197,6 +197,33 @@ TEST_F(WizardTest, TooLittleSpaceBlocksThePatchPageUntilAnotherDriveIsChosen) {
             "not enough free space: 1000.00 Bytes needed, " + SpaceAvailableText + " available");
 }
 
+// A record folder that begins with a variable gets no figure at start-up; the
+// wizard measures its drive once the variable is expanded, so a page set
+// without a folder page is not blocked on its patch page.
+TEST_F(WizardTest, FolderFromAVariableIsMeasuredWithoutAFolderPage) {
+  install_dir_ = "$PROGRAMFILES\\Demo";
+  ProgramFilesFolder = "C:\\Program Files\\";
+  SetSpaceRequired(1000);
+  package_.Add("Pages.txt",
+               "[Pages]\r\nwelcome.txt\r\nready.txt\r\ndone.txt\r\n[PageTypes]\r\nwelcome\r\n"
+               "patch\r\nfinish\r\n");
+  TFrmMain& wizard = SetUp();
+  EXPECT_GT(SpaceAvailable, 1000);
+  Next();
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
+  EXPECT_TRUE(form_.NextButton().Enabled());
+  EXPECT_EQ(wizard.SpaceLabel()->Text(), u"Space available " + AnsiToWide(SpaceAvailableText));
+}
+
+// A figure start-up did compute is kept as it is.
+TEST_F(WizardTest, FigureFromStartUpIsKept) {
+  SpaceAvailable = 123;
+  SpaceAvailableText = "123.00 Bytes";
+  SetUp();
+  EXPECT_EQ(SpaceAvailable, 123);
+  EXPECT_EQ(SpaceAvailableText, "123.00 Bytes");
+}
+
 TEST_F(WizardTest, NothingRequiredNeverBlocksThePatchPage) {
   SpaceAvailable = -1;
   SetSpaceRequired(0);
