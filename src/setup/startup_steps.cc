@@ -14,7 +14,9 @@ std::string FirstCdRomRoot(std::string_view drive_strings,
   size_t length = drive_strings.find(std::string_view("\0\0", 2));
   length = length == std::string_view::npos ? drive_strings.size() : length + 1;
   if (length > kDriveStringsLimit) {
-    throw std::runtime_error("Not enough storage is available to process this command");
+    // The system message of error 14 (error 8 has the "process this
+    // command" wording).
+    throw std::runtime_error(std::string(kNotEnoughStorageMessage));
   }
   for (size_t at = 0; at + 3 <= length; at += 4) {
     const std::string_view root = drive_strings.substr(at, 3);
