@@ -1,6 +1,7 @@
 #include "compiler/file_groups.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "compiler/path_join.h"
 #include "platform/files.h"
@@ -35,16 +36,12 @@ std::string AddFolder(const std::string& folder, const std::string& prefix, int 
   return "";
 }
 
-// Host form with single separators, for comparing two spellings of a path.
+// Host form with single separators and without "." and ".." levels, for
+// comparing two spellings of a path ("script/../tool/x" names "tool/x").
 std::string ComparableHostPath(const std::string& path) {
   const auto host = platform::ToHostPath(path);
   if (!host) return "";
-  std::string result;
-  for (char c : *host) {
-    if (c == '/' && !result.empty() && result.back() == '/') continue;
-    result += c;
-  }
-  return result;
+  return std::filesystem::path(*host).lexically_normal().string();
 }
 
 }  // namespace

@@ -291,6 +291,14 @@ TEST_F(CompilerTest, PageSetIconIsNeverAnInstalledFile) {
   std::vector<std::string> names;
   for (const TCompilerFile& f : c.files.files) names.push_back(f.name);
   EXPECT_EQ(names, (std::vector<std::string>{"Main.txt", "Pages.txt"}));
+
+  // The same folder named through the script's own folder.
+  settings_.source_folder = dir_.file("script");
+  const TCompiler round = Compile("file ..\\tool\\.\\layout\\default\npages default\n");
+  ASSERT_FALSE(round.HasErrors()) << ::testing::PrintToString(Messages(round));
+  names.clear();
+  for (const TCompilerFile& f : round.files.files) names.push_back(f.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Main.txt", "Pages.txt"}));
 }
 
 }  // namespace
