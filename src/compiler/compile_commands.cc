@@ -24,6 +24,14 @@ TCompLine& LineAt(TCompiler& compiler, int line) {
   return compiler.lines.Lines[static_cast<std::size_t>(line)];
 }
 
+// Writes "-1" for a jump parameter that is "0" in the source.
+void MarkNoJump(TCompiler& compiler, int line, std::size_t index) {
+  TCompLine& compiled = LineAt(compiler, line);
+  if (index < compiled.Params.size() && compiled.Params[index] == "0") {
+    compiled.Params[index] = "-1";
+  }
+}
+
 // A jump parameter of "iffileexists" / "messagebox": "0" is no jump, else
 // the last label of that name.
 void ResolveConditionalTarget(TCompiler& compiler, int line, std::size_t index) {
@@ -132,6 +140,16 @@ void CompileCommand(TCompiler& compiler, int32_t command, int line,
     case kCmdKypOfficial:
       EncipherSecondParam(compiler, line);
       return;
+    case kCmdIfFileExists:
+      if (!complete) {
+        // A short line keeps its texts, but a source "0" still means no
+        // jump: left as "0" it would jump to the first line at run time and
+        // run the script again from there for as long as the file stays.
+        MarkNoJump(compiler, line, 1);
+        MarkNoJump(compiler, line, 2);
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -131,6 +131,13 @@ TEST_F(CompilerTest, TooFewParametersWarnsAndCompilesTheLineUnchanged) {
   EXPECT_EQ(c.setup_info.InstallDirRegKey.HKEY, 0);  // record untouched
   EXPECT_EQ(c.setup_info.InstallDirRegKey.Path, "");
   EXPECT_EQ(Params(c, 3), std::vector<std::string>{"only-source"});
+
+  // A short iffileexists keeps its label text, but its "0" is still no jump
+  // (a jump to line 0 would run the script again from its start).
+  const TCompiler short_if = Compile("start:\niffileexists $INSTDIR\\a.txt 0\n");
+  EXPECT_EQ(Params(short_if, 1), (std::vector<std::string>{"$INSTDIR\\a.txt", "-1"}));
+  EXPECT_EQ(Params(Compile("start:\niffileexists x start\n"), 1),
+            (std::vector<std::string>{"x", "start"}));
 }
 
 TEST_F(CompilerTest, SetupPropertiesLaterLinesWin) {
