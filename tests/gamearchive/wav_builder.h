@@ -19,20 +19,20 @@ struct WavSpec {
 };
 
 // Canonical header + `data` bytes (+ optional chunks appended after the samples).
-inline std::string MakeWav(const WavSpec& spec, const std::string& data,
+inline std::string MakeWav(const WavSpec& format, const std::string& data,
                            const std::string& trailing_chunks = "") {
   std::string w = "RIFF";
   PutLE(w, static_cast<uint32_t>(36 + data.size() + trailing_chunks.size()), 4);
   w += "WAVEfmt ";
-  PutLE(w, spec.fmt_size, 4);
+  PutLE(w, format.fmt_size, 4);
   PutLE(w, 1, 2);
-  PutLE(w, spec.channels, 2);
-  PutLE(w, spec.rate, 4);
-  const uint32_t frame = spec.channels * spec.bits / 8;
-  PutLE(w, spec.rate * frame, 4);
+  PutLE(w, format.channels, 2);
+  PutLE(w, format.rate, 4);
+  const uint32_t frame = format.channels * format.bits / 8;
+  PutLE(w, format.rate * frame, 4);
   PutLE(w, frame, 2);
-  PutLE(w, spec.bits, 2);
-  if (spec.fmt_size > 16) w.append(spec.fmt_size - 16, '\0');
+  PutLE(w, format.bits, 2);
+  if (format.fmt_size > 16) w.append(format.fmt_size - 16, '\0');
   w += "data";
   PutLE(w, static_cast<uint32_t>(data.size()), 4);
   return w + data + trailing_chunks;

@@ -75,18 +75,18 @@ StoredSpan StoredBytesOf(const std::string& path, uint32_t index) {
   return StoredSpan{entry.Offset, entry.StoredLength()};
 }
 
-std::string SetupRecordBytes(const RecordSpec& spec) {
+std::string SetupRecordBytes(const RecordSpec& fields) {
   TSetupInfoFile record;
-  record.SetupName = spec.setup_name;
-  record.ShortName = spec.setup_name;
-  record.SetupExeName = spec.setup_exe_name;
-  record.UninstallExeName = spec.uninstall_prefix + "Uninstall.exe";
-  record.UninstallPrefix = spec.uninstall_prefix;
-  record.InstallDir = spec.install_dir;
-  record.InstallDirRegKey.HKEY = spec.root_index;
-  record.InstallDirRegKey.Path = spec.key_path;
-  record.InstallDirRegKey.Key = spec.key_name;
-  record.IsUninstaller = spec.is_uninstaller;
+  record.SetupName = fields.setup_name;
+  record.ShortName = fields.setup_name;
+  record.SetupExeName = fields.setup_exe_name;
+  record.UninstallExeName = fields.uninstall_prefix + "Uninstall.exe";
+  record.UninstallPrefix = fields.uninstall_prefix;
+  record.InstallDir = fields.install_dir;
+  record.InstallDirRegKey.HKEY = fields.root_index;
+  record.InstallDirRegKey.Path = fields.key_path;
+  record.InstallDirRegKey.Key = fields.key_name;
+  record.IsUninstaller = fields.is_uninstaller;
   return record.SaveToBuffer();
 }
 

@@ -49,7 +49,7 @@ struct RecordSpec {
   uint8_t is_uninstaller = 0;
 };
 // The "SetupInfo" entry bytes, written by the record's own writer.
-std::string SetupRecordBytes(const RecordSpec& spec);
+std::string SetupRecordBytes(const RecordSpec& fields);
 // A "CompiledLines" entry with a single inert line.
 std::string InertScriptBytes();
 // A "CompiledLines" entry with one "file" line (file group 1).
