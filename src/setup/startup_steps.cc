@@ -62,8 +62,12 @@ InstallDirOutcome ResolveInstallDir(const InstallDirSource& source) {
     const std::optional<platform::RootKey> root = RootKeyFromIndex(source.root_index);
     platform::Registry& registry = platform::Registry::Instance();
     if (root && registry.OpenKey(*root, source.key_path, false)) {
-      outcome.install_dir =
+      std::string from_registry =
           registry.ReadString(*root, source.key_path, source.value_name).value_or("");
+      // An uninstaller removes the value but leaves its key: a key without the
+      // value (or with an empty one) keeps the record's folder instead of
+      // offering an empty folder box.
+      if (!from_registry.empty()) outcome.install_dir = std::move(from_registry);
       outcome.space_available = FreeSpaceOf(outcome.install_dir);
       return outcome;
     }

@@ -101,13 +101,21 @@ TEST_F(InstallDirTest, RegistryValueWinsAndGetsItsDriveFreeSpace) {
   EXPECT_GT(*outcome.space_available, 0);
 }
 
-TEST_F(InstallDirTest, KeyWithoutTheValueGivesAnEmptyFolder) {
+TEST_F(InstallDirTest, KeyWithoutTheValueKeepsTheRecordFolder) {
+  // What an uninstall leaves: the key, with its value removed or emptied.
   ASSERT_TRUE(
       registry_.WriteString(platform::RootKey::CurrentUser, "SOFTWARE\\Demo", "Other", "x"));
-  const InstallDirOutcome outcome = ResolveInstallDir({"C:\\Demo", 1, "SOFTWARE\\Demo", "Path"});
-  EXPECT_TRUE(outcome.ok);
-  EXPECT_EQ(outcome.install_dir, "");
-  EXPECT_FALSE(outcome.space_available.has_value());
+  const InstallDirOutcome absent = ResolveInstallDir({"C:\\Demo", 1, "SOFTWARE\\Demo", "Path"});
+  EXPECT_TRUE(absent.ok);
+  EXPECT_EQ(absent.install_dir, "C:\\Demo");
+  EXPECT_EQ(absent.space_available, platform::DiskFree(3));
+
+  ASSERT_TRUE(registry_.WriteString(platform::RootKey::CurrentUser, "SOFTWARE\\Demo", "Path", ""));
+  EXPECT_EQ(ResolveInstallDir({"C:\\Demo", 1, "SOFTWARE\\Demo", "Path"}).install_dir, "C:\\Demo");
+  // With no folder in the record either, the empty value is all there is.
+  const InstallDirOutcome nothing = ResolveInstallDir({"", 1, "SOFTWARE\\Demo", "Path"});
+  EXPECT_TRUE(nothing.ok);
+  EXPECT_EQ(nothing.install_dir, "");
 }
 
 TEST_F(InstallDirTest, MissingKeyKeepsTheRecordFolderWithoutFigure) {
