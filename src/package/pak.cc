@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gui/message_box.h"
+#include "package/install_writer.h"
 #include "package/package_files.h"
 #include "package/package_hooks.h"
 #include "package/zlib_stream.h"
@@ -320,6 +321,7 @@ uint32_t TPak::CountInGroup(uint16_t group) const {
 }
 
 void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
+  InstallWriter writer{std::string(folder)};
   uint32_t size = 0;
   std::string name;
   FindFirst(group, size, false, name);
@@ -330,28 +332,33 @@ void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
     // A name that could leave the folder is never written.
     if (IsSafeRelativeName(name)) {
       const std::string path = std::string(folder) + "\\" + name;
-      if (Hooks().add_file) Hooks().add_file(path);
       if (size >= kLargeEntrySize) {
         const uint32_t resume = Cursor;
-        ExtractLarge(path, name, size, index);
+        CopyLarge(writer, path, name, size, index);
         Cursor = resume;
       } else {
         const PakBlock content = ExtractEntry(index);
-        WriteFileForced(path, content ? *content : std::string_view());
+        writer.WriteFile(path, content ? *content : std::string_view());
       }
     }
     if (Hooks().step_progress) Hooks().step_progress();
     FindNext(group, size, false, name);
   }
+  writer.Finish();
 }
 
 void TPak::ExtractLarge(std::string_view path, std::string_view name, uint32_t size,
                         uint32_t index) {
+  InstallWriter writer{std::string(path)};
+  CopyLarge(writer, path, name, size, index);
+  writer.Finish();
+}
+
+void TPak::CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name,
+                     uint32_t size, uint32_t index) {
   if (index >= Entries.size() || Entries[index].Damaged) return;
-  const size_t cut = path.find_last_of('\\');
-  if (cut != std::string_view::npos) ForceFoldersLogged(path.substr(0, cut));
-  platform::File out = platform::File::Open(path, platform::OpenMode::Create);
-  if (!out || file_.Seek(Entries[index].Offset) < 0) return;
+  platform::ReplacingFile out = writer.Begin(path);
+  if (file_.Seek(Entries[index].Offset) < 0) throw ExtractionError(writer.FailureText(path));
   std::string buffer;
   uint32_t remaining = size;
   while (remaining > 0) {
@@ -360,9 +367,16 @@ void TPak::ExtractLarge(std::string_view path, std::string_view name, uint32_t s
     ShowExtractStatus(std::string(name) + " - " + FormatBytes(size - remaining) + " / " +
                       FormatBytes(size));
     const int64_t got = file_.Read(buffer.data(), chunk);
-    if (got <= 0 || !out.Write(buffer.data(), got) || got != chunk) return;
+    // The directory check keeps large entries inside the package, so a short
+    // read means the package itself is damaged or unreadable.
+    if (got != chunk) {
+      throw ExtractionError("Cannot read " + std::string(name) + " from the package: " +
+                            (got < 0 ? platform::LastErrorText() : "it ends early"));
+    }
+    InstallWriter::Write(out, path, buffer.data(), got);
     remaining -= chunk;
   }
+  writer.Commit(out, path);
 }
 
 uint32_t TPak::AddEntry(std::string_view name, std::string_view source_path, uint16_t group) {

@@ -25,6 +25,8 @@
 
 namespace wizpak {
 
+class InstallWriter;
+
 constexpr uint32_t kLargeEntrySize = 73400320;  // 70 MiB
 constexpr uint32_t kLargeChunkSize = 26214400;  // 25 MiB
 constexpr size_t kTrailerSize = 16;
@@ -91,6 +93,9 @@ class TPak {
   // Writes every entry of `group` below `folder` (a program path), through
   // the package hooks (status, progress, install log).
   void ExtractGroup(uint16_t group, std::string_view folder);
+  // Copies a large entry to `path` in 25 MiB chunks. Both throw
+  // ExtractionError when a file cannot be written (the old one is kept) or
+  // a link stands where a file or folder should go.
   void ExtractLarge(std::string_view path, std::string_view name, uint32_t size, uint32_t index);
 
   // ---- writing (append and create modes) ----------------------------------
@@ -108,6 +113,8 @@ class TPak {
 
  private:
   bool StoreBlock(uint32_t index, std::string_view stored);
+  void CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name, uint32_t size,
+                 uint32_t index);
   platform::File file_;
   uint64_t file_size_ = 0;
 };

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "platform/files.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/run_services.h"
@@ -11,6 +12,21 @@ namespace wizpak {
 
 namespace {
 TPak* script_package = nullptr;
+// After an error the files written so far stay installed: the log (and the
+// uninstaller) still go into the install folder, so they can be removed.
+// A run that never made the install folder leaves nothing to remove. This
+// is best effort; the error that ended the run is the one reported.
+void SaveWhatWasDone() {
+  if (!run::UninstallerWanted()) return;
+  try {
+    const std::string install_folder = run::InstallFolder();
+    if (!platform::DirectoryExists(install_folder)) return;
+    run::SaveInstallLog(install_folder, run::UninstallPrefix());
+    run::BuildUninstaller();
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 void SetScriptPackage(TPak* package) {
@@ -62,6 +78,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     result.outcome = ScriptOutcome::Error;
     result.error = "Unknown error";
   }
+  if (result.outcome == ScriptOutcome::Error) SaveWhatWasDone();
   if (result.outcome == ScriptOutcome::Error && options.write_error_report) {
     result.report_path = run::WriteErrorReport(result.error, "Unknown");
   }

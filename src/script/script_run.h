@@ -37,7 +37,8 @@ class ScriptError : public std::runtime_error {
 enum class ScriptOutcome {
   Completed,        // the pointer passed the last line
   FailureReported,  // a "failure" line ran; steps after the loop still ran
-  Error,            // a command raised an error: report written, no install log
+  Error,            // a command raised an error: report written; the log of what was
+                    // done (and the uninstaller) still saved when one is wanted
 };
 
 struct ScriptRunResult {

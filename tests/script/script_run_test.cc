@@ -2,6 +2,8 @@
 // folder, the log commands, and how an error ends the run.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "script_fixture.h"
@@ -133,6 +135,39 @@ TEST_F(AfterTheLoop, LogCommandsSaveAndLoadUnderTheirPrefix) {
   load2.Command(kCmdUninstallLogLoad, {"C:\\Shared", "Old_"});
   LoadAndRunLines(load2);
   EXPECT_EQ(TUninstallList::Instance().Lists(), saved);
+}
+
+}  // namespace
+}  // namespace wizpak::test
+
+namespace wizpak::test {
+namespace {
+
+TEST_F(AfterTheLoop, AFileThatCannotBeInstalledEndsTheRunAndTheLogKeepsWhatWasDone) {
+  SetRecord(kInstallDir, true, "");
+  std::vector<PackageFile> files = kUninstallerParts;
+  files.push_back({"a.txt", 1, "first"});
+  files.push_back({"docs\\b.txt", 1, "second"});
+  UsePackage(files);
+  TempDir outside;
+  ASSERT_TRUE(platform::CreateDirectory("C:\\Games"));
+  ASSERT_TRUE(platform::CreateDirectory(kInstallDir));
+  std::filesystem::create_symlink(outside.path(), Host("C:\\Games\\Test\\docs"));
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\never"});
+  const ScriptRunResult result = Run(s);
+  EXPECT_EQ(result.outcome, ScriptOutcome::Error);
+  EXPECT_EQ(result.error,
+            "Cannot install C:\\Games\\Test\\docs\\b.txt: C:\\Games\\Test\\docs is a link");
+  EXPECT_TRUE(std::filesystem::is_empty(outside.path()));
+  EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\never"));
+  // The log and the uninstaller are there to take a.txt away again.
+  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\install.log"));
+  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Uninstall.exe"));
+  TUninstallList::Instance().Clear();
+  TUninstallList::Instance().LoadFromFile(kInstallDir, "");
+  EXPECT_EQ(TUninstallList::Instance().Files(), std::vector<std::string>{"$INSTDIR\\a.txt"});
 }
 
 }  // namespace
