@@ -29,6 +29,10 @@ struct TextRun {
   bool operator==(const TextRun&) const = default;
 };
 
+// True when `bytes` is a rich-text document (starts with "{\rtf"). The runs of
+// any other text carry no style of their own: they show in the control's font.
+bool IsRichText(std::string_view bytes);
+
 // Never fails: what cannot be read is skipped. Line ends "\r\n" and "\r" of
 // plain text become '\n'.
 std::vector<TextRun> ParseRichText(std::string_view bytes);
