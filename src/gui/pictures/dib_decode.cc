@@ -109,29 +109,45 @@ void Put(RgbaImage& image, size_t pixel, uint8_t r, uint8_t g, uint8_t b, uint8_
   p[3] = a;
 }
 
-void DecodeRow(const Header& h, std::string_view bytes, const uint8_t* row, RgbaImage& image,
+// Palette entries as RGBA; indexes past the stored colours are black.
+using Palette = std::array<std::array<uint8_t, 4>, 256>;
+
+Palette ReadPalette(const Header& h, std::string_view bytes) {
+  Palette palette;
+  palette.fill({0, 0, 0, 255});
+  for (size_t i = 0; i < h.used_colours; ++i) {
+    const size_t entry = static_cast<size_t>(h.palette_at) + i * 4;
+    palette[i] = {static_cast<uint8_t>(bytes[entry + 2]), static_cast<uint8_t>(bytes[entry + 1]),
+                  static_cast<uint8_t>(bytes[entry]), 255};
+  }
+  return palette;
+}
+
+template <int kBits>
+void DecodeIndexedRow(const Palette& palette, const uint8_t* row, size_t width, uint8_t* out) {
+  constexpr int kPerByte = 8 / kBits;
+  constexpr unsigned kIndexMask = (1u << kBits) - 1;
+  for (size_t x = 0; x < width; ++x, out += 4) {
+    const int shift = 8 - kBits * (1 + static_cast<int>(x % kPerByte));
+    const auto& colour = palette[(row[x / kPerByte] >> shift) & kIndexMask];
+    std::copy(colour.begin(), colour.end(), out);
+  }
+}
+
+void DecodeRow(const Header& h, const Palette& palette, const uint8_t* row, RgbaImage& image,
                size_t first_pixel) {
   const size_t width = static_cast<size_t>(h.shape.width);
+  uint8_t* out = &image.pixels[first_pixel * 4];
   switch (h.shape.bits) {
     case 1:
-    case 4:
-    case 8: {
-      const int bits = h.shape.bits;
-      const int per_byte = 8 / bits;
-      const uint8_t index_mask = static_cast<uint8_t>((1u << bits) - 1);
-      for (size_t x = 0; x < width; ++x) {
-        const int shift = 8 - bits * (1 + static_cast<int>(x % per_byte));
-        const uint8_t index = (row[x / per_byte] >> shift) & index_mask;
-        if (index >= h.used_colours) {
-          Put(image, first_pixel + x, 0, 0, 0, 255);
-          continue;
-        }
-        const size_t entry = static_cast<size_t>(h.palette_at) + size_t{index} * 4;
-        Put(image, first_pixel + x, static_cast<uint8_t>(bytes[entry + 2]),
-            static_cast<uint8_t>(bytes[entry + 1]), static_cast<uint8_t>(bytes[entry]), 255);
-      }
+      DecodeIndexedRow<1>(palette, row, width, out);
       break;
-    }
+    case 4:
+      DecodeIndexedRow<4>(palette, row, width, out);
+      break;
+    case 8:
+      DecodeIndexedRow<8>(palette, row, width, out);
+      break;
     case 24:
       for (size_t x = 0; x < width; ++x) {
         const uint8_t* p = row + 3 * x;
@@ -195,9 +211,10 @@ std::optional<RgbaImage> DecodeDib(std::string_view bytes, const DibPlace& place
   auto image = BlankImage(width, height);
   if (!image) return std::nullopt;
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  const Palette palette = ReadPalette(h, bytes);
   for (int64_t r = 0; r < height; ++r) {
     const int64_t y = h.top_down ? r : height - 1 - r;
-    DecodeRow(h, bytes, data + pixels_at + static_cast<uint64_t>(r) * stride, *image,
+    DecodeRow(h, palette, data + pixels_at + static_cast<uint64_t>(r) * stride, *image,
               static_cast<size_t>(y * width));
   }
 
