@@ -55,6 +55,10 @@ TEST(RichText, LicenceWithColoursFontsAndBold) {
   EXPECT_EQ(StyleOf(runs, u"navy").colour, Rgb(0, 0, 128));
   EXPECT_EQ(StyleOf(runs, u" auto").colour, kBlack);
   EXPECT_FALSE(StyleOf(runs, u"navy").underline);
+
+  // A table without the leading automatic entry: \cf0 is its first colour.
+  const auto blue = ParseRichText("{\\rtf1{\\colortbl\\red0\\green0\\blue255;}\\cf0 x}");
+  EXPECT_EQ(StyleOf(blue, u"x").colour, Rgb(0, 0, 255));
 }
 
 TEST(RichText, RunsMergeAndPlainResets) {

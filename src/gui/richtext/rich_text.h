@@ -12,7 +12,7 @@
 namespace wizpak::gui {
 
 struct TextStyle {
-  std::string face;     // empty: the control's own face
+  std::string face;     // UTF-8; empty: the control's own face
   int half_points = 0;  // font size in half points; 0: the control's own size
   ColourRef colour = kBlack;
   bool bold = false, italic = false, underline = false;

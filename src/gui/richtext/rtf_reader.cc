@@ -267,7 +267,7 @@ void RtfReader::ControlWord(std::string_view word, bool has_param, int param) {
   } else if (word == "fs") {
     g.style.half_points = has_param && param > 0 ? std::min(param, kMaxHalfPoints) : 0;
   } else if (word == "cf") {
-    const bool known = has_param && param > 0 && static_cast<size_t>(param) < colours_.size();
+    const bool known = has_param && param >= 0 && static_cast<size_t>(param) < colours_.size();
     g.style.colour = known ? colours_[static_cast<size_t>(param)] : kBlack;
   } else if (word == "f") {
     g.font = has_param ? param : -1;
