@@ -13,7 +13,8 @@ constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 
-// One channel of a 16- or 32-bit pixel: the bits of its mask, scaled to 0..255.
+// One channel of a 16- or 32-bit pixel: the bits of its mask, scaled to 0..255
+// with rounding (a 5-bit 16 becomes 132, as 16 * 255 / 31 = 131.6).
 struct Channel {
   uint32_t mask = 0;
   int shift = 0;
@@ -26,7 +27,7 @@ struct Channel {
   }
   uint8_t Of(uint32_t pixel, uint8_t when_absent) const {
     if (max == 0) return when_absent;
-    return static_cast<uint8_t>(uint64_t{(pixel & mask) >> shift} * 255 / max);
+    return static_cast<uint8_t>((uint64_t{(pixel & mask) >> shift} * 255 + max / 2) / max);
   }
 };
 
