@@ -35,6 +35,9 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
   if (ui.empty()) {
     if (options.unattended) {
       ui = "headless";
+    } else if (ToolkitRegistered("win32")) {
+      // Only the Windows build registers it, and Windows always has a desktop.
+      ui = "win32";
     } else if (!platform::DisplayConfigured()) {
       error = "No display available: run the setup with --unattended (or --ui=headless).";
       return nullptr;
@@ -48,7 +51,7 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
   if (ui == "headless") return std::make_unique<headless::HeadlessToolkit>(options);
   auto it = Factories().find(ui);
   if (it == Factories().end()) {
-    error = "Unknown front-end '" + ui + "': use --ui=fltk or --ui=headless.";
+    error = "Unknown front-end '" + ui + "': use --ui=fltk, --ui=win32 or --ui=headless.";
     return nullptr;
   }
   std::unique_ptr<Toolkit> toolkit = it->second(options);
