@@ -246,6 +246,24 @@ int64_t File::Read(void* buffer, int64_t size) {
   return total;
 }
 
+int64_t File::ReadAt(int64_t offset, void* buffer, int64_t size) const {
+  if (fd_ < 0 || size < 0 || offset < 0) return FailWith(EBADF), -1;
+  auto* out = static_cast<char*>(buffer);
+  int64_t total = 0;
+  while (total < size) {
+    if (int fault = ConsultFaultHook(FileOp::Read, host_path_)) return FailWith(fault), -1;
+    const ssize_t got = ::pread(fd_, out + total, static_cast<size_t>(size - total),
+                                static_cast<off_t>(offset + total));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return FailWith(errno), -1;
+    }
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
 bool File::Write(const void* buffer, int64_t size) {
   if (fd_ < 0 || size < 0) return FailWith(EBADF);
   return WriteAllFd(fd_, host_path_, static_cast<const char*>(buffer), static_cast<size_t>(size));

@@ -42,6 +42,10 @@ class File {
   // Reads up to `size` bytes; returns the count read (short at end of file),
   // or -1 on error.
   int64_t Read(void* buffer, int64_t size);
+  // Reads up to `size` bytes at `offset` without using or moving the file
+  // position (pread), so several threads may read one open file at once.
+  // Returns the count read (short at end of file), or -1 on error.
+  int64_t ReadAt(int64_t offset, void* buffer, int64_t size) const;
   // Writes all `size` bytes; false on error (including a short write).
   bool Write(const void* buffer, int64_t size);
   bool Write(std::string_view bytes) {

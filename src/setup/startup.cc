@@ -116,7 +116,11 @@ Step VerifyPackage(StartupState& state) {
   source.orig_size = [&pak](uint32_t i) { return PackageEntry(pak, i).orig_size; };
   source.name = [&pak](uint32_t i) { return PackageEntry(pak, i).name; };
   source.verify_entry = [&pak](uint32_t i) { return VerifyPackageEntry(pak, i); };
-  const VerifyOutcome outcome = RunVerification(source, *state.verify_window, SystemVerifyClock());
+  // The window stays up at least half a second so a person can read it;
+  // without a window on a screen (headless, unattended) nobody waits.
+  const uint32_t wait_ms = state.toolkit->Name() == "headless" ? 0 : kVerifyMinimumMs;
+  const VerifyOutcome outcome =
+      RunVerification(source, *state.verify_window, SystemVerifyClock(), wait_ms);
   switch (outcome.kind) {
     case VerifyOutcome::Kind::Passed:
       break;
