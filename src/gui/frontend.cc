@@ -32,6 +32,7 @@ bool ToolkitRegistered(std::string_view name) {
 std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::string& error) {
   error.clear();
   std::string ui = options.ui;
+  const bool automatic = ui.empty();
   if (ui.empty()) {
     if (options.unattended) {
       ui = "headless";
@@ -55,7 +56,11 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
     return nullptr;
   }
   std::unique_ptr<Toolkit> toolkit = it->second(options);
-  if (!toolkit) {
+  if (!toolkit && automatic) {
+    // DISPLAY names a display that cannot be reached: the same advice as
+    // when none is named.
+    error = "No display available: run the setup with --unattended (or --ui=headless).";
+  } else if (!toolkit) {
     error = "The " + ui + " front-end cannot start (no display?): run with --unattended.";
   }
   return toolkit;

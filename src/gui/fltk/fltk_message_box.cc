@@ -173,7 +173,9 @@ Answer ShowMessageBox(const MessageBoxRequest& request) {
   CentreOnScreen(window);
   window.show();
   buttons.front()->take_focus();
-  while (!done && window.shown()) Fl::wait();
+  // A bounded wait: a callback that ends the box without an event (a
+  // timer) must not leave the loop asleep.
+  while (!done && window.shown()) Fl::wait(0.1);
   window.hide();
   Fl::flush();
   return answer;

@@ -474,7 +474,7 @@ void TextBox::ShowRich(const std::vector<TextRun>& runs, const FontSpec& font) {
   // byte of text.
   constexpr int kMaxStyles = 'z' - 'A' + 1;
   std::vector<TextStyle> seen;
-  table_.clear();
+  std::vector<Fl_Text_Display::Style_Table_Entry> table;
   std::string text;
   std::string styles;
   for (const TextRun& run : runs) {
@@ -488,8 +488,8 @@ void TextBox::ShowRich(const std::vector<TextRun>& runs, const FontSpec& font) {
             run.style.half_points > 0
                 ? std::max(1, static_cast<int>(std::lround(run.style.half_points * 96.0 / 144.0)))
                 : PixelSize(font.size_points);
-        table_.push_back({ToFlColour(run.style.colour),
-                          FontFor(face, run.style.bold, run.style.italic), pixels, 0});
+        table.push_back({ToFlColour(run.style.colour),
+                         FontFor(face, run.style.bold, run.style.italic), pixels, 0});
       } else {
         index = seen.size() - 1;
       }
@@ -503,16 +503,20 @@ void TextBox::ShowRich(const std::vector<TextRun>& runs, const FontSpec& font) {
     text += clean;
     styles.append(clean.size(), static_cast<char>('A' + index));
   }
-  if (table_.empty())
-    table_.push_back(
+  if (table.empty())
+    table.push_back(
         {ToFlColour(font.colour), FontFor(font.face, font.bold), PixelSize(font.size_points), 0});
-  display_->highlight_data(nullptr, nullptr, 0, 'A', nullptr, nullptr);
-  text_->text(text.c_str());
-  styles_->text(styles.c_str());
+  // The display keeps a pointer to the table: empty the buffers while the
+  // old table is still valid, then hand over the new one.
+  text_->text("");
+  styles_->text("");
+  table_ = std::move(table);
   display_->textfont(table_[0].font);
   display_->textsize(table_[0].size);
   display_->highlight_data(styles_.get(), table_.data(), static_cast<int>(table_.size()), 'A',
                            nullptr, nullptr);
+  styles_->text(styles.c_str());
+  text_->text(text.c_str());
   display_->redraw();
 }
 

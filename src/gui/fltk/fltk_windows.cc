@@ -253,7 +253,7 @@ void FltkDebugWindow::ShowModal() {
   CentreOnScreen(window_);
   window_.set_modal();
   window_.show();
-  while (window_.shown()) Fl::wait();
+  while (window_.shown()) Fl::wait(0.1);
 }
 
 }  // namespace wizpak::gui::fltk
