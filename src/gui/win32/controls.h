@@ -48,6 +48,7 @@ class Control : public Interface, public NativeControl {
       text_ = std::u16string(name.begin(), name.end());
       name_ = std::move(name);
       ApplyText();
+      Refit();
       return;
     }
     name_ = std::move(name);
