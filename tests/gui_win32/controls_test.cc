@@ -136,6 +136,14 @@ TEST_F(Win32ControlsTest, LabelSizesItselfToItsText) {
   EXPECT_GT(one.height, 0);
   label.SetText(u"Title\rSecond line");
   EXPECT_GT(label.Bounds().height, one.height);
+  // As a layout builds one: the size first, then auto-size off, then the
+  // caption. The size given is kept.
+  Label& laid = pages_.CreateLabel();
+  laid.SetName("Welcome_Title");
+  laid.SetBounds({184, 20, 378, 44});
+  laid.SetAutoSize(false);
+  laid.SetText(u"Welcome to the set-up of a program with a long name");
+  EXPECT_EQ(laid.Bounds(), (Rect{184, 20, 378, 44}));
   label.SetAutoSize(false);
   label.SetBounds({10, 20, 30, 40});
   label.SetText(u"a much longer caption than before");
