@@ -73,7 +73,7 @@ pass "demo installed under drive_c/Program Files/Wizpak Demo"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\WizpakDemo'
 entry=$(run reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
-echo "$entry" | grep -q 'DisplayName.*REG_SZ.*Wizpak Demo' || fail "uninstall entry: $entry"
+echo "$entry" | grep -q 'DisplayName.*REG_SZ.*WizpakDemo' || fail "uninstall entry: $entry"
 echo "$entry" | grep -q 'UninstallString.*REG_SZ.*WizpakDemo_Uninstall.exe' || fail "UninstallString: $entry"
 values=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r')
 echo "$values" | grep -q 'InstallDir.*REG_SZ.*C:\\Program Files\\Wizpak Demo' || fail "InstallDir: $values"
