@@ -21,6 +21,12 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 
+# The front-end's unit tests need a display as much as the screenshots do.
+if [ -f "$win_build/build.ninja" ]; then
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
+  cmake --build "$win_build" -j "${WIZPAK_JOBS:-2}" --target wizpak-stub wizpak-finalise \
+    test_gui_win32 >/dev/null
+fi
 "$tool" build "$root/examples/demo/setup.kys" --target=windows --stub-dir "$win_build" \
   -o "$work/WizpakDemoSetup.exe" >/dev/null
 
@@ -29,6 +35,10 @@ set -euo pipefail
 work=$1 shots=$2 wine64=$3
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine64" wineboot -i >/dev/null 2>&1 || true
+if [ -f "$work/test_gui_win32.exe" ]; then
+  "$wine64" "$work/test_gui_win32.exe" --gtest_brief=1 >"$work/unit.log" 2>&1 \
+    || { cat "$work/unit.log" >&2; echo 1 >"$work/unit-status"; }
+fi
 cd "$work"
 "$wine64" WizpakDemoSetup.exe >"$work/setup.log" 2>&1 &
 setup=$!
@@ -93,10 +103,15 @@ echo "$status" >"$work/status"
 wineserver -k 2>/dev/null || true
 WALK
 
+[ -f "$win_build/test_gui_win32.exe" ] && cp "$win_build/test_gui_win32.exe" "$work/"
 timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/walk.sh" "$work" "$shots" "$wine64"
 
 fail=0
 check() { echo "FAIL: $*" >&2; fail=1; }
+if [ -f "$work/unit.log" ]; then
+  [ ! -f "$work/unit-status" ] || check "tests/gui_win32 under Wine"
+  grep -h 'PASSED' "$work/unit.log" | sed 's/^/tests\/gui_win32: /' || true
+fi
 read -r ox oy <"$work/origin"
 pixel() {  # pixel FILE X Y -> "R,G,B" at client (X, Y)
   convert "$shots/$1.png" -format "%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.r)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.g)],%[fx:int(255*p{$(($2 + ox)),$(($3 + oy))}.b)]" info:

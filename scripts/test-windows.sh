@@ -152,4 +152,7 @@ for name in "WizpakDemoSetup(10).exe" "WizpakDemoSetup(0).exe" "WizpakDemoSetup(
   rm -f "$work/renamed.txt" "$copy"
 done
 pass "a renamed setup is refused; a download copy setup(3).exe runs"
+# ---- 4. the native front-end: its tests and a screenshot of every page ----
+scripts/test-windows-gui.sh "$dir" build/wizpak || fail "the native front-end (scripts/test-windows-gui.sh)"
+pass "screenshots of every demo page in $dir/screenshots"
 echo "test-windows: all passed ($arch)"
