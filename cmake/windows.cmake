@@ -19,12 +19,14 @@ if(NOT TARGET JPEG::JPEG)
   add_library(JPEG::JPEG INTERFACE IMPORTED)
 endif()
 
-# wizpak_windows_programs(target...): GUI subsystem (no console window) and
-# keep `main` as the entry point, which mingw-w64 does for -mwindows.
+# wizpak_windows_programs(target...): GUI subsystem (no console window),
+# keeping `main` as the entry point (mingw-w64 does for -mwindows), and
+# stripped: every setup carries the runtime, debug information would make
+# it ten times larger.
 function(wizpak_windows_programs)
   foreach(program IN LISTS ARGN)
     if(TARGET ${program})
-      target_link_options(${program} PRIVATE -mwindows)
+      target_link_options(${program} PRIVATE -mwindows -s)
     endif()
   endforeach()
 endfunction()

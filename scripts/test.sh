@@ -24,3 +24,6 @@ if [ -n "$files" ]; then
   clang-format --dry-run --Werror $files
   echo "formatting: ok"
 fi
+
+# The Windows build under Wine (cross build, platform tests, the demo end to end).
+scripts/test-windows.sh

@@ -32,12 +32,13 @@ void UnsetEnvironment(const std::string& name) {
 }
 
 fs::path TemporaryBase() {
-  const char* tmp = std::getenv("TMPDIR");
-  if (tmp && *tmp) return tmp;
 #ifdef _WIN32
+  // The Windows temporary folder (TMP, TEMP, ...), not a TMPDIR that Wine
+  // passes through from the host.
   return fs::temp_directory_path();
 #else
-  return "/tmp";
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
 #endif
 }
 

@@ -48,15 +48,18 @@ class Control : public Interface, public NativeControl {
       text_ = std::u16string(name.begin(), name.end());
       name_ = std::move(name);
       ApplyText();
+      Refit();
       return;
     }
     name_ = std::move(name);
   }
   Rect Bounds() const override { return bounds_; }
+  // Bounds given explicitly stand until the content changes: a layout sets
+  // a label's size before it turns auto-size off, and the size it gives is
+  // the one meant.
   void SetBounds(const Rect& bounds) override {
     bounds_ = bounds;
     ApplyBounds();
-    Refit();
   }
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override {

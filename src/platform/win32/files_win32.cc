@@ -45,6 +45,18 @@ bool WriteAllHandle(HANDLE handle, std::string_view path, const char* data, int6
   return true;
 }
 
+// Windows refuses to write, replace or delete a read-only file; Wine run
+// by root would let it happen, so the attribute is checked here as well.
+bool RefuseReadOnly(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    win32::FailWithWin32(ERROR_ACCESS_DENIED);
+    return true;
+  }
+  return false;
+}
+
 // A name beside `path` that no other writer uses at the same time.
 std::wstring TemporaryNameBeside(std::string_view path) {
   static std::atomic<unsigned> counter{0};
@@ -122,6 +134,7 @@ File File::Open(std::string_view path, OpenMode mode) {
     win32::FailWithWin32(ERROR_PATH_NOT_FOUND);
     return File();
   }
+  if (mode != OpenMode::ReadShared && RefuseReadOnly(wide)) return File();
   HANDLE handle = CreateFileW(wide.c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -255,12 +268,14 @@ bool DeleteFile(std::string_view path) {
     if (!RemoveDirectoryW(wide.c_str())) return win32::FailWithLastError();
     return true;
   }
+  if (RefuseReadOnly(wide)) return false;
   if (!DeleteFileW(wide.c_str())) return win32::FailWithLastError();
   return true;
 }
 
 bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
   if (int fault = win32::ConsultFaultHook(FileOp::Copy, to)) return win32::FailWithErrno(fault);
+  if (RefuseReadOnly(win32::AcpToWide(to))) return false;
   if (!CopyFileW(win32::AcpToWide(from).c_str(), win32::AcpToWide(to).c_str(),
                  fail_if_exists ? TRUE : FALSE)) {
     return win32::FailWithLastError();
@@ -270,6 +285,7 @@ bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
 
 bool RenameFile(std::string_view from, std::string_view to) {
   if (int fault = win32::ConsultFaultHook(FileOp::Rename, to)) return win32::FailWithErrno(fault);
+  if (RefuseReadOnly(win32::AcpToWide(to))) return false;
   if (!MoveFileExW(win32::AcpToWide(from).c_str(), win32::AcpToWide(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return win32::FailWithLastError();
@@ -379,6 +395,7 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
   if (int fault = win32::ConsultFaultHook(FileOp::Open, path)) return win32::FailWithErrno(fault);
   const std::wstring target = win32::AcpToWide(path);
   if (target.empty()) return win32::FailWithWin32(ERROR_PATH_NOT_FOUND);
+  if (RefuseReadOnly(target)) return false;
   const std::wstring temporary = TemporaryNameBeside(path);
   HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

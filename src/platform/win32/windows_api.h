@@ -9,8 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files.h"
-
 #undef DeleteFile
 #undef CopyFile
 #undef CreateDirectory
@@ -20,6 +18,9 @@
 #undef GetDriveType
 #undef AnsiLower
 #undef AnsiUpper
+
+// After the #undefs, so its declarations keep their own names.
+#include "platform/files.h"
 
 namespace wizpak::platform::win32 {
 

@@ -1,0 +1,123 @@
+// Pictures decoded from memory and the folder tree over real folders.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gui/win32/folder_tree.h"
+#include "gui/win32/main_form.h"
+#include "gui/win32/picture.h"
+#include "gui/win32/toolkit.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/codepage.h"
+
+namespace wizpak::gui::win32 {
+namespace {
+
+void PutLe(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A 24-bit Windows bitmap of `width` x `height` in one colour.
+std::string MakeBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+  const int row = (width * 3 + 3) / 4 * 4;
+  const uint32_t pixels = static_cast<uint32_t>(row * height);
+  std::string out = "BM";
+  PutLe(out, 54 + pixels, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, 54, 4);
+  PutLe(out, 40, 4);
+  PutLe(out, static_cast<uint32_t>(width), 4);
+  PutLe(out, static_cast<uint32_t>(height), 4);
+  PutLe(out, 1, 2);
+  PutLe(out, 24, 2);
+  PutLe(out, 0, 4);
+  PutLe(out, pixels, 4);
+  PutLe(out, 2835, 4);
+  PutLe(out, 2835, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, 0, 4);
+  for (int y = 0; y < height; ++y) {
+    std::string line;
+    for (int x = 0; x < width; ++x)
+      line += {static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
+    line.resize(static_cast<size_t>(row), '\0');
+    out += line;
+  }
+  return out;
+}
+
+class Win32PageTest : public ::testing::Test {
+ protected:
+  Win32Toolkit toolkit_;
+  Win32MainForm form_;
+};
+
+TEST_F(Win32PageTest, PictureDecodesBitmapsAndRefusesGarbage) {
+  Picture& picture = form_.Pages().CreatePicture();
+  EXPECT_TRUE(picture.SetPicture(MakeBmp(7, 3, 255, 0, 0), "bmp"));
+  EXPECT_TRUE(picture.HasPicture());
+  auto image = DecodedImage::Decode(MakeBmp(7, 3, 0, 0, 255));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Width(), 7);
+  EXPECT_EQ(image->Height(), 3);
+  EXPECT_FALSE(picture.SetPicture("not a picture", "jpg"));
+  EXPECT_FALSE(picture.HasPicture());
+  EXPECT_FALSE(picture.SetPicture(MakeBmp(7, 3, 0, 0, 0).substr(0, 30), "bmp"));
+  EXPECT_FALSE(picture.SetPicture("", "bmp"));
+}
+
+TEST(Win32PicturePlacementTest, OwnSizeCentredOrStretched) {
+  RECT r = PicturePlacement(100, 50, 20, 10, false, false);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, 20);
+  r = PicturePlacement(100, 50, 20, 10, false, true);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 20);
+  EXPECT_EQ(r.bottom, 30);
+  r = PicturePlacement(100, 50, 20, 10, true, true);
+  EXPECT_EQ(r.right, 100);
+  EXPECT_EQ(r.bottom, 50);
+}
+
+TEST_F(Win32PageTest, TreeSelectsExistingFoldersWithTrailingBackslash) {
+  const std::string base = platform::TempFolder() + "wizpak_tree_test";
+  platform::CreateDirectory(base);
+  platform::CreateDirectory(base + "\\Games");
+  platform::CreateDirectory(base + "\\Games\\Deep");
+  auto& tree = dynamic_cast<NativeFolderTree&>(form_.Pages().CreateFolderTree());
+  int changes = 0;
+  tree.SetOnChange([&] { ++changes; });
+
+  ASSERT_TRUE(tree.SelectFolder(base + "\\Games\\Deep", true));
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(EqualsIgnoreCaseAnsi(tree.SelectedFolder(), base + "\\Games\\Deep\\"));
+  // The same folder again, in other letter case, is no change.
+  std::string upper = base + "\\GAMES\\deep\\";
+  EXPECT_TRUE(tree.SelectFolder(upper, false));
+  EXPECT_EQ(changes, 1);
+  // The nodes on the way were read and opened.
+  HTREEITEM selected = TreeView_GetSelection(tree.Handle());
+  HTREEITEM parent = TreeView_GetParent(tree.Handle(), selected);
+  EXPECT_TRUE(EqualsIgnoreCaseAnsi(tree.PathOf(parent), base + "\\Games\\"));
+  EXPECT_TRUE(TreeView_GetItemState(tree.Handle(), parent, TVIS_EXPANDED) & TVIS_EXPANDED);
+
+  EXPECT_FALSE(tree.SelectFolder(base + "\\Missing", true));
+  EXPECT_TRUE(EqualsIgnoreCaseAnsi(tree.SelectedFolder(), base + "\\Games\\Deep\\"));
+  EXPECT_FALSE(tree.SelectFolder("", true));
+
+  tree.Clear();
+  EXPECT_EQ(tree.SelectedFolder(), "");
+  EXPECT_EQ(changes, 1);
+  // Picking a node as the user would reports it.
+  TreeView_SelectItem(tree.Handle(), parent);
+  EXPECT_EQ(changes, 2);
+  EXPECT_TRUE(EqualsIgnoreCaseAnsi(tree.SelectedFolder(), base + "\\Games\\"));
+
+  platform::RemoveDirectory(base + "\\Games\\Deep");
+  platform::RemoveDirectory(base + "\\Games");
+  platform::RemoveDirectory(base);
+}
+
+}  // namespace
+}  // namespace wizpak::gui::win32
