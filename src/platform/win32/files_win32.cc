@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <utility>
 
 #include "platform/codepage.h"
@@ -169,6 +170,48 @@ int64_t File::Read(void* buffer, int64_t size) {
     total += got;
   }
   return total;
+}
+
+int64_t File::ReadAt(int64_t offset, void* buffer, int64_t size) const {
+  if (!IsOpen() || size < 0 || offset < 0) return -1;
+  // ReadFile with an offset moves the position of a synchronous handle; the
+  // position is put back, and calls are serialised so two readers never put
+  // back each other's position.
+  static std::mutex serial;
+  const std::lock_guard<std::mutex> lock(serial);
+  HANDLE handle = HandleOf(fd_);
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER position{};
+  if (!SetFilePointerEx(handle, zero, &position, FILE_CURRENT)) {
+    win32::FailWithLastError();
+    return -1;
+  }
+  auto* out = static_cast<char*>(buffer);
+  int64_t total = 0;
+  bool failed = false;
+  while (total < size) {
+    if (int fault = win32::ConsultFaultHook(FileOp::Read, host_path_)) {
+      win32::FailWithErrno(fault);
+      failed = true;
+      break;
+    }
+    const DWORD request = static_cast<DWORD>(std::min(size - total, kChunkBytes));
+    OVERLAPPED at{};
+    const uint64_t where = static_cast<uint64_t>(offset + total);
+    at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(where >> 32);
+    DWORD got = 0;
+    if (!ReadFile(handle, out + total, request, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      win32::FailWithLastError();
+      failed = true;
+      break;
+    }
+    if (got == 0) break;
+    total += got;
+  }
+  SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
+  return failed ? -1 : total;
 }
 
 bool File::Write(const void* buffer, int64_t size) {
