@@ -1,6 +1,7 @@
 #include "platform/safe_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,6 +70,12 @@ bool FailNotAFolder(int folder_fd, const std::string& host_name, const std::stri
 
 // A temporary name no other writer, in this process or another, picks.
 std::string TemporaryName(std::string_view name) {
+  return "." + std::string(name.substr(0, 160)) + UniqueSuffix() + ".tmp";
+}
+
+}  // namespace
+
+std::string UniqueSuffix() {
   static std::atomic<uint64_t> counter{0};
   static const uint64_t salt = [] {
     std::random_device device;
@@ -77,12 +84,10 @@ std::string TemporaryName(std::string_view name) {
   const uint64_t n = ++counter;
   const uint64_t mix = (salt ^ (n * 0x9E3779B97F4A7C15ull)) & 0xFFFFFFFFFFull;
   char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%d-%010llx.tmp", static_cast<int>(::getpid()),
+  std::snprintf(suffix, sizeof suffix, ".%d-%010llx", static_cast<int>(::getpid()),
                 static_cast<unsigned long long>(mix));
-  return "." + std::string(name.substr(0, 160)) + suffix;
+  return suffix;
 }
-
-}  // namespace
 
 // ---- Folder -------------------------------------------------------------------
 
@@ -221,6 +226,41 @@ bool Folder::SyncFileSystem() const {
   if (int fault = ConsultFaultHook(FileOp::Sync, host_)) return FailWith(fault);
   if (::syncfs(fd_) != 0) return FailWith(errno);
   return true;
+}
+
+// ---- FileLock -------------------------------------------------------------------
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+FileLock FileLock::TryLock(std::string_view path, Result& result) {
+  result = Result::Failed;
+  FileLock lock;
+  const auto host = ToHostPath(path);
+  if (!host) return FailWith(ENOENT), FileLock();
+  if (int fault = ConsultFaultHook(FileOp::Open, *host)) return FailWith(fault), FileLock();
+  const int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return FailWith(errno), FileLock();
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    result = errno == EWOULDBLOCK ? Result::Busy : Result::Failed;
+    FailWith(errno);
+    ::close(fd);
+    return FileLock();
+  }
+  lock.fd_ = fd;
+  result = Result::Locked;
+  return lock;
 }
 
 // ---- ReplacingFile --------------------------------------------------------------

@@ -102,4 +102,31 @@ class ReplacingFile {
   std::string temp_name_;
 };
 
+// An exclusive advisory lock (flock) on a lock file, held while the object
+// lives; other processes asking for the same file are told it is busy.
+class FileLock {
+ public:
+  enum class Result { Locked, Busy, Failed };
+  FileLock() = default;
+  ~FileLock();
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Creates the file at `path` (program form) when missing and locks it
+  // without waiting. `result` says whether it is held, held by another
+  // process, or could not be made (LastErrorText says why).
+  static FileLock TryLock(std::string_view path, Result& result);
+  bool IsHeld() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// A suffix that makes a temporary name unique to this call, across this and
+// every other process (".<pid>-<10 random hex digits>"): two setups at once
+// never pick the same scratch file.
+std::string UniqueSuffix();
+
 }  // namespace wizpak::platform
