@@ -111,13 +111,23 @@ Folder& Folder::operator=(Folder&& other) noexcept {
 }
 
 Folder Folder::Open(std::string_view path, bool create,
-                    const std::function<void(std::string_view)>& on_created) {
+                    const std::function<void(std::string_view)>& on_created,
+                    std::string_view trusted) {
   // The root the walk starts from, and the levels below it.
   std::string root_program;
   std::string root_host;
   std::string_view rest;
   char separator = '\\';
-  if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || path[2] == '\\')) {
+  if (!trusted.empty() && path.substr(0, trusted.size()) == trusted &&
+      (path.size() == trusted.size() || path[trusted.size()] == '\\' ||
+       path[trusted.size()] == '/')) {
+    root_program = std::string(trusted);
+    const auto host = ToHostPath(root_program);
+    if (!host) return FailNaming(ENOENT, root_program, "cannot be found"), Folder();
+    root_host = *host;
+    rest = path.substr(trusted.size());
+    if (trusted[0] == '/') separator = '/';
+  } else if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || path[2] == '\\')) {
     root_program = std::string(path.substr(0, 2)) + "\\";
     const auto host = ToHostPath(root_program);
     if (!host) return FailNaming(ENOENT, root_program, "is not a drive"), Folder();
@@ -293,11 +303,11 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
 void ReplacingFile::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temp_name_.empty() && folder_fd_ >= 0) {
-    const int saved = errno;
-    ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
-    errno = saved;
-  }
+  const int saved = errno;
+  if (!temp_name_.empty() && folder_fd_ >= 0) ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
+  if (folder_fd_ >= 0) ::close(folder_fd_);
+  errno = saved;
+  folder_fd_ = -1;
   temp_name_.clear();
 }
 
@@ -335,7 +345,12 @@ ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) 
     }
     if (mode != 0) ::fchmod(fd, mode);
     file.fd_ = fd;
-    file.folder_fd_ = folder.fd();
+    file.folder_fd_ = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    if (file.folder_fd_ < 0) {
+      FailWith(errno);
+      ::unlinkat(folder.fd(), temp.c_str(), 0);
+      return ReplacingFile();
+    }
     file.folder_path_ = folder.path();
     file.host_path_ = JoinHostPath(folder.host_path(), host);
     file.name_ = host;
@@ -387,6 +402,7 @@ bool ReplacingFile::Commit(bool sync) {
       ok = FailWith(errno);
     } else {
       temp_name_.clear();
+      Discard();  // closes the folder
     }
   }
   if (!ok) {

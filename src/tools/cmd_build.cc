@@ -18,7 +18,7 @@ namespace wizpak::tools {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: wizpak build SCRIPT [-o OUT] [--threads N]\n"
+    "usage: wizpak build SCRIPT [-o OUT] [--threads N] [--follow-links]\n"
     "\n"
     "Compiles the install script SCRIPT and writes the setup executable: a copy\n"
     "of wizpak-stub followed by the package. The output is named by the script's\n"
@@ -28,6 +28,8 @@ constexpr const char* kUsage =
     "\n"
     "  -o OUT        write the setup to OUT\n"
     "  --threads N   compress on N threads (default 2); the output is the same\n"
+    "  --follow-links  pack what links in source folders lead to without a\n"
+    "                warning when they lead outside the source folder\n"
     "\n"
     "Errors and warnings read FILE:LINE: message, LINE counted from 1 as an\n"
     "editor shows it (compiled positions count from 0). Exit status 0 when the\n"
@@ -53,13 +55,16 @@ int RunBuild(const Args& args) {
   std::string script;
   std::string output;
   int threads = 2;
+  bool follow_links = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if ((arg == "-o" || arg == "--threads") && i + 1 < args.size()) {
+    if (arg == "--follow-links") {
+      follow_links = true;
+    } else if ((arg == "-o" || arg == "--threads") && i + 1 < args.size()) {
       if (arg == "-o") {
         output = args[++i];
       } else {
@@ -94,6 +99,7 @@ int RunBuild(const Args& args) {
   compiler::CompilerSettings settings;
   settings.source_folder = compiler::FolderOf(script_path);
   settings.tool_folder = compiler::FolderOf(platform::ExecutablePath());
+  settings.follow_links = follow_links;
   compiler::TCompiler compiled =
       compiler::CompileSource(compiler::ScriptTextToAnsi(*text), settings);
   for (const compiler::Diagnostic& d : compiled.diagnostics) {
