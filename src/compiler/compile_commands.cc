@@ -73,6 +73,8 @@ void CompileFileGroup(TCompiler& compiler, int line, const std::vector<std::stri
   const std::string source = JoinProgramPath(compiler.settings.source_folder, params[0]);
   const std::size_t before = compiler.files.files.size();
   std::string problem = AddSourceToGroup(source, group, compiler.files);
+  for (std::string& note : compiler.files.notes) compiler.Warning(line, std::move(note));
+  compiler.files.notes.clear();
   if (!problem.empty()) {
     compiler.Error(line, std::move(problem));
   } else if (compiler.files.files.size() == before) {

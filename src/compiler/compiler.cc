@@ -101,6 +101,7 @@ std::string FormatDiagnostic(std::string_view file, const Diagnostic& d) {
 TCompiler CompileSource(std::string_view text, const CompilerSettings& settings) {
   TCompiler compiler;
   compiler.settings = settings;
+  compiler.files.follow_links = settings.follow_links;
   SourceText source = ReadSource(text);
   compiler.diagnostics = std::move(source.diagnostics);
   if (compiler.HasErrors()) return compiler;

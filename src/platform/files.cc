@@ -336,6 +336,12 @@ bool DirectoryExists(std::string_view path) {
   return host && StatHost(*host, info) && S_ISDIR(info.st_mode);
 }
 
+bool IsRegularFile(std::string_view path) {
+  const auto host = Host(path);
+  struct stat info {};
+  return host && StatHost(*host, info) && S_ISREG(info.st_mode);
+}
+
 bool DeleteFile(std::string_view path) {
   const auto host = Host(path);
   if (!host) return false;
@@ -405,10 +411,15 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     FolderEntry entry;
     entry.name = Utf8ToAnsi(name);
     struct stat info {};
-    if (::fstatat(dir_fd, item->d_name, &info, 0) == 0 ||
-        ::fstatat(dir_fd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    struct stat own {};
+    entry.is_link =
+        ::fstatat(dir_fd, item->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+    if (::fstatat(dir_fd, item->d_name, &info, 0) == 0) {
       entry.is_folder = S_ISDIR(info.st_mode);
-      entry.size = entry.is_folder ? 0 : static_cast<uint64_t>(info.st_size);
+      entry.is_other = !entry.is_folder && !S_ISREG(info.st_mode);
+      entry.size = entry.is_folder || entry.is_other ? 0 : static_cast<uint64_t>(info.st_size);
+    } else {
+      entry.is_other = true;  // a broken link, or gone meanwhile
     }
     entries.push_back(std::move(entry));
   }

@@ -71,10 +71,16 @@ struct FolderEntry {
   std::string name;  // ANSI, no folder part
   bool is_folder = false;
   uint64_t size = 0;
+  // Neither a regular file nor a folder (after following a link): a pipe,
+  // socket or device, whose reading could block forever, or a broken link.
+  bool is_other = false;
+  bool is_link = false;  // the name itself is a symbolic link
 };
 
 bool FileExists(std::string_view path);       // a file (not a folder)
 bool DirectoryExists(std::string_view path);  // a folder
+// A regular file (after following a link): not a pipe, socket or device.
+bool IsRegularFile(std::string_view path);
 bool DeleteFile(std::string_view path);
 // Copies a file. With fail_if_exists, an existing destination is an error.
 bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists);

@@ -1,6 +1,7 @@
 #include "platform/safe_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,6 +70,12 @@ bool FailNotAFolder(int folder_fd, const std::string& host_name, const std::stri
 
 // A temporary name no other writer, in this process or another, picks.
 std::string TemporaryName(std::string_view name) {
+  return "." + std::string(name.substr(0, 160)) + UniqueSuffix() + ".tmp";
+}
+
+}  // namespace
+
+std::string UniqueSuffix() {
   static std::atomic<uint64_t> counter{0};
   static const uint64_t salt = [] {
     std::random_device device;
@@ -77,12 +84,10 @@ std::string TemporaryName(std::string_view name) {
   const uint64_t n = ++counter;
   const uint64_t mix = (salt ^ (n * 0x9E3779B97F4A7C15ull)) & 0xFFFFFFFFFFull;
   char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%d-%010llx.tmp", static_cast<int>(::getpid()),
+  std::snprintf(suffix, sizeof suffix, ".%d-%010llx", static_cast<int>(::getpid()),
                 static_cast<unsigned long long>(mix));
-  return "." + std::string(name.substr(0, 160)) + suffix;
+  return suffix;
 }
-
-}  // namespace
 
 // ---- Folder -------------------------------------------------------------------
 
@@ -106,13 +111,23 @@ Folder& Folder::operator=(Folder&& other) noexcept {
 }
 
 Folder Folder::Open(std::string_view path, bool create,
-                    const std::function<void(std::string_view)>& on_created) {
+                    const std::function<void(std::string_view)>& on_created,
+                    std::string_view trusted) {
   // The root the walk starts from, and the levels below it.
   std::string root_program;
   std::string root_host;
   std::string_view rest;
   char separator = '\\';
-  if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || path[2] == '\\')) {
+  if (!trusted.empty() && path.substr(0, trusted.size()) == trusted &&
+      (path.size() == trusted.size() || path[trusted.size()] == '\\' ||
+       path[trusted.size()] == '/')) {
+    root_program = std::string(trusted);
+    const auto host = ToHostPath(root_program);
+    if (!host) return FailNaming(ENOENT, root_program, "cannot be found"), Folder();
+    root_host = *host;
+    rest = path.substr(trusted.size());
+    if (trusted[0] == '/') separator = '/';
+  } else if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || path[2] == '\\')) {
     root_program = std::string(path.substr(0, 2)) + "\\";
     const auto host = ToHostPath(root_program);
     if (!host) return FailNaming(ENOENT, root_program, "is not a drive"), Folder();
@@ -223,6 +238,41 @@ bool Folder::SyncFileSystem() const {
   return true;
 }
 
+// ---- FileLock -------------------------------------------------------------------
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+FileLock FileLock::TryLock(std::string_view path, Result& result) {
+  result = Result::Failed;
+  FileLock lock;
+  const auto host = ToHostPath(path);
+  if (!host) return FailWith(ENOENT), FileLock();
+  if (int fault = ConsultFaultHook(FileOp::Open, *host)) return FailWith(fault), FileLock();
+  const int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return FailWith(errno), FileLock();
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    result = errno == EWOULDBLOCK ? Result::Busy : Result::Failed;
+    FailWith(errno);
+    ::close(fd);
+    return FileLock();
+  }
+  lock.fd_ = fd;
+  result = Result::Locked;
+  return lock;
+}
+
 // ---- ReplacingFile --------------------------------------------------------------
 
 ReplacingFile::~ReplacingFile() {
@@ -253,11 +303,11 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
 void ReplacingFile::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temp_name_.empty() && folder_fd_ >= 0) {
-    const int saved = errno;
-    ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
-    errno = saved;
-  }
+  const int saved = errno;
+  if (!temp_name_.empty() && folder_fd_ >= 0) ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
+  if (folder_fd_ >= 0) ::close(folder_fd_);
+  errno = saved;
+  folder_fd_ = -1;
   temp_name_.clear();
 }
 
@@ -295,7 +345,12 @@ ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) 
     }
     if (mode != 0) ::fchmod(fd, mode);
     file.fd_ = fd;
-    file.folder_fd_ = folder.fd();
+    file.folder_fd_ = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    if (file.folder_fd_ < 0) {
+      FailWith(errno);
+      ::unlinkat(folder.fd(), temp.c_str(), 0);
+      return ReplacingFile();
+    }
     file.folder_path_ = folder.path();
     file.host_path_ = JoinHostPath(folder.host_path(), host);
     file.name_ = host;
@@ -347,6 +402,7 @@ bool ReplacingFile::Commit(bool sync) {
       ok = FailWith(errno);
     } else {
       temp_name_.clear();
+      Discard();  // closes the folder
     }
   }
   if (!ok) {

@@ -33,8 +33,12 @@ class Folder {
   // in program form with its trailing "\". Fails (an invalid Folder) when a
   // level is a link, is not a folder, or is "..", or cannot be made;
   // LastErrorText() then names the level ("C:\Game\docs is a link").
+  // With `trusted` (a leading part of `path`, such as a folder the user
+  // named), the walk starts there instead of at the root: the user's own
+  // path may pass through links, the levels below it may not.
   static Folder Open(std::string_view path, bool create,
-                     const std::function<void(std::string_view level)>& on_created = {});
+                     const std::function<void(std::string_view level)>& on_created = {},
+                     std::string_view trusted = {});
 
   bool IsOpen() const { return fd_ >= 0; }
   explicit operator bool() const { return IsOpen(); }
@@ -95,11 +99,38 @@ class ReplacingFile {
  private:
   void Discard();
   int fd_ = -1;
-  int folder_fd_ = -1;  // borrowed from the Folder, which must outlive this
+  int folder_fd_ = -1;  // a duplicate of the Folder's, held until committed
   std::string folder_path_;
   std::string host_path_;  // final name on the host, for the fault seam
   std::string name_;
   std::string temp_name_;
 };
+
+// An exclusive advisory lock (flock) on a lock file, held while the object
+// lives; other processes asking for the same file are told it is busy.
+class FileLock {
+ public:
+  enum class Result { Locked, Busy, Failed };
+  FileLock() = default;
+  ~FileLock();
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Creates the file at `path` (program form) when missing and locks it
+  // without waiting. `result` says whether it is held, held by another
+  // process, or could not be made (LastErrorText says why).
+  static FileLock TryLock(std::string_view path, Result& result);
+  bool IsHeld() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// A suffix that makes a temporary name unique to this call, across this and
+// every other process (".<pid>-<10 random hex digits>"): two setups at once
+// never pick the same scratch file.
+std::string UniqueSuffix();
 
 }  // namespace wizpak::platform

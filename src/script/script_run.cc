@@ -3,7 +3,11 @@
 
 #include <exception>
 
+#include <cstdio>
+
 #include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/safe_files.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/run_services.h"
@@ -25,6 +29,34 @@ void SaveWhatWasDone() {
     run::BuildUninstaller();
   } catch (...) {
   }
+}
+
+class InstallFolderBusy : public ScriptError {
+ public:
+  using ScriptError::ScriptError;
+};
+
+// One installation into a folder at a time: a second setup started for the
+// same folder stops at once instead of writing the same files, log and
+// uninstaller. The lock file lives in the temporary folder, named after the
+// install folder, so nothing is made in the install folder before the
+// script runs.
+platform::FileLock LockInstallFolder(const std::string& install_folder) {
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a over the folder, any case
+  for (char c : install_folder) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    hash = (hash ^ static_cast<uint8_t>(lower == '/' ? '\\' : lower)) * 1099511628211ull;
+  }
+  char name[40];
+  std::snprintf(name, sizeof name, "wizpak-install-%016llx.lock",
+                static_cast<unsigned long long>(hash));
+  platform::FileLock::Result result = platform::FileLock::Result::Failed;
+  platform::FileLock lock = platform::FileLock::TryLock(platform::TempFolder() + name, result);
+  if (result == platform::FileLock::Result::Busy) {
+    throw InstallFolderBusy("Another setup is installing into " + install_folder +
+                            "; run this one again when it has finished");
+  }
+  return lock;  // a lock that cannot be made (no temporary folder) does not stop the run
 }
 
 }  // namespace
@@ -59,8 +91,11 @@ void RunScriptLines() {
 
 ScriptRunResult RunScript(const ScriptRunOptions& options) {
   ScriptRunResult result;
+  platform::FileLock lock;  // held until the log of an error is saved too
+  bool busy = false;
   try {
     const std::string install_folder = run::InstallFolder();
+    lock = LockInstallFolder(install_folder);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
     RunScriptLines();
@@ -71,6 +106,11 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     }
     result.outcome = TScriptRun::Instance().StopScript ? ScriptOutcome::FailureReported
                                                        : ScriptOutcome::Completed;
+  } catch (const InstallFolderBusy& error) {
+    // The other setup's files and log are its own: nothing is saved here.
+    busy = true;
+    result.outcome = ScriptOutcome::Error;
+    result.error = error.what();
   } catch (const std::exception& error) {
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
@@ -78,7 +118,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     result.outcome = ScriptOutcome::Error;
     result.error = "Unknown error";
   }
-  if (result.outcome == ScriptOutcome::Error) SaveWhatWasDone();
+  if (result.outcome == ScriptOutcome::Error && !busy) SaveWhatWasDone();
   if (result.outcome == ScriptOutcome::Error && options.write_error_report) {
     result.report_path = run::WriteErrorReport(result.error, "Unknown");
   }

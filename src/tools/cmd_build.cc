@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: wizpak build SCRIPT [-o OUT] [--threads N] [--target=linux|windows]\n"
-    "                    [--stub-dir DIR]\n"
+    "                    [--stub-dir DIR] [--follow-links]\n"
     "\n"
     "Compiles the install script SCRIPT and writes the setup executable: a copy\n"
     "of wizpak-stub followed by the package. The output is named by the script's\n"
@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "  --target=T          linux (default) or windows: the programs the setup is\n"
     "                      made of; the package is the same bytes for both\n"
     "  --stub-dir DIR      take the two programs from DIR instead\n"
+    "  --follow-links      pack what links in source folders lead to without a\n"
+    "                      warning when they lead outside the source folder\n"
     "\n"
     "Errors and warnings read FILE:LINE: message, LINE counted from 1 as an\n"
     "editor shows it (compiled positions count from 0). Exit status 0 when the\n"
@@ -61,13 +63,16 @@ int RunBuild(const Args& args) {
   int threads = 2;
   std::string target = "linux";
   std::string stub_dir;
+  bool follow_links = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg.rfind("--target=", 0) == 0) {
+    if (arg == "--follow-links") {
+      follow_links = true;
+    } else if (arg.rfind("--target=", 0) == 0) {
       target = arg.substr(9);
       if (target != "linux" && target != "windows") {
         std::fprintf(stderr, "wizpak build: --target takes linux or windows, not %s\n",
@@ -111,6 +116,7 @@ int RunBuild(const Args& args) {
   compiler::CompilerSettings settings;
   settings.source_folder = compiler::FolderOf(script_path);
   settings.tool_folder = compiler::FolderOf(platform::ExecutablePath());
+  settings.follow_links = follow_links;
   compiler::TCompiler compiled =
       compiler::CompileSource(compiler::ScriptTextToAnsi(*text), settings);
   for (const compiler::Diagnostic& d : compiled.diagnostics) {

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/safe_files.h"
 #include "text/exe_icon.h"
 #include "text/status_progress.h"
 
@@ -42,11 +43,31 @@ void ApplyIcons(const PackageSource& running, const std::vector<PackageEntryRef>
     if (!IsIconEntry(entries[i])) continue;
     const std::optional<std::string> icon = running.Extract(i);
     if (!icon) continue;
-    const std::string icon_path = platform::TempFolder() + "icon.ico";
+    const std::string icon_path =
+        platform::TempFolder() + "icon" + platform::UniqueSuffix() + ".ico";
     if (platform::WriteFileAtomic(icon_path, *icon)) {
       ReplaceExeIcon(icon_path, exe);
       platform::DeleteFile(icon_path);
     }
+  }
+}
+
+// Removes "<uninstaller>.<pid>-<hex>.new" files of earlier runs that were
+// killed while writing the uninstaller. The install folder's lock keeps
+// other setups out meanwhile, so none of them is still being written.
+void RemoveStaleTemporaries(const std::string& uninstaller_path) {
+  const size_t cut = uninstaller_path.find_last_of('\\');
+  if (cut == std::string::npos) return;
+  const std::string folder = uninstaller_path.substr(0, cut);
+  const std::string stem = AnsiLower(uninstaller_path.substr(cut + 1)) + ".";
+  const auto listing = platform::ListFolder(folder);
+  if (!listing) return;
+  for (const platform::FolderEntry& entry : *listing) {
+    const std::string name = AnsiLower(entry.name);
+    if (entry.is_folder || name.size() <= stem.size() + 4 ||
+        name.compare(0, stem.size(), stem) != 0 || name.compare(name.size() - 4, 4, ".new") != 0)
+      continue;
+    platform::DeleteFile(folder + "\\" + entry.name);
   }
 }
 
@@ -69,7 +90,10 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
   }
   if (plan.force_folders) plan.force_folders(plan.install_dir);
 
-  const std::string temporary = result.path + ".new";
+  // A name of its own, so two setups never write one file; what a killed
+  // run left behind is removed first.
+  RemoveStaleTemporaries(result.path);
+  const std::string temporary = result.path + platform::UniqueSuffix() + ".new";
   auto fail = [&](std::string message) {
     platform::DeleteFile(temporary);
     result.message = std::move(message) + ": " + platform::LastErrorText();
@@ -86,13 +110,18 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
   if (!package) return fail("Cannot open " + temporary + " to append the package");
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!IsUninstallEntry(entries[i]) || IsIconEntry(entries[i])) continue;
+    const std::string name = entries[i].name.substr(kUninstallEntryPrefix.size());
+    // Stored bytes are copied as they are: the same stream, checked by its
+    // CRC, without inflating and compressing it again.
+    if (const std::optional<StoredCopy> stored = running.Stored(i)) {
+      if (package->AddStored(name, 0, *stored)) continue;
+    }
     const std::optional<std::string> content = running.Extract(i);
     if (!content) {
       package.reset();
       return fail("Cannot extract package entry " + std::to_string(i) + " (" + entries[i].name +
                   ")");
     }
-    const std::string name = entries[i].name.substr(kUninstallEntryPrefix.size());
     if (!package->Add(name, 0, *content)) {
       package.reset();
       return fail("Cannot store " + name + " in " + temporary);
@@ -118,7 +147,7 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
 }
 
 std::string FinaliserPath() {
-  return platform::ExecutableScratchFolder() + "FINALISE.exe";
+  return platform::ExecutableScratchFolder() + "FINALISE" + platform::UniqueSuffix() + ".exe";
 }
 
 bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -168,6 +169,42 @@ TEST_F(AfterTheLoop, AFileThatCannotBeInstalledEndsTheRunAndTheLogKeepsWhatWasDo
   TUninstallList::Instance().Clear();
   TUninstallList::Instance().LoadFromFile(kInstallDir, "");
   EXPECT_EQ(TUninstallList::Instance().Files(), std::vector<std::string>{"$INSTDIR\\a.txt"});
+}
+
+}  // namespace
+}  // namespace wizpak::test
+
+namespace wizpak::test {
+namespace {
+
+TEST_F(AfterTheLoop, ASecondSetupForTheSameFolderStopsWithOneLineAndTouchesNothing) {
+  SetRecord(kInstallDir, true, "");
+  UsePackage(kUninstallerParts);
+  // The second setup starts while the first one shows a message box; the
+  // lock is per open file, so a second run in this process meets it as a
+  // second process would.
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\mine"});
+  s.Command(kCmdMessageBox, {"hold", "caption", "0", "0"});
+  std::optional<ScriptRunResult> second;
+  gui::MessageBoxHandler outer = gui::SetMessageBoxHandler([&](const gui::MessageBoxRequest&) {
+    if (!second) {
+      ScriptRunOptions quiet;
+      quiet.write_error_report = false;
+      second = RunScript(quiet);
+    }
+    return gui::Answer::Ok;
+  });
+  const ScriptRunResult first = Run(s);
+  gui::SetMessageBoxHandler(outer);
+  EXPECT_EQ(first.outcome, ScriptOutcome::Completed) << first.error;
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->outcome, ScriptOutcome::Error);
+  EXPECT_EQ(second->error,
+            "Another setup is installing into C:\\Games\\Test; run this one again when it has "
+            "finished");
+  // Once the first run is over the folder is free again.
+  EXPECT_EQ(Run(ScriptBuilder()).outcome, ScriptOutcome::Completed);
 }
 
 }  // namespace

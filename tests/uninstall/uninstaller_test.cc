@@ -101,7 +101,11 @@ TEST_F(UninstallerTest, CopiesTheImageAndThePrefixedGroupZeroEntriesThenSetupInf
   EXPECT_EQ(Built(),
             "MZ-image|Pages.txt=pages;Layout.txt=layout;lower.txt=small;FINALISE.EXE=fin;"
             "SetupInfo=record-with-IsUninstaller-1;END");
-  EXPECT_FALSE(platform::FileExists(result.path + ".new"));
+  // Nothing but the uninstaller is left in the folder.
+  const auto listing = platform::ListFolder("C:\\Games\\Demo");
+  ASSERT_TRUE(listing);
+  ASSERT_EQ(listing->size(), 1u);
+  EXPECT_EQ((*listing)[0].name, "Demo_Uninstall.exe");
 
   Registry& registry = Registry::Instance();
   const std::string key = UninstallKeyPath("Demo");
@@ -172,6 +176,23 @@ TEST_F(UninstallerTest, AFailedBuildLeavesTheEarlierUninstallerWhole) {
   EXPECT_EQ(Built(), before);
 }
 
+TEST_F(UninstallerTest, AKilledRunsTemporaryUninstallerIsRemovedByTheNextRun) {
+  ASSERT_TRUE(
+      BuildUninstallerFrom(ListSource({{"UNINSTALL_Pages.txt", 0, "p"}}), plan_, OpenTextAppender)
+          .built);
+  // What a run killed while writing leaves, and a file of the user's.
+  for (const char* name : {"Demo_Uninstall.exe.4242-00deadbeef.new", "Demo_Uninstall.exe.txt"}) {
+    platform::File f =
+        platform::File::Open(std::string("C:\\Games\\Demo\\") + name, platform::OpenMode::Create);
+    ASSERT_TRUE(f.Write("x"));
+  }
+  ASSERT_TRUE(
+      BuildUninstallerFrom(ListSource({{"UNINSTALL_Pages.txt", 0, "p"}}), plan_, OpenTextAppender)
+          .built);
+  EXPECT_FALSE(platform::FileExists("C:\\Games\\Demo\\Demo_Uninstall.exe.4242-00deadbeef.new"));
+  EXPECT_TRUE(platform::FileExists("C:\\Games\\Demo\\Demo_Uninstall.exe.txt"));
+}
+
 TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
   test::TempDir dir;
   test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.file("run"));
@@ -181,7 +202,10 @@ TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
       {{"SetupInfo", 0, "r"},
        {"finalise.exe", 0, "#!/bin/sh\nprintf '%s' \"$1\" > '" + out + "'\n"}});
   ASSERT_TRUE(StartFinaliserFrom(running, "C:\\Games\\Demo\\Demo_Uninstall.exe"));
-  EXPECT_EQ(platform::ToHostPath(FinaliserPath()), dir.file("run") + "/FINALISE.exe");
+  // A scratch name of its own each time, so two uninstallers never share one.
+  const std::string scratch = *platform::ToHostPath(FinaliserPath());
+  EXPECT_EQ(scratch.rfind(dir.file("run") + "/FINALISE.", 0), 0u) << scratch;
+  EXPECT_NE(FinaliserPath(), FinaliserPath());
   for (int i = 0; i < 300 && test::ReadHostFile(out).empty(); ++i) {
     platform::SleepMilliseconds(10);
   }
