@@ -19,7 +19,6 @@ namespace wizpak::wizard {
 
 namespace {
 
-constexpr uint16_t kSpaceString = 7;
 constexpr uint16_t kBackCaption = 12;
 constexpr uint16_t kNextCaption = 13;
 constexpr uint16_t kCancelCaption = 14;
