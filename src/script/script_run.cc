@@ -8,9 +8,11 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/safe_files.h"
+#include "platform/stop_signals.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/run_services.h"
+#include "text/shared_state.h"
 
 namespace wizpak {
 
@@ -73,20 +75,27 @@ TScriptRun& TScriptRun::Instance() {
   return instance;
 }
 
-void RunScriptLines() {
+bool RunScriptLines() {
   const TCompLines& lines = TCompLines::Instance();
   const TCommandList& commands = TCommandList::Instance();
   TScriptRun& state = TScriptRun::Instance();
   state.CurrentLine = -1;
   // Every script with at least one line runs it, including a one-line script.
   const int64_t last = static_cast<int64_t>(lines.LineCount()) - 1;
+  int until_pump = kLinesPerPump;
   while (state.CurrentLine < last && !state.StopScript) {
+    if (--until_pump == 0) {
+      until_pump = kLinesPerPump;
+      if (ProgressHook) ProgressHook();
+    }
+    if (state.CancelRequested || platform::StopRequested()) return false;
     ++state.CurrentLine;
     const TCompLine* line = lines.At(state.CurrentLine);
     if (line == nullptr || line->Command <= 0) continue;  // labels and inert lines
     const TCommandClass* command = commands.ByNumber(line->Command);
     if (command != nullptr) command->Execute(line->LineNumber);
   }
+  return true;
 }
 
 ScriptRunResult RunScript(const ScriptRunOptions& options) {
@@ -98,14 +107,16 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     lock = LockInstallFolder(install_folder);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
-    RunScriptLines();
+    const platform::StopSignalScope stop_signals;
+    const bool ran_to_end = RunScriptLines();
     run::ForceFoldersLogged(install_folder);
     if (run::UninstallerWanted()) {
       run::SaveInstallLog(install_folder, run::UninstallPrefix());
       run::BuildUninstaller();
     }
-    result.outcome = TScriptRun::Instance().StopScript ? ScriptOutcome::FailureReported
-                                                       : ScriptOutcome::Completed;
+    result.outcome = !ran_to_end                         ? ScriptOutcome::Cancelled
+                     : TScriptRun::Instance().StopScript ? ScriptOutcome::FailureReported
+                                                         : ScriptOutcome::Completed;
   } catch (const InstallFolderBusy& error) {
     // The other setup's files and log are its own: nothing is saved here.
     busy = true;

@@ -1,6 +1,8 @@
 // Building the uninstaller and starting the finaliser.
 #include "uninstall/uninstaller.h"
 
+#include <algorithm>
+
 #include "gui/grad_gauge.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -23,16 +25,21 @@ bool IsIconEntry(const PackageEntryRef& entry) {
   return entry.group == 0 && AnsiUpper(entry.name) == kUninstallIconEntry;
 }
 
-// The first `size` bytes of `path`; nullopt when they are not all there.
-std::optional<std::string> ReadPrefix(const std::string& path, uint64_t size) {
+// Copies the first `size` bytes of `path` into `out` in one pass, a piece at
+// a time, so the image is neither held whole in memory nor read twice. False
+// when they are not all there or a write fails.
+bool CopyPrefix(const std::string& path, uint64_t size, platform::File& out) {
   platform::File file = platform::File::Open(path, platform::OpenMode::ReadShared);
-  if (!file) return std::nullopt;
+  if (!file) return false;
   const int64_t file_size = file.Size();
-  if (file_size < 0 || static_cast<uint64_t>(file_size) < size) return std::nullopt;
-  std::string bytes(size, '\0');
-  if (size > 0 && file.Read(bytes.data(), static_cast<int64_t>(size)) != static_cast<int64_t>(size))
-    return std::nullopt;
-  return bytes;
+  if (file_size < 0 || static_cast<uint64_t>(file_size) < size) return false;
+  std::string piece(std::min<uint64_t>(size, 1u << 20), '\0');
+  for (uint64_t left = size; left > 0;) {
+    const int64_t want = static_cast<int64_t>(std::min<uint64_t>(left, piece.size()));
+    if (file.Read(piece.data(), want) != want || !out.Write(piece.data(), want)) return false;
+    left -= static_cast<uint64_t>(want);
+  }
+  return true;
 }
 
 // Puts the first image of the icon entries into the bare image at `exe`.
@@ -82,12 +89,6 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
 
   const std::vector<PackageEntryRef> entries = running.Entries();
   if (entries.empty()) return result;
-  std::optional<std::string> image = ReadPrefix(plan.image.path, plan.image.size);
-  if (!image) {
-    result.message =
-        "Cannot read the first " + std::to_string(plan.image.size) + " bytes of " + plan.image.path;
-    return result;
-  }
   if (plan.force_folders) plan.force_folders(plan.install_dir);
 
   // A name of its own, so two setups never write one file; what a killed
@@ -101,9 +102,13 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
   };
   {
     platform::File out = platform::File::Open(temporary, platform::OpenMode::Create);
-    if (!out || !out.Write(*image)) return fail("Cannot write " + temporary);
+    if (!out) return fail("Cannot write " + temporary);
+    if (!CopyPrefix(plan.image.path, plan.image.size, out)) {
+      out = platform::File();
+      return fail("Cannot copy the first " + std::to_string(plan.image.size) + " bytes of " +
+                  plan.image.path + " to " + temporary);
+    }
   }
-  image.reset();
   ApplyIcons(running, entries, temporary);
 
   std::unique_ptr<PackageAppender> package = open_appender(temporary);

@@ -1,6 +1,10 @@
 // What the run does after its loop: the install log saved into the install
 // folder, the log commands, and how an error ends the run.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <filesystem>
 #include <optional>
@@ -9,6 +13,7 @@
 #include "platform/registry.h"
 #include "script_fixture.h"
 #include "text/language.h"
+#include "text/shared_state.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak::test {
@@ -205,6 +210,59 @@ TEST_F(AfterTheLoop, ASecondSetupForTheSameFolderStopsWithOneLineAndTouchesNothi
             "finished");
   // Once the first run is over the folder is free again.
   EXPECT_EQ(Run(ScriptBuilder()).outcome, ScriptOutcome::Completed);
+}
+
+// "start:" then "goto start": the loop never ends by itself.
+ScriptBuilder EndlessLoop() {
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\before"});
+  const int start = s.Label("start");
+  s.Command(kCmdGoto, {std::to_string(start)});
+  return s;
+}
+
+class EndlessScript : public ScriptTest {
+ protected:
+  EndlessScript() {
+    SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
+    UsePackage(kUninstallerParts);
+  }
+  ~EndlessScript() override { ProgressHook = nullptr; }
+  int pumps_ = 0;
+};
+
+TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndSavesTheLog) {
+  ProgressHook = [this] {
+    if (++pumps_ == 3) TScriptRun::Instance().CancelRequested = true;
+  };
+  const ScriptRunResult result = Run(EndlessLoop());
+  EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled) << result.error;
+  EXPECT_EQ(pumps_, 3);
+  // What was done is in the saved log, so the uninstaller can take it away.
+  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
+  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Game_Uninstall.exe"));
+  TUninstallList::Instance().Clear();
+  ASSERT_TRUE(TUninstallList::Instance().LoadFromFile(kInstallDir, "Game_").ok());
+  const std::vector<std::string> folders = TUninstallList::Instance().Directories();
+  EXPECT_TRUE(std::any_of(folders.begin(), folders.end(), [](const std::string& f) {
+    return f.ends_with("\\before");
+  })) << ::testing::PrintToString(folders);
+}
+
+TEST_F(EndlessScript, StopSignalsEndItCancelledAndKeepTheirEffectOutsideTheRun) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    TScriptRun::Instance().Reset();
+    pumps_ = 0;
+    ProgressHook = [this, signal] {
+      if (++pumps_ == 2) std::raise(signal);
+    };
+    EXPECT_EQ(Run(EndlessLoop()).outcome, ScriptOutcome::Cancelled);
+    EXPECT_EQ(pumps_, 2);
+  }
+  // The run put the default handlers back.
+  struct sigaction now {};
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
 }  // namespace

@@ -402,6 +402,54 @@ TEST_F(WizardTest, DebugDumpListsPackageAndRecord) {
   EXPECT_EQ(lines.back(), u"Changelog: ");
 }
 
+TEST_F(WizardTest, CancelDuringTheRunAsksAndStopsTheScript) {
+  int cancels = 0;
+  host_.cancel_script = [&] { ++cancels; };
+  TFrmMain& wizard = SetUp();
+  during_run_ = [&] {
+    // The script polls the request while it runs: Cancel is usable.
+    EXPECT_TRUE(form_.CancelButton().Enabled());
+    boxes_.answers = {gui::Answer::No};
+    form_.CancelButton().Click();
+    EXPECT_EQ(cancels, 0);
+    EXPECT_FALSE(form_.Close());  // the close button asks the same question
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(form_.IsClosed());  // the form waits for the run to stop
+    result_ = RunResult::Cancelled;
+  };
+  Next();
+  Next();
+  Next();
+  ASSERT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(boxes_.boxes[1].text, "Quit the installation?");
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_EQ(boxes_.boxes.size(), 2u);  // closing after the stop asks nothing more
+  EXPECT_EQ(wizard.Outcome(), WizardOutcome::Cancelled);
+  EXPECT_EQ(ExitStatusFor(wizard.Outcome()), kExitCancelled);
+}
+
+TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndSpaceChecks) {
+  SetSpaceRequired(1000);
+  TFrmMain& wizard = SetUp();
+  Next();
+  TypeFolder(u"D:\\Disc\\Game");
+  ASSERT_FALSE(form_.NextButton().Enabled());
+  wizard.English1Click(1);
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  TypeFolder(u"C:\\Games\\Demo");
+  wizard.English1Click(0);
+  EXPECT_TRUE(form_.NextButton().Enabled());
+
+  SpaceAvailable = 10;
+  SpaceAvailableText = "10.00 Bytes";
+  Next();
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
+  ASSERT_FALSE(form_.NextButton().Enabled());
+  wizard.English1Click(1);
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  EXPECT_EQ(wizard.SpaceLabel()->Text(), u"Freier Platz 10.00 Bytes");
+}
+
 class UnattendedTest : public WizardTest {
  protected:
   int Run(WizardRunOptions options = {}) {
@@ -443,6 +491,15 @@ TEST_F(UnattendedTest, PageSetWithoutFinishPageEndsInsteadOfLooping) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(Run(), kExitStuck);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("no page after it"), std::string::npos);
+}
+
+TEST_F(UnattendedTest, PageSetEndingOnItsInstallationPageEndsWithSuccess) {
+  package_.Add("Pages.txt",
+               "[Pages]\r\nwelcome.txt\r\nwork.txt\r\n[PageTypes]\r\nwelcome\r\npatching\r\n");
+  EXPECT_EQ(Run(), kExitDone);
+  EXPECT_EQ(script_runs_, 1);
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 TEST_F(UnattendedTest, FatalLayoutErrorGoesToTheErrorReport) {
