@@ -99,13 +99,21 @@ for _ in $(seq 1 50); do [ -e "$folder" ] || break; sleep 0.1; done
   fail "shortcuts left behind"
 echo "uninstalled"
 
-echo "== cancel on the folder page"
+echo "== Enter, then Escape on the folder page"
 (cd "$work" && exec ./WizpakDemoSetup.exe) &
 pid=$!
 win=$(xdotool search --sync --name "Wizpak Demo" | head -1)
 pause 1
-click "${next[@]}"; click "${next[@]}"
-click "${cancel[@]}"
+# Enter presses Next: the welcome page gives way to the change log.
+xdotool mousemove --window "$win" 300 200 key Return
+pause
+shot key-enter
+convert "$shots/walk-en-1-welcome.png" "$shots/walk-key-enter.png" -compose difference \
+  -composite -crop 400x100+170+0 -format '%[fx:maxima]' info: | grep -qv '^0$' ||
+  fail "Enter did not move to the next page"
+click "${next[@]}"
+# Escape is Cancel: the close question comes up.
+xdotool mousemove --window "$win" 300 200 key Escape
 pause 0.5
 import -window root "$shots/walk-cancel-question.png"
 answer_box   # the close question -> Yes
