@@ -107,11 +107,11 @@ pause 1
 # Enter presses Next: the welcome page gives way to the change log.
 xdotool mousemove --window "$win" 300 200 key Return
 pause
-shot key-enter
-convert "$shots/walk-en-1-welcome.png" "$shots/walk-key-enter.png" -compose difference \
+shot en-2-changelog; picture_behind en-2-changelog
+convert "$shots/walk-en-1-welcome.png" "$shots/walk-en-2-changelog.png" -compose difference \
   -composite -crop 400x100+170+0 -format '%[fx:maxima]' info: | grep -qv '^0$' ||
   fail "Enter did not move to the next page"
-click "${next[@]}"
+click "${next[@]}"; shot en-3-folder; picture_behind en-3-folder
 # Escape is Cancel: the close question comes up.
 xdotool mousemove --window "$win" 300 200 key Escape
 pause 0.5
