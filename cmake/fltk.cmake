@@ -26,3 +26,9 @@ target_link_libraries(wizpak_gui_fltk PUBLIC ${WIZPAK_FLTK_LIB} X11::Xft ${WIZPA
 if(TARGET wizpak-stub)
   target_link_libraries(wizpak-stub PRIVATE wizpak_gui_fltk)
 endif()
+
+# The walk through the real window (needs a display: scripts/test-gui.sh).
+if(WIZPAK_TESTS)
+  add_test(NAME gui_walk COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-walk.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(gui_walk PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 180)
+endif()

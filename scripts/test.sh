@@ -10,6 +10,7 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$jobs"
+bash scripts/test-gui.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWIZPAK_SANITIZE=ON -DWIZPAK_WERROR=ON >/dev/null
 cmake --build build-asan

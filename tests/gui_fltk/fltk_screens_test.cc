@@ -91,6 +91,40 @@ TEST_F(FltkScreens, FormLayoutAndLanguageMark) {
   EXPECT_NE(RgbAt(shot, mark_x, mark_y + 5), 0u);
 }
 
+// Delivers a key to the form as the display would.
+void PressKey(Fl_Window& window, int key, int state, const char* text) {
+  static std::string typed;
+  typed = text;
+  Fl::e_keysym = key;
+  Fl::e_state = state;
+  Fl::e_text = typed.data();
+  Fl::e_length = static_cast<int>(typed.size());
+  Fl::handle(FL_SHORTCUT, &window);
+  Fl::e_state = 0;
+}
+
+TEST_F(FltkScreens, KeysPressTheFormButtons) {
+  int next = 0;
+  int back = 0;
+  int cancel = 0;
+  form_->NextButton().SetOnClick([&] { ++next; });
+  form_->BackButton().SetOnClick([&] { ++back; });
+  form_->CancelButton().SetOnClick([&] { ++cancel; });
+  form_->BackButton().SetText(u"< &Zur\u00FCck");
+  Show("keys");
+  Fl_Window& window = form_->Window();
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(next, 1);
+  PressKey(window, 'z', FL_ALT, "z");
+  EXPECT_EQ(back, 1);
+  PressKey(window, FL_Escape, 0, "\x1b");
+  EXPECT_EQ(cancel, 1);
+  // A disabled default button ignores Enter.
+  form_->NextButton().SetEnabled(false);
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(next, 1);
+}
+
 TEST_F(FltkScreens, LabelColourPageColourBoldAndTransparency) {
   gui::PageArea& page = form_->Pages();
   page.SetColour(0x222222);

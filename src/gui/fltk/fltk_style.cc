@@ -1,6 +1,7 @@
 #include "gui/fltk/fltk_style.h"
 
 #include <FL/Fl.H>
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 
@@ -80,10 +81,25 @@ constexpr SystemColour kSystemColours[] = {
     {20, 0xFFFFFF},  // button highlight
 };
 
+// Whether fontconfig knows a family of exactly this name.
+bool FamilyInstalled(const char* family) {
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+  const bool found = fonts && fonts->nfont > 0;
+  if (fonts) FcFontSetDestroy(fonts);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return found;
+}
+
 }  // namespace
 
 void RegisterFonts() {
-  RegisterFamily(kSans, "DejaVu Sans");
+  // Liberation Sans has Arial's metrics and comes closest to the narrow
+  // dialog faces; DejaVu Sans, wider, is there on every desktop.
+  RegisterFamily(kSans, FamilyInstalled("Liberation Sans") ? "Liberation Sans" : "DejaVu Sans");
   RegisterFamily(kMono, "DejaVu Sans Mono");
   RegisterFamily(kSerif, "DejaVu Serif");
 }

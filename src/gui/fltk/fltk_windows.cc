@@ -4,6 +4,8 @@
 #include <FL/Fl_Menu_Item.H>
 #include <FL/fl_draw.H>
 
+#include <cctype>
+
 #include "gui/fltk/fltk_style.h"
 #include "platform/codepage.h"
 
@@ -33,6 +35,11 @@ int FormWindow::handle(int event) {
     on_enter_();
     return 1;
   }
+  if (event == FL_SHORTCUT && on_alt_key_ &&
+      (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) == FL_ALT && Fl::event_key() < 128 &&
+      std::isalnum(Fl::event_key()) && on_alt_key_(Fl::event_key())) {
+    return 1;
+  }
   return Fl_Double_Window::handle(event);
 }
 
@@ -51,6 +58,7 @@ FltkMainForm::FltkMainForm()
   window_.resizable(nullptr);
   window_.callback(WindowCallback, this);
   window_.SetOnEnter([this] { PressEnter(); });
+  window_.SetOnAltKey([this](int key) { return PressAccelerator(key); });
   pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
   pages_.SetColour(kWhite);
   // The separator: a lowered line across the form above the buttons.
@@ -161,6 +169,18 @@ void FltkMainForm::PressEnter() {
     }
   }
   next_.Click();
+}
+
+bool FltkMainForm::PressAccelerator(int key) {
+  for (FltkButton* button : {&language_, &back_, &next_, &cancel_}) {
+    if (!button->Visible() || !button->Enabled()) continue;
+    const unsigned marked = Fl_Widget::label_shortcut(button->View()->label());
+    if (marked > 0 && marked < 128 && std::tolower(static_cast<int>(marked)) == std::tolower(key)) {
+      button->Click();
+      return true;
+    }
+  }
+  return false;
 }
 
 // ---- verification window

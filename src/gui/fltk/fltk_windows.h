@@ -18,15 +18,20 @@
 
 namespace wizpak::gui::fltk {
 
-// Enter presses the focused push button, else the default one.
+// Enter presses the focused push button, else the default one; Alt with a
+// letter goes to the button whose caption marks that letter with "&"
+// (FLTK alone matches the letter's case exactly, so Alt+N would miss "&Next").
 class FormWindow : public Fl_Double_Window {
  public:
   FormWindow(int w, int h) : Fl_Double_Window(w, h) {}
   void SetOnEnter(std::function<void()> on_enter) { on_enter_ = std::move(on_enter); }
+  // Returns whether a button took the letter.
+  void SetOnAltKey(std::function<bool(int key)> on_alt_key) { on_alt_key_ = std::move(on_alt_key); }
   int handle(int event) override;
 
  private:
   std::function<void()> on_enter_;
+  std::function<bool(int key)> on_alt_key_;
 };
 
 class FltkMainForm : public MainForm {
@@ -61,6 +66,7 @@ class FltkMainForm : public MainForm {
  private:
   static void WindowCallback(Fl_Widget* widget, void* self);
   void PressEnter();
+  bool PressAccelerator(int key);
 
   // The window first: everything below lives in it and leaves it first.
   FormWindow window_;
