@@ -24,7 +24,7 @@ pass() { echo "test-windows: ok: $*"; }
 
 scripts/build-windows.sh i686
 work=$(mktemp -d /tmp/wizpak-windows-test.XXXXXX)
-trap 'WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+trap 'WINEPREFIX="$work/prefix" "${wineserver:-wineserver}" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 # 32-bit Wine needs a kernel that runs 32-bit code; a PE32 probe tells.
 if WINEPREFIX="$work/probe" WINEARCH=win32 timeout 120 wine build-windows/wizpak-finalise.exe --help \
@@ -37,6 +37,7 @@ else
   command -v wine64 >/dev/null && wine=wine64
 fi
 rm -rf "$work/probe"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 [ "$arch" = x86_64 ] && scripts/build-windows.sh x86_64
 cmake --build "$dir" -j "${WIZPAK_JOBS:-2}" --target test_platform wizpak-inspect
 
@@ -59,7 +60,7 @@ build/wizpak verify "$setup" >/dev/null || fail "wizpak verify reads the Windows
 transcript="$work/transcript.txt"
 WIZPAK_TRANSCRIPT="$(winpath "$transcript")" run "$setup" --unattended \
   || fail "unattended install (exit $?): $(cat "$transcript" 2>/dev/null)"
-run wineserver -w 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
 app="$c/Program Files/Wizpak Demo"
 for f in readme.txt docs/manual.txt WizpakDemo_Uninstall.exe WizpakDemo_install.log; do
   [ -f "$app/$f" ] || fail "installed file missing: $f"
@@ -102,7 +103,7 @@ WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" run "$uninstaller" --unatte
   || fail "unattended uninstall: $(cat "$work/uninstall.txt" 2>/dev/null)"
 # The finaliser waits for the uninstaller to end, then deletes it.
 for _ in $(seq 1 60); do [ -e "$app" ] || break; sleep 0.5; done
-run wineserver -w 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
 [ ! -e "$app" ] || fail "left behind: $(find "$app" | head)"
 run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry survived"
 left=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep REG_SZ || true)
@@ -121,12 +122,15 @@ read -r first directory <<<"$start"
 at=$(((first + directory) / 2))
 byte=$(od -An -tu1 -j "$at" -N1 "$damaged" | tr -d ' ')
 printf "$(printf '\\%03o' $(((byte ^ 0x55) & 0xFF)))" | dd of="$damaged" bs=1 seek="$at" conv=notrunc 2>/dev/null
-hit=$(build/wizpak verify "$damaged" 2>&1 | sed -n 's/.*entry \([0-9]*\) (\(.*\)) is damaged.*/\1|\2/p' | head -1)
+hit=$( (build/wizpak verify "$damaged" 2>&1 || true) |
+  sed -n 's/.*entry \([0-9]*\) (\(.*\)) is damaged.*/\1|\2/p' | head -1)
 [ -n "$hit" ] || fail "the flipped byte at $at damaged no entry"
 status=0
 WIZPAK_TRANSCRIPT="$(winpath "$work/damaged.txt")" run "$damaged" --unattended || status=$?
 [ "$status" = 1 ] || fail "damaged setup exited $status"
-grep -qF "text=\"Error: Verification Failed. Setup is corrupt.\\rID: ${hit%%|*} Filename: ${hit#*|}\"" \
+hit_name=${hit#*|}
+hit_name=${hit_name//\\/\\\\}  # the transcript escapes backslashes
+grep -qF "text=\"Error: Verification Failed. Setup is corrupt.\\rID: ${hit%%|*} Filename: $hit_name\"" \
   "$work/damaged.txt" || fail "damaged entry message: $(cat "$work/damaged.txt")"
 pass "a damaged entry (${hit}) stops verification with its ID and name"
 
