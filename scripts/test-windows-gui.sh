@@ -110,6 +110,28 @@ else
   wait "$setup" || status=$?
 fi
 echo "$status" >"$work/status"
+
+# The uninstaller left behind, walked the same way: welcome, ready, the
+# removal, finish; Finish hands its own removal to the finaliser.
+app="$WINEPREFIX/drive_c/Program Files/Wizpak Demo"
+[ -f "$app/readme.txt" ] && touch "$work/installed"
+if [ "$status" = 0 ] && [ -f "$app/WizpakDemo_Uninstall.exe" ]; then
+  "$wine64" 'C:\Program Files\Wizpak Demo\WizpakDemo_Uninstall.exe' >"$work/uninstall.log" 2>&1 &
+  uninstaller=$!
+  uform() { xdotool search --sync --name '^ WizpakDemo ' | head -1; }
+  uclick() { xdotool mousemove --window "$(uform)" "$1" "$2" click 1; }
+  timeout 60 xdotool search --sync --name '^ WizpakDemo ' >/dev/null
+  shot u1-welcome 2
+  uclick 452 396; shot u2-ready
+  uclick 452 396                    # Uninstall
+  sleep 3
+  shot u3-finish 1
+  uclick 533 396                    # Finish
+  ustatus=0
+  wait "$uninstaller" || ustatus=$?
+  echo "$ustatus" >"$work/uninstall-status"
+  for _ in $(seq 1 60); do [ -e "$app" ] || break; sleep 0.5; done
+fi
 wineserver -k 2>/dev/null || true
 WALK
 
@@ -151,7 +173,13 @@ fi
 [ "$(pixel 7-finish 557 164)" = "255,255,255" ] || check "finish page still shows the gauge"
 status=$(cat "$work/status" 2>/dev/null || echo missing)
 [ "$status" = 0 ] || check "setup exit status $status"
-[ -f "$work/prefix/drive_c/Program Files/Wizpak Demo/readme.txt" ] || check "demo not installed"
+[ -f "$work/installed" ] || check "demo not installed"
+for page in u1-welcome u2-ready u3-finish; do
+  [ -f "$shots/$page.png" ] || { check "no screenshot $page"; continue; }
+  [ "$(pixel $page 570 360)" = "255,255,255" ] || check "$page: page area not white"
+done
+[ "$(cat "$work/uninstall-status" 2>/dev/null)" = 0 ] || check "uninstaller exit status"
+[ ! -e "$work/prefix/drive_c/Program Files/Wizpak Demo" ] || check "the uninstaller left files"
 ls "$shots"/*.png
 [ "$fail" = 0 ] && echo "windows gui: screenshots in $shots, pixel checks passed"
 exit "$fail"
