@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "gui/win32/controls.h"
 #include "gui/win32/folder_tree.h"
 #include "gui/win32/main_form.h"
 #include "gui/win32/picture.h"
@@ -135,6 +136,36 @@ TEST_F(Win32PageTest, PictureDecodesBitmapsAndRefusesGarbage) {
   EXPECT_FALSE(picture.HasPicture());
   EXPECT_FALSE(picture.SetPicture(MakeBmp(7, 3, 0, 0, 0).substr(0, 30), "bmp"));
   EXPECT_FALSE(picture.SetPicture("", "bmp"));
+}
+
+// The colour the screen shows at (x, y) of `control`'s client area.
+COLORREF ShownAt(const Widget& control, int x, int y) {
+  HWND hwnd = dynamic_cast<const NativeControl&>(control).Handle();
+  RedrawWindow(GetParent(hwnd), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC dc = GetDC(hwnd);
+  const COLORREF colour = GetPixel(dc, x, y);
+  ReleaseDC(hwnd, dc);
+  return colour;
+}
+
+TEST_F(Win32PageTest, TransparentLabelShowsThePictureBehindIt) {
+  PageArea& pages = form_.Pages();
+  Picture& picture = pages.CreatePicture();
+  picture.SetBounds({0, 0, 120, 60});
+  picture.SetStretch(true);
+  ASSERT_TRUE(picture.SetPicture(MakeBmp(4, 4, 255, 0, 0), "bmp"));
+  Label& clear = pages.CreateLabel();
+  clear.SetAutoSize(false);
+  clear.SetBounds({10, 10, 80, 16});
+  clear.SetTransparent(true);
+  clear.SetText(u"i");
+  Label& solid = pages.CreateLabel();
+  solid.SetAutoSize(false);
+  solid.SetBounds({10, 30, 80, 16});
+  solid.SetText(u"i");
+  form_.Show();
+  EXPECT_EQ(ShownAt(clear, 70, 8), RGB(255, 0, 0));
+  EXPECT_EQ(ShownAt(solid, 70, 8), RGB(255, 255, 255));  // the page colour
 }
 
 TEST(Win32PicturePlacementTest, OwnSizeCentredOrStretched) {
