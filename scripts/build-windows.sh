@@ -2,8 +2,8 @@
 # Cross-builds the setup runtime and the finaliser for Windows with Debian's
 # mingw-w64: scripts/build-windows.sh [i686|x86_64] [extra targets...].
 # i686 (the shipped 32-bit programs) builds into build-windows/, x86_64 into
-# build-windows64/. The two programs are copied into build/windows/ when the
-# Linux build exists, where `wizpak build --target=windows` looks for them.
+# build-windows64/. The 32-bit programs are copied into build/windows/ when
+# the Linux build exists, where `wizpak build --target=windows` looks for them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 arch="${1:-i686}"
@@ -23,7 +23,7 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" -DWIZPAK_WERROR=ON "${launcher[@]}" >/dev/null
 fi
 cmake --build "$dir" -j "${WIZPAK_JOBS:-2}" --target wizpak-stub wizpak-finalise "$@"
-if [ -d build ]; then
+if [ "$arch" = i686 ] && [ -d build ]; then
   mkdir -p build/windows
   cp "$dir/wizpak-stub.exe" "$dir/wizpak-finalise.exe" build/windows/
 fi

@@ -37,5 +37,7 @@ fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
+# The Windows setup runtime, for `wizpak build --target=windows`.
+bash scripts/build-windows.sh
 
 bash scripts/main-job.sh build

@@ -6,6 +6,7 @@
 #include "gui/win32/controls.h"
 #include "gui/win32/dib_canvas.h"
 #include "gui/win32/main_form.h"
+#include "gui/win32/register.h"
 #include "gui/win32/rich_edit.h"
 #include "gui/win32/toolkit.h"
 #include "gui/win32/verify_window.h"
@@ -201,6 +202,17 @@ TEST(Win32VerifyWindowTest, LayoutAndScaledBar) {
   const int64_t huge = int64_t{1} << 40;
   EXPECT_EQ(Win32VerifyWindow::ScaledPosition(huge, huge), INT_MAX);
   EXPECT_NEAR(Win32VerifyWindow::ScaledPosition(huge / 2, huge), INT_MAX / 2, 1);
+}
+
+TEST(Win32FrontEndChoiceTest, NativeByDefaultHeadlessWhenAsked) {
+  RegisterWin32Toolkit();
+  std::string error;
+  auto chosen = CreateToolkit(FrontEndOptions{}, error);
+  ASSERT_NE(chosen, nullptr) << error;
+  EXPECT_EQ(chosen->Name(), "win32");
+  chosen.reset();
+  EXPECT_EQ(CreateToolkit(FrontEndOptions{"", true}, error)->Name(), "headless");
+  EXPECT_EQ(CreateToolkit(FrontEndOptions{"headless", false}, error)->Name(), "headless");
 }
 
 TEST(Win32MessageBoxTest, FlagsAndAnswers) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "gui/win32/controls.h"
 #include "gui/win32/folder_tree.h"
 #include "gui/win32/main_form.h"
 #include "gui/win32/picture.h"
@@ -47,6 +48,76 @@ std::string MakeBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
   return out;
 }
 
+// A 32-bit icon of `size` x `size`: directory, one entry, and the image as a
+// DIB with doubled height (colour rows, then the AND mask).
+std::string MakeIco(int size) {
+  std::string image;
+  PutLe(image, 40, 4);
+  PutLe(image, static_cast<uint32_t>(size), 4);
+  PutLe(image, static_cast<uint32_t>(size * 2), 4);
+  PutLe(image, 1, 2);
+  PutLe(image, 32, 2);
+  for (int i = 0; i < 6; ++i) PutLe(image, 0, 4);
+  for (int i = 0; i < size * size; ++i) PutLe(image, 0xFF2080C0, 4);
+  const int mask_row = (size + 31) / 32 * 4;
+  image.append(static_cast<size_t>(mask_row * size), '\0');
+  std::string out;
+  PutLe(out, 0, 2);
+  PutLe(out, 1, 2);
+  PutLe(out, 1, 2);
+  out += static_cast<char>(size);
+  out += static_cast<char>(size);
+  out += std::string(2, '\0');
+  PutLe(out, 1, 2);
+  PutLe(out, 32, 2);
+  PutLe(out, static_cast<uint32_t>(image.size()), 4);
+  PutLe(out, 22, 4);
+  return out + image;
+}
+
+// An enhanced metafile drawn by GDI itself.
+std::string MakeEmf() {
+  HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+  Rectangle(dc, 0, 0, 40, 30);
+  HENHMETAFILE emf = CloseEnhMetaFile(dc);
+  std::string bytes(GetEnhMetaFileBits(emf, 0, nullptr), '\0');
+  GetEnhMetaFileBits(emf, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
+  DeleteEnhMetaFile(emf);
+  return bytes;
+}
+
+// A Windows metafile with the placeable header that metafile files carry.
+std::string MakeWmf() {
+  HDC dc = CreateMetaFileW(nullptr);
+  Rectangle(dc, 0, 0, 40, 30);
+  HMETAFILE wmf = CloseMetaFile(dc);
+  std::string body(GetMetaFileBitsEx(wmf, 0, nullptr), '\0');
+  GetMetaFileBitsEx(wmf, static_cast<UINT>(body.size()), body.data());
+  DeleteMetaFile(wmf);
+  std::string header;
+  PutLe(header, 0x9AC6CDD7u, 4);
+  PutLe(header, 0, 2);
+  for (int v : {0, 0, 40, 30}) PutLe(header, static_cast<uint32_t>(v), 2);
+  PutLe(header, 96, 2);
+  PutLe(header, 0, 4);
+  uint16_t sum = 0;
+  for (size_t i = 0; i < header.size(); i += 2) {
+    sum ^= static_cast<uint16_t>(static_cast<uint8_t>(header[i]) |
+                                 (static_cast<uint8_t>(header[i + 1]) << 8));
+  }
+  PutLe(header, sum, 2);
+  return header + body;
+}
+
+TEST(Win32PictureFormatTest, IconsAndMetafilesDecodeFromMemory) {
+  Win32Toolkit toolkit;
+  auto icon = DecodedImage::Decode(MakeIco(16));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->Width(), 16);
+  EXPECT_NE(DecodedImage::Decode(MakeEmf()), nullptr);
+  EXPECT_NE(DecodedImage::Decode(MakeWmf()), nullptr);
+}
+
 class Win32PageTest : public ::testing::Test {
  protected:
   Win32Toolkit toolkit_;
@@ -65,6 +136,36 @@ TEST_F(Win32PageTest, PictureDecodesBitmapsAndRefusesGarbage) {
   EXPECT_FALSE(picture.HasPicture());
   EXPECT_FALSE(picture.SetPicture(MakeBmp(7, 3, 0, 0, 0).substr(0, 30), "bmp"));
   EXPECT_FALSE(picture.SetPicture("", "bmp"));
+}
+
+// The colour the screen shows at (x, y) of `control`'s client area.
+COLORREF ShownAt(const Widget& control, int x, int y) {
+  HWND hwnd = dynamic_cast<const NativeControl&>(control).Handle();
+  RedrawWindow(GetParent(hwnd), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC dc = GetDC(hwnd);
+  const COLORREF colour = GetPixel(dc, x, y);
+  ReleaseDC(hwnd, dc);
+  return colour;
+}
+
+TEST_F(Win32PageTest, TransparentLabelShowsThePictureBehindIt) {
+  PageArea& pages = form_.Pages();
+  Picture& picture = pages.CreatePicture();
+  picture.SetBounds({0, 0, 120, 60});
+  picture.SetStretch(true);
+  ASSERT_TRUE(picture.SetPicture(MakeBmp(4, 4, 255, 0, 0), "bmp"));
+  Label& clear = pages.CreateLabel();
+  clear.SetAutoSize(false);
+  clear.SetBounds({10, 10, 80, 16});
+  clear.SetTransparent(true);
+  clear.SetText(u"i");
+  Label& solid = pages.CreateLabel();
+  solid.SetAutoSize(false);
+  solid.SetBounds({10, 30, 80, 16});
+  solid.SetText(u"i");
+  form_.Show();
+  EXPECT_EQ(ShownAt(clear, 70, 8), RGB(255, 0, 0));
+  EXPECT_EQ(ShownAt(solid, 70, 8), RGB(255, 255, 255));  // the page colour
 }
 
 TEST(Win32PicturePlacementTest, OwnSizeCentredOrStretched) {

@@ -23,6 +23,16 @@ HBRUSH SurfaceBrush(const PageSurface* surface) {
   return surface && surface->BackBrush() ? surface->BackBrush() : GetSysColorBrush(COLOR_BTNFACE);
 }
 
+void PaintBehind(const PageSurface* surface, const Widget& child, HDC dc) {
+  if (surface) {
+    surface->PaintBehind(child, dc);
+    return;
+  }
+  const Rect b = child.Bounds();
+  RECT r{0, 0, b.width, b.height};
+  ::FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+}
+
 bool ShowsNameAsText(WidgetKind kind) {
   switch (kind) {
     case WidgetKind::Label:
@@ -117,10 +127,11 @@ void NativeLabel::Refit() {
 HBRUSH NativeLabel::OnControlColour(HDC dc) {
   ApplyFontColour(dc, Font());
   SetBkColor(dc, SurfaceColour(Surface()));
-  // A transparent label draws its glyphs only; the page colour around them
-  // is what the page area shows anyway.
-  if (Transparent()) SetBkMode(dc, TRANSPARENT);
-  return SurfaceBrush(Surface());
+  if (!Transparent()) return SurfaceBrush(Surface());
+  // The glyphs go over whatever lies behind the label.
+  PaintBehind(Surface(), *this, dc);
+  SetBkMode(dc, TRANSPARENT);
+  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
 // ---- Edit --------------------------------------------------------------------

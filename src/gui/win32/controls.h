@@ -26,6 +26,11 @@ PageArea* AsPageArea(PageSurface* surface);
 COLORREF SurfaceColour(const PageSurface* surface);
 HBRUSH SurfaceBrush(const PageSurface* surface);
 
+// Paints what lies behind `child` into `dc` (the child's client
+// coordinates): the page colour and the pictures below it in z-order, so a
+// transparent control shows them through.
+void PaintBehind(const PageSurface* surface, const Widget& child, HDC dc);
+
 bool ShowsNameAsText(WidgetKind kind);
 
 // Properties shared by every control; `Interface` is one of the widget

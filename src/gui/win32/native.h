@@ -115,6 +115,9 @@ class NativeControl {
   // WM_CTLCOLORSTATIC / WM_CTLCOLOREDIT: the brush for the background, or
   // null for the system's default colours.
   virtual HBRUSH OnControlColour(HDC) { return nullptr; }
+  // Paints the control's face into `dc` with its top-left corner at (x, y),
+  // for a transparent control in front of it. Kinds that cannot leave it.
+  virtual void PaintFace(HDC, int, int) {}
 };
 
 void AttachControl(HWND hwnd, NativeControl* control);

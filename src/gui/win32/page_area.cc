@@ -113,6 +113,27 @@ Widget& PageSurface::Create(WidgetKind kind) {
   return ref;
 }
 
+void PageSurface::PaintBehind(const Widget& child, HDC dc) const {
+  const Rect c = child.Bounds();
+  RECT own{0, 0, c.width, c.height};
+  ::FillRect(dc, &own, BackBrush() ? BackBrush() : GetSysColorBrush(COLOR_WINDOW));
+  for (Widget* sibling : order_) {
+    if (sibling == &child) break;  // the rest is in front
+    const Rect b = sibling->Bounds();
+    const bool overlaps = b.left < c.left + c.width && c.left < b.left + b.width &&
+                          b.top < c.top + c.height && c.top < b.top + b.height;
+    if (!overlaps || !sibling->Visible()) continue;
+    if (auto* native = dynamic_cast<NativeControl*>(sibling)) {
+      const int saved = SaveDC(dc);
+      IntersectClipRect(dc, std::max(0, b.left - c.left), std::max(0, b.top - c.top),
+                        std::min(c.width, b.left + b.width - c.left),
+                        std::min(c.height, b.top + b.height - c.top));
+      native->PaintFace(dc, b.left - c.left, b.top - c.top);
+      RestoreDC(dc, saved);
+    }
+  }
+}
+
 void PageSurface::Raise(Widget& child) {
   auto it = std::find(order_.begin(), order_.end(), &child);
   if (it == order_.end()) return;

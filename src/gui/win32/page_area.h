@@ -18,6 +18,8 @@ class PageSurface : public Control<PageArea> {
   void SetColour(ColourRef colour) override;
 
   void Raise(Widget& child);
+  // See PaintBehind in controls.h.
+  void PaintBehind(const Widget& child, HDC dc) const;
   void Lower(Widget& child);
   COLORREF BackColour() const { return ToColorRef(Colour()); }
   HBRUSH BackBrush() const { return brush_.get(); }

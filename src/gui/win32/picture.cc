@@ -137,10 +137,20 @@ void NativePicture::SetCenter(bool on) {
 void NativePicture::Paint(HDC dc) {
   RECT client{};
   GetClientRect(Handle(), &client);
-  ::FillRect(dc, &client, SurfaceBrush(Surface()));
+  if (Transparent())
+    PaintBehind(Surface(), *this, dc);
+  else
+    ::FillRect(dc, &client, SurfaceBrush(Surface()));
+  PaintFace(dc, 0, 0);
+}
+
+void NativePicture::PaintFace(HDC dc, int x, int y) {
   if (!image_) return;
-  image_->Draw(dc, PicturePlacement(client.right, client.bottom, image_->Width(), image_->Height(),
-                                    stretch_, center_));
+  const Rect b = Bounds();
+  RECT target =
+      PicturePlacement(b.width, b.height, image_->Width(), image_->Height(), stretch_, center_);
+  OffsetRect(&target, x, y);
+  image_->Draw(dc, target);
 }
 
 }  // namespace wizpak::gui::win32

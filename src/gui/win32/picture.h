@@ -49,6 +49,7 @@ class NativePicture : public Control<Picture> {
   void SetCenter(bool on) override;
   bool Center() const override { return center_; }
   void Paint(HDC dc);
+  void PaintFace(HDC dc, int x, int y) override;
 
  protected:
   void ApplyText() override {}

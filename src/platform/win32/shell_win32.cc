@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -151,8 +152,10 @@ bool WriteExeIcon(std::string_view exe_file, std::string_view directory_entry,
   const std::wstring exe = win32::AcpToWide(exe_file);
   IconGroup group = ExistingIconGroup(exe);
   if (group.name.empty()) group.name = L"#1";
+  // "#12" is the numeric id 12; any other text is a name.
   const auto name_of = [](const std::wstring& name) {
-    return name[0] == L'#' ? MAKEINTRESOURCEW(std::stoi(name.substr(1))) : name.c_str();
+    return name[0] == L'#' ? MAKEINTRESOURCEW(std::wcstoul(name.c_str() + 1, nullptr, 10) & 0xFFFF)
+                           : name.c_str();
   };
 
   HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);

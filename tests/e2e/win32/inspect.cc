@@ -1,7 +1,7 @@
 // wizpak-inspect: reads back what a Windows setup wrote, through the
 // shell's own interfaces, for scripts/test-windows.sh.
 //   wizpak-inspect lnk FILE.lnk   prints "target|arguments|working folder"
-//   wizpak-inspect icon FILE.exe  prints "groups=N size=WxH"
+//   wizpak-inspect icon FILE.exe  prints "groups=N size=WxH centre=BBGGRR"
 #include "platform/win32/windows_api.h"
 #include <objbase.h>
 #include <shlobj.h>
@@ -45,7 +45,8 @@ int PrintLink(const char* path) {
 int PrintIcon(const char* path) {
   const wizpak::test::ExeIcon icon =
       wizpak::test::ReadExeIcon(wizpak::platform::win32::AcpToWide(path));
-  std::printf("groups=%d size=%dx%d\n", icon.groups, icon.width, icon.height);
+  std::printf("groups=%d size=%dx%d centre=%06lx\n", icon.groups, icon.width, icon.height,
+              static_cast<unsigned long>(icon.centre));
   return icon.groups > 0 ? 0 : 1;
 }
 

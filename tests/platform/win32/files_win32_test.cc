@@ -108,6 +108,24 @@ TEST(Win32Files, AnsiNamesSurviveTheWideApi) {
   EXPECT_EQ(win32::WideToAcp(win32::AcpToWide(name)), name);
 }
 
+// A folder that is only a link goes as the link; what it points to stays.
+TEST(Win32Files, DeletingAFolderLinkKeepsItsTarget) {
+  test::TempDir dir;
+  const std::string target = Program(dir, "target");
+  const std::string link = Program(dir, "link");
+  ASSERT_TRUE(CreateDirectory(target));
+  ASSERT_TRUE(WriteFileAtomic(target + "\\precious.txt", "keep"));
+  if (!CreateSymbolicLinkW(win32::AcpToWide(link).c_str(), win32::AcpToWide(target).c_str(),
+                           SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+    GTEST_SKIP() << "no folder links here: " << win32::Win32ErrorText(GetLastError());
+  }
+  // Wine makes the link but it may not resolve to the folder.
+  if (!DirectoryExists(link)) GTEST_SKIP() << "the folder link does not resolve here";
+  EXPECT_TRUE(DeleteFile(link)) << LastErrorText();
+  EXPECT_FALSE(DirectoryExists(link));
+  EXPECT_EQ(ReadFileBytes(target + "\\precious.txt").value_or(""), "keep");
+}
+
 // Each step of the atomic replace failing leaves the old bytes and no
 // temporary file behind.
 TEST(Win32Files, FailedAtomicWriteLeavesTheOldFile) {
