@@ -65,6 +65,24 @@ std::wstring TemporaryNameBeside(std::string_view path) {
          std::to_wstring(counter++) + L".tmp";
 }
 
+// What a link found in a listing leads to, as the POSIX layer reports it
+// after following the link: a folder, a file with its size, or (broken, or
+// not a disk file) something else.
+void DescribeLinkTarget(const std::wstring& path, FolderEntry& entry) {
+  HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
+                     GetFileInformationByHandle(handle, &info);
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  entry.is_folder = known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.is_other = !known;
+  entry.size = known && !entry.is_folder
+                   ? (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow
+                   : 0;
+}
+
 }  // namespace
 
 namespace win32 {
@@ -298,6 +316,21 @@ bool DirectoryExists(std::string_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool IsRegularFile(std::string_view path) {
+  const std::wstring wide = win32::AcpToWide(path);
+  if (wide.empty()) return false;
+  HANDLE handle = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool regular = GetFileType(handle) == FILE_TYPE_DISK &&
+                       GetFileInformationByHandle(handle, &info) &&
+                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  CloseHandle(handle);
+  return regular;
+}
+
 bool DeleteFile(std::string_view path) {
   if (int fault = win32::ConsultFaultHook(FileOp::Delete, path)) return win32::FailWithErrno(fault);
   const std::wstring wide = win32::AcpToWide(path);
@@ -363,6 +396,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     return std::nullopt;
   }
   if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  const std::wstring folder = pattern;
   pattern += L'*';
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(pattern.c_str(), &found);
@@ -379,9 +413,12 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     FolderEntry entry;
     entry.name = win32::WideToAcp(name);
     entry.is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.size = entry.is_folder
+    entry.is_other = (found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
+    entry.size = entry.is_folder || entry.is_other
                      ? 0
                      : (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entry.is_link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (entry.is_link) DescribeLinkTarget(folder + std::wstring(name), entry);
     entries.push_back(std::move(entry));
   } while (FindNextFileW(search, &found));
   const DWORD error = GetLastError();

@@ -73,7 +73,7 @@ Folder::Kind KindAt(const std::wstring& path) {
 // Opens `path` as a folder that is not itself a reparse point. The handle
 // shares deletion, so the setup's own later steps may still rename or remove
 // the folder while it is cached. Returns the descriptor, or -1.
-int OpenFolderHandle(const std::wstring& path, const std::string& level) {
+int OpenFolderHandle(const std::wstring& path, const std::string& level, bool follow = false) {
   HANDLE handle =
       CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -94,7 +94,7 @@ int OpenFolderHandle(const std::wstring& path, const std::string& level) {
     CloseHandle(handle);
     return -1;
   }
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  if (!follow && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     CloseHandle(handle);
     FailNaming(level, "is a link");
     return -1;
@@ -114,6 +114,12 @@ int OpenFolderHandle(const std::wstring& path, const std::string& level) {
 
 // A temporary name no other writer, in this process or another, picks.
 std::string TemporaryName(std::string_view name) {
+  return "." + std::string(name.substr(0, 160)) + UniqueSuffix() + ".tmp";
+}
+
+}  // namespace
+
+std::string UniqueSuffix() {
   static std::atomic<uint64_t> counter{0};
   static const uint64_t salt = [] {
     std::random_device device;
@@ -122,13 +128,11 @@ std::string TemporaryName(std::string_view name) {
   const uint64_t n = ++counter;
   const uint64_t mix = (salt ^ (n * 0x9E3779B97F4A7C15ull)) & 0xFFFFFFFFFFull;
   char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%lu-%010llx.tmp",
+  std::snprintf(suffix, sizeof suffix, ".%lu-%010llx",
                 static_cast<unsigned long>(GetCurrentProcessId()),
                 static_cast<unsigned long long>(mix));
-  return "." + std::string(name.substr(0, 160)) + suffix;
+  return suffix;
 }
-
-}  // namespace
 
 // ---- Folder -------------------------------------------------------------------
 
@@ -152,13 +156,19 @@ Folder& Folder::operator=(Folder&& other) noexcept {
 }
 
 Folder Folder::Open(std::string_view path, bool create,
-                    const std::function<void(std::string_view)>& on_created) {
+                    const std::function<void(std::string_view)>& on_created,
+                    std::string_view trusted) {
   // The root the walk starts from (trusted, as the drive root is on every
-  // platform), and the levels below it.
+  // platform, or the leading part the caller trusts), and the levels below it.
   std::string root;
   std::string_view rest;
-  if (path.size() >= 2 && path[1] == ':' &&
-      (path.size() == 2 || path[2] == '\\' || path[2] == '/')) {
+  if (!trusted.empty() && path.substr(0, trusted.size()) == trusted &&
+      (path.size() == trusted.size() || path[trusted.size()] == '\\' ||
+       path[trusted.size()] == '/')) {
+    root = std::string(trusted);
+    rest = path.substr(trusted.size());
+  } else if (path.size() >= 2 && path[1] == ':' &&
+             (path.size() == 2 || path[2] == '\\' || path[2] == '/')) {
     root = std::string(path.substr(0, 2)) + "\\";
     rest = path.size() > 3 ? path.substr(3) : std::string_view();
   } else if (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
@@ -179,7 +189,7 @@ Folder Folder::Open(std::string_view path, bool create,
   }
   std::wstring host = win32::AcpToWide(root);
   std::string level = root == "." ? std::string() : root;
-  int fd = OpenFolderHandle(host, root);
+  int fd = OpenFolderHandle(host, root, /*follow=*/true);
   if (fd < 0) return Folder();
 
   size_t start = 0;
@@ -294,6 +304,61 @@ bool Folder::SyncFileSystem() const {
   return true;
 }
 
+// ---- FileLock -------------------------------------------------------------------
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) _close(fd_);  // closing the handle releases the lock
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) _close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+FileLock FileLock::TryLock(std::string_view path, Result& result) {
+  result = Result::Failed;
+  if (int fault = win32::ConsultFaultHook(FileOp::Open, path))
+    return win32::FailWithErrno(fault), FileLock();
+  const std::wstring wide = win32::AcpToWide(path);
+  if (wide.empty()) return win32::FailWithWin32(ERROR_PATH_NOT_FOUND), FileLock();
+  HANDLE handle =
+      CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return win32::FailWithLastError(), FileLock();
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    CloseHandle(handle);
+    FailNaming(std::string(path), "is not a lock file");
+    return FileLock();
+  }
+  OVERLAPPED whole{};
+  if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+    const DWORD error = GetLastError();
+    result =
+        error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Result::Busy : Result::Failed;
+    win32::FailWithWin32(error);
+    CloseHandle(handle);
+    return FileLock();
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    win32::FailWithErrno(EMFILE);
+    return FileLock();
+  }
+  FileLock lock;
+  lock.fd_ = fd;
+  result = Result::Locked;
+  return lock;
+}
+
 // ---- ReplacingFile --------------------------------------------------------------
 
 ReplacingFile::~ReplacingFile() {
@@ -379,7 +444,6 @@ ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) 
     }
     ReplacingFile file;
     file.fd_ = fd;
-    file.folder_fd_ = folder.fd();
     file.folder_path_ = folder.path();
     file.host_path_ = folder.host_path();
     file.name_ = std::string(name);

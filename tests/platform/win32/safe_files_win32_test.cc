@@ -4,6 +4,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,7 +104,9 @@ TEST(Win32SafeFiles, FailedWriteOrRenameKeepsTheOldFileAndLeavesNoTemporary) {
     ASSERT_TRUE(file);
     const bool wrote = file.Write("new", 3);
     EXPECT_EQ(wrote, op != FileOp::Write);
-    if (wrote) EXPECT_FALSE(file.Commit(true));
+    if (wrote) {
+      EXPECT_FALSE(file.Commit(true));
+    }
   }
   EXPECT_EQ(ReadFileBytes(base + "\\data.txt").value_or(""), "old");
   EXPECT_EQ(EntriesIn(base), 1u);
@@ -143,6 +146,48 @@ TEST(Win32SafeFiles, ReadAtLeavesTheFilePositionAlone) {
   EXPECT_EQ(file.Position(), 3);
   EXPECT_EQ(file.Read(buffer, 2), 2);
   EXPECT_EQ(std::string(buffer, 2), "34");
+}
+
+}  // namespace
+}  // namespace wizpak::platform
+
+namespace wizpak::platform {
+namespace {
+
+TEST(Win32SafeFiles, ASecondLockOnTheSameFileIsBusyUntilTheFirstEnds) {
+  test::TempDir dir;
+  const std::string path = FromHostPath(dir.file("install.lock"));
+  FileLock::Result result = FileLock::Result::Failed;
+  std::optional<FileLock> first = FileLock::TryLock(path, result);
+  ASSERT_EQ(result, FileLock::Result::Locked) << LastErrorText();
+  EXPECT_TRUE(first->IsHeld());
+  EXPECT_FALSE(FileLock::TryLock(path, result).IsHeld());
+  EXPECT_EQ(result, FileLock::Result::Busy);
+  first.reset();
+  EXPECT_TRUE(FileLock::TryLock(path, result).IsHeld());
+  EXPECT_EQ(result, FileLock::Result::Locked);
+  EXPECT_FALSE(FileLock::TryLock(FromHostPath(dir.path()), result).IsHeld());
+  EXPECT_EQ(result, FileLock::Result::Failed);
+}
+
+TEST(Win32SafeFiles, DevicesAreNotRegularFilesAndListingsMarkLinks) {
+  test::TempDir dir;
+  const std::string base = FromHostPath(dir.path());
+  ASSERT_TRUE(WriteFileAtomic(base + "\\plain.txt", "abc"));
+  EXPECT_TRUE(IsRegularFile(base + "\\plain.txt"));
+  EXPECT_FALSE(IsRegularFile(base));
+  EXPECT_FALSE(IsRegularFile(base + "\\missing"));
+  EXPECT_FALSE(IsRegularFile("NUL"));
+  EXPECT_NE(UniqueSuffix(), UniqueSuffix());
+  ASSERT_TRUE(CreateDirectory(base + "\\target"));
+  if (!MakeFolderLink(base + "\\link", base + "\\target")) GTEST_SKIP() << "no symbolic links";
+  const auto entries = ListFolder(base);
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 3u);
+  EXPECT_TRUE((*entries)[0].is_link);  // "link"
+  EXPECT_TRUE((*entries)[0].is_folder);
+  EXPECT_FALSE((*entries)[1].is_link);  // "plain.txt"
+  EXPECT_EQ((*entries)[1].size, 3u);
 }
 
 }  // namespace
