@@ -97,15 +97,16 @@ for i in range(20000):
         f.write((b"line %d of file %d\r\n" % (rng.randint(0, 999), i)) * rng.randint(1, 40))
 PY
 write_script "$work" "$work/small"
-"$wizpak" build "$work/bench.kys" -o "$work/small.exe" >/dev/null
+mkdir -p "$work/s"  # a setup must keep the name its outfile line gives
+"$wizpak" build "$work/bench.kys" -o "$work/s/bench.exe" >/dev/null
 tar -c -C "$work/small" . | gzip -9 >"$work/small.tar.gz"
 rm -rf "$work/small"
 machine "$work/m2"
-t_small=$(time_of "$work/small.exe" --ui=headless --unattended)
+t_small=$(time_of "$work/s/bench.exe" --ui=headless --unattended)
 mkdir -p "$work/tar2"
 t_small_tar=$(time_of tar -xzf "$work/small.tar.gz" -C "$work/tar2")
 row "install 20,000 small files" "$t_small" "tar -xzf" "$t_small_tar"
-rm -rf "$work/m2" "$work/tar2" "$work/small.exe" "$work/small.tar.gz"
+rm -rf "$work/m2" "$work/tar2" "$work/s" "$work/small.tar.gz"
 
 # ---- overhead, ldd ----------------------------------------------------------------
 mkdir -p "$work/one"
@@ -123,10 +124,11 @@ rm -rf "$work/one"
 mkdir -p "$work/big"
 head -c $((1000 * 1000 * 1000)) /dev/urandom >"$work/big/big.bin"
 write_script "$work" "$work/big"
-"$wizpak" build "$work/bench.kys" -o "$work/big.exe" >/dev/null
+mkdir -p "$work/b"
+"$wizpak" build "$work/bench.kys" -o "$work/b/bench.exe" >/dev/null
 rm -rf "$work/big"
 machine "$work/m3"
-/usr/bin/time -v -o "$work/time.txt" "$work/big.exe" --ui=headless --unattended >/dev/null
+/usr/bin/time -v -o "$work/time.txt" "$work/b/bench.exe" --ui=headless --unattended >/dev/null
 rss=$(awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}' "$work/time.txt")
 wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0;
   for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$work/time.txt")

@@ -44,8 +44,11 @@ class InstallFolderBusy : public ScriptError {
 // install folder, so nothing is made in the install folder before the
 // script runs.
 platform::FileLock LockInstallFolder(const std::string& install_folder) {
+  // Named after the folder the drive map makes of it, so setups on other
+  // drive maps (other users, other machines sharing /tmp) never meet.
+  const std::string host = platform::ToHostPath(install_folder).value_or(install_folder);
   uint64_t hash = 1469598103934665603ull;  // FNV-1a over the folder, any case
-  for (char c : install_folder) {
+  for (char c : host) {
     const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     hash = (hash ^ static_cast<uint8_t>(lower == '/' ? '\\' : lower)) * 1099511628211ull;
   }

@@ -181,6 +181,11 @@ Step LoadScript(StartupState& state, uint64_t& space_required) {
     entries.push_back(GroupedEntry{info.group, info.orig_size, info.stored_size});
   }
   space_required = SumSpaceRequired(entries, state.group_kinds);
+  // The uninstaller the run leaves goes to the same drive: its image plus
+  // the entries copied into its package.
+  if (TSetupInfoFile::Instance().CreateUninstaller != 0)
+    space_required +=
+        UninstallerSpace(*state.pak, state.package_path, state.package_from_command_line);
   return kGoOn;
 }
 

@@ -151,6 +151,20 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
   return image;
 }
 
+uint64_t UninstallerSpace(const TPak& running, const std::string& package_path,
+                          bool from_command_line) {
+  const std::optional<ExecutableImage> image =
+      RunningExecutableImage(running, package_path, from_command_line);
+  if (!image) return 0;
+  constexpr uint64_t kRecordAndDirectory = 64 * 1024;
+  uint64_t bytes = image->size + kRecordAndDirectory;
+  for (const TPakEntry& e : running.Entries) {
+    const PackageEntryRef ref{e.Name, e.Group};
+    if (IsUninstallerEntry(ref)) bytes += e.StoredLength();
+  }
+  return bytes;
+}
+
 UninstallerBuildResult BuildUninstaller() {
   UninstallerPlan plan = PlanFromRecord(TSetupInfoFile::Instance());
   std::optional<ExecutableImage> image;

@@ -80,6 +80,10 @@ void RemoveStaleTemporaries(const std::string& uninstaller_path) {
 
 }  // namespace
 
+bool IsUninstallerEntry(const PackageEntryRef& entry) {
+  return IsUninstallEntry(entry) && !IsIconEntry(entry);
+}
+
 UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
                                             const UninstallerPlan& plan,
                                             const PackageAppenderFactory& open_appender) {

@@ -135,6 +135,16 @@ void SetRunningPackage(TPak* running, bool from_command_line);
 // running program, so the image is the running executable up to the start
 // of its own package, or the whole file when it carries none. nullopt when
 // the file cannot be read.
+// True for the entries copied into the uninstaller's package: group 0,
+// named "UNINSTALL_..." (any case), not the icon.
+bool IsUninstallerEntry(const PackageEntryRef& entry);
+
+// Bytes the uninstaller built from `running` takes on disk: the executable
+// image, the stored bytes of the entries copied into its package and room
+// for its setup record and directory. 0 when the image cannot be found.
+uint64_t UninstallerSpace(const TPak& running, const std::string& package_path,
+                          bool from_command_line);
+
 std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
                                                       const std::string& package_path,
                                                       bool from_command_line);

@@ -3,6 +3,7 @@
 // entry as "name=content;" so the file can be checked byte for byte.
 #include "uninstall/uninstaller.h"
 
+#include "package/pak.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -212,6 +213,40 @@ TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
   EXPECT_EQ(test::ReadHostFile(out), "\"C:\\Games\\Demo\\Demo_Uninstall.exe\"");
 
   EXPECT_FALSE(StartFinaliserFrom(ListSource({{"FINALISE.EXE", 1, "wrong group"}}), "x"));
+}
+
+}  // namespace
+}  // namespace wizpak
+
+namespace wizpak {
+namespace {
+
+// The free-space check counts the uninstaller the run will write: its image
+// and the stored bytes of what goes into its package, not the icon or the
+// files the script installs.
+TEST(UninstallerSpace, CountsTheImageAndTheUninstallerEntries) {
+  test::TempDir dir;
+  const std::string path = dir.file("setup.exe");
+  test::WriteHostFile(path, std::string(5000, 'I'));
+  uint64_t copied = 0;
+  {
+    TPak writer(path, /*append=*/true, false);
+    const std::vector<std::pair<std::string, uint16_t>> entries = {{"UNINSTALL_Pages.txt", 0},
+                                                                   {"UNINSTALL_ICON.ICO", 0},
+                                                                   {"uninstall_finalise.exe", 0},
+                                                                   {"SetupInfo", 0},
+                                                                   {"UNINSTALL_x.txt", 1}};
+    for (const auto& [name, group] : entries) {
+      const std::string content(3000 + name.size(), static_cast<char>('a' + group));
+      const uint32_t index = writer.AddEntry(name, "", group);
+      ASSERT_TRUE(writer.StoreFromMemory(index, content.data(), content.size()));
+      if (group == 0 && name != "SetupInfo" && name != "UNINSTALL_ICON.ICO")
+        copied += writer.Entries[index].StoredLength();
+    }
+    ASSERT_TRUE(writer.WriteDirectory());
+  }
+  TPak running(path, false, false);
+  EXPECT_EQ(UninstallerSpace(running, path, false), 5000 + copied + 64 * 1024);
 }
 
 }  // namespace
