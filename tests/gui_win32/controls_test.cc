@@ -4,6 +4,7 @@
 
 #include "gui/grad_gauge.h"
 #include "gui/win32/controls.h"
+#include "gui/win32/debug_window.h"
 #include "gui/win32/dib_canvas.h"
 #include "gui/win32/main_form.h"
 #include "gui/win32/register.h"
@@ -202,6 +203,24 @@ TEST(Win32VerifyWindowTest, LayoutAndScaledBar) {
   const int64_t huge = int64_t{1} << 40;
   EXPECT_EQ(Win32VerifyWindow::ScaledPosition(huge, huge), INT_MAX);
   EXPECT_NEAR(Win32VerifyWindow::ScaledPosition(huge / 2, huge), INT_MAX / 2, 1);
+}
+
+TEST_F(Win32ControlsTest, DebugWindowIsModalUntilClosed) {
+  form_.Show();
+  Win32DebugWindow debug;
+  debug.Content().Clear();
+  debug.Content().AddLine(u"Header");
+  debug.Content().AddLine(u"ID: KYPF");
+  EXPECT_EQ(debug.Content().Text(), u"Header\r\nID: KYPF");
+  RECT client{};
+  GetClientRect(debug.Handle(), &client);
+  EXPECT_EQ(debug.Content().Bounds(), (Rect{0, 0, client.right, client.bottom}));
+  // Closed from inside its own loop: ShowModal returns and the form takes
+  // input again.
+  PostMessageW(debug.Handle(), WM_CLOSE, 0, 0);
+  debug.ShowModal();
+  EXPECT_FALSE(IsWindowVisible(debug.Handle()));
+  EXPECT_TRUE(IsWindowEnabled(form_.Handle()));
 }
 
 TEST(Win32FrontEndChoiceTest, NativeByDefaultHeadlessWhenAsked) {

@@ -222,3 +222,23 @@ TEST_F(Win32PageTest, TreeSelectsExistingFoldersWithTrailingBackslash) {
 
 }  // namespace
 }  // namespace wizpak::gui::win32
+
+namespace wizpak::gui::win32 {
+namespace {
+
+// Destroying the form destroys the tree view, which deletes its items and
+// notifies its parent on the way: nothing of that may reach the callbacks.
+TEST(Win32TeardownTest, DestroyedTreeRunsNoCallback) {
+  Win32Toolkit toolkit;
+  int changes = 0;
+  {
+    Win32MainForm form;
+    FolderTree& tree = form.Pages().CreateFolderTree();
+    ASSERT_TRUE(tree.SelectFolder(platform::TempFolder(), true));
+    tree.SetOnChange([&] { ++changes; });
+  }
+  EXPECT_EQ(changes, 0);
+}
+
+}  // namespace
+}  // namespace wizpak::gui::win32

@@ -43,6 +43,14 @@ class Control : public Interface, public NativeControl {
     if (kind == WidgetKind::Label) auto_size_ = true;
   }
 
+  // The window goes with the object. It is unlinked first: a window being
+  // destroyed still notifies its parent (a tree view deleting its items),
+  // and those notifications must not reach a half-destroyed control or the
+  // callbacks it holds.
+  ~Control() override {
+    if (Handle()) AttachControl(Handle(), nullptr);
+  }
+
   HWND Handle() const override { return window_.get(); }
 
   WidgetKind Kind() const override { return kind_; }

@@ -78,7 +78,11 @@ constexpr const wchar_t* kControlProperty = L"WizpakControl";
 }
 
 void AttachControl(HWND hwnd, NativeControl* control) {
-  if (hwnd) SetPropW(hwnd, kControlProperty, control);
+  if (!hwnd) return;
+  if (control)
+    SetPropW(hwnd, kControlProperty, control);
+  else
+    RemovePropW(hwnd, kControlProperty);
 }
 
 NativeControl* ControlOf(HWND hwnd) {
