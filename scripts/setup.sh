@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 packages=(g++ cmake ninja-build pkg-config file binutils zlib1g-dev libjpeg62-turbo-dev libgtest-dev
           libgmock-dev googletest clang libclang-rt-14-dev clang-format locales libdeflate-dev
           libpng-dev libfltk1.3-dev libxft-dev libxext-dev libxfixes-dev libxrender-dev
-          libfontconfig-dev libxcursor-dev libxinerama-dev xvfb xauth xdotool fonts-dejavu-core
+          libfontconfig-dev libxcursor-dev libxinerama-dev xvfb xauth xdotool fonts-dejavu-core fonts-liberation
           imagemagick mingw-w64 libz-mingw-w64-dev wine wine64)
 # 32-bit Wine needs the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -37,5 +37,7 @@ fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
+# The Windows setup runtime, for `wizpak build --target=windows`.
+bash scripts/build-windows.sh
 
 bash scripts/main-job.sh build

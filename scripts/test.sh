@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the suite in build/ and again under AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/ (unit tests, end-to-end tests and
-# the fuzz-target replays), then checks the formatting.
+# the fuzz-target replays), builds Release with clang (scripts/test-clang.sh),
+# then checks the formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -9,11 +10,14 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$jobs"
+bash scripts/test-gui.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWIZPAK_SANITIZE=ON -DWIZPAK_WERROR=ON >/dev/null
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+bash scripts/test-clang.sh
 
 files=$(git ls-files '*.cc' '*.h')
 if [ -n "$files" ]; then
@@ -21,3 +25,6 @@ if [ -n "$files" ]; then
   clang-format --dry-run --Werror $files
   echo "formatting: ok"
 fi
+
+# The Windows build under Wine (cross build, platform tests, the demo end to end).
+scripts/test-windows.sh

@@ -8,9 +8,13 @@
 #include "platform/files.h"
 #include "script/command_class.h"
 #include "text/digit_cipher.h"
+#include "text/language.h"
 
 namespace wizpak::compiler {
 namespace {
+
+// Language files are a few kilobytes; a larger file is not one.
+constexpr uint64_t kMaxLanguageFileBytes = 16u << 20;
 
 bool IsDecimalInteger(const std::string& text) {
   if (text.empty()) return false;
@@ -50,6 +54,19 @@ void ResolveConditionalTarget(TCompiler& compiler, int line, std::size_t index) 
   compiled.Params[index] = resolved;
 }
 
+// A goto back to a label with only labels, comments and compile-time lines
+// between it and the goto runs no command on its way round: the setup would
+// spin there for ever.
+void WarnAboutSelfLoop(TCompiler& compiler, int line, int target, const std::string& label) {
+  if (target >= line) return;
+  for (int between = target + 1; between < line; ++between) {
+    if (LineAt(compiler, between).Command > 0) return;
+  }
+  compiler.Warning(line, "goto " + label +
+                             " leads back to itself with no command between; the setup would "
+                             "loop here for ever");
+}
+
 void CompileGoto(TCompiler& compiler, int line) {
   TCompLine& compiled = LineAt(compiler, line);
   if (compiled.Command != kCmdGoto || compiled.Params.empty()) return;
@@ -60,6 +77,7 @@ void CompileGoto(TCompiler& compiler, int line) {
     return;
   }
   compiled.Params[0] = resolved;
+  WarnAboutSelfLoop(compiler, line, std::stoi(resolved), target);
 }
 
 void CompileFileGroup(TCompiler& compiler, int line, const std::vector<std::string>& params,
@@ -73,6 +91,8 @@ void CompileFileGroup(TCompiler& compiler, int line, const std::vector<std::stri
   const std::string source = JoinProgramPath(compiler.settings.source_folder, params[0]);
   const std::size_t before = compiler.files.files.size();
   std::string problem = AddSourceToGroup(source, group, compiler.files);
+  for (std::string& note : compiler.files.notes) compiler.Warning(line, std::move(note));
+  compiler.files.notes.clear();
   if (!problem.empty()) {
     compiler.Error(line, std::move(problem));
   } else if (compiler.files.files.size() == before) {
@@ -96,6 +116,31 @@ void CompileLanguage(TCompiler& compiler, int line, const std::string& language,
       JoinProgramPath(compiler.settings.tool_folder, "languages\\" + language + ".wri");
   if (!platform::FileExists(path)) {
     compiler.Warning(line, "Language file not found - " + path + "; nothing added");
+    return;
+  }
+  // Read with the setup's own loader, so a file the setup would refuse at
+  // start-up stops the build instead, naming the file and its line.
+  auto refuse = [&](std::string message, int file_line) {
+    compiler.diagnostics.push_back({line, true, std::move(message), path, file_line});
+  };
+  const std::optional<std::string> bytes = platform::ReadFileBytes(path, kMaxLanguageFileBytes);
+  if (!bytes) {
+    refuse("cannot read the language file (" + platform::LastErrorText() + ")", 1);
+    return;
+  }
+  // A byte-order mark alone holds no line either.
+  if (bytes->empty() || *bytes == "\xFF\xFE") {
+    refuse("language file is empty; it needs a name line and an identifier line", 1);
+    return;
+  }
+  TLanguage check;
+  const LanguageLoadResult loaded = check.LoadFromBuffer(bytes->data(), bytes->size());
+  if (!loaded) {
+    std::string message = loaded.message;
+    // The line is shown before the message already.
+    const std::string own_prefix = "line " + std::to_string(loaded.line) + ": ";
+    if (message.starts_with(own_prefix)) message.erase(0, own_prefix.size());
+    refuse(std::move(message), loaded.line > 0 ? loaded.line : 1);
     return;
   }
   compiler.files.files.push_back({path, entry_prefix + language, 0});

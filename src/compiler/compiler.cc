@@ -94,13 +94,16 @@ int RequiredParams(int32_t command) {
 }
 
 std::string FormatDiagnostic(std::string_view file, const Diagnostic& d) {
-  return std::string(file) + ":" + std::to_string(d.line + 1) + ": " +
-         (d.is_error ? "" : "warning: ") + d.message;
+  const bool inner = !d.file.empty();
+  return (inner ? d.file : std::string(file)) + ":" +
+         std::to_string(inner ? d.file_line : d.line + 1) + ": " + (d.is_error ? "" : "warning: ") +
+         d.message;
 }
 
 TCompiler CompileSource(std::string_view text, const CompilerSettings& settings) {
   TCompiler compiler;
   compiler.settings = settings;
+  compiler.files.follow_links = settings.follow_links;
   SourceText source = ReadSource(text);
   compiler.diagnostics = std::move(source.diagnostics);
   if (compiler.HasErrors()) return compiler;

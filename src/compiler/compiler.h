@@ -25,6 +25,10 @@ struct TCompilerFile {
 struct TCompilerFileList {
   std::vector<TCompilerFile> files;  // in the order the lines added them
   uint32_t group_counter = 0;        // the last group number handed out
+  // Warnings about the sources read (entries skipped, links leaving their
+  // folder), taken and reported by the line that added them.
+  std::vector<std::string> notes;
+  bool follow_links = false;  // links leaving a source folder are not warned about
 };
 
 // Where the compiler finds its inputs. Folders are host paths without a
@@ -32,6 +36,7 @@ struct TCompilerFileList {
 struct CompilerSettings {
   std::string source_folder;  // the script's folder
   std::string tool_folder;    // the folder of the wizpak executable (languages/, layout/)
+  bool follow_links = false;  // pack what links lead to without warning when they leave the source
 };
 
 struct TCompiler {

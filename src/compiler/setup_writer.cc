@@ -6,6 +6,7 @@
 
 #include "compiler/package_builder.h"
 #include "compiler/stored_entry.h"
+#include "package/large_entry_checks.h"
 #include "package/pak.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -139,6 +140,7 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
     total_content += size;
   }
   uint64_t done_content = 0;
+  LargeEntryChecks large_checks;
   {
     const int threads = options.threads < 1 ? 1 : options.threads;
     CompressionPipeline pipeline(items, std::move(sizes), threads);
@@ -151,7 +153,9 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
       const PackageItem& item = items[i];
       const uint32_t index = pak.AddEntry(item.name, item.source_path, item.group);
       if (entry.copy_from_file) {
-        if (!StoreLargeFile(pak, index, item, entry.fields.OrigSize, error)) return false;
+        uint32_t crc = 0;
+        if (!StoreLargeFile(pak, index, item, entry.fields.OrigSize, crc, error)) return false;
+        large_checks[index] = crc;
       } else {
         TPakEntry& stored = pak.Entries[index];
         stored.CRC = entry.fields.CRC;
@@ -164,6 +168,13 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
       done_content += entry.fields.OrigSize;
       if (options.progress) options.progress(i + 1, items.size(), done_content, total_content);
     }
+  }
+  // Large entries carry CRC 0 in their records: their checksums go into one
+  // more entry, so a setup of large files is still checked as it installs.
+  if (!large_checks.empty()) {
+    const std::string record = LargeEntryChecksBytes(large_checks);
+    const uint32_t index = pak.AddEntry(kLargeEntryChecksName, "", 0);
+    if (!pak.StoreFromMemory(index, record.data(), record.size())) return write_failed();
   }
   if (!pak.WriteDirectory()) return write_failed();
   const int64_t size = pak.File().Size();

@@ -29,9 +29,13 @@ struct SourceLine {
 // A message about one line. `line` is the 0-based position; messages show
 // line + 1, the number an editor shows.
 struct Diagnostic {
-  int line = 0;
+  int line = 0;  // 0-based script line
   bool is_error = false;
   std::string message;
+  // A problem inside a file the script line names (a language file): that
+  // file and its 1-based line are what the author is shown.
+  std::string file = {};
+  int file_line = 0;
 };
 
 struct SourceText {

@@ -47,7 +47,7 @@ StoredEntry PrepareItem(const PackageItem& item) {
 }
 
 bool StoreLargeFile(TPak& pak, uint32_t index, const PackageItem& item, uint32_t size,
-                    std::string& error) {
+                    uint32_t& crc, std::string& error) {
   platform::File& out = pak.File();
   const int64_t end = out.Seek(0, platform::SeekFrom::End);
   if (end < 0 || static_cast<uint64_t>(end - pak.Base) + size > UINT32_MAX) {
@@ -62,6 +62,7 @@ bool StoreLargeFile(TPak& pak, uint32_t index, const PackageItem& item, uint32_t
   platform::File source = platform::File::Open(item.source_path, platform::OpenMode::ReadShared);
   std::vector<char> chunk(std::min<std::size_t>(kLargeChunkSize, size));
   uint64_t remaining = size;
+  crc = 0;
   while (remaining > 0) {
     const int64_t want = static_cast<int64_t>(std::min<uint64_t>(remaining, chunk.size()));
     if (!source || source.Read(chunk.data(), want) != want) {
@@ -72,6 +73,7 @@ bool StoreLargeFile(TPak& pak, uint32_t index, const PackageItem& item, uint32_t
       error = "Cannot write the setup (" + platform::LastErrorText() + ")";
       return false;
     }
+    crc = Crc32Continue(crc, chunk.data(), static_cast<size_t>(want));
     remaining -= static_cast<uint64_t>(want);
   }
   return true;

@@ -24,9 +24,10 @@ StoredEntry PrepareItem(const PackageItem& item);
 uint64_t ContentSizeHint(const PackageItem& item);
 
 // Appends a large file entry's bytes to the package in chunks of the
-// package's chunk size and records them on entry `index` (raw, no checksum,
-// as the storage rule says for large files).
+// package's chunk size and records them on entry `index` (raw, CRC 0 in its
+// record, as the storage rule says for large files). `crc` receives the
+// CRC-32 of the bytes, for the large-entry check record.
 bool StoreLargeFile(TPak& pak, uint32_t index, const PackageItem& item, uint32_t size,
-                    std::string& error);
+                    uint32_t& crc, std::string& error);
 
 }  // namespace wizpak::compiler

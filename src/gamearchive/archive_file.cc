@@ -105,7 +105,7 @@ bool WriteNewArchive(const std::string& path, const std::vector<NewArchiveFile>&
     }
     auto stored = MakeStoredEntry(f.name, f.content);
     if (!stored) stored = StoredEntry{StorageKind::Stamped, StampedStream(f.content)};
-    if (archive.size() + stored->bytes.size() > 0xFFFFFFFFull) {
+    if (uint64_t{archive.size()} + stored->bytes.size() > 0xFFFFFFFFull) {
       error = "archive larger than 4 GiB";
       return false;
     }

@@ -1,5 +1,7 @@
 #include "gamearchive/folder_source.h"
 
+#include <cstdio>
+
 #include "platform/files.h"
 
 namespace wizpak::gamearchive {
@@ -16,7 +18,10 @@ bool FolderSource::Collect(const std::string& folder, const std::string& prefix)
   for (const auto& item : *listing) {
     const std::string path = folder + "/" + item.name;
     const std::string name = prefix.empty() ? item.name : prefix + "\\" + item.name;
-    if (item.is_folder) {
+    if (item.is_other) {
+      // A pipe or device would block the patch forever: not a file to add.
+      std::fprintf(stderr, "%s: not a regular file, skipped\n", path.c_str());
+    } else if (item.is_folder) {
       if (!Collect(path, name)) return false;
     } else if (item.size <= 0xFFFFFFFFu) {
       files_.push_back({name, path, static_cast<uint32_t>(item.size)});

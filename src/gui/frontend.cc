@@ -32,9 +32,13 @@ bool ToolkitRegistered(std::string_view name) {
 std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::string& error) {
   error.clear();
   std::string ui = options.ui;
+  const bool automatic = ui.empty();
   if (ui.empty()) {
     if (options.unattended) {
       ui = "headless";
+    } else if (ToolkitRegistered("win32")) {
+      // Only the Windows build registers it, and Windows always has a desktop.
+      ui = "win32";
     } else if (!platform::DisplayConfigured()) {
       error = "No display available: run the setup with --unattended (or --ui=headless).";
       return nullptr;
@@ -48,11 +52,15 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
   if (ui == "headless") return std::make_unique<headless::HeadlessToolkit>(options);
   auto it = Factories().find(ui);
   if (it == Factories().end()) {
-    error = "Unknown front-end '" + ui + "': use --ui=fltk or --ui=headless.";
+    error = "Unknown front-end '" + ui + "': use --ui=fltk, --ui=win32 or --ui=headless.";
     return nullptr;
   }
   std::unique_ptr<Toolkit> toolkit = it->second(options);
-  if (!toolkit) {
+  if (!toolkit && automatic) {
+    // DISPLAY names a display that cannot be reached: the same advice as
+    // when none is named.
+    error = "No display available: run the setup with --unattended (or --ui=headless).";
+  } else if (!toolkit) {
     error = "The " + ui + " front-end cannot start (no display?): run with --unattended.";
   }
   return toolkit;

@@ -12,8 +12,8 @@
 namespace wizpak::gui {
 
 struct FrontEndOptions {
-  // "" picks automatically: fltk when a display is configured and the fltk
-  // backend is linked in, else headless.
+  // "" picks automatically: win32 in the Windows build; elsewhere fltk when a
+  // display is configured and the fltk backend is linked in, else headless.
   std::string ui;
   // Next on every page; message boxes take their default answers.
   bool unattended = false;

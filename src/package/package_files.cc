@@ -1,6 +1,8 @@
 #include "package/package_files.h"
 
+#include "package/install_writer.h"
 #include "package/package_hooks.h"
+#include "platform/safe_files.h"
 
 namespace wizpak {
 
@@ -29,38 +31,25 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   return platform::ReadFileBytes(path, 0xFFFFFFFFu);
 }
 
-namespace {
-
-std::string_view FolderPart(std::string_view path) {
-  const size_t cut = path.find_last_of('\\');
-  return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut);
-}
-
-}  // namespace
-
 bool WriteFileForced(std::string_view path, std::string_view data) {
-  ForceFoldersLogged(FolderPart(path));
-  platform::File file = platform::File::Open(path, platform::OpenMode::Create);
-  if (!file) return false;
-  return data.empty() || file.Write(data);
+  try {
+    InstallWriter writer{std::string(path)};
+    platform::ReplacingFile file = writer.Begin(path);
+    InstallWriter::Write(file, path, data.data(), static_cast<int64_t>(data.size()));
+    return file.Commit(/*sync=*/true);
+  } catch (const ExtractionError& error) {
+    platform::SetLastErrorText(error.what());
+    return false;
+  }
 }
 
 void ForceFoldersLogged(std::string_view path) {
   if (path.size() <= 3 || path[1] != ':' || path[2] != '\\') return;
-  std::string level(path.substr(0, 3));
-  size_t pos = 3;
-  while (pos < path.size()) {
-    size_t end = path.find('\\', pos);
-    if (end == std::string_view::npos) end = path.size();
-    if (end > pos) {
-      level.append(path.substr(pos, end - pos));
-      level.push_back('\\');
-      if (!platform::DirectoryExists(level) && platform::CreateDirectory(level) &&
-          Hooks().add_directory)
-        Hooks().add_directory(level);
-    }
-    pos = end + 1;
-  }
+  // Opening the folder makes (and logs) every missing level; a link or a
+  // file in the way stops it there.
+  platform::Folder::Open(path, /*create=*/true, [](std::string_view level) {
+    if (Hooks().add_directory) Hooks().add_directory(level);
+  });
 }
 
 }  // namespace wizpak

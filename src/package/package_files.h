@@ -22,14 +22,16 @@ bool WriteShortString(platform::File& file, std::string_view s);
 std::optional<std::string> ReadWholeFile(std::string_view path);
 
 // Creates the missing folders of the folder part of `path` (logged), then
-// creates or truncates the file and writes `data`. A file that cannot be
-// created is skipped without a message; returns whether all went well.
+// writes `data` under a temporary name and renames it over `path`, never
+// through a link. Returns whether all went well (LastErrorText says why not);
+// a failed write keeps the old file.
 bool WriteFileForced(std::string_view path, std::string_view data);
 
 // For "X:\..." paths only: from the drive root, one folder level at a time
 // (each with its trailing "\"), creates every level that is not a folder and
-// reports each one actually created to the install log hook. Other paths
-// (network, relative) are left alone.
+// reports each one actually created to the install log hook. A level that
+// is a link or a file stops it there. Other paths (network, relative) are
+// left alone.
 void ForceFoldersLogged(std::string_view path);
 
 }  // namespace wizpak

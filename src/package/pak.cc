@@ -2,10 +2,21 @@
 
 #include <zlib.h>
 
+#ifdef WIZPAK_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
+
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "gui/message_box.h"
+#include "package/install_writer.h"
+#include "package/large_entry_checks.h"
 #include "package/package_files.h"
 #include "package/package_hooks.h"
 #include "package/zlib_stream.h"
@@ -34,10 +45,23 @@ void Put16(std::string& s, uint16_t v) {
   s += static_cast<char>(v >> 8);
 }
 
-// Inflates `stream`, expecting `expected` bytes. Returns the content when it
-// is exactly that long; otherwise `actual` holds the real inflated length and
-// nullopt is returned. A malformed or unfinished stream throws.
-std::optional<std::string> Inflate(std::string_view stream, uint32_t expected, uint64_t& actual) {
+#ifdef WIZPAK_HAVE_LIBDEFLATE
+struct DecompressorFree {
+  void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+// One decompressor per thread: extraction inflates on a second thread.
+libdeflate_decompressor* ThreadDecompressor() {
+  thread_local std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(
+      libdeflate_alloc_decompressor());
+  return decompressor.get();
+}
+#endif
+
+// Counts what zlib inflates `stream` to, for the DecompSize message, and
+// returns the content when it is exactly `expected` bytes. A malformed or
+// unfinished stream throws.
+std::optional<std::string> InflateWithZlib(std::string_view stream, uint32_t expected,
+                                           uint64_t& actual) {
   std::string out(expected, '\0');
   z_stream z{};
   if (inflateInit(&z) != Z_OK) throw DecompressionError();
@@ -59,6 +83,32 @@ std::optional<std::string> Inflate(std::string_view stream, uint32_t expected, u
   if (rc != Z_STREAM_END) throw DecompressionError();
   if (actual != expected) return std::nullopt;
   return out;
+}
+
+// Inflates `stream`, expecting `expected` bytes. Returns the content when it
+// is exactly that long; otherwise `actual` holds the real inflated length and
+// nullopt is returned. A malformed or unfinished stream throws. The sizes
+// are known, so the whole buffer goes through libdeflate in one call; only
+// a stream that comes out longer is counted again by zlib.
+std::optional<std::string> Inflate(std::string_view stream, uint32_t expected, uint64_t& actual) {
+#ifdef WIZPAK_HAVE_LIBDEFLATE
+  if (libdeflate_decompressor* d = ThreadDecompressor()) {
+    std::string out(expected, '\0');
+    size_t got = 0;
+    switch (
+        libdeflate_zlib_decompress(d, stream.data(), stream.size(), out.data(), out.size(), &got)) {
+      case LIBDEFLATE_SUCCESS:
+        actual = got;
+        if (got != expected) return std::nullopt;
+        return out;
+      case LIBDEFLATE_INSUFFICIENT_SPACE:
+        break;  // longer than expected: zlib counts how much longer
+      default:
+        throw DecompressionError();
+    }
+  }
+#endif
+  return InflateWithZlib(stream, expected, actual);
 }
 
 // Reads a directory region front to back in bounded pieces. Next(n) gives
@@ -213,32 +263,74 @@ void TPak::ReadDirectory() {
                 (e.Group != 0 && !IsSafeRelativeName(e.Name));
     Entries.push_back(std::move(e));
   }
+  LoadLargeEntryChecks();
 }
 
-PakBlock TPak::ReadStored(uint32_t index) {
+void TPak::LoadLargeEntryChecks() {
+  large_checks_.clear();
+  const auto large = [this](uint32_t i) {
+    return i < Entries.size() && Entries[i].OrigSize >= kLargeEntrySize && !Entries[i].Damaged;
+  };
+  bool any = false;
+  for (uint32_t i = 0; i < Entries.size() && !any; ++i) any = large(i);
+  if (!any) return;
+  for (uint32_t i = 0; i < Entries.size(); ++i) {
+    if (Entries[i].Group != 0 || Entries[i].Name != kLargeEntryChecksName) continue;
+    // A record that does not read whole checks nothing; the entry itself
+    // fails verification like any damaged entry.
+    const Unpacked record = Unpack(i);
+    if (!record.content) return;
+    auto checks = ParseLargeEntryChecks(*record.content);
+    if (!checks) return;
+    for (const auto& [index, crc] : *checks)
+      if (large(index)) large_checks_.emplace(index, crc);
+    return;
+  }
+}
+
+PakBlock TPak::ReadStored(uint32_t index) const {
   if (index >= Entries.size() || Entries[index].Damaged) return std::nullopt;
   const TPakEntry& e = Entries[index];
   const uint32_t n = e.StoredLength();
-  if (n == 0 || file_.Seek(e.Offset) < 0) return std::nullopt;
+  if (n == 0) return std::nullopt;
   std::string block(n, '\0');
-  if (file_.Read(block.data(), n) != n) return std::nullopt;
+  if (file_.ReadAt(e.Offset, block.data(), n) != n) return std::nullopt;
   if (Crc32(block.data(), block.size()) != e.CRC) return std::nullopt;
   return block;
 }
 
-PakBlock TPak::ExtractEntry(uint32_t index) {
+TPak::Unpacked TPak::Unpack(uint32_t index) const {
+  Unpacked result;
   PakBlock stored = ReadStored(index);
-  if (!stored) return std::nullopt;
+  if (!stored) return result;
   const TPakEntry& e = Entries[index];
-  if (e.OrigSize == 0) return std::nullopt;
-  if (e.StoredSize == 0) return stored;
-  uint64_t inflated = 0;
-  PakBlock content = Inflate(*stored, e.OrigSize, inflated);
-  if (!content)
-    gui::MessageBox(e.Name + "\r\rError: DecompSize - " + std::to_string(inflated) +
-                        " OrigSize - " + std::to_string(e.OrigSize),
+  if (e.OrigSize == 0) return result;
+  if (e.StoredSize == 0) {
+    result.content = std::move(stored);
+    return result;
+  }
+  try {
+    result.content = Inflate(*stored, e.OrigSize, result.inflated);
+    result.wrong_size = !result.content;
+  } catch (const DecompressionError&) {
+    result.malformed = true;
+  }
+  return result;
+}
+
+PakBlock TPak::Deliver(uint32_t index, Unpacked unpacked) const {
+  if (unpacked.malformed) throw DecompressionError();
+  if (unpacked.wrong_size) {
+    gui::MessageBox(Entries[index].Name + "\r\rError: DecompSize - " +
+                        std::to_string(unpacked.inflated) + " OrigSize - " +
+                        std::to_string(Entries[index].OrigSize),
                     "Error");
-  return content;
+  }
+  return std::move(unpacked.content);
+}
+
+PakBlock TPak::ExtractEntry(uint32_t index) {
+  return Deliver(index, Unpack(index));
 }
 
 PakBlock TPak::FindEntry(std::string_view name, uint16_t group, uint32_t& size) {
@@ -301,10 +393,34 @@ void TPak::ForEachInGroup(uint16_t group, const std::function<void(uint32_t)>& r
   }
 }
 
+std::optional<uint32_t> TPak::StoredCrc(uint32_t index) const {
+  const TPakEntry& e = Entries[index];
+  constexpr uint32_t kPiece = 4u << 20;
+  std::string buffer(std::min(kPiece, e.StoredLength()), '\0');
+  uint32_t crc = 0;
+  for (uint64_t done = 0; done < e.StoredLength();) {
+    const int64_t piece = static_cast<int64_t>(std::min<uint64_t>(kPiece, e.StoredLength() - done));
+    if (file_.ReadAt(static_cast<int64_t>(e.Offset + done), buffer.data(), piece) != piece)
+      return std::nullopt;
+    crc = Crc32Continue(crc, buffer.data(), static_cast<size_t>(piece));
+    done += static_cast<uint64_t>(piece);
+  }
+  return crc;
+}
+
 bool TPak::VerifyEntry(uint32_t index) {
   if (index >= Entries.size() || Entries[index].Damaged) return false;
-  if (Entries[index].OrigSize >= kLargeEntrySize) return true;
-  return ExtractEntry(index).has_value();
+  const TPakEntry& e = Entries[index];
+  // An empty file has nothing to check.
+  if (e.OrigSize == 0) return true;
+  // The CRC covers the stored bytes, so one pass over them checks the entry;
+  // extraction checks that a stream inflates to its content size. A large
+  // entry is checked against the package's check record when it has one.
+  if (e.OrigSize >= kLargeEntrySize) {
+    const auto check = large_checks_.find(index);
+    return check == large_checks_.end() || StoredCrc(index) == check->second;
+  }
+  return StoredCrc(index) == e.CRC;
 }
 
 uint32_t TPak::CountGrouped() const {
@@ -319,7 +435,93 @@ uint32_t TPak::CountInGroup(uint16_t group) const {
   return n;
 }
 
+namespace {
+
+// Reads and inflates the small entries of a group on a second thread while
+// the caller writes the ones before: entries come out in order, and the
+// thread runs ahead by at most a byte budget so memory stays bounded.
+class UnpackAhead {
+ public:
+  using Unpack = std::function<TPak::Unpacked(uint32_t index)>;
+
+  UnpackAhead(std::vector<uint32_t> indexes, std::vector<uint64_t> sizes, Unpack unpack)
+      : indexes_(std::move(indexes)), sizes_(std::move(sizes)), unpack_(std::move(unpack)) {
+    if (indexes_.size() > 1) worker_ = std::thread([this] { Work(); });
+  }
+  ~UnpackAhead() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    space_.notify_all();
+    if (worker_.joinable()) worker_.join();
+  }
+  UnpackAhead(const UnpackAhead&) = delete;
+  UnpackAhead& operator=(const UnpackAhead&) = delete;
+
+  // The next entry's result, in the order of the indexes given.
+  TPak::Unpacked Next() {
+    if (!worker_.joinable()) return unpack_(indexes_[taken_++]);
+    std::unique_lock<std::mutex> lock(mutex_);
+    ready_.wait(lock, [&] { return !done_.empty(); });
+    TPak::Unpacked result = std::move(done_.front());
+    done_.pop_front();
+    ahead_bytes_ -= sizes_[taken_++];
+    space_.notify_all();
+    return result;
+  }
+
+ private:
+  static constexpr uint64_t kAheadBytes = 64ull << 20;
+
+  void Work() {
+    for (size_t next = 0; next < indexes_.size(); ++next) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        // The entry the writer waits for is always started.
+        space_.wait(lock, [&] {
+          return stopping_ || next == taken_ || ahead_bytes_ + sizes_[next] <= kAheadBytes;
+        });
+        if (stopping_) return;
+        ahead_bytes_ += sizes_[next];
+      }
+      TPak::Unpacked result = unpack_(indexes_[next]);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_.push_back(std::move(result));
+      }
+      ready_.notify_all();
+    }
+  }
+
+  const std::vector<uint32_t> indexes_;
+  const std::vector<uint64_t> sizes_;  // stored plus content bytes, the memory each one holds
+  const Unpack unpack_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::condition_variable space_;
+  std::deque<TPak::Unpacked> done_;
+  size_t taken_ = 0;
+  uint64_t ahead_bytes_ = 0;
+  bool stopping_ = false;
+  std::thread worker_;
+};
+
+}  // namespace
+
 void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
+  InstallWriter writer{std::string(folder)};
+  // The small entries that will be written, unpacked ahead on another thread.
+  std::vector<uint32_t> small;
+  std::vector<uint64_t> sizes;
+  for (uint32_t i = 0; i < Entries.size(); ++i) {
+    const TPakEntry& e = Entries[i];
+    if (e.Group != group || e.OrigSize >= kLargeEntrySize || !IsSafeRelativeName(e.Name)) continue;
+    small.push_back(i);
+    sizes.push_back(uint64_t{e.StoredLength()} + e.OrigSize);
+  }
+  UnpackAhead ahead(small, sizes, [this](uint32_t i) { return Unpack(i); });
+
   uint32_t size = 0;
   std::string name;
   FindFirst(group, size, false, name);
@@ -330,39 +532,58 @@ void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
     // A name that could leave the folder is never written.
     if (IsSafeRelativeName(name)) {
       const std::string path = std::string(folder) + "\\" + name;
-      if (Hooks().add_file) Hooks().add_file(path);
       if (size >= kLargeEntrySize) {
         const uint32_t resume = Cursor;
-        ExtractLarge(path, name, size, index);
+        CopyLarge(writer, path, name, size, index);
         Cursor = resume;
       } else {
-        const PakBlock content = ExtractEntry(index);
-        WriteFileForced(path, content ? *content : std::string_view());
+        const PakBlock content = Deliver(index, ahead.Next());
+        writer.WriteFile(path, content ? *content : std::string_view());
       }
     }
     if (Hooks().step_progress) Hooks().step_progress();
     FindNext(group, size, false, name);
   }
+  writer.Finish();
 }
 
 void TPak::ExtractLarge(std::string_view path, std::string_view name, uint32_t size,
                         uint32_t index) {
+  InstallWriter writer{std::string(path)};
+  CopyLarge(writer, path, name, size, index);
+  writer.Finish();
+}
+
+void TPak::CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name,
+                     uint32_t size, uint32_t index) {
   if (index >= Entries.size() || Entries[index].Damaged) return;
-  const size_t cut = path.find_last_of('\\');
-  if (cut != std::string_view::npos) ForceFoldersLogged(path.substr(0, cut));
-  platform::File out = platform::File::Open(path, platform::OpenMode::Create);
-  if (!out || file_.Seek(Entries[index].Offset) < 0) return;
+  platform::ReplacingFile out = writer.Begin(path);
+  const uint32_t offset = Entries[index].Offset;
   std::string buffer;
+  uint32_t crc = 0;
   uint32_t remaining = size;
   while (remaining > 0) {
     const uint32_t chunk = std::min(kLargeChunkSize, remaining);
     buffer.resize(chunk);
     ShowExtractStatus(std::string(name) + " - " + FormatBytes(size - remaining) + " / " +
                       FormatBytes(size));
-    const int64_t got = file_.Read(buffer.data(), chunk);
-    if (got <= 0 || !out.Write(buffer.data(), got) || got != chunk) return;
+    const int64_t got = file_.ReadAt(int64_t{offset} + (size - remaining), buffer.data(), chunk);
+    // The directory check keeps large entries inside the package, so a short
+    // read means the package itself is damaged or unreadable.
+    if (got != chunk) {
+      throw ExtractionError("Cannot read " + std::string(name) + " from the package: " +
+                            (got < 0 ? platform::LastErrorText() : "it ends early"));
+    }
+    crc = Crc32Continue(crc, buffer.data(), chunk);
+    InstallWriter::Write(out, path, buffer.data(), got);
     remaining -= chunk;
   }
+  // Checked while copied: a damaged large entry never replaces the old file.
+  const auto check = large_checks_.find(index);
+  if (check != large_checks_.end() && check->second != crc)
+    throw ExtractionError("Cannot install " + std::string(path) + ": " + std::string(name) +
+                          " is damaged in the setup package");
+  writer.Commit(out, path);
 }
 
 uint32_t TPak::AddEntry(std::string_view name, std::string_view source_path, uint16_t group) {

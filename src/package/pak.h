@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,8 @@
 #include "platform/files.h"
 
 namespace wizpak {
+
+class InstallWriter;
 
 constexpr uint32_t kLargeEntrySize = 73400320;  // 70 MiB
 constexpr uint32_t kLargeChunkSize = 26214400;  // 25 MiB
@@ -75,7 +78,7 @@ class TPak {
   void Close() { file_.Close(); }
 
   // ---- reading (an index past the last entry yields nothing) -------------
-  PakBlock ReadStored(uint32_t index);
+  PakBlock ReadStored(uint32_t index) const;
   // The content; a stream inflating to another size shows the DecompSize
   // box; a malformed stream throws DecompressionError.
   PakBlock ExtractEntry(uint32_t index);
@@ -85,12 +88,18 @@ class TPak {
   bool FindFirstIndex(uint16_t group, uint32_t& index);
   bool FindNextIndex(uint16_t group, uint32_t& index);
   void ForEachInGroup(uint16_t group, const std::function<void(uint32_t index)>& routine);
+  // True when the entry's stored bytes match its CRC (one pass over them,
+  // no inflate); empty entries pass; large ones pass unread unless the
+  // package's large-entry check record gives their CRC.
   bool VerifyEntry(uint32_t index);
   uint32_t CountGrouped() const;
   uint32_t CountInGroup(uint16_t group) const;
   // Writes every entry of `group` below `folder` (a program path), through
   // the package hooks (status, progress, install log).
   void ExtractGroup(uint16_t group, std::string_view folder);
+  // Copies a large entry to `path` in 25 MiB chunks. Both throw
+  // ExtractionError when a file cannot be written (the old one is kept) or
+  // a link stands where a file or folder should go.
   void ExtractLarge(std::string_view path, std::string_view name, uint32_t size, uint32_t index);
 
   // ---- writing (append and create modes) ----------------------------------
@@ -106,10 +115,27 @@ class TPak {
 
   platform::File& File() { return file_; }
 
+  // An entry read and inflated without showing anything or throwing (safe
+  // on any thread: reads use no shared file position); Deliver then shows
+  // the DecompSize box or throws as ExtractEntry does.
+  struct Unpacked {
+    PakBlock content;
+    uint64_t inflated = 0;    // what the stream really inflated to
+    bool wrong_size = false;  // inflated to another size than OrigSize
+    bool malformed = false;   // the stream does not inflate
+  };
+  Unpacked Unpack(uint32_t index) const;
+  PakBlock Deliver(uint32_t index, Unpacked unpacked) const;
+
  private:
   bool StoreBlock(uint32_t index, std::string_view stored);
+  std::optional<uint32_t> StoredCrc(uint32_t index) const;
+  void LoadLargeEntryChecks();
+  void CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name, uint32_t size,
+                 uint32_t index);
   platform::File file_;
   uint64_t file_size_ = 0;
+  std::map<uint32_t, uint32_t> large_checks_;  // large entry index -> CRC of its bytes
 };
 
 // The storage rule on its own: fills CRC, StoredSize and OrigSize of `entry`

@@ -246,6 +246,24 @@ int64_t File::Read(void* buffer, int64_t size) {
   return total;
 }
 
+int64_t File::ReadAt(int64_t offset, void* buffer, int64_t size) const {
+  if (fd_ < 0 || size < 0 || offset < 0) return FailWith(EBADF), -1;
+  auto* out = static_cast<char*>(buffer);
+  int64_t total = 0;
+  while (total < size) {
+    if (int fault = ConsultFaultHook(FileOp::Read, host_path_)) return FailWith(fault), -1;
+    const ssize_t got = ::pread(fd_, out + total, static_cast<size_t>(size - total),
+                                static_cast<off_t>(offset + total));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return FailWith(errno), -1;
+    }
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
 bool File::Write(const void* buffer, int64_t size) {
   if (fd_ < 0 || size < 0) return FailWith(EBADF);
   return WriteAllFd(fd_, host_path_, static_cast<const char*>(buffer), static_cast<size_t>(size));
@@ -318,6 +336,12 @@ bool DirectoryExists(std::string_view path) {
   return host && StatHost(*host, info) && S_ISDIR(info.st_mode);
 }
 
+bool IsRegularFile(std::string_view path) {
+  const auto host = Host(path);
+  struct stat info {};
+  return host && StatHost(*host, info) && S_ISREG(info.st_mode);
+}
+
 bool DeleteFile(std::string_view path) {
   const auto host = Host(path);
   if (!host) return false;
@@ -387,10 +411,15 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     FolderEntry entry;
     entry.name = Utf8ToAnsi(name);
     struct stat info {};
-    if (::fstatat(dir_fd, item->d_name, &info, 0) == 0 ||
-        ::fstatat(dir_fd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    struct stat own {};
+    entry.is_link =
+        ::fstatat(dir_fd, item->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+    if (::fstatat(dir_fd, item->d_name, &info, 0) == 0) {
       entry.is_folder = S_ISDIR(info.st_mode);
-      entry.size = entry.is_folder ? 0 : static_cast<uint64_t>(info.st_size);
+      entry.is_other = !entry.is_folder && !S_ISREG(info.st_mode);
+      entry.size = entry.is_folder || entry.is_other ? 0 : static_cast<uint64_t>(info.st_size);
+    } else {
+      entry.is_other = true;  // a broken link, or gone meanwhile
     }
     entries.push_back(std::move(entry));
   }

@@ -42,6 +42,10 @@ class File {
   // Reads up to `size` bytes; returns the count read (short at end of file),
   // or -1 on error.
   int64_t Read(void* buffer, int64_t size);
+  // Reads up to `size` bytes at `offset` without using or moving the file
+  // position (pread), so several threads may read one open file at once.
+  // Returns the count read (short at end of file), or -1 on error.
+  int64_t ReadAt(int64_t offset, void* buffer, int64_t size) const;
   // Writes all `size` bytes; false on error (including a short write).
   bool Write(const void* buffer, int64_t size);
   bool Write(std::string_view bytes) {
@@ -67,10 +71,16 @@ struct FolderEntry {
   std::string name;  // ANSI, no folder part
   bool is_folder = false;
   uint64_t size = 0;
+  // Neither a regular file nor a folder (after following a link): a pipe,
+  // socket or device, whose reading could block forever, or a broken link.
+  bool is_other = false;
+  bool is_link = false;  // the name itself is a symbolic link
 };
 
 bool FileExists(std::string_view path);       // a file (not a folder)
 bool DirectoryExists(std::string_view path);  // a folder
+// A regular file (after following a link): not a pipe, socket or device.
+bool IsRegularFile(std::string_view path);
 bool DeleteFile(std::string_view path);
 // Copies a file. With fail_if_exists, an existing destination is an error.
 bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists);

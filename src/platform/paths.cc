@@ -307,7 +307,9 @@ std::string NormaliseHostPath(std::string_view path) {
     if (!out.empty() && out.back() != '/') out += '/';
     out += segment;
   }
-  if (out.empty()) out = ".";
+  // push_back rather than assigning a literal: GCC 12 at -O3 reports a
+  // false -Wrestrict overlap for the inlined literal assignment here.
+  if (out.empty()) out.push_back('.');
   return out;
 }
 

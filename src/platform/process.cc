@@ -40,7 +40,8 @@ std::optional<std::string> ResolveProgram(std::string_view program) {
     while (true) {
       const size_t colon = folders.find(':');
       std::string folder(folders.substr(0, colon));
-      if (folder.empty()) folder = ".";
+      if (folder.empty())
+        folder.push_back('.');  // literal assignment: GCC 12 -Wrestrict false positive
       const std::string candidate = folder + "/" + std::string(program);
       if (::access(candidate.c_str(), X_OK) == 0) return candidate;
       if (colon == std::string_view::npos) break;

@@ -1,5 +1,6 @@
 #include "platform/system.h"
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/sysinfo.h>
@@ -11,8 +12,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
+#include <string>
 #include <string_view>
 
 #include "platform/codepage.h"
@@ -49,14 +49,27 @@ const char* NonEmptyEnv(const char* name) {
   return value && *value ? value : nullptr;
 }
 
+// The text of a small /proc file ("" when it cannot be read). Plain reads
+// rather than a file stream: the programs copied into every setup link the
+// C++ runtime statically, and a stream pulls in all of its locale support.
+std::string ReadProcFile(const char* path) {
+  std::string text;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  ssize_t n = 0;
+  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+  ::close(fd);
+  return text;
+}
+
 uint64_t ReadMemInfoKiB(const char* field) {
-  std::ifstream in("/proc/meminfo");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(in, line)) {
-    if (line.rfind(prefix, 0) == 0) return std::strtoull(line.c_str() + prefix.size(), nullptr, 10);
-  }
-  return 0;
+  const std::string text = ReadProcFile("/proc/meminfo");
+  const std::string prefix = "\n" + std::string(field) + ":";
+  const std::string lines = "\n" + text;
+  const size_t at = lines.find(prefix);
+  if (at == std::string::npos) return 0;
+  return std::strtoull(lines.c_str() + at + prefix.size(), nullptr, 10);
 }
 
 // Windows priority classes by nice value.
@@ -81,9 +94,7 @@ std::string ThreadPriorityLevelName(int delta) {
 }
 
 uint64_t OwnVirtualSize() {
-  std::ifstream in("/proc/self/statm");
-  uint64_t pages = 0;
-  in >> pages;
+  const uint64_t pages = std::strtoull(ReadProcFile("/proc/self/statm").c_str(), nullptr, 10);
   return pages * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 

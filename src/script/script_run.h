@@ -21,6 +21,9 @@ struct TScriptRun {
   int32_t CurrentLine = -1;       // position of the line being run
   bool StopScript = false;        // set by "failure", never cleared
   uint32_t FileGroupCounter = 0;  // group of the last file-carrying line; low 16 bits used
+  // Set from outside the loop (the wizard's Cancel or close button while the
+  // run is going on): the loop stops before its next line.
+  bool CancelRequested = false;
 
   static TScriptRun& Instance();
   // Back to the start-up state (tests; the program never resets it).
@@ -37,7 +40,9 @@ class ScriptError : public std::runtime_error {
 enum class ScriptOutcome {
   Completed,        // the pointer passed the last line
   FailureReported,  // a "failure" line ran; steps after the loop still ran
-  Error,            // a command raised an error: report written, no install log
+  Cancelled,        // cancelled or SIGINT/SIGTERM; steps after the loop still ran
+  Error,            // a command raised an error: report written; the log of what was
+                    // done (and the uninstaller) still saved when one is wanted
 };
 
 struct ScriptRunResult {
@@ -62,10 +67,17 @@ struct ScriptRunOptions {
 //     folder under UninstallPrefix and the uninstaller is built.
 // A script of exactly one line runs that line. An error from a command skips
 // steps 4 and 5 and, by default, writes the error report.
+// Every kLinesPerPump lines the loop runs ProgressHook (the toolkit's message
+// pump), so a script that loops without end still lets the user cancel. A
+// cancel request, or SIGINT/SIGTERM during the run, stops the loop before its
+// next line; steps 4 and 5 still run, so the install log names what was done.
 ScriptRunResult RunScript(const ScriptRunOptions& options = {});
 
+inline constexpr int kLinesPerPump = 4096;
+
 // Only steps 2 and 3 (the loop), on the program-wide instances; errors
-// propagate to the caller.
-void RunScriptLines();
+// propagate to the caller. False when a cancel request or a stop signal
+// ended the loop.
+bool RunScriptLines();
 
 }  // namespace wizpak

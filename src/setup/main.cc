@@ -12,7 +12,11 @@
 #include "wizard/connect.h"
 #define WIZPAK_HAS_WIZARD 1
 #endif
-#if __has_include("gui/fltk/register.h")
+#if defined(_WIN32) && __has_include("gui/win32/register.h")
+#include "gui/win32/register.h"
+#define WIZPAK_HAS_WIN32_GUI 1
+#endif
+#if __has_include("gui/fltk/register.h") && !defined(_WIN32)
 #include "gui/fltk/register.h"
 #define WIZPAK_HAS_FLTK 1
 #endif
@@ -24,6 +28,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef WIZPAK_HAS_FLTK
   wizpak::gui::fltk::RegisterFltkToolkit();
+#endif
+#ifdef WIZPAK_HAS_WIN32_GUI
+  wizpak::gui::win32::RegisterWin32Toolkit();
 #endif
   return wizpak::setup::SetupMain(std::vector<std::string>(argv, argv + argc));
 }

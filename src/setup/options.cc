@@ -18,7 +18,7 @@ SetupOptions ParseSetupOptions(const std::vector<std::string>& arguments) {
       options.unattended = true;
     } else if (arg.starts_with("--ui=")) {
       options.ui = std::string(arg.substr(5));
-      if (options.ui != "fltk" && options.ui != "headless") {
+      if (options.ui != "fltk" && options.ui != "headless" && options.ui != "win32") {
         options.error = "unknown front-end '" + options.ui + "' (use --ui=fltk or --ui=headless)";
       }
     } else if (arg.starts_with("--dir=")) {
@@ -38,7 +38,7 @@ std::string SetupUsage(const std::string& program_name) {
          "\n"
          "Options:\n"
          "  --ui=fltk|headless  choose the front-end (default: fltk when a display is\n"
-         "                      reachable)\n"
+         "                      reachable; win32, the native one, on Windows)\n"
          "  --unattended        install without questions: Next on every page; message\n"
          "                      boxes take OK, Yes, or Cancel for Retry/Cancel\n"
          "  --dir=FOLDER        installation folder, as if typed into the folder box\n"

@@ -116,7 +116,11 @@ Step VerifyPackage(StartupState& state) {
   source.orig_size = [&pak](uint32_t i) { return PackageEntry(pak, i).orig_size; };
   source.name = [&pak](uint32_t i) { return PackageEntry(pak, i).name; };
   source.verify_entry = [&pak](uint32_t i) { return VerifyPackageEntry(pak, i); };
-  const VerifyOutcome outcome = RunVerification(source, *state.verify_window, SystemVerifyClock());
+  // The window stays up at least half a second so a person can read it;
+  // without a window on a screen (headless, unattended) nobody waits.
+  const uint32_t wait_ms = state.toolkit->Name() == "headless" ? 0 : kVerifyMinimumMs;
+  const VerifyOutcome outcome =
+      RunVerification(source, *state.verify_window, SystemVerifyClock(), wait_ms);
   switch (outcome.kind) {
     case VerifyOutcome::Kind::Passed:
       break;
@@ -177,6 +181,11 @@ Step LoadScript(StartupState& state, uint64_t& space_required) {
     entries.push_back(GroupedEntry{info.group, info.orig_size, info.stored_size});
   }
   space_required = SumSpaceRequired(entries, state.group_kinds);
+  // The uninstaller the run leaves goes to the same drive: its image plus
+  // the entries copied into its package.
+  if (TSetupInfoFile::Instance().CreateUninstaller != 0)
+    space_required +=
+        UninstallerSpace(*state.pak, state.package_path, state.package_from_command_line);
   return kGoOn;
 }
 

@@ -1,6 +1,7 @@
 #include "text/exe_icon.h"
 
 #include "platform/files.h"
+#include "platform/shell.h"
 
 namespace wizpak {
 namespace {
@@ -32,6 +33,7 @@ std::optional<IconImage> ParseIconFile(std::string_view file) {
   image.width = static_cast<uint8_t>(file[entry]);
   image.height = static_cast<uint8_t>(file[entry + 1]);
   image.image_count = count;
+  image.directory_entry = std::string(file.substr(entry, 12));
   image.bytes = std::string(file.substr(static_cast<size_t>(offset), static_cast<size_t>(size)));
   return image;
 }
@@ -58,9 +60,8 @@ bool ReplaceExeIcon(std::string_view icon_file, std::string_view exe_file) {
   if (got <= 0) return false;
   header.resize(static_cast<size_t>(got));
   if (!IsPeImage(header)) return false;
-  // Resource sections are not rewritten by this build: the image keeps its
-  // own icon and the caller is told so.
-  return false;
+  exe.Close();
+  return platform::WriteExeIcon(exe_file, image->directory_entry, image->bytes);
 }
 
 }  // namespace wizpak

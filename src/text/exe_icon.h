@@ -1,7 +1,7 @@
 // ReplaceExeIcon: puts the first image of an icon file into an executable's
-// icon resource. The icon file is parsed as Windows would; only Windows (PE)
-// images carry resources, so updating any other image reports failure and
-// the program keeps its own icon.
+// icon resource. The icon file is parsed here; writing the resource is the
+// platform's (platform/shell.h): only Windows (PE) images carry resources,
+// and only the Windows platform layer can update them.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,7 @@ struct IconImage {
   uint8_t width = 0;   // 0 means 256
   uint8_t height = 0;  // 0 means 256
   uint16_t image_count = 0;
+  std::string directory_entry;  // the first 12 bytes of the image's entry
   std::string bytes;
 };
 
@@ -29,9 +30,9 @@ std::optional<IconImage> ParseIconFile(std::string_view file);
 // the offset stored at 0x3C).
 bool IsPeImage(std::string_view header);
 
-// False when the icon file cannot be read or parsed, or the executable
-// cannot be opened or is no PE image. This build writes resources into no
-// image, so a PE image reports failure too (after all checks).
+// False when the icon file cannot be read or parsed, the executable cannot
+// be opened or is no PE image, or the platform cannot write the resource
+// (every POSIX build: the image keeps its own icon).
 bool ReplaceExeIcon(std::string_view icon_file, std::string_view exe_file);
 
 // Icon files larger than this are not read.

@@ -9,8 +9,8 @@ namespace {
 
 constexpr std::u16string_view kTagStart = u"<LANG";
 
-LanguageLoadResult Fail(std::string message) {
-  return {false, std::move(message)};
+LanguageLoadResult Fail(std::string message, int line = 0) {
+  return {false, std::move(message), line};
 }
 
 // A hexadecimal identifier as the file writes it (no prefix), low 16 bits.
@@ -31,7 +31,7 @@ bool ParseLangID(std::string_view text, uint16_t& out) {
 LanguageLoadResult ParseLangIDs(std::string_view line, std::vector<uint16_t>& ids) {
   ids.clear();
   auto bad = [](std::string_view text) {
-    return Fail("line 2: " + InvalidIntegerMessage("$" + std::string(text)));
+    return Fail("line 2: " + InvalidIntegerMessage("$" + std::string(text)), 2);
   };
   uint16_t id = 0;
   if (line.find(';') == std::string_view::npos) {
@@ -58,7 +58,8 @@ LanguageLoadResult TLanguage::LoadFromBuffer(const void* buffer, size_t size) {
   if (!lines.LoadFromBuffer(buffer, size)) return Fail(std::string(kCannotOpenFileMessage));
   if (lines.Count() < 2) {
     return Fail("language file has " + DecimalText(static_cast<int64_t>(lines.Count())) +
-                " line(s); the name and identifier lines are needed");
+                    " line(s); the name and identifier lines are needed",
+                static_cast<int>(lines.Count()) + 1);
   }
   Name = lines.Get(0);
   if (auto ids = ParseLangIDs(WideToAnsi(lines.Get(1)), LangIDs); !ids) return ids;
@@ -71,7 +72,8 @@ LanguageLoadResult TLanguage::LoadFromBuffer(const void* buffer, size_t size) {
     const auto number = ParseInteger(number_text);
     if (!number) {
       return Fail("line " + DecimalText(static_cast<int64_t>(i) + 1) + ": " +
-                  InvalidIntegerMessage(number_text));
+                      InvalidIntegerMessage(number_text),
+                  static_cast<int>(i) + 1);
     }
     Strings.push_back(
         TLID{static_cast<uint16_t>(static_cast<uint32_t>(*number) & 0xFFFF), TrimLeftText(rest)});

@@ -25,6 +25,7 @@ struct TLID {
 struct LanguageLoadResult {
   bool ok = true;
   std::string message;
+  int line = 0;  // 1-based line the failure is on; 0 when it is about the whole file
   explicit operator bool() const { return ok; }
 };
 

@@ -142,6 +142,10 @@ bool Collect(const std::string& host_dir, const std::string& prefix,
   for (const auto& item : *listing) {
     const std::string host = host_dir + "/" + item.name;
     const std::string name = prefix.empty() ? item.name : prefix + "\\" + item.name;
+    if (item.is_other) {  // a pipe or device would block the read forever
+      std::fprintf(stderr, "%s: not a regular file, skipped\n", host.c_str());
+      continue;
+    }
     if (item.is_folder) {
       if (!Collect(host, name, files)) return false;
       continue;

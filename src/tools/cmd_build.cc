@@ -18,16 +18,24 @@ namespace wizpak::tools {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: wizpak build SCRIPT [-o OUT] [--threads N]\n"
+    "usage: wizpak build SCRIPT [-o OUT] [--threads N] [--target=linux|windows]\n"
+    "                    [--stub-dir DIR] [--follow-links]\n"
     "\n"
     "Compiles the install script SCRIPT and writes the setup executable: a copy\n"
     "of wizpak-stub followed by the package. The output is named by the script's\n"
     "\"outfile\" line and written next to the script, unless -o names it.\n"
     "Page sets (layout/SET/), language files (languages/NAME.wri), wizpak-stub\n"
-    "and wizpak-finalise are taken from the folder of the wizpak executable.\n"
+    "and wizpak-finalise are taken from the folder of the wizpak executable\n"
+    "(for --target=windows: wizpak-stub.exe and wizpak-finalise.exe from its\n"
+    "windows/ folder, which scripts/build-windows.sh fills).\n"
     "\n"
-    "  -o OUT        write the setup to OUT\n"
-    "  --threads N   compress on N threads (default 2); the output is the same\n"
+    "  -o OUT              write the setup to OUT\n"
+    "  --threads N         compress on N threads (default 2); the output is the same\n"
+    "  --target=T          linux (default) or windows: the programs the setup is\n"
+    "                      made of; the package is the same bytes for both\n"
+    "  --stub-dir DIR      take the two programs from DIR instead\n"
+    "  --follow-links      pack what links in source folders lead to without a\n"
+    "                      warning when they lead outside the source folder\n"
     "\n"
     "Errors and warnings read FILE:LINE: message, LINE counted from 1 as an\n"
     "editor shows it (compiled positions count from 0). Exit status 0 when the\n"
@@ -53,14 +61,28 @@ int RunBuild(const Args& args) {
   std::string script;
   std::string output;
   int threads = 2;
+  std::string target = "linux";
+  std::string stub_dir;
+  bool follow_links = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if ((arg == "-o" || arg == "--threads") && i + 1 < args.size()) {
-      if (arg == "-o") {
+    if (arg == "--follow-links") {
+      follow_links = true;
+    } else if (arg.rfind("--target=", 0) == 0) {
+      target = arg.substr(9);
+      if (target != "linux" && target != "windows") {
+        std::fprintf(stderr, "wizpak build: --target takes linux or windows, not %s\n",
+                     target.c_str());
+        return 2;
+      }
+    } else if ((arg == "-o" || arg == "--threads" || arg == "--stub-dir") && i + 1 < args.size()) {
+      if (arg == "--stub-dir") {
+        stub_dir = args[++i];
+      } else if (arg == "-o") {
         output = args[++i];
       } else {
         threads = std::atoi(args[++i].c_str());
@@ -94,6 +116,7 @@ int RunBuild(const Args& args) {
   compiler::CompilerSettings settings;
   settings.source_folder = compiler::FolderOf(script_path);
   settings.tool_folder = compiler::FolderOf(platform::ExecutablePath());
+  settings.follow_links = follow_links;
   compiler::TCompiler compiled =
       compiler::CompileSource(compiler::ScriptTextToAnsi(*text), settings);
   for (const compiler::Diagnostic& d : compiled.diagnostics) {
@@ -124,8 +147,26 @@ int RunBuild(const Args& args) {
 
   compiler::ToolLayout tools;
   tools.tool_folder = settings.tool_folder;
-  tools.stub_path = compiler::JoinProgramPath(settings.tool_folder, "wizpak-stub");
-  tools.finalise_path = compiler::JoinProgramPath(settings.tool_folder, "wizpak-finalise");
+  // The programs the setup is made of: the Linux ones beside this tool, or
+  // the Windows ones from the windows/ folder beside it (or --stub-dir).
+  const bool windows = target == "windows";
+  std::string program_folder = settings.tool_folder;
+  if (!stub_dir.empty()) {
+    program_folder = ProgramPathOfArgument(stub_dir);
+  } else if (windows) {
+    program_folder = compiler::JoinProgramPath(settings.tool_folder, "windows");
+  }
+  const char* suffix = windows ? ".exe" : "";
+  tools.stub_path = compiler::JoinProgramPath(program_folder, std::string("wizpak-stub") + suffix);
+  tools.finalise_path =
+      compiler::JoinProgramPath(program_folder, std::string("wizpak-finalise") + suffix);
+  if (windows && !platform::FileExists(tools.stub_path)) {
+    std::fprintf(stderr,
+                 "wizpak build: no Windows setup runtime at %s; run scripts/build-windows.sh "
+                 "or give --stub-dir\n",
+                 platform::ToHostPath(tools.stub_path).value_or(tools.stub_path).c_str());
+    return 1;
+  }
   std::vector<compiler::PackageItem> items;
   std::string error;
   if (!compiler::AssemblePackage(compiled, tools, items, error)) {

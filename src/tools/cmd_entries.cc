@@ -5,6 +5,7 @@
 
 #include "package/pak.h"
 #include "platform/files.h"
+#include "platform/safe_files.h"
 #include "tools/progress.h"
 #include "tools/output_folder.h"
 #include "tools/subcommands.h"
@@ -81,12 +82,11 @@ int RunVerify(const Args& args) {
   for (const TPakEntry& e : pak->Entries) total += e.StoredLength();
   ProgressBar bar("verifying", total);
   for (uint32_t i = 0; i < pak->Entries.size(); ++i) {
-    bool good = false;
-    try {
-      good = pak->VerifyEntry(i);
-    } catch (const DecompressionError&) {
-      good = false;
-    }
+    // The stored bytes against their CRC, then a compressed entry inflated
+    // to its content size; an empty entry passes, as at start-up.
+    const TPakEntry& e = pak->Entries[i];
+    bool good = pak->VerifyEntry(i);
+    if (good && e.StoredSize != 0 && e.OrigSize != 0) good = pak->Unpack(i).content.has_value();
     if (!good) {
       bar.Finish();
       std::fprintf(stderr, "wizpak verify: entry %u (%s) is damaged\n", i,
@@ -102,18 +102,37 @@ int RunVerify(const Args& args) {
 
 namespace {
 
-// Large entries are raw and unchecked: copied straight from the package.
-bool CopyRaw(TPak& pak, const TPakEntry& e, const std::string& path) {
-  platform::File out = platform::File::Open(path, platform::OpenMode::Create);
-  if (!out || pak.File().Seek(e.Offset) < 0) return false;
+// Opens the file at `path` below `dir` for replacing, refusing a link in
+// any level below `dir` or at the file's own name, so an extraction never
+// writes outside the folder it was given.
+platform::ReplacingFile BeginBelow(const std::string& dir, const std::string& path) {
+  const size_t cut = path.find_last_of('/');
+  const platform::Folder folder =
+      platform::Folder::Open(path.substr(0, cut), /*create=*/true, {}, dir);
+  if (!folder) return platform::ReplacingFile();
+  return platform::ReplacingFile::Begin(folder, path.substr(cut + 1));
+}
+
+bool WriteBelow(const std::string& dir, const std::string& path, std::string_view bytes) {
+  platform::ReplacingFile file = BeginBelow(dir, path);
+  return file && file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) &&
+         file.Commit(/*sync=*/false);
+}
+
+// Large entries are raw: copied straight from the package in chunks.
+bool CopyRaw(TPak& pak, const TPakEntry& e, const std::string& dir, const std::string& path) {
+  platform::ReplacingFile out = BeginBelow(dir, path);
+  if (!out) return false;
   std::string buffer(kLargeChunkSize, '\0');
-  for (uint64_t left = e.OrigSize; left > 0;) {
-    const int64_t chunk = static_cast<int64_t>(std::min<uint64_t>(left, buffer.size()));
-    if (pak.File().Read(buffer.data(), chunk) != chunk || !out.Write(buffer.data(), chunk))
+  for (uint64_t done = 0; done < e.OrigSize;) {
+    const int64_t chunk =
+        static_cast<int64_t>(std::min<uint64_t>(e.OrigSize - done, buffer.size()));
+    if (pak.File().ReadAt(static_cast<int64_t>(e.Offset + done), buffer.data(), chunk) != chunk ||
+        !out.Write(buffer.data(), chunk))
       return false;
-    left -= static_cast<uint64_t>(chunk);
+    done += static_cast<uint64_t>(chunk);
   }
-  return true;
+  return out.Commit(/*sync=*/false);
 }
 
 }  // namespace
@@ -157,9 +176,9 @@ int RunExtract(const Args& args) {
     const std::string relative =
         (group >= 0 ? std::string() : std::to_string(e.Group) + "/") + HostRelativePath(e.Name);
     const std::string path = dir + "/" + relative;
-    bool ok = MakeParentFolders(dir, relative);
+    bool ok = true;
     if (ok && e.OrigSize >= kLargeEntrySize && !e.Damaged) {
-      ok = CopyRaw(*pak, e, path);
+      ok = CopyRaw(*pak, e, dir, path);
     } else if (ok) {
       PakBlock content;
       try {
@@ -170,7 +189,7 @@ int RunExtract(const Args& args) {
         std::fprintf(stderr, "wizpak extract: entry %u (%s) is damaged\n", i, e.Name.c_str());
         return 1;
       }
-      ok = platform::WriteFileAtomic(path, content ? *content : std::string());
+      ok = WriteBelow(dir, path, content ? *content : std::string());
     }
     if (!ok) {
       std::fprintf(stderr, "wizpak extract: cannot write %s: %s\n", path.c_str(),

@@ -38,6 +38,10 @@ bool Collect(const std::string& dir, const std::string& prefix, uint16_t group,
   for (const auto& item : *listing) {
     const std::string path = dir + "/" + item.name;
     const std::string name = prefix.empty() ? item.name : prefix + "\\" + item.name;
+    if (item.is_other) {  // a pipe or device would block the read forever
+      std::fprintf(stderr, "%s: not a regular file, skipped\n", path.c_str());
+      continue;
+    }
     if (item.is_folder) {
       if (!Collect(path, name, group, files)) return false;
     } else {
@@ -73,8 +77,13 @@ int RunPack(const Args& args) {
     return 1;
   }
   uint16_t group = 0;
-  for (const auto& item : *top)
-    if (!item.is_folder) files.push_back({item.name, dir + "/" + item.name, 0, item.size});
+  for (const auto& item : *top) {
+    if (item.is_other) {
+      std::fprintf(stderr, "%s/%s: not a regular file, skipped\n", dir.c_str(), item.name.c_str());
+    } else if (!item.is_folder) {
+      files.push_back({item.name, dir + "/" + item.name, 0, item.size});
+    }
+  }
   for (const auto& item : *top) {
     if (!item.is_folder) continue;
     if (group == 0xFFFF) {

@@ -35,6 +35,12 @@ class TPakSource : public PackageSource {
       return std::nullopt;
     }
   }
+  std::optional<StoredCopy> Stored(size_t index) const override {
+    PakBlock bytes = pak_.ReadStored(static_cast<uint32_t>(index));
+    if (!bytes) return std::nullopt;
+    const TPakEntry& e = pak_.Entries[index];
+    return StoredCopy{std::move(*bytes), e.CRC, e.StoredSize, e.OrigSize};
+  }
 
  private:
   TPak& pak_;
@@ -53,6 +59,14 @@ class TPakAppender : public PackageAppender {
   bool Add(std::string_view name, uint16_t group, std::string_view content) override {
     const uint32_t index = pak_.AddEntry(name, name, group);
     return pak_.StoreFromMemory(index, content.data(), content.size());
+  }
+  bool AddStored(std::string_view name, uint16_t group, const StoredCopy& copy) override {
+    const uint32_t index = pak_.AddEntry(name, name, group);
+    TPakEntry& e = pak_.Entries[index];
+    e.CRC = copy.crc;
+    e.StoredSize = copy.stored_size;
+    e.OrigSize = copy.orig_size;
+    return pak_.StorePrepared(index, copy.bytes);
   }
   bool Finish() override {
     const bool ok = pak_.WriteDirectory();
@@ -135,6 +149,20 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
   }
   own.Close();
   return image;
+}
+
+uint64_t UninstallerSpace(const TPak& running, const std::string& package_path,
+                          bool from_command_line) {
+  const std::optional<ExecutableImage> image =
+      RunningExecutableImage(running, package_path, from_command_line);
+  if (!image) return 0;
+  constexpr uint64_t kRecordAndDirectory = 64 * 1024;
+  uint64_t bytes = image->size + kRecordAndDirectory;
+  for (const TPakEntry& e : running.Entries) {
+    const PackageEntryRef ref{e.Name, e.Group};
+    if (IsUninstallerEntry(ref)) bytes += e.StoredLength();
+  }
+  return bytes;
 }
 
 UninstallerBuildResult BuildUninstaller() {

@@ -1,9 +1,12 @@
 // The uninstall walk.
 #include "uninstall/uninstall_walk.h"
 
+#include <optional>
+
 #include "package/setup_info.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/safe_files.h"
 #include "text/path_helpers.h"
 #include "text/replace_all.h"
 #include "text/text_routines.h"
@@ -50,15 +53,55 @@ std::u16string PhaseName(const UninstallWalkContext& context, uint16_t number) {
   return context.get_string ? context.get_string(number) : std::u16string();
 }
 
-// Only paths that name their drive (or host root) are removed. Every path
-// the installation logged is one; a relative path means a variable expanded
-// to nothing (an empty install folder, say) and would point into whatever
-// folder the uninstaller happens to run in.
-bool IsRootedPath(std::string_view path) {
-  if (!path.empty() && path[0] == '/') return true;
+// A logged path split into its folder and last name, when it is one the
+// installation could have made: a drive-letter path ("X:\\...") without "."
+// or ".." levels. Anything else is left alone: a relative path means a
+// variable expanded to nothing and would point into whatever folder the
+// uninstaller runs in; a host path ("/etc/...") or a ".." only comes from a
+// tampered log.
+struct InstalledPath {
+  std::string folder;
+  std::string name;
+};
+
+std::optional<InstalledPath> SplitInstalledPath(std::string_view path) {
   const bool letter = path.size() >= 3 &&
                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return letter && path[1] == ':' && path[2] == '\\';
+  if (!letter || path[1] != ':' || path[2] != '\\') return std::nullopt;
+  while (path.size() > 3 && path.back() == '\\') path.remove_suffix(1);
+  if (path.size() <= 3 || path.find('/') != std::string_view::npos) return std::nullopt;
+  size_t start = 3;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view level = path.substr(start, end - start);
+    if (level == "." || level == "..") return std::nullopt;
+    start = end + 1;
+  }
+  const size_t cut = path.find_last_of('\\');
+  return InstalledPath{std::string(path.substr(0, cut == 2 ? 3 : cut)),
+                       std::string(path.substr(cut + 1))};
+}
+
+// Deletes a logged file: its folder is reached without following a link,
+// and only a regular file or a link itself (never what it points to) goes.
+bool DeleteInstalledFile(std::string_view path) {
+  const auto where = SplitInstalledPath(path);
+  if (!where || where->name.empty()) return false;
+  const platform::Folder folder = platform::Folder::Open(where->folder, /*create=*/false);
+  if (!folder) return false;
+  const platform::Folder::Kind kind = folder.KindOf(where->name);
+  if (kind != platform::Folder::Kind::File && kind != platform::Folder::Kind::Link) return false;
+  return folder.DeleteEntry(where->name);
+}
+
+// Removes a logged folder when it is empty and a real folder, not a link.
+bool RemoveInstalledFolder(std::string_view path) {
+  const auto where = SplitInstalledPath(path);
+  if (!where || where->name.empty()) return false;
+  const platform::Folder parent = platform::Folder::Open(where->folder, /*create=*/false);
+  return parent && parent.KindOf(where->name) == platform::Folder::Kind::Folder &&
+         parent.RemoveFolder(where->name);
 }
 
 }  // namespace
@@ -101,7 +144,7 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
   const PhaseProgress file_progress(context, view, u"", file_count, 0);
   for (int32_t i = 0; i < file_count; ++i) {
     const std::string path = context.expand_path ? context.expand_path(files[i]) : files[i];
-    if (IsRootedPath(path) && platform::FileExists(path) && platform::DeleteFile(path)) {
+    if (DeleteInstalledFile(path)) {
       ++summary.files_deleted;
     }
     file_progress.Step(i + 1);
@@ -113,8 +156,7 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
                                       folder_count, file_count);
   for (int32_t n = 1; n <= folder_count; ++n) {
     const std::string& folder = folders[folder_count - n];
-    if (IsRootedPath(folder) && platform::DirectoryExists(folder) &&
-        platform::RemoveDirectory(folder)) {
+    if (RemoveInstalledFolder(folder)) {
       ++summary.folders_removed;
     }
     folder_progress.Step(n);

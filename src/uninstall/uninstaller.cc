@@ -1,11 +1,14 @@
 // Building the uninstaller and starting the finaliser.
 #include "uninstall/uninstaller.h"
 
+#include <algorithm>
+
 #include "gui/grad_gauge.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/safe_files.h"
 #include "text/exe_icon.h"
 #include "text/status_progress.h"
 
@@ -22,16 +25,21 @@ bool IsIconEntry(const PackageEntryRef& entry) {
   return entry.group == 0 && AnsiUpper(entry.name) == kUninstallIconEntry;
 }
 
-// The first `size` bytes of `path`; nullopt when they are not all there.
-std::optional<std::string> ReadPrefix(const std::string& path, uint64_t size) {
+// Copies the first `size` bytes of `path` into `out` in one pass, a piece at
+// a time, so the image is neither held whole in memory nor read twice. False
+// when they are not all there or a write fails.
+bool CopyPrefix(const std::string& path, uint64_t size, platform::File& out) {
   platform::File file = platform::File::Open(path, platform::OpenMode::ReadShared);
-  if (!file) return std::nullopt;
+  if (!file) return false;
   const int64_t file_size = file.Size();
-  if (file_size < 0 || static_cast<uint64_t>(file_size) < size) return std::nullopt;
-  std::string bytes(size, '\0');
-  if (size > 0 && file.Read(bytes.data(), static_cast<int64_t>(size)) != static_cast<int64_t>(size))
-    return std::nullopt;
-  return bytes;
+  if (file_size < 0 || static_cast<uint64_t>(file_size) < size) return false;
+  std::string piece(std::min<uint64_t>(size, 1u << 20), '\0');
+  for (uint64_t left = size; left > 0;) {
+    const int64_t want = static_cast<int64_t>(std::min<uint64_t>(left, piece.size()));
+    if (file.Read(piece.data(), want) != want || !out.Write(piece.data(), want)) return false;
+    left -= static_cast<uint64_t>(want);
+  }
+  return true;
 }
 
 // Puts the first image of the icon entries into the bare image at `exe`.
@@ -42,7 +50,8 @@ void ApplyIcons(const PackageSource& running, const std::vector<PackageEntryRef>
     if (!IsIconEntry(entries[i])) continue;
     const std::optional<std::string> icon = running.Extract(i);
     if (!icon) continue;
-    const std::string icon_path = platform::TempFolder() + "icon.ico";
+    const std::string icon_path =
+        platform::TempFolder() + "icon" + platform::UniqueSuffix() + ".ico";
     if (platform::WriteFileAtomic(icon_path, *icon)) {
       ReplaceExeIcon(icon_path, exe);
       platform::DeleteFile(icon_path);
@@ -50,7 +59,30 @@ void ApplyIcons(const PackageSource& running, const std::vector<PackageEntryRef>
   }
 }
 
+// Removes "<uninstaller>.<pid>-<hex>.new" files of earlier runs that were
+// killed while writing the uninstaller. The install folder's lock keeps
+// other setups out meanwhile, so none of them is still being written.
+void RemoveStaleTemporaries(const std::string& uninstaller_path) {
+  const size_t cut = uninstaller_path.find_last_of('\\');
+  if (cut == std::string::npos) return;
+  const std::string folder = uninstaller_path.substr(0, cut);
+  const std::string stem = AnsiLower(uninstaller_path.substr(cut + 1)) + ".";
+  const auto listing = platform::ListFolder(folder);
+  if (!listing) return;
+  for (const platform::FolderEntry& entry : *listing) {
+    const std::string name = AnsiLower(entry.name);
+    if (entry.is_folder || name.size() <= stem.size() + 4 ||
+        name.compare(0, stem.size(), stem) != 0 || name.compare(name.size() - 4, 4, ".new") != 0)
+      continue;
+    platform::DeleteFile(folder + "\\" + entry.name);
+  }
+}
+
 }  // namespace
+
+bool IsUninstallerEntry(const PackageEntryRef& entry) {
+  return IsUninstallEntry(entry) && !IsIconEntry(entry);
+}
 
 UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
                                             const UninstallerPlan& plan,
@@ -61,15 +93,12 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
 
   const std::vector<PackageEntryRef> entries = running.Entries();
   if (entries.empty()) return result;
-  std::optional<std::string> image = ReadPrefix(plan.image.path, plan.image.size);
-  if (!image) {
-    result.message =
-        "Cannot read the first " + std::to_string(plan.image.size) + " bytes of " + plan.image.path;
-    return result;
-  }
   if (plan.force_folders) plan.force_folders(plan.install_dir);
 
-  const std::string temporary = result.path + ".new";
+  // A name of its own, so two setups never write one file; what a killed
+  // run left behind is removed first.
+  RemoveStaleTemporaries(result.path);
+  const std::string temporary = result.path + platform::UniqueSuffix() + ".new";
   auto fail = [&](std::string message) {
     platform::DeleteFile(temporary);
     result.message = std::move(message) + ": " + platform::LastErrorText();
@@ -77,22 +106,31 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
   };
   {
     platform::File out = platform::File::Open(temporary, platform::OpenMode::Create);
-    if (!out || !out.Write(*image)) return fail("Cannot write " + temporary);
+    if (!out) return fail("Cannot write " + temporary);
+    if (!CopyPrefix(plan.image.path, plan.image.size, out)) {
+      out = platform::File();
+      return fail("Cannot copy the first " + std::to_string(plan.image.size) + " bytes of " +
+                  plan.image.path + " to " + temporary);
+    }
   }
-  image.reset();
   ApplyIcons(running, entries, temporary);
 
   std::unique_ptr<PackageAppender> package = open_appender(temporary);
   if (!package) return fail("Cannot open " + temporary + " to append the package");
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!IsUninstallEntry(entries[i]) || IsIconEntry(entries[i])) continue;
+    const std::string name = entries[i].name.substr(kUninstallEntryPrefix.size());
+    // Stored bytes are copied as they are: the same stream, checked by its
+    // CRC, without inflating and compressing it again.
+    if (const std::optional<StoredCopy> stored = running.Stored(i)) {
+      if (package->AddStored(name, 0, *stored)) continue;
+    }
     const std::optional<std::string> content = running.Extract(i);
     if (!content) {
       package.reset();
       return fail("Cannot extract package entry " + std::to_string(i) + " (" + entries[i].name +
                   ")");
     }
-    const std::string name = entries[i].name.substr(kUninstallEntryPrefix.size());
     if (!package->Add(name, 0, *content)) {
       package.reset();
       return fail("Cannot store " + name + " in " + temporary);
@@ -118,7 +156,7 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
 }
 
 std::string FinaliserPath() {
-  return platform::ExecutableScratchFolder() + "FINALISE.exe";
+  return platform::ExecutableScratchFolder() + "FINALISE" + platform::UniqueSuffix() + ".exe";
 }
 
 bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path) {

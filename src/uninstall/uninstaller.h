@@ -36,6 +36,15 @@ struct PackageEntryRef {
   uint16_t group = 0;
 };
 
+// An entry's stored bytes with the record fields that describe them: what
+// the builder copies as it is, without inflating and compressing it again.
+struct StoredCopy {
+  std::string bytes;
+  uint32_t crc = 0;
+  uint32_t stored_size = 0;
+  uint32_t orig_size = 0;
+};
+
 // The running package, read side.
 class PackageSource {
  public:
@@ -43,6 +52,9 @@ class PackageSource {
   virtual std::vector<PackageEntryRef> Entries() const = 0;
   // The content of entry `index`; nullopt when it cannot be read.
   virtual std::optional<std::string> Extract(size_t index) const = 0;
+  // The checked stored bytes of entry `index`; nullopt when the source
+  // cannot give them (the builder then stores the content anew).
+  virtual std::optional<StoredCopy> Stored(size_t /*index*/) const { return std::nullopt; }
 };
 
 // A package being appended to an existing file.
@@ -50,6 +62,10 @@ class PackageAppender {
  public:
   virtual ~PackageAppender() = default;
   virtual bool Add(std::string_view name, uint16_t group, std::string_view content) = 0;
+  // Adds an entry from stored bytes as they are; false when not supported.
+  virtual bool AddStored(std::string_view /*name*/, uint16_t /*group*/, const StoredCopy&) {
+    return false;
+  }
   // Writes the directory and trailer and closes the file.
   virtual bool Finish() = 0;
 };
@@ -119,6 +135,16 @@ void SetRunningPackage(TPak* running, bool from_command_line);
 // running program, so the image is the running executable up to the start
 // of its own package, or the whole file when it carries none. nullopt when
 // the file cannot be read.
+// True for the entries copied into the uninstaller's package: group 0,
+// named "UNINSTALL_..." (any case), not the icon.
+bool IsUninstallerEntry(const PackageEntryRef& entry);
+
+// Bytes the uninstaller built from `running` takes on disk: the executable
+// image, the stored bytes of the entries copied into its package and room
+// for its setup record and directory. 0 when the image cannot be found.
+uint64_t UninstallerSpace(const TPak& running, const std::string& package_path,
+                          bool from_command_line);
+
 std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
                                                       const std::string& package_path,
                                                       bool from_command_line);

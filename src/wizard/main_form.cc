@@ -19,7 +19,6 @@ namespace wizpak::wizard {
 
 namespace {
 
-constexpr uint16_t kSpaceString = 7;
 constexpr uint16_t kBackCaption = 12;
 constexpr uint16_t kNextCaption = 13;
 constexpr uint16_t kCancelCaption = 14;
@@ -173,16 +172,9 @@ void TFrmMain::NextButtonClick() {
       }
       InstallDir_Edit_Change();
       break;
-    case TPageType::ptPatch: {
-      const int64_t required = SpaceRequired > static_cast<uint64_t>(INT64_MAX)
-                                   ? INT64_MAX
-                                   : static_cast<int64_t>(SpaceRequired);
-      // A set that needs no bytes (the uninstaller) is never blocked, even
-      // when the drive's free space cannot be read (-1).
-      if (required > 0 && SpaceAvailable < required) form_.NextButton().SetEnabled(false);
-      if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
+    case TPageType::ptPatch:
+      CheckFreeSpace();
       break;
-    }
     case TPageType::ptPatching:
       InstallationRun();
       break;
@@ -195,6 +187,16 @@ void TFrmMain::NextButtonClick() {
     default:
       break;
   }
+}
+
+void TFrmMain::CheckFreeSpace() {
+  const int64_t required = SpaceRequired > static_cast<uint64_t>(INT64_MAX)
+                               ? INT64_MAX
+                               : static_cast<int64_t>(SpaceRequired);
+  // A set that needs no bytes (the uninstaller) is never blocked, even
+  // when the drive's free space cannot be read (-1).
+  if (required > 0 && SpaceAvailable < required) form_.NextButton().SetEnabled(false);
+  if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
 }
 
 void TFrmMain::CancelButtonClick() {
@@ -278,11 +280,23 @@ void TFrmMain::English1Click(int tag) {
   form_.CancelButton().SetText(String(kCancelCaption));
   pages_->ShowPage(pages_->CurrentPage);
   pages_->RetranslatePages();
+  // ShowPage enables Next again: the folder and space pages decide anew.
+  if (pages_->CurrentType() == TPageType::ptInstallDir) InstallDir_Edit_Change();
+  if (pages_->CurrentType() == TPageType::ptPatch) CheckFreeSpace();
 }
 
 bool TFrmMain::FormCloseQuery() {
-  if (terminating_) return true;
-  if (working_) return false;
+  if (terminating_ || run_cancelled_ || run_ended_set_) return true;
+  if (working_) {
+    // Only the script run can stop part-way (its loop polls the request);
+    // the form closes once the run has saved what it did.
+    if (pages_->CurrentType() == TPageType::ptPatching && host_.cancel_script &&
+        gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo) ==
+            gui::Answer::Yes) {
+      host_.cancel_script();
+    }
+    return false;
+  }
   if (pages_->CurrentType() == TPageType::ptFinish) return true;
   return gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo) ==
          gui::Answer::Yes;
@@ -293,7 +307,7 @@ void TFrmMain::FormClose() {
     outcome_ = WizardOutcome::Error;
     return;
   }
-  const bool on_finish = pages_->CurrentType() == TPageType::ptFinish;
+  const bool on_finish = pages_->CurrentType() == TPageType::ptFinish || run_ended_set_;
   if (!on_finish) {
     outcome_ = WizardOutcome::Cancelled;
     return;
@@ -318,6 +332,9 @@ void TFrmMain::Terminate() {
 
 void TFrmMain::InstallationRun() {
   SetWorkingState(true);
+  // The script may run long or loop: Cancel stays usable and asks, as the
+  // close button does.
+  if (host_.cancel_script) form_.CancelButton().SetEnabled(true);
   try {
     ProgressTotal = host_.count_grouped ? host_.count_grouped() : 0;
     const std::string status =
@@ -334,9 +351,15 @@ void TFrmMain::InstallationRun() {
       Terminate();
       return;
     }
+    if (result == RunResult::Cancelled) {
+      SetWorkingState(false);
+      run_cancelled_ = true;
+      if (!form_.IsClosed()) form_.Close();
+      return;
+    }
     if (result == RunResult::FailureReported) failure_reported_ = true;
-    pages_->ShowPage(pages_->CurrentPage + 1);
     SetWorkingState(false);
+    ShowPageAfterRun();
   } catch (const std::exception& error) {
     if (host_.write_error_report) host_.write_error_report(error.what());
     Terminate();
@@ -355,7 +378,18 @@ void TFrmMain::UninstallRun() {
     return;
   }
   SetWorkingState(false);
-  pages_->ShowPage(pages_->CurrentPage + 1);
+  ShowPageAfterRun();
+}
+
+void TFrmMain::ShowPageAfterRun() {
+  if (pages_->CurrentPage + 1 < pages_->PageCount()) {
+    pages_->ShowPage(pages_->CurrentPage + 1);
+    return;
+  }
+  // The set ends on its run page: the work is done, so the wizard ends as
+  // it would on a finish page.
+  run_ended_set_ = true;
+  if (!form_.IsClosed()) form_.Close();
 }
 
 std::vector<std::string> TFrmMain::DebugDumpLines() const {

@@ -25,6 +25,7 @@ namespace wizpak::wizard {
 enum class RunResult {
   Completed,
   FailureReported,  // the script ran a "failure" line
+  Cancelled,        // the user cancelled, or a stop signal came; the log is saved
   Error,            // an error ended the run; its report is written
 };
 
@@ -54,6 +55,9 @@ struct WizardHost {
   std::function<uint32_t()> count_grouped;
   // The script run of the installation page.
   std::function<RunResult()> run_script;
+  // Asks the running script to stop before its next line (Cancel or the
+  // close button during the run). Without it a run cannot be cancelled.
+  std::function<void()> cancel_script;
   // The uninstall walk of the uninstall page.
   std::function<void()> run_uninstall;
   std::function<void()> start_finaliser;
@@ -127,6 +131,10 @@ class TFrmMain {
  private:
   void InstallationRun();
   void UninstallRun();
+  // Disables Next when the drive lacks the space needed; sets the space label.
+  void CheckFreeSpace();
+  // The page after a run, or the end of the wizard when the set has none.
+  void ShowPageAfterRun();
   void FindControlReferences();
   std::string EditText() const;
 
@@ -137,6 +145,8 @@ class TFrmMain {
   bool install_dir_shown_ = false;
   bool working_ = false;
   bool terminating_ = false;
+  bool run_cancelled_ = false;  // the run stopped on a cancel: close without asking
+  bool run_ended_set_ = false;  // a run finished on the set's last page
   bool positioning_tree_ = false;
   bool failure_reported_ = false;
   int finaliser_starts_ = 0;

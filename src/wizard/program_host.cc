@@ -25,11 +25,14 @@ WizardHost MakeProgramHost(const ProgramPackage& package) {
         return RunResult::Completed;
       case ScriptOutcome::FailureReported:
         return RunResult::FailureReported;
+      case ScriptOutcome::Cancelled:
+        return RunResult::Cancelled;
       case ScriptOutcome::Error:
         return RunResult::Error;
     }
     return RunResult::Error;
   };
+  host.cancel_script = [] { TScriptRun::Instance().CancelRequested = true; };
   host.run_uninstall = [] { RunUninstallWalk(); };
   host.start_finaliser = [] { StartFinaliser(); };
   host.write_error_report = [](const std::string& message) {

@@ -12,13 +12,23 @@
 namespace wizpak::compiler {
 namespace {
 
+// A language file as the setup reads it: UTF-16 LE with its byte-order mark
+// (the text is ASCII).
+std::string LanguageFile(std::string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) {
+    bytes.push_back(c);
+    bytes.push_back('\0');
+  }
+  return bytes;
+}
+
 class CompilerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(dir_.file("script"));
     test::WriteHostFile(dir_.file("tool/languages/install/english.wri"),
-                        "\xFF\xFE"
-                        "E\0");
+                        LanguageFile("English\r\n0409\r\n1 Hello\r\n"));
     test::WriteHostFile(dir_.file("tool/layout/default/Pages.txt"), "pages");
     test::WriteHostFile(dir_.file("tool/layout/default/icon.ico"), "icon");
   }
@@ -72,10 +82,31 @@ TEST_F(CompilerTest, SameLabelTwiceGotoTakesFirstConditionalsTakeLast) {
   EXPECT_EQ(Params(c, 1), std::vector<std::string>{"0"});
   EXPECT_EQ(Params(c, 2), (std::vector<std::string>{"a.txt", "4", "-1"}));
   EXPECT_EQ(Params(c, 3), (std::vector<std::string>{"text", "cap", "-1", "4"}));
-  // The author hears about the ambiguity, on the second label's line.
-  ASSERT_EQ(c.diagnostics.size(), 1u);
+  // The author hears about the endless goto (nothing runs between label and
+  // jump) and about the ambiguity, on the second label's line.
+  ASSERT_EQ(c.diagnostics.size(), 2u) << ::testing::PrintToString(Messages(c));
   EXPECT_FALSE(c.diagnostics[0].is_error);
-  EXPECT_EQ(c.diagnostics[0].line, 4);
+  EXPECT_EQ(c.diagnostics[0].line, 1);
+  EXPECT_FALSE(c.diagnostics[1].is_error);
+  EXPECT_EQ(c.diagnostics[1].line, 4);
+}
+
+TEST_F(CompilerTest, GotoBackToItselfWithNothingBetweenWarns) {
+  const TCompiler c = Compile(
+      "start:\n"           // 1
+      "; nothing to do\n"  // 2
+      "name Title\n"       // 3 compile-time only
+      "inner:\n"           // 4
+      "goto start\n"       // 5 loops for ever
+      "work:\n"            // 6
+      "message busy\n"     // 7
+      "goto work\n"        // 8 runs a command each time round
+      "goto end\n"         // 9 forward
+      "end:\n");           // 10
+  ASSERT_FALSE(c.HasErrors()) << ::testing::PrintToString(Messages(c));
+  EXPECT_EQ(Messages(c), std::vector<std::string>{
+                             "W 5: goto start leads back to itself with no command between; the "
+                             "setup would loop here for ever"});
 }
 
 TEST_F(CompilerTest, LabelAtPositionZeroAndNumericTargets) {
@@ -216,6 +247,39 @@ TEST_F(CompilerTest, LanguagesAreGroupZeroEntriesAndMissingOnesOnlyWarn) {
   // The language lines stay live lines that do nothing when run.
   EXPECT_EQ(c.lines.Lines[0].Command, kCmdLanguage);
   EXPECT_EQ(c.lines.Lines[2].Command, kCmdUninstallLanguage);
+}
+
+TEST_F(CompilerTest, LanguageFilesTheSetupWouldRefuseStopTheBuildAtTheirLine) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int line;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"empty", "", 1, "language file is empty"},
+      {"bom", "\xFF\xFE", 1, "language file is empty"},
+      {"nameonly", LanguageFile("Klingon\r\n"), 2, "the name and identifier lines are needed"},
+      {"badid", LanguageFile("Klingon\r\nzz;\r\n1 A\r\n"), 2, "is not a valid integer"},
+      {"badnumber", LanguageFile("Klingon\r\n0409\r\n1 A\r\nx B\r\n"), 4,
+       "'x' is not a valid integer"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir_.file(std::string("tool/languages/install/") + c.name + ".wri");
+    test::WriteHostFile(file, c.bytes);
+    const TCompiler compiled = Compile(
+        std::string("name X\nlanguage install\\english\nlanguage install\\") + c.name + "\n");
+    ASSERT_TRUE(compiled.HasErrors());
+    ASSERT_EQ(compiled.diagnostics.size(), 1u) << ::testing::PrintToString(Messages(compiled));
+    const Diagnostic& d = compiled.diagnostics[0];
+    EXPECT_EQ(d.line, 2);  // ordered with the script line that names the file
+    const std::string shown = FormatDiagnostic("setup.kys", d);
+    EXPECT_TRUE(shown.starts_with(d.file + ":" + std::to_string(c.line) + ": ")) << shown;
+    EXPECT_NE(d.file.find(std::string(c.name) + ".wri"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(c.says), std::string::npos) << shown;
+    EXPECT_EQ(shown.find(": line "), std::string::npos) << shown;  // the line is said once
+  }
 }
 
 TEST_F(CompilerTest, NamesThatLeaveTheirFolderAreRefused) {

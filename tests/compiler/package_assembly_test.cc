@@ -12,8 +12,15 @@ namespace {
 class AssemblyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::WriteHostFile(tool("languages/install/english.wri"), "en");
-    test::WriteHostFile(tool("languages/uninstall/english.wri"), "uen");
+    // The smallest language files the setup reads: name and identifier lines.
+    test::WriteHostFile(tool("languages/install/english.wri"), std::string("\xFF\xFE"
+                                                                           "E\0\r\0\n\0"
+                                                                           "9\0",
+                                                                           10));
+    test::WriteHostFile(tool("languages/uninstall/english.wri"), std::string("\xFF\xFE"
+                                                                             "U\0\r\0\n\0"
+                                                                             "9\0",
+                                                                             10));
     test::WriteHostFile(tool("layout/default/Pages.txt"), "p");
     test::WriteHostFile(tool("layout/default/icon.ico"), "i");
     test::WriteHostFile(tool("layout/default/img/back.jpg"), "j");

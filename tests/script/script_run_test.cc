@@ -1,11 +1,19 @@
 // What the run does after its loop: the install log saved into the install
 // folder, the log commands, and how an error ends the run.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include <filesystem>
+#include <optional>
 
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "script_fixture.h"
 #include "text/language.h"
+#include "text/shared_state.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak::test {
@@ -133,6 +141,128 @@ TEST_F(AfterTheLoop, LogCommandsSaveAndLoadUnderTheirPrefix) {
   load2.Command(kCmdUninstallLogLoad, {"C:\\Shared", "Old_"});
   LoadAndRunLines(load2);
   EXPECT_EQ(TUninstallList::Instance().Lists(), saved);
+}
+
+}  // namespace
+}  // namespace wizpak::test
+
+namespace wizpak::test {
+namespace {
+
+TEST_F(AfterTheLoop, AFileThatCannotBeInstalledEndsTheRunAndTheLogKeepsWhatWasDone) {
+  SetRecord(kInstallDir, true, "");
+  std::vector<PackageFile> files = kUninstallerParts;
+  files.push_back({"a.txt", 1, "first"});
+  files.push_back({"docs\\b.txt", 1, "second"});
+  UsePackage(files);
+  TempDir outside;
+  ASSERT_TRUE(platform::CreateDirectory("C:\\Games"));
+  ASSERT_TRUE(platform::CreateDirectory(kInstallDir));
+  std::filesystem::create_symlink(outside.path(), Host("C:\\Games\\Test\\docs"));
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\never"});
+  const ScriptRunResult result = Run(s);
+  EXPECT_EQ(result.outcome, ScriptOutcome::Error);
+  EXPECT_EQ(result.error,
+            "Cannot install C:\\Games\\Test\\docs\\b.txt: C:\\Games\\Test\\docs is a link");
+  EXPECT_TRUE(std::filesystem::is_empty(outside.path()));
+  EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\never"));
+  // The log and the uninstaller are there to take a.txt away again.
+  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\install.log"));
+  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Uninstall.exe"));
+  TUninstallList::Instance().Clear();
+  TUninstallList::Instance().LoadFromFile(kInstallDir, "");
+  EXPECT_EQ(TUninstallList::Instance().Files(), std::vector<std::string>{"$INSTDIR\\a.txt"});
+}
+
+}  // namespace
+}  // namespace wizpak::test
+
+namespace wizpak::test {
+namespace {
+
+TEST_F(AfterTheLoop, ASecondSetupForTheSameFolderStopsWithOneLineAndTouchesNothing) {
+  SetRecord(kInstallDir, true, "");
+  UsePackage(kUninstallerParts);
+  // The second setup starts while the first one shows a message box; the
+  // lock is per open file, so a second run in this process meets it as a
+  // second process would.
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\mine"});
+  s.Command(kCmdMessageBox, {"hold", "caption", "0", "0"});
+  std::optional<ScriptRunResult> second;
+  gui::MessageBoxHandler outer = gui::SetMessageBoxHandler([&](const gui::MessageBoxRequest&) {
+    if (!second) {
+      ScriptRunOptions quiet;
+      quiet.write_error_report = false;
+      second = RunScript(quiet);
+    }
+    return gui::Answer::Ok;
+  });
+  const ScriptRunResult first = Run(s);
+  gui::SetMessageBoxHandler(outer);
+  EXPECT_EQ(first.outcome, ScriptOutcome::Completed) << first.error;
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->outcome, ScriptOutcome::Error);
+  EXPECT_EQ(second->error,
+            "Another setup is installing into C:\\Games\\Test; run this one again when it has "
+            "finished");
+  // Once the first run is over the folder is free again.
+  EXPECT_EQ(Run(ScriptBuilder()).outcome, ScriptOutcome::Completed);
+}
+
+// "start:" then "goto start": the loop never ends by itself.
+ScriptBuilder EndlessLoop() {
+  ScriptBuilder s;
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\before"});
+  const int start = s.Label("start");
+  s.Command(kCmdGoto, {std::to_string(start)});
+  return s;
+}
+
+class EndlessScript : public ScriptTest {
+ protected:
+  EndlessScript() {
+    SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
+    UsePackage(kUninstallerParts);
+  }
+  ~EndlessScript() override { ProgressHook = nullptr; }
+  int pumps_ = 0;
+};
+
+TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndSavesTheLog) {
+  ProgressHook = [this] {
+    if (++pumps_ == 3) TScriptRun::Instance().CancelRequested = true;
+  };
+  const ScriptRunResult result = Run(EndlessLoop());
+  EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled) << result.error;
+  EXPECT_EQ(pumps_, 3);
+  // What was done is in the saved log, so the uninstaller can take it away.
+  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
+  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Game_Uninstall.exe"));
+  TUninstallList::Instance().Clear();
+  ASSERT_TRUE(TUninstallList::Instance().LoadFromFile(kInstallDir, "Game_").ok());
+  const std::vector<std::string> folders = TUninstallList::Instance().Directories();
+  EXPECT_TRUE(std::any_of(folders.begin(), folders.end(), [](const std::string& f) {
+    return f.ends_with("\\before");
+  })) << ::testing::PrintToString(folders);
+}
+
+TEST_F(EndlessScript, StopSignalsEndItCancelledAndKeepTheirEffectOutsideTheRun) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    TScriptRun::Instance().Reset();
+    pumps_ = 0;
+    ProgressHook = [this, signal] {
+      if (++pumps_ == 2) std::raise(signal);
+    };
+    EXPECT_EQ(Run(EndlessLoop()).outcome, ScriptOutcome::Cancelled);
+    EXPECT_EQ(pumps_, 2);
+  }
+  // The run put the default handlers back.
+  struct sigaction now {};
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
 }  // namespace

@@ -11,9 +11,41 @@ namespace wizpak::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+namespace {
+
+// The C runtime of Windows has no setenv/unsetenv; _putenv_s with an empty
+// value removes a variable.
+void SetEnvironment(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), value.c_str());
+#else
+  setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+void UnsetEnvironment(const std::string& name) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), "");
+#else
+  unsetenv(name.c_str());
+#endif
+}
+
+fs::path TemporaryBase() {
+#ifdef _WIN32
+  // The Windows temporary folder (TMP, TEMP, ...), not a TMPDIR that Wine
+  // passes through from the host.
+  return fs::temp_directory_path();
+#else
   const char* tmp = std::getenv("TMPDIR");
-  fs::path base = tmp && *tmp ? tmp : "/tmp";
+  return tmp && *tmp ? tmp : "/tmp";
+#endif
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  const fs::path base = TemporaryBase();
   std::random_device rd;
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = base / ("wizpak-test-" + std::to_string(rd()));
@@ -40,16 +72,16 @@ ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& 
     : name_(name) {
   if (const char* old = std::getenv(name.c_str())) old_ = old;
   if (value)
-    setenv(name.c_str(), value->c_str(), 1);
+    SetEnvironment(name, *value);
   else
-    unsetenv(name.c_str());
+    UnsetEnvironment(name);
 }
 
 ScopedEnv::~ScopedEnv() {
   if (old_)
-    setenv(name_.c_str(), old_->c_str(), 1);
+    SetEnvironment(name_, *old_);
   else
-    unsetenv(name_.c_str());
+    UnsetEnvironment(name_);
 }
 
 TestMachine::TestMachine() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "package/package_hooks.h"
+#include "platform/desktop_entry.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 #include "text/exe_icon.h"
@@ -98,10 +99,10 @@ TEST_F(FileHelpersTest, ShellLinkFoldersAreLogged) {
 TEST(DesktopEntry, QuotingAndEscaping) {
   // A target with a blank is quoted; "$" and a backslash inside quotes are
   // escaped, and the value's own backslash escaping doubles the backslashes.
-  EXPECT_EQ(DesktopEntryText("a\nb", "/opt/my game/run", "$HOME a\\b", "/opt/my game"),
+  EXPECT_EQ(platform::DesktopEntryText("a\nb", "/opt/my game/run", "$HOME a\\b", "/opt/my game"),
             "[Desktop Entry]\nType=Application\nName=a b\n"
             "Exec=\"/opt/my game/run\" \"\\\\$HOME\" \"a\\\\\\\\b\"\nPath=/opt/my game\n");
-  EXPECT_EQ(DesktopEntryText("n", "/x", "", ""),
+  EXPECT_EQ(platform::DesktopEntryText("n", "/x", "", ""),
             "[Desktop Entry]\nType=Application\nName=n\nExec=/x\nPath=\n");
 }
 

@@ -9,6 +9,7 @@
 #include "uninstall/uninstall_registration.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -195,6 +196,56 @@ TEST(UninstallWalk, EntriesThatExpandToRelativePathsAreLeftAlone) {
   EXPECT_EQ(summary.files_deleted + summary.folders_removed, 0);
   EXPECT_EQ(test::ReadHostFile(dir.file("victim.txt")), "keep");
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("victim_dir")));
+}
+
+}  // namespace
+}  // namespace wizpak
+
+namespace wizpak {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What an attacker or a user may leave in the way: the walk removes only
+// what the installation made, reached without following a link.
+TEST(UninstallWalk, NeverDeletesThroughALinkOrOutsideTheDriveMap) {
+  test::TestMachine machine;
+  test::TempDir outside;
+  test::WriteHostFile(outside.file("docs/manual.txt"), "user's manual");
+  test::WriteHostFile(outside.file("target.txt"), "target");
+  test::WriteHostFile(outside.file("host.txt"), "host file");
+  fs::create_directories(outside.file("empty_outside"));
+  const std::string dir = "C:\\Demo";
+  const std::string host_dir = machine.drive_c() + "/Demo";
+  test::WriteHostFile(host_dir + "/game.exe", "x");
+  test::WriteHostFile(machine.drive_c() + "/keep.txt", "keep");
+  fs::create_symlink(outside.file("docs"), host_dir + "/docs");              // folder link
+  fs::create_symlink(outside.file("target.txt"), host_dir + "/readme.txt");  // file link
+  fs::create_symlink(outside.file("empty_outside"), host_dir + "/saves");
+  ASSERT_EQ(::mkfifo((host_dir + "/pipe").c_str(), 0644), 0);
+
+  TUninstallList log;
+  log.AddDirectory(dir);
+  log.AddDirectory(dir + "\\saves");  // now a link to an empty outside folder
+  log.AddFile("$INSTDIR\\game.exe");
+  log.AddFile("$INSTDIR\\docs\\manual.txt");  // through the folder link
+  log.AddFile("$INSTDIR\\readme.txt");        // the link itself goes
+  log.AddFile("$INSTDIR\\pipe");              // not a regular file
+  log.AddFile(outside.file("host.txt"));      // a host path: tampered log
+  log.AddFile("$INSTDIR\\..\\keep.txt");      // climbs out after expansion
+  log.AddDirectory(outside.file("empty_outside"));
+  const UninstallWalkSummary summary = WalkInstallLog(log, Context(dir), {});
+
+  EXPECT_EQ(summary.files_deleted, 2);  // game.exe and the readme link
+  EXPECT_FALSE(fs::exists(host_dir + "/game.exe"));
+  EXPECT_FALSE(fs::is_symlink(host_dir + "/readme.txt"));
+  EXPECT_EQ(test::ReadHostFile(outside.file("target.txt")), "target");
+  EXPECT_EQ(test::ReadHostFile(outside.file("docs/manual.txt")), "user's manual");
+  EXPECT_EQ(test::ReadHostFile(outside.file("host.txt")), "host file");
+  EXPECT_EQ(test::ReadHostFile(machine.drive_c() + "/keep.txt"), "keep");
+  EXPECT_TRUE(fs::is_fifo(host_dir + "/pipe"));
+  EXPECT_TRUE(fs::is_directory(outside.file("empty_outside")));
+  EXPECT_TRUE(fs::is_symlink(host_dir + "/saves"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // entry as "name=content;" so the file can be checked byte for byte.
 #include "uninstall/uninstaller.h"
 
+#include "package/pak.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -101,7 +102,11 @@ TEST_F(UninstallerTest, CopiesTheImageAndThePrefixedGroupZeroEntriesThenSetupInf
   EXPECT_EQ(Built(),
             "MZ-image|Pages.txt=pages;Layout.txt=layout;lower.txt=small;FINALISE.EXE=fin;"
             "SetupInfo=record-with-IsUninstaller-1;END");
-  EXPECT_FALSE(platform::FileExists(result.path + ".new"));
+  // Nothing but the uninstaller is left in the folder.
+  const auto listing = platform::ListFolder("C:\\Games\\Demo");
+  ASSERT_TRUE(listing);
+  ASSERT_EQ(listing->size(), 1u);
+  EXPECT_EQ((*listing)[0].name, "Demo_Uninstall.exe");
 
   Registry& registry = Registry::Instance();
   const std::string key = UninstallKeyPath("Demo");
@@ -172,6 +177,23 @@ TEST_F(UninstallerTest, AFailedBuildLeavesTheEarlierUninstallerWhole) {
   EXPECT_EQ(Built(), before);
 }
 
+TEST_F(UninstallerTest, AKilledRunsTemporaryUninstallerIsRemovedByTheNextRun) {
+  ASSERT_TRUE(
+      BuildUninstallerFrom(ListSource({{"UNINSTALL_Pages.txt", 0, "p"}}), plan_, OpenTextAppender)
+          .built);
+  // What a run killed while writing leaves, and a file of the user's.
+  for (const char* name : {"Demo_Uninstall.exe.4242-00deadbeef.new", "Demo_Uninstall.exe.txt"}) {
+    platform::File f =
+        platform::File::Open(std::string("C:\\Games\\Demo\\") + name, platform::OpenMode::Create);
+    ASSERT_TRUE(f.Write("x"));
+  }
+  ASSERT_TRUE(
+      BuildUninstallerFrom(ListSource({{"UNINSTALL_Pages.txt", 0, "p"}}), plan_, OpenTextAppender)
+          .built);
+  EXPECT_FALSE(platform::FileExists("C:\\Games\\Demo\\Demo_Uninstall.exe.4242-00deadbeef.new"));
+  EXPECT_TRUE(platform::FileExists("C:\\Games\\Demo\\Demo_Uninstall.exe.txt"));
+}
+
 TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
   test::TempDir dir;
   test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.file("run"));
@@ -181,13 +203,50 @@ TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
       {{"SetupInfo", 0, "r"},
        {"finalise.exe", 0, "#!/bin/sh\nprintf '%s' \"$1\" > '" + out + "'\n"}});
   ASSERT_TRUE(StartFinaliserFrom(running, "C:\\Games\\Demo\\Demo_Uninstall.exe"));
-  EXPECT_EQ(platform::ToHostPath(FinaliserPath()), dir.file("run") + "/FINALISE.exe");
+  // A scratch name of its own each time, so two uninstallers never share one.
+  const std::string scratch = *platform::ToHostPath(FinaliserPath());
+  EXPECT_EQ(scratch.rfind(dir.file("run") + "/FINALISE.", 0), 0u) << scratch;
+  EXPECT_NE(FinaliserPath(), FinaliserPath());
   for (int i = 0; i < 300 && test::ReadHostFile(out).empty(); ++i) {
     platform::SleepMilliseconds(10);
   }
   EXPECT_EQ(test::ReadHostFile(out), "\"C:\\Games\\Demo\\Demo_Uninstall.exe\"");
 
   EXPECT_FALSE(StartFinaliserFrom(ListSource({{"FINALISE.EXE", 1, "wrong group"}}), "x"));
+}
+
+}  // namespace
+}  // namespace wizpak
+
+namespace wizpak {
+namespace {
+
+// The free-space check counts the uninstaller the run will write: its image
+// and the stored bytes of what goes into its package, not the icon or the
+// files the script installs.
+TEST(UninstallerSpace, CountsTheImageAndTheUninstallerEntries) {
+  test::TempDir dir;
+  const std::string path = dir.file("setup.exe");
+  test::WriteHostFile(path, std::string(5000, 'I'));
+  uint64_t copied = 0;
+  {
+    TPak writer(path, /*append=*/true, false);
+    const std::vector<std::pair<std::string, uint16_t>> entries = {{"UNINSTALL_Pages.txt", 0},
+                                                                   {"UNINSTALL_ICON.ICO", 0},
+                                                                   {"uninstall_finalise.exe", 0},
+                                                                   {"SetupInfo", 0},
+                                                                   {"UNINSTALL_x.txt", 1}};
+    for (const auto& [name, group] : entries) {
+      const std::string content(3000 + name.size(), static_cast<char>('a' + group));
+      const uint32_t index = writer.AddEntry(name, "", group);
+      ASSERT_TRUE(writer.StoreFromMemory(index, content.data(), content.size()));
+      if (group == 0 && name != "SetupInfo" && name != "UNINSTALL_ICON.ICO")
+        copied += writer.Entries[index].StoredLength();
+    }
+    ASSERT_TRUE(writer.WriteDirectory());
+  }
+  TPak running(path, false, false);
+  EXPECT_EQ(UninstallerSpace(running, path, false), 5000 + copied + 64 * 1024);
 }
 
 }  // namespace

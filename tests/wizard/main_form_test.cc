@@ -62,7 +62,7 @@ class WizardTest : public ::testing::Test {
     wizard_ = std::make_unique<TFrmMain>(toolkit_, form_, host_);
     return *wizard_;
   }
-  TFrmMain& SetUp(bool uninstaller = false) {
+  TFrmMain& SetUpWizard(bool uninstaller = false) {
     host_.is_uninstaller = uninstaller;
     TFrmMain& wizard = Make();
     EXPECT_TRUE(wizard.SetPagesUp());
@@ -92,7 +92,7 @@ class WizardTest : public ::testing::Test {
 TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
   install_dir_ = "$PROGRAMFILES\\Demo";
   ProgramFilesFolder = "C:\\Program Files\\";
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   EXPECT_EQ(form_.Caption(), u" Demo Game");
   EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Game");
   EXPECT_EQ(form_.Pages().Colour(), gui::Rgb(0x22, 0x22, 0x22));
@@ -114,7 +114,7 @@ TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
 
 TEST_F(WizardTest, UninstallerTitleAddsStringTwentySix) {
   TLanguages::Instance().Items[0]->Strings.push_back({26, u"Uninstallation"});
-  SetUp(/*uninstaller=*/true);
+  SetUpWizard(/*uninstaller=*/true);
   EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Uninstallation");
 }
 
@@ -129,7 +129,7 @@ TEST_F(WizardTest, MissingOrEmptyPageDescriptionEndsSetUp) {
 }
 
 TEST_F(WizardTest, CdRomFolderDisablesNextAndFixedDriveBringsItBack) {
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   Next();
   ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptInstallDir);
   EXPECT_TRUE(form_.NextButton().Enabled());
@@ -147,7 +147,7 @@ TEST_F(WizardTest, CdRomFolderDisablesNextAndFixedDriveBringsItBack) {
 }
 
 TEST_F(WizardTest, FolderBoxChangesBeforeTheFolderPageLeaveInstallDirAlone) {
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   TypeFolder(u"C:\\Elsewhere");
   EXPECT_EQ(install_dir_, "C:\\Games\\Demo\\");
   Next();
@@ -157,7 +157,7 @@ TEST_F(WizardTest, FolderBoxChangesBeforeTheFolderPageLeaveInstallDirAlone) {
 }
 
 TEST_F(WizardTest, TreeShowsTheDeepestExistingFolderWithoutRewritingTheBox) {
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   Next();
   TypeFolder(u"C:\\Games\\New\\Deeper");
   EXPECT_EQ(wizard.FolderTree()->SelectedFolder(), "C:\\Games\\");
@@ -166,7 +166,7 @@ TEST_F(WizardTest, TreeShowsTheDeepestExistingFolderWithoutRewritingTheBox) {
 }
 
 TEST_F(WizardTest, ChoosingAFolderInTheTreeFillsTheBoxOnAcceptedDrivesOnly) {
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   Next();
   wizard.FolderTree()->SelectFolder("D:\\Disc\\", false);
   EXPECT_EQ(wizard.InstallDirEdit()->Text(), u"C:\\Games\\Demo\\");
@@ -179,7 +179,7 @@ TEST_F(WizardTest, TooLittleSpaceBlocksThePatchPageUntilAnotherDriveIsChosen) {
   wizpak::test::ScopedEnv drives("WIZPAK_DRIVES", "C=" + machine_.drive_c() + ":fixed;E=" +
                                                       machine_.root().file("gone") + ":removable");
   SetSpaceRequired(1000);
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   Next();
   TypeFolder(u"E:\\Demo");  // accepted type, but the drive cannot be read
   EXPECT_TRUE(form_.NextButton().Enabled());
@@ -207,7 +207,7 @@ TEST_F(WizardTest, FolderFromAVariableIsMeasuredWithoutAFolderPage) {
   package_.Add("Pages.txt",
                "[Pages]\r\nwelcome.txt\r\nready.txt\r\ndone.txt\r\n[PageTypes]\r\nwelcome\r\n"
                "patch\r\nfinish\r\n");
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   EXPECT_GT(SpaceAvailable, 1000);
   Next();
   ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
@@ -219,7 +219,7 @@ TEST_F(WizardTest, FolderFromAVariableIsMeasuredWithoutAFolderPage) {
 TEST_F(WizardTest, FigureFromStartUpIsKept) {
   SpaceAvailable = 123;
   SpaceAvailableText = "123.00 Bytes";
-  SetUp();
+  SetUpWizard();
   EXPECT_EQ(SpaceAvailable, 123);
   EXPECT_EQ(SpaceAvailableText, "123.00 Bytes");
 }
@@ -229,13 +229,13 @@ TEST_F(WizardTest, NothingRequiredNeverBlocksThePatchPage) {
   SetSpaceRequired(0);
   package_.Add("Pages.txt",
                "[Pages]\r\nwelcome.txt\r\nready.txt\r\n[PageTypes]\r\nwelcome\r\npatch\r\n");
-  SetUp(true);
+  SetUpWizard(true);
   Next();
   EXPECT_TRUE(form_.NextButton().Enabled());
 }
 
 TEST_F(WizardTest, InstallationRunShowsStatusWorksAndAdvances) {
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   bool close_refused = false;
   during_run_ = [&] {
     EXPECT_TRUE(wizard.Working());
@@ -275,7 +275,7 @@ TEST_F(WizardTest, HookRunsEverySixPercentDuringARun) {
       if (toolkit_.ProcessMessagesCount() != before) pumped_at.push_back(ProgressPosition);
     }
   };
-  SetUp();
+  SetUpWizard();
   Next();
   Next();
   Next();
@@ -287,7 +287,7 @@ TEST_F(WizardTest, HookRunsEverySixPercentDuringARun) {
 
 TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
   grouped_ = 0;
-  SetUp();
+  SetUpWizard();
   Next();
   Next();
   Next();
@@ -297,7 +297,7 @@ TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
 
 TEST_F(WizardTest, AnErrorInTheRunEndsWithTheReportAndNoFinishPage) {
   during_run_ = [] { throw std::runtime_error("Registry value could not be written"); };
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   Next();
   Next();
   Next();
@@ -310,7 +310,7 @@ TEST_F(WizardTest, AnErrorInTheRunEndsWithTheReportAndNoFinishPage) {
 
 TEST_F(WizardTest, ScriptFailureStillFinishesButIsReportedInTheOutcome) {
   result_ = RunResult::FailureReported;
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   for (int i = 0; i < 3; ++i) Next();
   Next();  // Next is hidden on the finish page: nothing happens
   form_.CancelButton().Click();
@@ -319,7 +319,7 @@ TEST_F(WizardTest, ScriptFailureStillFinishesButIsReportedInTheOutcome) {
 }
 
 TEST_F(WizardTest, CancelAsksStringTwentySevenAndNoKeepsTheWizardOpen) {
-  SetUp();
+  SetUpWizard();
   Next();
   boxes_.answers = {gui::Answer::No};
   form_.CancelButton().Click();
@@ -334,7 +334,7 @@ TEST_F(WizardTest, CancelAsksStringTwentySevenAndNoKeepsTheWizardOpen) {
 }
 
 TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndRetranslatesHiddenPages) {
-  TFrmMain& wizard = SetUp();
+  TFrmMain& wizard = SetUpWizard();
   Next();
   TypeFolder(u"C:\\Games\\Mine");
   ASSERT_TRUE(form_.ChooseMenuItem(1));
@@ -354,7 +354,7 @@ TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndRetranslatesHiddenPages) {
 
 TEST_F(WizardTest, OneLanguageHidesTheLanguageButton) {
   TLanguages::Instance().Items.pop_back();
-  SetUp();
+  SetUpWizard();
   EXPECT_FALSE(form_.LanguageButton().Visible());
 }
 
@@ -362,7 +362,7 @@ TEST_F(WizardTest, UninstallerStartsTheFinaliserOnceWhenClosedOnItsFinishPage) {
   package_.Add("Pages.txt",
                "[Pages]\r\nwelcome.txt\r\nready.txt\r\nwork.txt\r\ndone.txt\r\n[PageTypes]\r\n"
                "welcome\r\npatch\r\nuninstall\r\nfinish\r\n");
-  TFrmMain& wizard = SetUp(true);
+  TFrmMain& wizard = SetUpWizard(true);
   Next();
   Next();
   EXPECT_EQ(walks_, 1);
@@ -375,7 +375,7 @@ TEST_F(WizardTest, UninstallerStartsTheFinaliserOnceWhenClosedOnItsFinishPage) {
 }
 
 TEST_F(WizardTest, UninstallerCancelledEarlyStartsNoFinaliser) {
-  SetUp(true);
+  SetUpWizard(true);
   form_.CancelButton().Click();
   EXPECT_TRUE(form_.IsClosed());
   EXPECT_EQ(finalisers_, 0);
@@ -391,7 +391,7 @@ TEST_F(WizardTest, DebugDumpListsPackageAndRecord) {
     facts.install_dir_root_key = "HKEY_LOCAL_MACHINE";
     return facts;
   };
-  std::vector<std::u16string> lines = SetUp().Button2Click();
+  std::vector<std::u16string> lines = SetUpWizard().Button2Click();
   ASSERT_GE(lines.size(), 10u);
   EXPECT_EQ(lines[0], u"Header");
   EXPECT_EQ(lines[1], u"ID: WPAK");
@@ -400,6 +400,54 @@ TEST_F(WizardTest, DebugDumpListsPackageAndRecord) {
   EXPECT_EQ(lines[10], u"SetupName: Demo Game");
   EXPECT_EQ(lines[13], u"InstallDirRegKey.HKEY: HKEY_LOCAL_MACHINE");
   EXPECT_EQ(lines.back(), u"Changelog: ");
+}
+
+TEST_F(WizardTest, CancelDuringTheRunAsksAndStopsTheScript) {
+  int cancels = 0;
+  host_.cancel_script = [&] { ++cancels; };
+  TFrmMain& wizard = SetUpWizard();
+  during_run_ = [&] {
+    // The script polls the request while it runs: Cancel is usable.
+    EXPECT_TRUE(form_.CancelButton().Enabled());
+    boxes_.answers = {gui::Answer::No};
+    form_.CancelButton().Click();
+    EXPECT_EQ(cancels, 0);
+    EXPECT_FALSE(form_.Close());  // the close button asks the same question
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(form_.IsClosed());  // the form waits for the run to stop
+    result_ = RunResult::Cancelled;
+  };
+  Next();
+  Next();
+  Next();
+  ASSERT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(boxes_.boxes[1].text, "Quit the installation?");
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_EQ(boxes_.boxes.size(), 2u);  // closing after the stop asks nothing more
+  EXPECT_EQ(wizard.Outcome(), WizardOutcome::Cancelled);
+  EXPECT_EQ(ExitStatusFor(wizard.Outcome()), kExitCancelled);
+}
+
+TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndSpaceChecks) {
+  SetSpaceRequired(1000);
+  TFrmMain& wizard = SetUpWizard();
+  Next();
+  TypeFolder(u"D:\\Disc\\Game");
+  ASSERT_FALSE(form_.NextButton().Enabled());
+  wizard.English1Click(1);
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  TypeFolder(u"C:\\Games\\Demo");
+  wizard.English1Click(0);
+  EXPECT_TRUE(form_.NextButton().Enabled());
+
+  SpaceAvailable = 10;
+  SpaceAvailableText = "10.00 Bytes";
+  Next();
+  ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
+  ASSERT_FALSE(form_.NextButton().Enabled());
+  wizard.English1Click(1);
+  EXPECT_FALSE(form_.NextButton().Enabled());
+  EXPECT_EQ(wizard.SpaceLabel()->Text(), u"Freier Platz 10.00 Bytes");
 }
 
 class UnattendedTest : public WizardTest {
@@ -443,6 +491,15 @@ TEST_F(UnattendedTest, PageSetWithoutFinishPageEndsInsteadOfLooping) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(Run(), kExitStuck);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("no page after it"), std::string::npos);
+}
+
+TEST_F(UnattendedTest, PageSetEndingOnItsInstallationPageEndsWithSuccess) {
+  package_.Add("Pages.txt",
+               "[Pages]\r\nwelcome.txt\r\nwork.txt\r\n[PageTypes]\r\nwelcome\r\npatching\r\n");
+  EXPECT_EQ(Run(), kExitDone);
+  EXPECT_EQ(script_runs_, 1);
+  EXPECT_TRUE(form_.IsClosed());
+  EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 TEST_F(UnattendedTest, FatalLayoutErrorGoesToTheErrorReport) {

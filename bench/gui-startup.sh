@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Time from start to the first wizard page of the demo setup: with the FLTK
+# front-end on a virtual display (the page window mapped and painted) next
+# to the same start-up headless (the transcript's first PAGE line), as a
+# ratio; both include the 500 ms the verification window stays. Also prints
+# the setup runtime's size and the shared libraries it needs.
+#
+# Usage: bench/gui-startup.sh [BUILD_DIR]   (default: build; runs itself
+# under xvfb-run when no display is set)
+set -euo pipefail
+build=$(realpath "${1:-build}")
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+fi
+src=$(cd "$(dirname "$0")/.." && pwd)
+runs=${WIZPAK_BENCH_RUNS:-5}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export WIZPAK_DRIVES="C=$work/drive_c:fixed"
+export WIZPAK_REGISTRY="$work/registry.reg"
+export WIZPAK_NO_OPEN=1
+mkdir -p "$work/drive_c"
+"$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
+
+now() { date +%s%N; }
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+fltk_once() {
+  local start pid
+  start=$(now)
+  (cd "$work" && exec ./WizpakDemoSetup.exe --ui=fltk) &
+  pid=$!
+  # Polled gently: every xdotool start takes CPU from the setup being timed.
+  until xdotool search --onlyvisible --name "Wizpak Demo" >/dev/null 2>&1; do sleep 0.02; done
+  echo $((($(now) - start) / 1000000))
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+}
+
+headless_once() {
+  local start pid transcript="$work/transcript.txt"
+  rm -f "$transcript"
+  start=$(now)
+  (cd "$work" && WIZPAK_TRANSCRIPT="$transcript" exec ./WizpakDemoSetup.exe --ui=headless) \
+    >/dev/null 2>&1 &
+  pid=$!
+  until grep -q '^PAGE' "$transcript" 2>/dev/null; do sleep 0.02; done
+  echo $((($(now) - start) / 1000000))
+  kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true
+}
+
+fltk_ms=$(for _ in $(seq "$runs"); do fltk_once; done | median)
+headless_ms=$(for _ in $(seq "$runs"); do headless_once; done | median)
+echo "first wizard page, median of $runs: fltk ${fltk_ms} ms, headless ${headless_ms} ms"
+awk -v f="$fltk_ms" -v h="$headless_ms" \
+  'BEGIN { r = f / h; printf "ratio fltk/headless: %.3f (limit 1.25) %s\n", r, r <= 1.25 ? "ok" : "OVER" }'
+echo "wizpak-stub: $(stat -c %s "$build/wizpak-stub") bytes"
+ldd "$build/wizpak-stub" | awk '{print "  " $1}'

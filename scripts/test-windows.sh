@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Tests of the Windows build under Wine. Builds the shipped 32-bit programs
+# (build-windows/) and runs the tests with 32-bit Wine when it can start on
+# this machine, else builds the same sources for x86_64 (build-windows64/)
+# and runs them under wine64. Needs the Linux build in build/ (for the
+# wizpak tool). Every run uses a fresh WINEPREFIX that is removed afterwards.
+#   1. tests/platform (the Win32 layer; the front-end's tests and page
+#      screenshots have their own script, scripts/test-windows-gui.sh);
+#   2. the demo built with --target=windows: unattended install, registry,
+#      shortcuts, the uninstaller's icon, unattended uninstall through the
+#      registered UninstallString, the finaliser removing the uninstaller;
+#   3. start-up checks: a damaged entry, a renamed executable, setup(3).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
+export WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY TMPDIR || true
+
+fail() { echo "test-windows: FAIL: $*" >&2; exit 1; }
+pass() { echo "test-windows: ok: $*"; }
+
+[ -x build/wizpak ] || fail "build/wizpak is missing: build the Linux tree first"
+
+scripts/build-windows.sh i686
+work=$(mktemp -d /tmp/wizpak-windows-test.XXXXXX)
+trap 'WINEPREFIX="$work/prefix" "${wineserver:-wineserver}" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+
+# 32-bit Wine needs a kernel that runs 32-bit code; a PE32 probe tells.
+if WINEPREFIX="$work/probe" WINEARCH=win32 timeout 120 wine build-windows/wizpak-finalise.exe --help \
+  >/dev/null 2>&1; then
+  arch=i686 dir=build-windows wine=wine
+  export WINEARCH=win32
+else
+  echo "test-windows: 32-bit Wine cannot run here; testing the x86_64 build under wine64"
+  arch=x86_64 dir=build-windows64 wine=/usr/lib/wine/wine64
+  command -v wine64 >/dev/null && wine=wine64
+fi
+rm -rf "$work/probe"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+[ "$arch" = x86_64 ] && scripts/build-windows.sh x86_64
+cmake --build "$dir" -j "${WIZPAK_JOBS:-2}" --target test_platform wizpak-inspect
+
+export WINEPREFIX="$work/prefix"
+timeout 300 $wine wineboot -i >/dev/null 2>&1 || true
+c="$WINEPREFIX/drive_c"
+# A host path as Wine's Z: drive names it.
+winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
+run() { timeout 300 $wine "$@"; }
+
+# ---- 1. unit tests ---------------------------------------------------------
+run "$dir/tests/test_platform.exe" --gtest_brief=1 || fail "test_platform"
+pass "tests/platform under Wine ($arch)"
+
+# ---- 2. the demo: install, inspect, uninstall ----------------------------
+setup="$work/WizpakDemoSetup.exe"
+build/wizpak build examples/demo/setup.kys --target=windows --stub-dir "$dir" -o "$setup" >/dev/null
+build/wizpak verify "$setup" >/dev/null || fail "wizpak verify reads the Windows setup"
+
+transcript="$work/transcript.txt"
+WIZPAK_TRANSCRIPT="$(winpath "$transcript")" run "$setup" --unattended \
+  || fail "unattended install (exit $?): $(cat "$transcript" 2>/dev/null)"
+"$wineserver" -w 2>/dev/null || true
+app="$c/Program Files/Wizpak Demo"
+for f in readme.txt docs/manual.txt WizpakDemo_Uninstall.exe WizpakDemo_install.log; do
+  [ -f "$app/$f" ] || fail "installed file missing: $f"
+done
+pass "demo installed under drive_c/Program Files/Wizpak Demo"
+
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\WizpakDemo'
+entry=$(run reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
+echo "$entry" | grep -q 'DisplayName.*REG_SZ.*WizpakDemo' || fail "uninstall entry: $entry"
+echo "$entry" | grep -q 'UninstallString.*REG_SZ.*WizpakDemo_Uninstall.exe' || fail "UninstallString: $entry"
+values=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r')
+echo "$values" | grep -q 'InstallDir.*REG_SZ.*C:\\Program Files\\Wizpak Demo' || fail "InstallDir: $values"
+echo "$values" | grep -q 'Edition.*REG_SZ.*full' || fail "Edition: $values"
+pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHINE"
+
+inspect="$dir/tests/wizpak-inspect.exe"
+links=0
+while IFS= read -r -d '' lnk; do
+  fields=$(run "$inspect" lnk "$(winpath "$lnk")" | tr -d '\r')
+  case "$(basename "$lnk")" in
+    "Wizpak Demo.lnk") want='C:\Program Files\Wizpak Demo\demo.sh|' ;;
+    "Read Me.lnk") want='C:\Program Files\Wizpak Demo\readme.txt|' ;;
+    *) fail "unexpected link $lnk" ;;
+  esac
+  [[ "$fields" == "$want|C:\\Program Files\\Wizpak Demo" ]] || fail "link $lnk reads '$fields'"
+  links=$((links + 1))
+done < <(find "$c" -name '*.lnk' -path '*Wizpak Demo*' -print0)
+[ "$links" = 2 ] || fail "expected 2 shortcuts, found $links"
+pass "both shortcuts resolve to their targets through IShellLinkW"
+
+stub_icon=$(run "$inspect" icon "$(winpath "$root/$dir/wizpak-stub.exe")" | tr -d '\r' || true)
+icon=$(run "$inspect" icon "$(winpath "$app/WizpakDemo_Uninstall.exe")" | tr -d '\r') \
+  || fail "the uninstaller carries no icon"
+[ "$icon" != "$stub_icon" ] || fail "the uninstaller kept the runtime's icon ($icon)"
+pass "the uninstaller carries the page set's icon ($icon)"
+
+uninstall_string=$(echo "$entry" | sed -n 's/.*UninstallString *REG_SZ *//p')
+uninstaller=${uninstall_string//\"/}
+WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" run "$uninstaller" --unattended \
+  || fail "unattended uninstall: $(cat "$work/uninstall.txt" 2>/dev/null)"
+# The finaliser waits for the uninstaller to end, then deletes it.
+for _ in $(seq 1 60); do [ -e "$app" ] || break; sleep 0.5; done
+"$wineserver" -w 2>/dev/null || true
+[ ! -e "$app" ] || fail "left behind: $(find "$app" | head)"
+run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry survived"
+left=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep REG_SZ || true)
+[ -z "$left" ] || fail "values survived: $left"
+[ -z "$(find "$c" -name '*.lnk' -path '*Wizpak Demo*')" ] || fail "shortcuts survived"
+pass "the registered UninstallString removed everything; the finaliser deleted the uninstaller"
+
+# ---- 3. start-up checks ----------------------------------------------------
+# A damaged entry: the Linux tool names the entry the flipped byte hit; the
+# Windows runtime must stop at the same one with the user's message.
+damaged="$work/damaged/WizpakDemoSetup.exe"
+mkdir -p "$work/damaged"
+cp "$setup" "$damaged"
+start=$(build/wizpak list "$damaged" | sed -n 's/.*package starts at \([0-9]*\), directory at \([0-9]*\).*/\1 \2/p')
+read -r first directory <<<"$start"
+at=$(((first + directory) / 2))
+byte=$(od -An -tu1 -j "$at" -N1 "$damaged" | tr -d ' ')
+printf "$(printf '\\%03o' $(((byte ^ 0x55) & 0xFF)))" | dd of="$damaged" bs=1 seek="$at" conv=notrunc 2>/dev/null
+hit=$( (build/wizpak verify "$damaged" 2>&1 || true) |
+  sed -n 's/.*entry \([0-9]*\) (\(.*\)) is damaged.*/\1|\2/p' | head -1)
+[ -n "$hit" ] || fail "the flipped byte at $at damaged no entry"
+status=0
+WIZPAK_TRANSCRIPT="$(winpath "$work/damaged.txt")" run "$damaged" --unattended || status=$?
+[ "$status" = 1 ] || fail "damaged setup exited $status"
+hit_name=${hit#*|}
+hit_name=${hit_name//\\/\\\\}  # the transcript escapes backslashes
+grep -qF "text=\"Error: Verification Failed. Setup is corrupt.\\rID: ${hit%%|*} Filename: $hit_name\"" \
+  "$work/damaged.txt" || fail "damaged entry message: $(cat "$work/damaged.txt")"
+pass "a damaged entry (${hit}) stops verification with its ID and name"
+
+for name in "WizpakDemoSetup(10).exe" "WizpakDemoSetup(0).exe" "WizpakDemoSetup(3).exe"; do
+  copy="$work/renamed/$name"
+  mkdir -p "$work/renamed"
+  cp "$setup" "$copy"
+  status=0
+  WIZPAK_TRANSCRIPT="$(winpath "$work/renamed.txt")" run "$copy" --unattended \
+    --dir='C:\Renamed Check' >/dev/null 2>&1 || status=$?
+  if [ "$name" = "WizpakDemoSetup(3).exe" ]; then
+    grep -q renamed "$work/renamed.txt" && fail "$name was taken for a renamed setup"
+    [ "$status" = 0 ] || fail "$name exited $status"
+  else
+    [ "$status" = 1 ] || fail "$name exited $status"
+    grep -qF "Found: \\r$name\"" "$work/renamed.txt" || fail "$name: $(cat "$work/renamed.txt")"
+  fi
+  rm -f "$work/renamed.txt" "$copy"
+done
+pass "a renamed setup is refused; a download copy setup(3).exe runs"
+# ---- 4. the native front-end: its tests and a screenshot of every page ----
+scripts/test-windows-gui.sh "$dir" build/wizpak || fail "the native front-end (scripts/test-windows-gui.sh)"
+pass "screenshots of every demo page in $dir/screenshots"
+echo "test-windows: all passed ($arch)"

@@ -1,0 +1,46 @@
+#include "gui/fltk/fltk_views.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+
+#include "gui/fltk/fltk_undef_x.h"
+
+namespace wizpak::gui::fltk {
+
+void ButtonView::draw() {
+  if (!drop_down_mark_) {
+    Fl_Button::draw();
+    return;
+  }
+  // The box as Fl_Button draws it, the caption shifted left, then the mark.
+  const Fl_Color face = value() ? selection_color() : color();
+  draw_box(value() ? (down_box() ? down_box() : fl_down(box())) : box(), face);
+  constexpr int kMarkWidth = 9;
+  constexpr int kMarkHeight = 6;
+  constexpr int kGap = 8;
+  const Fl_Color text = active_r() ? FL_BLACK : fl_inactive(FL_BLACK);
+  draw_label(x(), y(), w() - kMarkWidth - kGap, h());
+  const int mark_x = x() + w() - kMarkWidth - kGap;
+  const int mark_y = y() + (h() - kMarkHeight) / 2;
+  fl_color(text);
+  // The mark is a 9 x 6 picture: a blank top row, then rows 9, 7, 5, 3 and
+  // 1 pixels wide.
+  for (int row = 0; row < kMarkHeight - 1; ++row) {
+    fl_xyline(mark_x + row, mark_y + 1 + row, mark_x + kMarkWidth - 1 - row);
+  }
+  if (Fl::focus() == this) draw_focus();
+}
+
+void DamageUnder(Fl_Widget& widget) {
+  Fl_Window* window = widget.window();
+  if (!window) return;
+  if (widget.w() <= 0 || widget.h() <= 0) return;
+  window->damage(FL_DAMAGE_ALL, widget.x(), widget.y(), widget.w(), widget.h());
+}
+
+void FlushNow() {
+  Fl::flush();
+}
+
+}  // namespace wizpak::gui::fltk

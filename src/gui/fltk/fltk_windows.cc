@@ -1,0 +1,279 @@
+#include "gui/fltk/fltk_windows.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/fl_draw.H>
+
+#include <cctype>
+
+#include "gui/fltk/fltk_style.h"
+#include "platform/codepage.h"
+
+#include "gui/fltk/fltk_undef_x.h"
+
+namespace wizpak::gui::fltk {
+namespace {
+
+constexpr ColourRef kButtonFace = 0x8000000F;
+
+void StyleLabelBox(Fl_Box& box) {
+  box.box(FL_NO_BOX);
+  box.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
+  box.labelfont(FontFor("MS Shell Dlg 2", false));
+  box.labelsize(PixelSize(8));
+}
+
+}  // namespace
+
+void CentreOnScreen(Fl_Window& window) {
+  window.position((Fl::w() - window.w()) / 2, (Fl::h() - window.h()) / 2);
+}
+
+int FormWindow::handle(int event) {
+  if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter) &&
+      on_enter_ && !(Fl::event_state() & (FL_ALT | FL_CTRL | FL_META))) {
+    on_enter_();
+    return 1;
+  }
+  if (event == FL_SHORTCUT && on_alt_key_ &&
+      (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) == FL_ALT && Fl::event_key() < 128 &&
+      std::isalnum(Fl::event_key()) && on_alt_key_(Fl::event_key())) {
+    return 1;
+  }
+  return Fl_Double_Window::handle(event);
+}
+
+// ---- main form
+
+FltkMainForm::FltkMainForm()
+    : window_(kClientWidth, kClientHeight),
+      pages_(window_),
+      language_(nullptr, window_),
+      back_(nullptr, window_),
+      next_(nullptr, window_),
+      cancel_(nullptr, window_) {
+  window_.end();
+  window_.color(ToFlColour(kButtonFace));
+  window_.size_range(kClientWidth, kClientHeight, kClientWidth, kClientHeight);
+  window_.resizable(nullptr);
+  window_.callback(WindowCallback, this);
+  window_.SetOnEnter([this] { PressEnter(); });
+  window_.SetOnAltKey([this](int key) { return PressAccelerator(key); });
+  pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
+  pages_.SetColour(kWhite);
+  // The separator: a lowered line across the form above the buttons.
+  window_.add(separator_);
+  separator_.resize(0, kPageAreaHeight, kClientWidth, 2);
+  separator_.SetPaint([](PaintedView& v) {
+    fl_color(ToFlColour(0xA0A0A0));
+    fl_xyline(v.x(), v.y(), v.x() + v.w() - 1);
+    fl_color(FL_WHITE);
+    fl_xyline(v.x(), v.y() + 1, v.x() + v.w() - 1);
+  });
+  struct Layout {
+    FltkButton& button;
+    const char* name;
+    const char16_t* caption;
+    Rect bounds;
+  };
+  const Layout layouts[] = {
+      {language_, "LanguageButton", u"English", {8, 384, 89, 25}},
+      {back_, "BackButton", u"< Back", {344, 384, 73, 25}},
+      {next_, "NextButton", u"Next >", {416, 384, 73, 25}},
+      {cancel_, "CancelButton", u"Cancel", {496, 384, 75, 25}},
+  };
+  for (const Layout& l : layouts) {
+    l.button.SetName(l.name);
+    l.button.SetText(l.caption);
+    l.button.SetBounds(l.bounds);
+  }
+  language_.SetDropDownMark(true);
+}
+
+FltkMainForm::~FltkMainForm() {
+  window_.hide();
+}
+
+void FltkMainForm::SetCaption(std::u16string caption) {
+  caption_ = std::move(caption);
+  title_ = DisplayText(caption_);
+  window_.label(title_.c_str());
+}
+
+void FltkMainForm::CheckMenuItemWithTag(int tag) {
+  for (MenuItem& item : menu_) item.checked = item.tag == tag;
+}
+
+void FltkMainForm::PopupMenuBelow(Widget& anchor) {
+  if (menu_.empty()) return;
+  std::vector<std::string> labels;
+  labels.reserve(menu_.size());
+  std::vector<Fl_Menu_Item> items;
+  for (const MenuItem& item : menu_) {
+    labels.push_back(DisplayText(item.caption));
+    Fl_Menu_Item entry{};
+    entry.text = labels.back().c_str();
+    entry.flags = FL_MENU_RADIO | (item.checked ? FL_MENU_VALUE : 0);
+    entry.labelfont_ = FontFor("MS Shell Dlg 2", false);
+    entry.labelsize_ = PixelSize(8);
+    items.push_back(entry);
+  }
+  items.push_back(Fl_Menu_Item{});
+  // FLTK places the menu relative to the window of the last event; the
+  // wanted place is the anchor's lower left corner on this form.
+  const Rect r = anchor.Bounds();
+  int x = r.left;
+  int y = r.top + r.height;
+  if (window_.shown()) {
+    x += window_.x_root() - (Fl::event_x_root() - Fl::event_x());
+    y += window_.y_root() - (Fl::event_y_root() - Fl::event_y());
+  }
+  const Fl_Menu_Item* picked = items[0].popup(x, y);
+  if (!picked) return;
+  const size_t index = static_cast<size_t>(picked - items.data());
+  if (index >= menu_.size()) return;
+  auto handler = menu_[index].on_click;
+  if (handler) handler();
+}
+
+bool FltkMainForm::Close() {
+  if (closed_) return true;
+  if (on_close_query_ && !on_close_query_()) return false;
+  closed_ = true;
+  window_.hide();
+  if (on_close_) on_close_();
+  return true;
+}
+
+void FltkMainForm::Show() {
+  if (!window_.shown()) CentreOnScreen(window_);
+  window_.show();
+}
+
+// The window manager's close box and Escape both arrive here: Escape is
+// the Cancel button, the close box asks the close query directly.
+void FltkMainForm::WindowCallback(Fl_Widget*, void* self) {
+  auto& form = *static_cast<FltkMainForm*>(self);
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) {
+    form.cancel_.Click();
+    return;
+  }
+  form.Close();
+}
+
+void FltkMainForm::PressEnter() {
+  for (FltkButton* button : {&language_, &back_, &next_, &cancel_}) {
+    if (Fl::focus() == button->View()) {
+      button->Click();
+      return;
+    }
+  }
+  next_.Click();
+}
+
+bool FltkMainForm::PressAccelerator(int key) {
+  for (FltkButton* button : {&language_, &back_, &next_, &cancel_}) {
+    if (!button->Visible() || !button->Enabled()) continue;
+    const unsigned marked = Fl_Widget::label_shortcut(button->View()->label());
+    if (marked > 0 && marked < 128 && std::tolower(static_cast<int>(marked)) == std::tolower(key)) {
+      button->Click();
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- verification window
+
+FltkVerifyWindow::FltkVerifyWindow()
+    : window_(321, 70, "Verifying Contents"),
+      intro_(8, 8, 305, 14, "Verifying contents please wait..."),
+      status_label_(8, 32, 305, 14),
+      bar_(8, 48, 305, 16) {
+  window_.end();
+  window_.color(ToFlColour(kButtonFace));
+  window_.size_range(321, 70, 321, 70);
+  window_.resizable(nullptr);
+  // A tool window without border icons: closing it is start-up's business.
+  window_.callback([](Fl_Widget*, void*) {});
+  StyleLabelBox(intro_);
+  StyleLabelBox(status_label_);
+  // The label tops match a Windows label's text top; FLTK's box sits one
+  // pixel higher for the same look.
+  status_utf8_ = AnsiToUtf8(status_);
+  status_label_.label(status_utf8_.c_str());
+  bar_.box(FL_DOWN_BOX);
+  bar_.color(fl_rgb_color(0xE6, 0xE6, 0xE6));
+  bar_.selection_color(fl_rgb_color(0x06, 0xB0, 0x25));
+  bar_.minimum(0);
+  bar_.maximum(1);
+  bar_.value(0);
+}
+
+FltkVerifyWindow::~FltkVerifyWindow() {
+  window_.hide();
+}
+
+void FltkVerifyWindow::SetStatus(std::string_view text) {
+  status_.assign(text.begin(), text.end());
+  status_utf8_ = AnsiToUtf8(status_);
+  status_label_.label(status_utf8_.c_str());
+  window_.redraw();
+}
+
+void FltkVerifyWindow::SetProgressMax(int64_t max) {
+  max_ = max;
+  UpdateBar();
+}
+
+void FltkVerifyWindow::SetProgressPosition(int64_t position) {
+  position_ = position;
+  UpdateBar();
+}
+
+void FltkVerifyWindow::UpdateBar() {
+  double fraction = max_ > 0 ? static_cast<double>(position_) / static_cast<double>(max_) : 0.0;
+  if (fraction < 0) fraction = 0;
+  if (fraction > 1) fraction = 1;
+  bar_.value(static_cast<float>(fraction));
+}
+
+void FltkVerifyWindow::Show() {
+  CentreOnScreen(window_);
+  window_.show();
+  window_.wait_for_expose();
+  shown_ = true;
+  Repaint();
+}
+
+void FltkVerifyWindow::Repaint() {
+  window_.redraw();
+  Fl::flush();
+}
+
+void FltkVerifyWindow::Close() {
+  window_.hide();
+  Fl::flush();
+  shown_ = false;
+}
+
+// ---- debug window
+
+FltkDebugWindow::FltkDebugWindow()
+    : window_(870, 600, "Debug"),
+      area_(window_),
+      content_(static_cast<FltkRichEdit&>(area_.CreateRichEdit())) {
+  window_.end();
+  area_.SetBounds({0, 0, 870, 600});
+  content_.SetBounds({0, 0, 870, 600});
+  content_.SetBorder(false);
+}
+
+void FltkDebugWindow::ShowModal() {
+  CentreOnScreen(window_);
+  window_.set_modal();
+  window_.show();
+  while (window_.shown()) Fl::wait(0.1);
+}
+
+}  // namespace wizpak::gui::fltk

@@ -1,0 +1,169 @@
+#include "gui/win32/main_form.h"
+
+#include "gui/win32/message_loop.h"
+
+namespace wizpak::gui::win32 {
+namespace {
+
+constexpr DWORD kFormStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+}  // namespace
+
+Win32MainForm::Win32MainForm() {
+  RegisterWindowClass(L"WizpakMainForm", Procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const POINT at = CentredOnScreen(width, height);
+  window_.Reset(CreateWindowExW(kFormExStyle, L"WizpakMainForm", L"", kFormStyle, at.x, at.y, width,
+                                height, nullptr, nullptr, Instance(), this));
+  AddDialogRoot(Handle());
+
+  pages_ = std::make_unique<PageSurface>(Handle());
+  pages_->SetBounds({0, 0, kClientWidth, kPageAreaHeight});
+  pages_->SetColour(kWhite);
+
+  struct Layout {
+    std::unique_ptr<NativeButton>& button;
+    const char* name;
+    const char16_t* caption;
+    Rect bounds;
+  };
+  const Layout layouts[] = {
+      {language_, "LanguageButton", u"English", {8, 384, 89, 25}},
+      {back_, "BackButton", u"< Back", {344, 384, 73, 25}},
+      {next_, "NextButton", u"Next >", {416, 384, 73, 25}},
+      {cancel_, "CancelButton", u"Cancel", {496, 384, 75, 25}},
+  };
+  // Created in tab order: Back, Next, Cancel, then the language button.
+  for (const Layout* l : {&layouts[1], &layouts[2], &layouts[3], &layouts[0]}) {
+    l->button = std::make_unique<NativeButton>(nullptr, Handle());
+    l->button->SetName(l->name);
+    l->button->SetText(l->caption);
+    l->button->SetBounds(l->bounds);
+    SetWindowPos(l->button->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  // The page area comes first in the tab order.
+  SetWindowPos(pages_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SendMessageW(next_->Handle(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+  language_->SetDropDownMark(true);
+}
+
+Win32MainForm::~Win32MainForm() {
+  RemoveDialogRoot(Handle());
+  // Children go before the form window that parents them.
+  language_.reset();
+  cancel_.reset();
+  next_.reset();
+  back_.reset();
+  pages_.reset();
+  if (Handle()) SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
+}
+
+void Win32MainForm::SetCaption(std::u16string caption) {
+  caption_ = std::move(caption);
+  SetWindowTextW(Handle(), Wide(caption_));
+}
+
+void Win32MainForm::CheckMenuItemWithTag(int tag) {
+  for (MenuItem& item : menu_) item.checked = item.tag == tag;
+}
+
+POINT Win32MainForm::MenuPoint(HWND anchor) {
+  RECT r{};
+  GetWindowRect(anchor, &r);
+  return POINT{r.left, r.bottom};
+}
+
+void Win32MainForm::PopupMenuBelow(Widget& anchor) {
+  auto* native = dynamic_cast<NativeControl*>(&anchor);
+  if (!native || menu_.empty()) return;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (size_t i = 0; i < menu_.size(); ++i) {
+    const UINT flags = MF_STRING | (menu_[i].checked ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuW(menu, flags, i + 1, Wide(menu_[i].caption));
+  }
+  const POINT at = MenuPoint(native->Handle());
+  SetForegroundWindow(Handle());
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, at.x,
+      at.y, 0, Handle(), nullptr));
+  DestroyMenu(menu);
+  if (chosen <= 0 || static_cast<size_t>(chosen) > menu_.size()) return;
+  // Copied: the handler rebuilds the menu.
+  auto handler = menu_[static_cast<size_t>(chosen) - 1].on_click;
+  if (handler) handler();
+}
+
+bool Win32MainForm::Close() {
+  if (closed_) return true;
+  if (on_close_query_ && !on_close_query_()) return false;
+  closed_ = true;
+  ShowWindow(Handle(), SW_HIDE);
+  if (on_close_) on_close_();
+  // Wakes a message loop that is waiting, so it sees the form closed.
+  PostMessageW(Handle(), WM_NULL, 0, 0);
+  return true;
+}
+
+void Win32MainForm::Show() {
+  if (closed_) return;
+  ShowWindow(Handle(), SW_SHOW);
+  UpdateWindow(Handle());
+  SetForegroundWindow(Handle());
+  if (next_->Visible() && next_->Enabled()) SetFocus(next_->Handle());
+}
+
+void Win32MainForm::PaintSeparator(HDC dc) {
+  // A lowered line along the top of a 3-pixel bevel: shadow, then highlight.
+  RECT shadow{0, kPageAreaHeight, kClientWidth, kPageAreaHeight + 1};
+  RECT light{0, kPageAreaHeight + 1, kClientWidth, kPageAreaHeight + 2};
+  ::FillRect(dc, &shadow, GetSysColorBrush(COLOR_BTNSHADOW));
+  ::FillRect(dc, &light, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+}
+
+LRESULT CALLBACK Win32MainForm::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<Win32MainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (form && form->Handle() == hwnd) return form->OnMessage(message, wparam, lparam);
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Win32MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(GetDlgCtrlID(next_->Handle()), DC_HASDEFID);
+    case WM_COMMAND:
+      // Escape through dialog navigation: IDCANCEL without a sending control.
+      if (LOWORD(wparam) == IDCANCEL && lparam == 0) {
+        cancel_->Click();
+        return 0;
+      }
+      break;
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = BeginPaint(Handle(), &paint);
+      PaintSeparator(dc);
+      EndPaint(Handle(), &paint);
+      return 0;
+    }
+    default:
+      break;
+  }
+  LRESULT routed = 0;
+  if (RouteChildMessage(message, wparam, lparam, routed)) return routed;
+  return DefWindowProcW(Handle(), message, wparam, lparam);
+}
+
+}  // namespace wizpak::gui::win32

@@ -1,0 +1,79 @@
+#include "package/install_writer.h"
+
+#include "package/package_hooks.h"
+#include "platform/files.h"
+
+namespace wizpak {
+
+namespace {
+
+// Open folders kept at once; a group spread over more folders reopens some.
+constexpr size_t kFolderCacheSize = 64;
+
+std::string_view FolderPart(std::string_view path) {
+  const size_t cut = path.find_last_of('\\');
+  if (cut == std::string_view::npos) return std::string_view();
+  // "C:\x.txt" lives in the drive root "C:\".
+  if (cut == 2 && path.size() > 1 && path[1] == ':') return path.substr(0, 3);
+  return path.substr(0, cut);
+}
+
+std::string_view NamePart(std::string_view path) {
+  const size_t cut = path.find_last_of('\\');
+  return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+std::string InstallWriter::FailureText(std::string_view path) {
+  const std::string reason = platform::LastErrorText();
+  // Link and folder refusals already name the path they found.
+  if (!reason.empty() && (reason[0] == '/' || (reason.size() > 2 && reason[1] == ':')))
+    return "Cannot install " + std::string(path) + ": " + reason;
+  return "Cannot write " + std::string(path) + ": " + (reason.empty() ? "unknown error" : reason);
+}
+
+const platform::Folder& InstallWriter::FolderOf(std::string_view path) {
+  const std::string folder(FolderPart(path));
+  auto found = folders_.find(folder);
+  if (found != folders_.end()) return found->second;
+  if (folders_.size() >= kFolderCacheSize) folders_.clear();
+  platform::Folder opened =
+      platform::Folder::Open(folder, /*create=*/true, [](std::string_view level) {
+        if (Hooks().add_directory) Hooks().add_directory(level);
+      });
+  if (!opened) throw ExtractionError(FailureText(path));
+  return folders_.emplace(folder, std::move(opened)).first->second;
+}
+
+platform::ReplacingFile InstallWriter::Begin(std::string_view path) {
+  platform::ReplacingFile file = platform::ReplacingFile::Begin(FolderOf(path), NamePart(path));
+  if (!file) throw ExtractionError(FailureText(path));
+  return file;
+}
+
+void InstallWriter::Write(platform::ReplacingFile& file, std::string_view path, const void* data,
+                          int64_t size) {
+  if (!file.Write(data, size)) throw ExtractionError(FailureText(path));
+}
+
+void InstallWriter::Commit(platform::ReplacingFile& file, std::string_view path) {
+  if (!file.Commit(/*sync=*/false)) throw ExtractionError(FailureText(path));
+  wrote_ = true;
+  if (Hooks().add_file) Hooks().add_file(path);
+}
+
+void InstallWriter::WriteFile(std::string_view path, std::string_view content) {
+  platform::ReplacingFile file = Begin(path);
+  Write(file, path, content.data(), static_cast<int64_t>(content.size()));
+  Commit(file, path);
+}
+
+void InstallWriter::Finish() {
+  if (!wrote_ || folders_.empty()) return;
+  const platform::Folder& any = folders_.begin()->second;
+  if (!any.SyncFileSystem()) throw ExtractionError(FailureText(folder_));
+  wrote_ = false;
+}
+
+}  // namespace wizpak

@@ -1,0 +1,418 @@
+#include "platform/safe_files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/host_files.h"
+#include "platform/paths.h"
+
+namespace wizpak::platform {
+
+namespace {
+
+// Fails the call with `error` and a text that names the program path.
+bool FailNaming(int error, const std::string& program_path, std::string_view what) {
+  FailWith(error);
+  SetLastErrorText(program_path + " " + std::string(what));
+  return false;
+}
+
+std::string HostName(std::string_view segment) {
+  return IsValidUtf8(segment) ? std::string(segment) : AnsiToUtf8(segment);
+}
+
+std::string JoinProgram(const std::string& folder, std::string_view name) {
+  std::string out = folder;
+  if (out.empty() || (out.back() != '\\' && out.back() != '/'))
+    out += folder[0] == '/' ? '/' : '\\';
+  out.append(name);
+  return out;
+}
+
+std::string JoinHostPath(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+Folder::Kind KindAt(int folder_fd, const std::string& host_name) {
+  struct stat info {};
+  if (::fstatat(folder_fd, host_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return Folder::Kind::Missing;
+  if (S_ISLNK(info.st_mode)) return Folder::Kind::Link;
+  if (S_ISDIR(info.st_mode)) return Folder::Kind::Folder;
+  if (S_ISREG(info.st_mode)) return Folder::Kind::File;
+  return Folder::Kind::Other;
+}
+
+// Explains why `name` in `folder_fd` could not be opened as a folder.
+bool FailNotAFolder(int folder_fd, const std::string& host_name, const std::string& level) {
+  switch (KindAt(folder_fd, host_name)) {
+    case Folder::Kind::Link:
+      return FailNaming(ELOOP, level, "is a link");
+    case Folder::Kind::Missing:
+      return FailNaming(ENOENT, level, "does not exist");
+    case Folder::Kind::Folder:
+      return FailNaming(errno == 0 ? EACCES : errno, level, "cannot be opened");
+    default:
+      return FailNaming(ENOTDIR, level, "is not a folder");
+  }
+}
+
+// A temporary name no other writer, in this process or another, picks.
+std::string TemporaryName(std::string_view name) {
+  return "." + std::string(name.substr(0, 160)) + UniqueSuffix() + ".tmp";
+}
+
+}  // namespace
+
+std::string UniqueSuffix() {
+  static std::atomic<uint64_t> counter{0};
+  static const uint64_t salt = [] {
+    std::random_device device;
+    return (static_cast<uint64_t>(device()) << 32) ^ device();
+  }();
+  const uint64_t n = ++counter;
+  const uint64_t mix = (salt ^ (n * 0x9E3779B97F4A7C15ull)) & 0xFFFFFFFFFFull;
+  char suffix[48];
+  std::snprintf(suffix, sizeof suffix, ".%d-%010llx", static_cast<int>(::getpid()),
+                static_cast<unsigned long long>(mix));
+  return suffix;
+}
+
+// ---- Folder -------------------------------------------------------------------
+
+Folder::~Folder() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+Folder::Folder(Folder&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      host_(std::move(other.host_)) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    host_ = std::move(other.host_);
+  }
+  return *this;
+}
+
+Folder Folder::Open(std::string_view path, bool create,
+                    const std::function<void(std::string_view)>& on_created,
+                    std::string_view trusted) {
+  // The root the walk starts from, and the levels below it.
+  std::string root_program;
+  std::string root_host;
+  std::string_view rest;
+  char separator = '\\';
+  if (!trusted.empty() && path.substr(0, trusted.size()) == trusted &&
+      (path.size() == trusted.size() || path[trusted.size()] == '\\' ||
+       path[trusted.size()] == '/')) {
+    root_program = std::string(trusted);
+    const auto host = ToHostPath(root_program);
+    if (!host) return FailNaming(ENOENT, root_program, "cannot be found"), Folder();
+    root_host = *host;
+    rest = path.substr(trusted.size());
+    if (trusted[0] == '/') separator = '/';
+  } else if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || path[2] == '\\')) {
+    root_program = std::string(path.substr(0, 2)) + "\\";
+    const auto host = ToHostPath(root_program);
+    if (!host) return FailNaming(ENOENT, root_program, "is not a drive"), Folder();
+    root_host = *host;
+    rest = path.size() > 3 ? path.substr(3) : std::string_view();
+  } else if (!path.empty() && path[0] == '/') {
+    root_program = root_host = "/";
+    rest = path.substr(1);
+    separator = '/';
+  } else {
+    // Relative to the working folder, which is trusted like a drive root.
+    root_host = ".";
+    rest = path;
+  }
+
+  if (int fault = ConsultFaultHook(FileOp::Open, root_host)) return FailWith(fault), Folder();
+  int fd = ::open(root_host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return FailNaming(errno, root_host, "cannot be opened"), Folder();
+
+  std::string level = root_program;
+  std::string host = root_host;
+  size_t start = 0;
+  while (start < rest.size()) {
+    size_t end = rest.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = rest.size();
+    const std::string_view segment = rest.substr(start, end - start);
+    start = end + 1;
+    if (segment.empty() || segment == ".") continue;
+    if (!level.empty() && level.back() != separator) level += separator;
+    level.append(segment);
+    if (segment == "..") {
+      ::close(fd);
+      return FailNaming(EINVAL, level, "leaves its folder"), Folder();
+    }
+    const std::string name = HostName(segment);
+    host = JoinHostPath(host, name);
+    int next = -1;
+    for (int attempt = 0; attempt < 3 && next < 0; ++attempt) {
+      if (int fault = ConsultFaultHook(FileOp::Open, host)) {
+        errno = fault;
+        break;
+      }
+      next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (next >= 0 || errno != ENOENT || !create) break;
+      if (int fault = ConsultFaultHook(FileOp::CreateDir, host)) {
+        errno = fault;
+        break;
+      }
+      if (::mkdirat(fd, name.c_str(), 0777) == 0) {
+        if (on_created) on_created(level + separator);
+      } else if (errno != EEXIST) {
+        break;
+      }
+    }
+    if (next < 0) {
+      const int saved = errno;
+      FailNotAFolder(fd, name, level);
+      if (saved != ELOOP && saved != ENOTDIR && saved != ENOENT) {
+        FailWith(saved);
+        SetLastErrorText(level + ": " + LastErrorText());
+      }
+      ::close(fd);
+      return Folder();
+    }
+    ::close(fd);
+    fd = next;
+  }
+  if (level.size() > root_program.size() && level.back() == separator) level.pop_back();
+  return Folder(fd, level, host);
+}
+
+Folder::Kind Folder::KindOf(std::string_view name) const {
+  if (fd_ < 0) return Kind::Missing;
+  return KindAt(fd_, HostName(name));
+}
+
+bool Folder::DeleteEntry(std::string_view name) const {
+  if (fd_ < 0) return FailWith(EBADF);
+  const std::string host = HostName(name);
+  const std::string program = JoinProgram(path_, name);
+  if (int fault = ConsultFaultHook(FileOp::Delete, JoinHostPath(host_, host)))
+    return FailWith(fault);
+  struct stat info {};
+  if (::fstatat(fd_, host.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return FailWith(errno);
+  if (S_ISDIR(info.st_mode)) return FailNaming(EISDIR, program, "is a folder");
+  if (!S_ISLNK(info.st_mode) && !S_ISREG(info.st_mode))
+    return FailNaming(EPERM, program, "is not a regular file");
+  if (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0) return FailWith(EACCES);
+  if (::unlinkat(fd_, host.c_str(), 0) != 0) return FailWith(errno);
+  return true;
+}
+
+bool Folder::RemoveFolder(std::string_view name) const {
+  if (fd_ < 0) return FailWith(EBADF);
+  const std::string host = HostName(name);
+  const std::string program = JoinProgram(path_, name);
+  if (int fault = ConsultFaultHook(FileOp::RemoveDir, JoinHostPath(host_, host)))
+    return FailWith(fault);
+  if (KindAt(fd_, host) != Kind::Folder) return FailNaming(ENOTDIR, program, "is not a folder");
+  if (::unlinkat(fd_, host.c_str(), AT_REMOVEDIR) != 0) return FailWith(errno);
+  return true;
+}
+
+bool Folder::SyncFileSystem() const {
+  if (fd_ < 0) return FailWith(EBADF);
+  if (int fault = ConsultFaultHook(FileOp::Sync, host_)) return FailWith(fault);
+  if (::syncfs(fd_) != 0) return FailWith(errno);
+  return true;
+}
+
+// ---- FileLock -------------------------------------------------------------------
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+FileLock FileLock::TryLock(std::string_view path, Result& result) {
+  result = Result::Failed;
+  FileLock lock;
+  const auto host = ToHostPath(path);
+  if (!host) return FailWith(ENOENT), FileLock();
+  if (int fault = ConsultFaultHook(FileOp::Open, *host)) return FailWith(fault), FileLock();
+  const int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return FailWith(errno), FileLock();
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    result = errno == EWOULDBLOCK ? Result::Busy : Result::Failed;
+    FailWith(errno);
+    ::close(fd);
+    return FileLock();
+  }
+  lock.fd_ = fd;
+  result = Result::Locked;
+  return lock;
+}
+
+// ---- ReplacingFile --------------------------------------------------------------
+
+ReplacingFile::~ReplacingFile() {
+  Discard();
+}
+
+ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      folder_fd_(std::exchange(other.folder_fd_, -1)),
+      folder_path_(std::move(other.folder_path_)),
+      host_path_(std::move(other.host_path_)),
+      name_(std::move(other.name_)),
+      temp_name_(std::move(other.temp_name_)) {}
+
+ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    fd_ = std::exchange(other.fd_, -1);
+    folder_fd_ = std::exchange(other.folder_fd_, -1);
+    folder_path_ = std::move(other.folder_path_);
+    host_path_ = std::move(other.host_path_);
+    name_ = std::move(other.name_);
+    temp_name_ = std::move(other.temp_name_);
+  }
+  return *this;
+}
+
+void ReplacingFile::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  const int saved = errno;
+  if (!temp_name_.empty() && folder_fd_ >= 0) ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
+  if (folder_fd_ >= 0) ::close(folder_fd_);
+  errno = saved;
+  folder_fd_ = -1;
+  temp_name_.clear();
+}
+
+ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) {
+  ReplacingFile file;
+  const std::string program = JoinProgram(folder.path(), name);
+  if (!folder) return FailWith(EBADF), ReplacingFile();
+  if (name.empty() || name.find_first_of("\\/") != std::string_view::npos || name == "." ||
+      name == "..") {
+    return FailNaming(EINVAL, program, "is not a file name"), ReplacingFile();
+  }
+  const std::string host = HostName(name);
+  struct stat info {};
+  mode_t mode = 0;
+  if (::fstatat(folder.fd(), host.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISLNK(info.st_mode)) return FailNaming(ELOOP, program, "is a link"), ReplacingFile();
+    if (S_ISDIR(info.st_mode)) return FailNaming(EISDIR, program, "is a folder"), ReplacingFile();
+    if (!S_ISREG(info.st_mode))
+      return FailNaming(EPERM, program, "is not a regular file"), ReplacingFile();
+    // Read-only files are not replaced, as on Windows.
+    if ((info.st_mode & S_IWUSR) == 0)
+      return FailNaming(EACCES, program, "is read-only"), ReplacingFile();
+    mode = info.st_mode & 07777;
+  }
+  if (int fault = ConsultFaultHook(FileOp::Open, JoinHostPath(folder.host_path(), host)))
+    return FailWith(fault), ReplacingFile();
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string temp = TemporaryName(host);
+    const int fd = ::openat(folder.fd(), temp.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      FailNaming(errno, program, std::string("cannot be written: ") + std::strerror(errno));
+      return ReplacingFile();
+    }
+    if (mode != 0) ::fchmod(fd, mode);
+    file.fd_ = fd;
+    file.folder_fd_ = ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0);
+    if (file.folder_fd_ < 0) {
+      FailWith(errno);
+      ::unlinkat(folder.fd(), temp.c_str(), 0);
+      return ReplacingFile();
+    }
+    file.folder_path_ = folder.path();
+    file.host_path_ = JoinHostPath(folder.host_path(), host);
+    file.name_ = host;
+    file.temp_name_ = temp;
+    return file;
+  }
+  FailNaming(EEXIST, program, "has no free temporary name");
+  return ReplacingFile();
+}
+
+bool ReplacingFile::Write(const void* data, int64_t size) {
+  if (fd_ < 0 || size < 0) return FailWith(EBADF);
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    if (int fault = ConsultFaultHook(FileOp::Write, host_path_)) return FailWith(fault);
+    const ssize_t written = ::write(fd_, bytes, static_cast<size_t>(size));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return FailWith(errno);
+    }
+    if (written == 0) return FailWith(EIO);
+    bytes += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool ReplacingFile::Commit(bool sync) {
+  if (fd_ < 0) return FailWith(EBADF);
+  const std::string program = JoinProgram(folder_path_, name_);
+  const Folder::Kind kind = KindAt(folder_fd_, name_);
+  bool ok = true;
+  if (sync || kind == Folder::Kind::File) {
+    if (int fault = ConsultFaultHook(FileOp::Sync, host_path_)) {
+      ok = FailWith(fault);
+    } else if (::fsync(fd_) != 0) {
+      ok = FailWith(errno);
+    }
+  }
+  const int closed = ::close(fd_);
+  fd_ = -1;
+  if (ok && closed != 0) ok = FailWith(errno);
+  if (ok && kind == Folder::Kind::Link) ok = FailNaming(ELOOP, program, "is a link");
+  if (ok && kind == Folder::Kind::Folder) ok = FailNaming(EISDIR, program, "is a folder");
+  if (ok) {
+    if (int fault = ConsultFaultHook(FileOp::Rename, host_path_)) {
+      ok = FailWith(fault);
+    } else if (::renameat(folder_fd_, temp_name_.c_str(), folder_fd_, name_.c_str()) != 0) {
+      ok = FailWith(errno);
+    } else {
+      temp_name_.clear();
+      Discard();  // closes the folder
+    }
+  }
+  if (!ok) {
+    const int saved = errno;
+    const std::string text = LastErrorText();
+    Discard();
+    errno = saved;
+    SetLastErrorText(text);
+  }
+  return ok;
+}
+
+}  // namespace wizpak::platform

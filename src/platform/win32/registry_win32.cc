@@ -1,0 +1,225 @@
+// The registry accessor on the Windows registry: RegCreateKeyExW,
+// RegSetValueExW, RegQueryValueExW, RegDeleteValueW and RegDeleteKeyW under
+// the five predefined roots. Names are ANSI (active code page); only string
+// values are read and written.
+#include <cerrno>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/win32/windows_api.h"
+
+namespace wizpak::platform {
+
+namespace {
+
+HKEY RootHandle(RootKey root) {
+  switch (root) {
+    case RootKey::LocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RootKey::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case RootKey::ClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RootKey::Users:
+      return HKEY_USERS;
+    case RootKey::CurrentConfig:
+      return HKEY_CURRENT_CONFIG;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
+// An open key, closed on destruction.
+class Key {
+ public:
+  Key() = default;
+  ~Key() {
+    if (handle_ != nullptr) RegCloseKey(handle_);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  HKEY* out() { return &handle_; }
+  HKEY get() const { return handle_; }
+
+ private:
+  HKEY handle_ = nullptr;
+};
+
+// Key paths as scripts write them may have a leading or doubled '\'; the
+// registry wants none.
+std::wstring KeyPath(std::string_view path) {
+  std::wstring wide = win32::AcpToWide(path);
+  std::wstring out;
+  for (wchar_t c : wide) {
+    if (c == L'\\' && (out.empty() || out.back() == L'\\')) continue;
+    out += c;
+  }
+  while (!out.empty() && out.back() == L'\\') out.pop_back();
+  return out;
+}
+
+std::string SeamPath(RootKey root, std::string_view path) {
+  return std::string(RootKeyName(root)) + "\\" + std::string(path);
+}
+
+bool Check(LONG status) {
+  if (status == ERROR_SUCCESS) return true;
+  return win32::FailWithWin32(static_cast<DWORD>(status));
+}
+
+// Deletes `name` below `parent` with all its subkeys, deepest first
+// (RegDeleteKeyW removes only keys without subkeys).
+LONG DeleteTree(HKEY parent, const std::wstring& name) {
+  {
+    Key key;
+    LONG status = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.out());
+    if (status != ERROR_SUCCESS) return status;
+    for (;;) {
+      wchar_t child[256];
+      DWORD length = static_cast<DWORD>(std::size(child));
+      // Always the first subkey: the list shrinks as they are deleted.
+      status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+      if (status == ERROR_NO_MORE_ITEMS) break;
+      if (status != ERROR_SUCCESS) return status;
+      status = DeleteTree(key.get(), std::wstring(child, length));
+      if (status != ERROR_SUCCESS) return status;
+    }
+  }
+  return RegDeleteKeyW(parent, name.c_str());
+}
+
+}  // namespace
+
+const char* RootKeyName(RootKey root) {
+  switch (root) {
+    case RootKey::LocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    case RootKey::CurrentUser:
+      return "HKEY_CURRENT_USER";
+    case RootKey::ClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case RootKey::Users:
+      return "HKEY_USERS";
+    case RootKey::CurrentConfig:
+      return "HKEY_CURRENT_CONFIG";
+  }
+  return "HKEY_LOCAL_MACHINE";
+}
+
+Registry& Registry::Instance() {
+  static Registry registry;
+  return registry;
+}
+
+bool Registry::OpenKey(RootKey root, std::string_view path, bool create) {
+  if (!create) return KeyExists(root, path);
+  const std::wstring key_path = KeyPath(path);
+  if (key_path.empty()) return true;  // the roots always exist
+  if (int fault = win32::ConsultFaultHook(FileOp::Registry, SeamPath(root, path))) {
+    return win32::FailWithErrno(fault);
+  }
+  Key key;
+  return Check(RegCreateKeyExW(RootHandle(root), key_path.c_str(), 0, nullptr,
+                               REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, key.out(),
+                               nullptr));
+}
+
+bool Registry::KeyExists(RootKey root, std::string_view path) {
+  Key key;
+  return RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_READ, key.out()) ==
+         ERROR_SUCCESS;
+}
+
+std::optional<std::string> Registry::ReadString(RootKey root, std::string_view path,
+                                                std::string_view name) {
+  Key key;
+  if (!Check(RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_READ, key.out()))) {
+    return std::nullopt;
+  }
+  const std::wstring value_name = win32::AcpToWide(name);
+  // The value may grow between asking its size and reading it: ask again.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0;
+    DWORD bytes = 0;
+    LONG status = RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, nullptr, &bytes);
+    if (!Check(status)) return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+      SetLastErrorText("The value is not a string");
+      return std::nullopt;
+    }
+    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    status = RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &got);
+    if (status == ERROR_MORE_DATA) continue;
+    if (!Check(status)) return std::nullopt;
+    // The stored bytes may or may not end with a terminator (or several).
+    data.resize(got / sizeof(wchar_t));
+    while (!data.empty() && data.back() == L'\0') data.pop_back();
+    return win32::WideToAcp(data);
+  }
+  SetLastErrorText("The value keeps changing");
+  return std::nullopt;
+}
+
+bool Registry::WriteString(RootKey root, std::string_view path, std::string_view name,
+                           std::string_view value) {
+  if (int fault = win32::ConsultFaultHook(FileOp::Registry, SeamPath(root, path))) {
+    return win32::FailWithErrno(fault);
+  }
+  Key key;
+  if (!Check(RegCreateKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, nullptr,
+                             REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.out(),
+                             nullptr))) {
+    return false;
+  }
+  const std::wstring data = win32::AcpToWide(value);
+  const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+  return Check(RegSetValueExW(key.get(), win32::AcpToWide(name).c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(data.c_str()), bytes));
+}
+
+bool Registry::DeleteValue(RootKey root, std::string_view path, std::string_view name) {
+  if (int fault = win32::ConsultFaultHook(FileOp::Registry, SeamPath(root, path))) {
+    return win32::FailWithErrno(fault);
+  }
+  Key key;
+  if (!Check(RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_SET_VALUE, key.out()))) {
+    return false;
+  }
+  return Check(RegDeleteValueW(key.get(), win32::AcpToWide(name).c_str()));
+}
+
+bool Registry::DeleteKey(RootKey root, std::string_view path) {
+  const std::wstring key_path = KeyPath(path);
+  // A whole root is never deleted.
+  if (key_path.empty()) return win32::FailWithErrno(EINVAL);
+  if (int fault = win32::ConsultFaultHook(FileOp::Registry, SeamPath(root, path))) {
+    return win32::FailWithErrno(fault);
+  }
+  return Check(DeleteTree(RootHandle(root), key_path));
+}
+
+std::vector<std::string> Registry::ValueNames(RootKey root, std::string_view path) {
+  std::vector<std::string> names;
+  Key key;
+  if (RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_READ, key.out()) !=
+      ERROR_SUCCESS) {
+    return names;
+  }
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[16384];
+    DWORD length = static_cast<DWORD>(std::size(name));
+    const LONG status =
+        RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) break;
+    names.push_back(win32::WideToAcp(std::wstring_view(name, length)));
+  }
+  return names;
+}
+
+std::string Registry::HivePath() const {
+  // The Windows registry is no file of ours.
+  return {};
+}
+
+}  // namespace wizpak::platform

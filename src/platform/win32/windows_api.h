@@ -1,0 +1,49 @@
+// <windows.h> for wizpak code, without the A/W name macros that clash with
+// the platform layer's own names (DeleteFile, CopyFile, CreateDirectory, ...),
+// plus the conversions every Win32 unit needs: program paths are ANSI text
+// in the active code page, the API takes UTF-16.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#undef DeleteFile
+#undef CopyFile
+#undef CreateDirectory
+#undef RemoveDirectory
+#undef GetFileAttributes
+#undef SetFileAttributes
+#undef GetDriveType
+#undef AnsiLower
+#undef AnsiUpper
+
+// After the #undefs, so its declarations keep their own names.
+#include "platform/files.h"
+
+namespace wizpak::platform::win32 {
+
+// ANSI (active code page) <-> UTF-16, through MultiByteToWideChar and
+// WideCharToMultiByte with CP_ACP. Characters without an ANSI form become '?'.
+std::wstring AcpToWide(std::string_view ansi);
+std::string WideToAcp(std::wstring_view wide);
+// UTF-8 <-> UTF-16 (host paths are UTF-8, as on the other platform).
+std::wstring Utf8ToWideString(std::string_view utf8);
+std::string WideToUtf8String(std::wstring_view wide);
+
+// The message of a Windows error code ("Access is denied."), without the
+// trailing line break.
+std::string Win32ErrorText(DWORD error);
+// Records GetLastError()'s text (or `error`'s) as the last error; always
+// returns false so callers can `return FailWithLastError();`.
+bool FailWithLastError();
+bool FailWithWin32(DWORD error);
+// Records an errno value chosen by the fault seam; always returns false.
+bool FailWithErrno(int error);
+
+// 0 when the call may go ahead, else the errno the installed test hook chose.
+// `path` is the program path as the caller gave it.
+int ConsultFaultHook(FileOp op, std::string_view path);
+
+}  // namespace wizpak::platform::win32

@@ -1,0 +1,62 @@
+#include "screen.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+
+#include "gui/fltk/fltk_undef_x.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "gui/fltk/fltk_toolkit.h"
+#include "picture_files.h"
+#include "support/test_support.h"
+
+namespace wizpak::test {
+
+bool DisplayOpen() {
+  return gui::fltk::OpenDisplay();
+}
+
+void Settle() {
+  for (int i = 0; i < 10; ++i) {
+    Fl::check();
+    Fl::flush();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+gui::RgbaImage Grab(Fl_Window& window) {
+  Settle();
+  window.make_current();
+  const int w = window.w();
+  const int h = window.h();
+  std::unique_ptr<uchar[]> rgb(fl_read_image(nullptr, 0, 0, w, h));
+  gui::RgbaImage image{w, h, std::vector<uint8_t>(size_t(w) * h * 4, 255)};
+  if (!rgb) return image;
+  for (size_t i = 0; i < size_t(w) * h; ++i) {
+    image.pixels[i * 4] = rgb[i * 3];
+    image.pixels[i * 4 + 1] = rgb[i * 3 + 1];
+    image.pixels[i * 4 + 2] = rgb[i * 3 + 2];
+  }
+  return image;
+}
+
+std::string SaveArtefact(const gui::RgbaImage& image, const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::path(BuildDir()) / "gui-screens";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / (name + ".png")).string();
+  WriteHostFile(path, WritePng(image));
+  return path;
+}
+
+uint32_t RgbAt(const gui::RgbaImage& image, int x, int y) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) return 0;
+  const uint8_t* p = &image.pixels[(size_t(y) * image.width + x) * 4];
+  return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+
+}  // namespace wizpak::test

@@ -1,0 +1,93 @@
+// The programs copied into every setup and every uninstaller (the setup
+// runtime and the finaliser): stripped, their debug information kept beside
+// them, and needing nothing at run time beyond the C library, so a setup
+// runs on a machine with an older or no C++ runtime.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace wizpak {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+std::string Output(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[512];
+  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+// The shared libraries ldd names that the program may need: the C library
+// and its loader (and the display libraries of a graphical toolkit).
+bool Allowed(const std::string& library) {
+  static const std::regex allowed(
+      R"((linux-vdso\.so\.\d+|libc\.so\.6|libm\.so\.6|/.*ld-linux[-\w.]*\.so\.\d+|)"
+      R"(libX\w*\.so\.\d+|libxcb[-\w]*\.so\.\d+|libbsd\.so\.\d+|libmd\.so\.\d+))");
+  return std::regex_match(library, allowed);
+}
+
+class ShippedProgram : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (kSanitized) GTEST_SKIP() << "sanitizer builds keep their runtimes dynamic";
+    path_ = test::BuildDir() + "/" + GetParam();
+    ASSERT_TRUE(std::filesystem::exists(path_)) << path_;
+  }
+  std::string path_;
+};
+
+TEST_P(ShippedProgram, NeedsOnlyTheCLibrary) {
+  const std::string listing = Output("ldd '" + path_ + "' 2>&1");
+  ASSERT_FALSE(listing.empty());
+  std::istringstream lines(listing);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string library;
+    words >> library;
+    EXPECT_TRUE(Allowed(library)) << GetParam() << " needs " << line;
+  }
+}
+
+TEST_P(ShippedProgram, IsStrippedWithItsDebugInformationBeside) {
+  const std::string image = test::ReadHostFile(path_);
+  EXPECT_EQ(image.find(".debug_info"), std::string::npos) << "debug information in the image";
+  EXPECT_NE(image.find(".gnu_debuglink"), std::string::npos) << "no link to the debug file";
+  const std::string debug = path_ + ".debug";
+  ASSERT_TRUE(std::filesystem::exists(debug)) << debug;
+  EXPECT_NE(test::ReadHostFile(debug).find(".debug_info"), std::string::npos);
+#ifdef __OPTIMIZE__
+  // Every setup and every installed uninstaller carries this image.
+  EXPECT_LT(image.size(), 1u << 20) << GetParam() << " is " << image.size() << " bytes";
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram,
+                         ::testing::Values("wizpak-stub", "wizpak-finalise"), [](const auto& info) {
+                           std::string name = info.param;
+                           name.erase(0, name.find('-') + 1);
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace wizpak
