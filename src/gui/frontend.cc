@@ -52,7 +52,9 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
   if (ui == "headless") return std::make_unique<headless::HeadlessToolkit>(options);
   auto it = Factories().find(ui);
   if (it == Factories().end()) {
-    error = "Unknown front-end '" + ui + "': use --ui=fltk, --ui=win32 or --ui=headless.";
+    error = "Unknown front-end '" + ui +
+            "': use --ui=" + std::string(ToolkitRegistered("win32") ? "win32" : "fltk") +
+            " or --ui=headless.";
     return nullptr;
   }
   std::unique_ptr<Toolkit> toolkit = it->second(options);
