@@ -12,7 +12,7 @@ packages=(g++ cmake ninja-build pkg-config file binutils zlib1g-dev libjpeg62-tu
           libgmock-dev googletest clang libclang-rt-14-dev clang-format locales libdeflate-dev
           libpng-dev libfltk1.3-dev libxft-dev libxext-dev libxfixes-dev libxrender-dev
           libfontconfig-dev libxcursor-dev libxinerama-dev xvfb xauth xdotool fonts-dejavu-core fonts-liberation
-          imagemagick mingw-w64 libz-mingw-w64-dev wine wine64)
+          imagemagick mingw-w64 libz-mingw-w64-dev wine wine64 ccache)
 # 32-bit Wine needs the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
@@ -35,6 +35,8 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   locale-gen >/dev/null
 fi
 
+# shellcheck source=scripts/compiler-cache.sh
+source scripts/compiler-cache.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 # The Windows setup runtime, for `wizpak build --target=windows`.

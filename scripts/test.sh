@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# shellcheck source=scripts/compiler-cache.sh
+source scripts/compiler-cache.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
@@ -27,4 +29,4 @@ if [ -n "$files" ]; then
 fi
 
 # The Windows build under Wine (cross build, platform tests, the demo end to end).
-scripts/test-windows.sh
+bash scripts/test-windows.sh
