@@ -79,8 +79,18 @@ uint32_t TickCount() {
   return GetTickCount();
 }
 
+// The performance counter rather than GetTickCount64: the tick count moves
+// in steps of 10-16 ms, too coarse for timing short waits.
 uint64_t MonotonicMilliseconds() {
-  return GetTickCount64();
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER now;
+  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 ||
+      !QueryPerformanceCounter(&now)) {
+    return GetTickCount64();
+  }
+  const uint64_t ticks = static_cast<uint64_t>(now.QuadPart);
+  const uint64_t per_second = static_cast<uint64_t>(frequency.QuadPart);
+  return ticks / per_second * 1000 + ticks % per_second * 1000 / per_second;
 }
 
 uint64_t TimeStampCounter() {

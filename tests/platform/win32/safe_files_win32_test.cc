@@ -24,10 +24,15 @@ size_t EntriesIn(const std::string& folder) {
 // A directory symbolic link at `link` to `target`; false where the host
 // cannot make one (no rights, or a Wine without reparse points).
 bool MakeFolderLink(const std::string& link, const std::string& target) {
-  return CreateSymbolicLinkW(
-             win32::AcpToWide(link).c_str(), win32::AcpToWide(target).c_str(),
-             SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0 &&
-         (GetFileAttributesW(win32::AcpToWide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  // Some Wine versions report success and make nothing, so the link must be
+  // seen on disk (INVALID_FILE_ATTRIBUTES has every bit set).
+  if (CreateSymbolicLinkW(win32::AcpToWide(link).c_str(), win32::AcpToWide(target).c_str(),
+                          SYMBOLIC_LINK_FLAG_DIRECTORY |
+                              SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) == 0) {
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesW(win32::AcpToWide(link).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 TEST(Win32SafeFiles, OpenCreatesEachLevelOnceAndRefusesParentSteps) {
