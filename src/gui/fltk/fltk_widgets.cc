@@ -8,6 +8,7 @@
 
 #include "gui/fltk/fltk_canvas.h"
 #include "gui/fltk/fltk_style.h"
+#include "gui/memo_lines.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -535,31 +536,11 @@ FltkMemo::FltkMemo(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind
 }
 
 std::vector<std::u16string> FltkMemo::Lines() const {
-  std::vector<std::u16string> lines;
-  const std::u16string& text = Text();
-  if (text.empty()) return lines;
-  std::u16string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
+  return SplitMemoLines(Text());
 }
 
 void FltkMemo::SetLines(std::vector<std::u16string> lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines[i];
-  }
-  SetText(std::move(text));
+  SetText(JoinMemoLines(lines));
 }
 
 void FltkMemo::Refresh() {
