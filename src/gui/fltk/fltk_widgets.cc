@@ -450,7 +450,7 @@ void FltkBevel::Paint(PaintedView& v) {
 TextBox::TextBox()
     : text_(std::make_unique<Fl_Text_Buffer>()),
       styles_(std::make_unique<Fl_Text_Buffer>()),
-      display_(std::make_unique<Fl_Text_Display>(0, 0, 0, 0)) {
+      display_(std::make_unique<UnderlinedTextDisplay>(0, 0, 0, 0)) {
   display_->end();
   display_->buffer(text_.get());
   display_->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
@@ -490,7 +490,8 @@ void TextBox::ShowRich(const std::vector<TextRun>& runs, const FontSpec& font) {
                 ? std::max(1, static_cast<int>(std::lround(run.style.half_points * 96.0 / 144.0)))
                 : PixelSize(font.size_points);
         table.push_back({ToFlColour(run.style.colour),
-                         FontFor(face, run.style.bold, run.style.italic), pixels, 0});
+                         FontFor(face, run.style.bold, run.style.italic), pixels,
+                         run.style.underline ? UnderlinedTextDisplay::kUnderline : 0u});
       } else {
         index = seen.size() - 1;
       }
