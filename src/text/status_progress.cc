@@ -46,9 +46,13 @@ void StepProgress(bool repaint) {
   ++ProgressPosition;
   if (repaint) {
     const uint32_t limit = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
+    // The gauge paints only when its bar or caption changes; the area is
+    // repainted with it, not once per step (a step per installed file).
+    const int paints = ActiveGauge->ImmediatePaints();
     ActiveGauge->SetProgress(
         static_cast<int32_t>(ProgressPosition < limit ? ProgressPosition : limit));
-    if (ActiveGaugeArea != nullptr) ActiveGaugeArea->Repaint();
+    if (ActiveGaugeArea != nullptr && ActiveGauge->ImmediatePaints() != paints)
+      ActiveGaugeArea->Repaint();
   }
   if (!ProgressHook) return;
   if (static_cast<int64_t>(ProgressPercent()) > static_cast<int64_t>(ProgressHookPercent) + 5) {

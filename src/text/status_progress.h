@@ -28,10 +28,10 @@ void ShowStatus(std::u16string_view text, bool repaint);
 void ShowSubStatus(std::u16string_view text, bool repaint);
 
 // One step of progress (nothing while ActiveGauge is null): ProgressPosition
-// grows by one; with `repaint` the gauge shows it and ActiveGaugeArea is
-// repainted. Then, when ProgressHook is set, the hook runs if the percentage
-// done (truncated) has passed ProgressHookPercent + 5, and ProgressHookPercent
-// becomes the percentage as it stands after the hook. A ProgressTotal of 0
+// grows by one; with `repaint` the gauge takes it, and when that changes
+// what the gauge shows (it repaints), ActiveGaugeArea is repainted too. Then, when ProgressHook is
+// set, the hook runs if the percentage done (truncated) has passed ProgressHookPercent + 5, and
+// ProgressHookPercent becomes the percentage as it stands after the hook. A ProgressTotal of 0
 // counts as 0 percent.
 void StepProgress(bool repaint);
 

@@ -90,5 +90,20 @@ TEST_F(StatusProgressTest, RepaintMovesTheGaugeAndRepaintsItsArea) {
   EXPECT_EQ(calls, 0);
 }
 
+TEST_F(StatusProgressTest, TheAreaIsRepaintedOnlyWhenTheGaugeShowsSomethingNew) {
+  gui::TGradGauge gauge;
+  gauge.SetMax(20000);
+  gui::headless::HeadlessLabel area(nullptr);
+  ActiveGauge = &gauge;
+  ActiveGaugeArea = &area;
+  ProgressTotal = 20000;
+  const int paints_before = gauge.ImmediatePaints();
+  for (int i = 0; i < 20000; ++i) StepProgress(true);
+  EXPECT_EQ(gauge.Progress(), 20000);
+  EXPECT_EQ(gauge.Caption(), "100%");
+  EXPECT_EQ(area.RepaintCount(), gauge.ImmediatePaints() - paints_before);
+  EXPECT_LE(area.RepaintCount(), 201);
+}
+
 }  // namespace
 }  // namespace wizpak
