@@ -7,6 +7,7 @@
 #include "gui/grad_gauge.h"
 #include "gui/transcript.h"
 #include "platform/codepage.h"
+#include "platform/system.h"
 #include "gui/widgets.h"
 #include "text/shared_state.h"
 
@@ -25,6 +26,16 @@ void ShowStatus(std::u16string_view text, bool repaint) {
   if (ActiveStatusLabel == nullptr) return;
   // The headless transcript records every change of the status caption.
   if (ActiveStatusLabel->Text() != text) gui::TranscriptStatus(WideToUtf8(text));
+  if (repaint) {
+    const uint32_t now = StatusRepaintClock ? StatusRepaintClock() : platform::TickCount();
+    // Differences in 32 bits: the tick count wraps.
+    if (StatusRepainted && now - StatusRepaintTick < kStatusRepaintIntervalMs) {
+      repaint = false;
+    } else {
+      StatusRepaintTick = now;
+      StatusRepainted = true;
+    }
+  }
   SetCaption(ActiveStatusLabel, text, repaint);
 }
 
