@@ -36,11 +36,12 @@ inline constexpr uint32_t kStatusRepaintIntervalMs = 15;
 inline uint32_t (*StatusRepaintClock)() = nullptr;
 
 // One step of progress (nothing while ActiveGauge is null): ProgressPosition
-// grows by one; with `repaint` the gauge takes it, and when that changes
-// what the gauge shows (it repaints), ActiveGaugeArea is repainted too. Then, when ProgressHook is
-// set, the hook runs if the percentage done (truncated) has passed ProgressHookPercent + 5, and
-// ProgressHookPercent becomes the percentage as it stands after the hook. A ProgressTotal of 0
-// counts as 0 percent.
+// grows by one; with `repaint` the gauge takes it, and when that changes what
+// the gauge shows (it repaints), ActiveGaugeArea is repainted too. Then, when
+// ProgressHook is set, the hook runs if the percentage done (truncated) has
+// passed ProgressHookPercent + 5, and ProgressHookPercent becomes the
+// percentage as it stands after the hook. A ProgressTotal of 0 counts as 0
+// percent.
 void StepProgress(bool repaint);
 
 // trunc(ProgressPosition / ProgressTotal * 100); 0 when ProgressTotal is 0.
