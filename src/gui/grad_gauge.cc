@@ -118,10 +118,16 @@ void TGradGauge::SetMax(int32_t value) {
 void TGradGauge::SetProgress(int32_t value) {
   if (value < min_) value = min_;
   if (value > max_) value = max_;
-  if (value == progress_ && !force_progress_update) return;
+  const bool forced = force_progress_update;
+  if (value == progress_ && !forced) return;
+  // A paint shows the progress only as the bar's percentage and the caption:
+  // a step that changes neither (most steps of a long bar) paints nothing.
+  const int64_t shown_percent = BarPercent();
+  const std::string shown_caption = caption_;
   progress_ = value;
   RecomputeAutoCaption();
   force_progress_update = false;
+  if (!forced && BarPercent() == shown_percent && caption_ == shown_caption) return;
   PaintNow();
 }
 
@@ -190,6 +196,13 @@ void TGradGauge::RebuildGradient() {
   }
 }
 
+int64_t TGradGauge::BarPercent() const {
+  const int64_t span = static_cast<int64_t>(max_) - min_;
+  const double exact =
+      span != 0 ? (static_cast<double>(progress_) - min_) / static_cast<double>(span) * 100.0 : 0.0;
+  return static_cast<int64_t>(std::nearbyint(exact));  // halves to even
+}
+
 void TGradGauge::PaintNow() {
   ++immediate_paints_;
   if (repaint_) repaint_(true);
@@ -236,10 +249,7 @@ void TGradGauge::Paint(Canvas& canvas, const FontSpec& font) const {
     }
   }
 
-  const int64_t span = static_cast<int64_t>(max_) - min_;
-  const double exact =
-      span != 0 ? (static_cast<double>(progress_) - min_) / static_cast<double>(span) * 100.0 : 0.0;
-  const int64_t percent = static_cast<int64_t>(std::nearbyint(exact));  // halves to even
+  const int64_t percent = BarPercent();
   const int64_t filled = static_cast<int64_t>(w - 3) * percent / 100;
 
   if (filled > 0 && gradient_.height > 0 && h > 3) {

@@ -86,10 +86,13 @@ class TGradGauge {
   void Paint(Canvas& canvas, const FontSpec& font) const;
 
   void SetRepaintHandler(RepaintHandler handler) { repaint_ = std::move(handler); }
-  // Number of immediate paints requested so far (progress/caption changes).
+  // Number of immediate paints requested so far: caption changes and the
+  // progress changes that move the bar or its caption.
   int ImmediatePaints() const { return immediate_paints_; }
 
  private:
+  // The filled part of the bar in percent, as Paint draws it.
+  int64_t BarPercent() const;
   void RebuildGradient();
   void RecomputeAutoCaption();
   void PaintNow();

@@ -64,6 +64,19 @@ void InstallWriter::Commit(platform::ReplacingFile& file, std::string_view path)
 }
 
 void InstallWriter::WriteFile(std::string_view path, std::string_view content) {
+  // Most names are new: written in place at once. A name that holds
+  // anything goes through a ReplacingFile, which keeps the old file until
+  // the new one is whole and refuses links and folders.
+  switch (platform::WriteNewFile(FolderOf(path), NamePart(path), content)) {
+    case platform::NewFileResult::Written:
+      wrote_ = true;
+      if (Hooks().add_file) Hooks().add_file(path);
+      return;
+    case platform::NewFileResult::Failed:
+      throw ExtractionError(FailureText(path));
+    case platform::NewFileResult::Taken:
+      break;
+  }
   platform::ReplacingFile file = Begin(path);
   Write(file, path, content.data(), static_cast<int64_t>(content.size()));
   Commit(file, path);

@@ -1,9 +1,11 @@
 // Writes installed files below a folder safely: folders are opened (and the
-// missing ones made and logged) level by level without following links, each
-// file goes to a temporary name beside its final one and is renamed over it
-// only when every byte is on disk, and the file system is flushed when the
-// writer finishes. A failed write, or a link where a file or folder should
-// go, throws ExtractionError naming the path; the old file stays as it was.
+// missing ones made and logged) level by level without following links; a
+// file whose name is free is created there exclusively (never through a
+// link); one that replaces a file goes to a temporary name beside it and is
+// renamed over it only when every byte is on disk; the file system is
+// flushed when the writer finishes. A failed write, or a link where a file
+// or folder should go, throws ExtractionError naming the path; the old file
+// stays as it was, and a new file written only in part is removed.
 #pragma once
 
 #include <cstdint>

@@ -393,8 +393,31 @@ void TPak::ForEachInGroup(uint16_t group, const std::function<void(uint32_t)>& r
   }
 }
 
-std::optional<uint32_t> TPak::StoredCrc(uint32_t index) const {
+namespace {
+constexpr uint32_t kReadWindowSize = 1u << 20;
+constexpr uint32_t kWindowedEntrySize = 256u << 10;  // stored bytes read through the window
+}  // namespace
+
+const char* TPak::StoredBytesThroughWindow(const TPakEntry& e) {
+  const uint64_t length = e.StoredLength();
+  if (e.Offset < window_offset_ || e.Offset + length > window_offset_ + read_window_.size()) {
+    read_window_.resize(kReadWindowSize);
+    const int64_t got =
+        file_.ReadAt(static_cast<int64_t>(e.Offset), read_window_.data(), kReadWindowSize);
+    read_window_.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    window_offset_ = e.Offset;
+    if (length > read_window_.size()) return nullptr;
+  }
+  return read_window_.data() + (e.Offset - window_offset_);
+}
+
+std::optional<uint32_t> TPak::StoredCrc(uint32_t index) {
   const TPakEntry& e = Entries[index];
+  if (e.StoredLength() <= kWindowedEntrySize) {
+    const char* bytes = StoredBytesThroughWindow(e);
+    if (bytes == nullptr) return std::nullopt;
+    return Crc32Continue(0, bytes, e.StoredLength());
+  }
   constexpr uint32_t kPiece = 4u << 20;
   std::string buffer(std::min(kPiece, e.StoredLength()), '\0');
   uint32_t crc = 0;
@@ -611,6 +634,7 @@ PakBlock TPak::LoadSourceFile(uint32_t index) {
 }
 
 bool TPak::StoreBlock(uint32_t index, std::string_view stored) {
+  read_window_.clear();  // the package changes under it
   const int64_t end = file_.Seek(0, platform::SeekFrom::End);
   if (end < 0) return false;
   TPakEntry& e = Entries[index];
@@ -636,6 +660,7 @@ bool TPak::StorePrepared(uint32_t index, std::string_view stored) {
 }
 
 bool TPak::WriteDirectory() {
+  read_window_.clear();
   const int64_t end = file_.Seek(0, platform::SeekFrom::End);
   // The format has no room for more than 65,535 entries or a directory past 4 GiB.
   if (end < 0 || end > 0xFFFFFFFFll || Entries.size() > 0xFFFF) return false;

@@ -129,13 +129,19 @@ class TPak {
 
  private:
   bool StoreBlock(uint32_t index, std::string_view stored);
-  std::optional<uint32_t> StoredCrc(uint32_t index) const;
+  std::optional<uint32_t> StoredCrc(uint32_t index);
+  // The stored bytes of a small entry, from a window of the package read
+  // ahead: verifying entry after entry reads the package in large pieces
+  // rather than once per entry. Null when they cannot be read.
+  const char* StoredBytesThroughWindow(const TPakEntry& e);
   void LoadLargeEntryChecks();
   void CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name, uint32_t size,
                  uint32_t index);
   platform::File file_;
   uint64_t file_size_ = 0;
   std::map<uint32_t, uint32_t> large_checks_;  // large entry index -> CRC of its bytes
+  std::string read_window_;                    // package bytes from window_offset_ on
+  uint64_t window_offset_ = 0;
 };
 
 // The storage rule on its own: fills CRC, StoredSize and OrigSize of `entry`

@@ -238,6 +238,49 @@ bool Folder::SyncFileSystem() const {
   return true;
 }
 
+// ---- WriteNewFile ---------------------------------------------------------------
+
+NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::string_view content) {
+  if (!folder) return FailWith(EBADF), NewFileResult::Failed;
+  if (name.empty() || name.find_first_of("\\/") != std::string_view::npos || name == "." ||
+      name == "..") {
+    FailNaming(EINVAL, JoinProgram(folder.path(), name), "is not a file name");
+    return NewFileResult::Failed;
+  }
+  const std::string host = HostName(name);
+  const std::string host_path = JoinHostPath(folder.host_path(), host);
+  if (int fault = ConsultFaultHook(FileOp::Open, host_path))
+    return FailWith(fault), NewFileResult::Failed;
+  // O_EXCL fails on any existing name, a dangling link included.
+  const int fd = ::openat(folder.fd(), host.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return NewFileResult::Taken;
+    FailNaming(errno, JoinProgram(folder.path(), name),
+               std::string("cannot be written: ") + std::strerror(errno));
+    return NewFileResult::Failed;
+  }
+  int error = 0;
+  for (size_t done = 0; done < content.size() && error == 0;) {
+    if (int fault = ConsultFaultHook(FileOp::Write, host_path)) {
+      error = fault;
+      break;
+    }
+    const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0)
+      error = written < 0 ? errno : EIO;
+    else
+      done += static_cast<size_t>(written);
+  }
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0) return NewFileResult::Written;
+  // The file is this call's own: no half-written file stays behind.
+  ::unlinkat(folder.fd(), host.c_str(), 0);
+  FailWith(error);
+  return NewFileResult::Failed;
+}
+
 // ---- FileLock -------------------------------------------------------------------
 
 FileLock::~FileLock() {

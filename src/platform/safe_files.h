@@ -106,6 +106,17 @@ class ReplacingFile {
   std::string temp_name_;
 };
 
+// Writes a whole file under a name that is free in `folder`, creating it
+// there directly (never through a link, never over anything): a file that
+// did not exist has no old content to keep, so the temporary name and the
+// rename are not needed. Taken: the name holds something (a file, a link, a
+// folder), or the platform writes every file through a ReplacingFile;
+// nothing was written, and the caller goes on with a ReplacingFile, which
+// checks what is there. Failed: a write or the close failed; the partly
+// written file is removed again.
+enum class NewFileResult { Written, Taken, Failed };
+NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::string_view content);
+
 // An exclusive advisory lock (flock) on a lock file, held while the object
 // lives; other processes asking for the same file are told it is busy.
 class FileLock {

@@ -47,6 +47,8 @@ void ResetSharedState() {
   ProgressTotal = 0;
   ProgressHookPercent = 0;
   ProgressHook = nullptr;
+  StatusRepaintTick = 0;
+  StatusRepainted = false;
 }
 
 }  // namespace wizpak

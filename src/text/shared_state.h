@@ -33,6 +33,11 @@ inline uint32_t ProgressTotal = 0;
 inline int32_t ProgressHookPercent = 0;
 inline std::function<void()> ProgressHook;
 
+// When ShowStatus last repainted the status label at once (status_progress.h),
+// by StatusRepaintClock; StatusRepainted is false until it first did.
+inline uint32_t StatusRepaintTick = 0;
+inline bool StatusRepainted = false;
+
 // Sets SpaceRequired and SpaceRequiredText together.
 void SetSpaceRequired(uint64_t bytes);
 // Sets SpaceAvailable to the free bytes of the drive `folder` begins with

@@ -7,6 +7,7 @@
 #include "gui/grad_gauge.h"
 #include "gui/transcript.h"
 #include "platform/codepage.h"
+#include "platform/system.h"
 #include "gui/widgets.h"
 #include "text/shared_state.h"
 
@@ -25,6 +26,16 @@ void ShowStatus(std::u16string_view text, bool repaint) {
   if (ActiveStatusLabel == nullptr) return;
   // The headless transcript records every change of the status caption.
   if (ActiveStatusLabel->Text() != text) gui::TranscriptStatus(WideToUtf8(text));
+  if (repaint) {
+    const uint32_t now = StatusRepaintClock ? StatusRepaintClock() : platform::TickCount();
+    // Differences in 32 bits: the tick count wraps.
+    if (StatusRepainted && now - StatusRepaintTick < kStatusRepaintIntervalMs) {
+      repaint = false;
+    } else {
+      StatusRepaintTick = now;
+      StatusRepainted = true;
+    }
+  }
   SetCaption(ActiveStatusLabel, text, repaint);
 }
 
@@ -46,9 +57,13 @@ void StepProgress(bool repaint) {
   ++ProgressPosition;
   if (repaint) {
     const uint32_t limit = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
+    // The gauge paints only when its bar or caption changes; the area is
+    // repainted with it, not once per step (a step per installed file).
+    const int paints = ActiveGauge->ImmediatePaints();
     ActiveGauge->SetProgress(
         static_cast<int32_t>(ProgressPosition < limit ? ProgressPosition : limit));
-    if (ActiveGaugeArea != nullptr) ActiveGaugeArea->Repaint();
+    if (ActiveGaugeArea != nullptr && ActiveGauge->ImmediatePaints() != paints)
+      ActiveGaugeArea->Repaint();
   }
   if (!ProgressHook) return;
   if (static_cast<int64_t>(ProgressPercent()) > static_cast<int64_t>(ProgressHookPercent) + 5) {

@@ -23,16 +23,25 @@ inline gui::TGradGauge* ActiveGauge = nullptr;      // "patching_progressbar"
 inline gui::Widget* ActiveGaugeArea = nullptr;
 
 // Caption of ActiveStatusLabel / ActiveSubStatusLabel; nothing while the
-// label is null. With `repaint` the label is repainted at once.
+// label is null. With `repaint` the label is repainted at once; for the
+// status label at most once every kStatusRepaintIntervalMs, since a caption
+// that changes once per installed file would otherwise repaint (and flush a
+// window to the display) thousands of times a second. The caption is always
+// set and shows with the label's next repaint.
 void ShowStatus(std::u16string_view text, bool repaint);
 void ShowSubStatus(std::u16string_view text, bool repaint);
 
+inline constexpr uint32_t kStatusRepaintIntervalMs = 15;
+// The clock of that limit in milliseconds; null uses the system's tick count.
+inline uint32_t (*StatusRepaintClock)() = nullptr;
+
 // One step of progress (nothing while ActiveGauge is null): ProgressPosition
-// grows by one; with `repaint` the gauge shows it and ActiveGaugeArea is
-// repainted. Then, when ProgressHook is set, the hook runs if the percentage
-// done (truncated) has passed ProgressHookPercent + 5, and ProgressHookPercent
-// becomes the percentage as it stands after the hook. A ProgressTotal of 0
-// counts as 0 percent.
+// grows by one; with `repaint` the gauge takes it, and when that changes what
+// the gauge shows (it repaints), ActiveGaugeArea is repainted too. Then, when
+// ProgressHook is set, the hook runs if the percentage done (truncated) has
+// passed ProgressHookPercent + 5, and ProgressHookPercent becomes the
+// percentage as it stands after the hook. A ProgressTotal of 0 counts as 0
+// percent.
 void StepProgress(bool repaint);
 
 // trunc(ProgressPosition / ProgressTotal * 100); 0 when ProgressTotal is 0.

@@ -83,25 +83,44 @@ std::optional<InstalledPath> SplitInstalledPath(std::string_view path) {
                        std::string(path.substr(cut + 1))};
 }
 
+// The folder that the last entries lived in, kept open: consecutive log
+// entries mostly share their folder, and reaching it again from the drive
+// root for each one would open every level once per entry. The folder was
+// reached without following a link, and its handle stays on that folder
+// even if a level above it is swapped for a link later.
+class OpenFolderCache {
+ public:
+  // The open folder `path`, or null when it cannot be reached safely.
+  const platform::Folder* Get(const std::string& path) {
+    if (!folder_ || path != path_) {
+      folder_ = platform::Folder::Open(path, /*create=*/false);
+      path_ = path;
+    }
+    return folder_ ? &folder_ : nullptr;
+  }
+
+ private:
+  platform::Folder folder_;
+  std::string path_;
+};
+
 // Deletes a logged file: its folder is reached without following a link,
-// and only a regular file or a link itself (never what it points to) goes.
-bool DeleteInstalledFile(std::string_view path) {
+// and only a regular file or a link itself (never what it points to) goes;
+// DeleteEntry refuses everything else.
+bool DeleteInstalledFile(std::string_view path, OpenFolderCache& folders) {
   const auto where = SplitInstalledPath(path);
   if (!where || where->name.empty()) return false;
-  const platform::Folder folder = platform::Folder::Open(where->folder, /*create=*/false);
-  if (!folder) return false;
-  const platform::Folder::Kind kind = folder.KindOf(where->name);
-  if (kind != platform::Folder::Kind::File && kind != platform::Folder::Kind::Link) return false;
-  return folder.DeleteEntry(where->name);
+  const platform::Folder* folder = folders.Get(where->folder);
+  return folder != nullptr && folder->DeleteEntry(where->name);
 }
 
-// Removes a logged folder when it is empty and a real folder, not a link.
-bool RemoveInstalledFolder(std::string_view path) {
+// Removes a logged folder when it is empty and a real folder, not a link
+// (RemoveFolder refuses anything else).
+bool RemoveInstalledFolder(std::string_view path, OpenFolderCache& folders) {
   const auto where = SplitInstalledPath(path);
   if (!where || where->name.empty()) return false;
-  const platform::Folder parent = platform::Folder::Open(where->folder, /*create=*/false);
-  return parent && parent.KindOf(where->name) == platform::Folder::Kind::Folder &&
-         parent.RemoveFolder(where->name);
+  const platform::Folder* parent = folders.Get(where->folder);
+  return parent != nullptr && parent->RemoveFolder(where->name);
 }
 
 }  // namespace
@@ -141,10 +160,11 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
   if (view.set_gauge_position) view.set_gauge_position(0);
   if (view.set_gauge_maximum) view.set_gauge_maximum(summary.total);
 
+  OpenFolderCache open_folders;
   const PhaseProgress file_progress(context, view, u"", file_count, 0);
   for (int32_t i = 0; i < file_count; ++i) {
     const std::string path = context.expand_path ? context.expand_path(files[i]) : files[i];
-    if (DeleteInstalledFile(path)) {
+    if (DeleteInstalledFile(path, open_folders)) {
       ++summary.files_deleted;
     }
     file_progress.Step(i + 1);
@@ -156,7 +176,7 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
                                       folder_count, file_count);
   for (int32_t n = 1; n <= folder_count; ++n) {
     const std::string& folder = folders[folder_count - n];
-    if (RemoveInstalledFolder(folder)) {
+    if (RemoveInstalledFolder(folder, open_folders)) {
       ++summary.folders_removed;
     }
     folder_progress.Step(n);

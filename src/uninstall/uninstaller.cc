@@ -159,6 +159,35 @@ std::string FinaliserPath() {
   return platform::ExecutableScratchFolder() + "FINALISE" + platform::UniqueSuffix() + ".exe";
 }
 
+namespace {
+
+// The finaliser is a scratch program under a name of its own, started at
+// once and removed by itself: it is created under that name directly
+// (exclusively, never through a link) and not flushed to disk, which would
+// only make every uninstall wait. Where that is not possible the careful
+// write is used.
+bool WriteScratchProgram(const std::string& path, std::string_view content) {
+  const size_t cut = path.find_last_of("\\/");
+  if (cut != std::string::npos) {
+    const std::string folder_path = path.substr(0, cut + 1);
+    const platform::Folder folder =
+        platform::Folder::Open(folder_path, /*create=*/false, {}, /*trusted=*/folder_path);
+    if (folder) {
+      switch (platform::WriteNewFile(folder, std::string_view(path).substr(cut + 1), content)) {
+        case platform::NewFileResult::Written:
+          return true;
+        case platform::NewFileResult::Failed:
+          return false;
+        case platform::NewFileResult::Taken:
+          break;
+      }
+    }
+  }
+  return platform::WriteFileAtomic(path, content);
+}
+
+}  // namespace
+
 bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path) {
   const std::vector<PackageEntryRef> entries = running.Entries();
   std::optional<std::string> content;
@@ -169,7 +198,7 @@ bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstall
   }
   if (!content) return false;
   const std::string path = FinaliserPath();
-  if (!platform::WriteFileAtomic(path, *content) || !platform::MakeExecutable(path)) return false;
+  if (!WriteScratchProgram(path, *content) || !platform::MakeExecutable(path)) return false;
   return platform::StartProgram(path, {"\"" + std::string(uninstaller_path) + "\""});
 }
 

@@ -72,6 +72,17 @@ TEST_F(PlantedLinks, AreRefusedByNameAndNothingOutsideChanges) {
   EXPECT_TRUE(recorder_.files.empty());
 }
 
+TEST_F(PlantedLinks, ALinkToNothingIsRefusedAndNothingIsCreatedBehindIt) {
+  // A new file is created in place; the name must not be followed to make
+  // the link's target.
+  fs::create_symlink(outside_.file("made-by-setup.txt"), install_ + "/readme.txt");
+  TPak pak(package_, false, false);
+  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game"),
+            "Cannot install C:\\Game\\readme.txt: C:\\Game\\readme.txt is a link");
+  EXPECT_FALSE(fs::exists(outside_.file("made-by-setup.txt")));
+  EXPECT_TRUE(fs::is_symlink(install_ + "/readme.txt"));
+}
+
 TEST_F(PlantedLinks, ALinkHigherUpThePathIsRefusedToo) {
   // The install folder itself reached through a link: C:\Link -> outside.
   fs::create_symlink(outside_.file("folder"), machine_.drive_c() + "/Link");
@@ -110,6 +121,24 @@ TEST_F(FailedWrite, KeepsTheOldFileLogsOnlyWhatWasWrittenAndLeavesNoTemporaryFil
   EXPECT_EQ(test::ReadHostFile(machine_.drive_c() + "/Game/b.txt"), "old b");
   EXPECT_EQ(test::ReadHostFile(machine_.drive_c() + "/Game/a.txt"), test::TextBytes(5000));
   EXPECT_EQ(Names(machine_.drive_c() + "/Game"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(recorder_.files, std::vector<std::string>{"C:\\Game\\a.txt"});
+}
+
+TEST_F(FailedWrite, ANewFileThatCannotBeWrittenIsRemovedAgain) {
+  test::WritePackage(package_, "IMAGE",
+                     {{"a.txt", test::TextBytes(5000), 1}, {"new.txt", test::TextBytes(9000), 1}});
+  TPak pak(package_, false, false);
+  std::string error;
+  {
+    platform::ScopedFaultHook full([](platform::FileOp op, std::string_view path) {
+      return op == platform::FileOp::Write && path.find("new.txt") != std::string_view::npos
+                 ? ENOSPC
+                 : 0;
+    });
+    error = ExtractError(pak, 1, "C:\\Game");
+  }
+  EXPECT_EQ(error, "Cannot write C:\\Game\\new.txt: No space left on device");
+  EXPECT_EQ(Names(machine_.drive_c() + "/Game"), std::vector<std::string>{"a.txt"});
   EXPECT_EQ(recorder_.files, std::vector<std::string>{"C:\\Game\\a.txt"});
 }
 

@@ -19,8 +19,11 @@ class StatusProgressTest : public ::testing::Test {
     ActiveSubStatusLabel = nullptr;
     ActiveGauge = nullptr;
     ActiveGaugeArea = nullptr;
+    StatusRepaintClock = nullptr;
   }
 };
+
+uint32_t fake_now = 0;
 
 TEST_F(StatusProgressTest, StatusGoesToTheActiveLabels) {
   ShowStatus(u"nobody listens", true);  // no label yet: nothing happens
@@ -36,6 +39,25 @@ TEST_F(StatusProgressTest, StatusGoesToTheActiveLabels) {
   ShowSubStatus(u"Setup failed to install.", true);
   EXPECT_EQ(sub.Text(), u"Setup failed to install.");
   EXPECT_EQ(status.Text(), u"Extracting b");
+}
+
+TEST_F(StatusProgressTest, StatusRepaintsAtMostEveryFifteenMillisecondsButTakesEveryCaption) {
+  gui::headless::HeadlessLabel status(nullptr);
+  ActiveStatusLabel = &status;
+  StatusRepaintClock = [] { return fake_now; };
+  fake_now = 0xFFFFFFF0u;  // the tick count wraps in between
+  ShowStatus(u"Extracting 1", true);
+  EXPECT_EQ(status.RepaintCount(), 1);
+  for (int i = 2; i <= 1000; ++i) {
+    if (i % 100 == 0) fake_now += 1;
+    ShowStatus(u"Extracting " + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)), true);
+  }
+  EXPECT_EQ(status.Text(), u"Extracting 0");
+  EXPECT_EQ(status.RepaintCount(), 1);  // 10 ms went by
+  fake_now += 5;
+  ShowStatus(u"Extracting last", true);
+  EXPECT_EQ(status.RepaintCount(), 2);
+  EXPECT_EQ(status.Text(), u"Extracting last");
 }
 
 TEST_F(StatusProgressTest, HookRunsEverySixPercent) {
@@ -88,6 +110,21 @@ TEST_F(StatusProgressTest, RepaintMovesTheGaugeAndRepaintsItsArea) {
   EXPECT_EQ(gauge.Progress(), 2);
   EXPECT_EQ(area.RepaintCount(), 2);
   EXPECT_EQ(calls, 0);
+}
+
+TEST_F(StatusProgressTest, TheAreaIsRepaintedOnlyWhenTheGaugeShowsSomethingNew) {
+  gui::TGradGauge gauge;
+  gauge.SetMax(20000);
+  gui::headless::HeadlessLabel area(nullptr);
+  ActiveGauge = &gauge;
+  ActiveGaugeArea = &area;
+  ProgressTotal = 20000;
+  const int paints_before = gauge.ImmediatePaints();
+  for (int i = 0; i < 20000; ++i) StepProgress(true);
+  EXPECT_EQ(gauge.Progress(), 20000);
+  EXPECT_EQ(gauge.Caption(), "100%");
+  EXPECT_EQ(area.RepaintCount(), gauge.ImmediatePaints() - paints_before);
+  EXPECT_LE(area.RepaintCount(), 201);
 }
 
 }  // namespace

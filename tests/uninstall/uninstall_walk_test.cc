@@ -248,5 +248,37 @@ TEST(UninstallWalk, NeverDeletesThroughALinkOrOutsideTheDriveMap) {
   EXPECT_TRUE(fs::is_symlink(host_dir + "/saves"));
 }
 
+// The walk keeps the folder of consecutive entries open. Entries that
+// switch between folders still all go, and a folder swapped for a link
+// while the walk runs never leads it outside.
+TEST(UninstallWalk, KeepsFoldersOpenAcrossEntriesWithoutEverFollowingALink) {
+  test::TestMachine machine;
+  test::TempDir outside;
+  test::WriteHostFile(outside.file("a2.txt"), "outside");
+  const std::string host_dir = machine.drive_c() + "/Demo";
+  for (const char* name : {"/A/a1.txt", "/A/a2.txt", "/B/b1.txt", "/A/a3.txt", "/B/b2.txt"})
+    test::WriteHostFile(host_dir + name, "x");
+  TUninstallList log;
+  for (const char* name : {"A\\a1.txt", "A\\a2.txt", "B\\b1.txt", "A\\a3.txt", "B\\b2.txt"})
+    log.AddFile(std::string("$INSTDIR\\") + name);
+  // While a1.txt goes, A is moved away and a link to the outside folder
+  // takes its name.
+  platform::ScopedFaultHook swap([&](platform::FileOp op, std::string_view path) {
+    if (op == platform::FileOp::Delete && path.find("a1.txt") != std::string_view::npos) {
+      fs::rename(host_dir + "/A", host_dir + "/A.moved");
+      fs::create_directory_symlink(outside.path(), host_dir + "/A");
+    }
+    return 0;
+  });
+  const UninstallWalkSummary summary = WalkInstallLog(log, Context("C:\\Demo"), {});
+  EXPECT_EQ(test::ReadHostFile(outside.file("a2.txt")), "outside");
+  EXPECT_FALSE(fs::exists(host_dir + "/B/b1.txt"));
+  EXPECT_FALSE(fs::exists(host_dir + "/B/b2.txt"));
+  EXPECT_FALSE(fs::exists(host_dir + "/A.moved/a1.txt"));
+  // a3.txt is reached again from the drive root: through the link, refused.
+  EXPECT_TRUE(fs::exists(host_dir + "/A.moved/a3.txt"));
+  EXPECT_EQ(summary.files_deleted, 4);  // a1, a2 (in the folder held open), b1, b2
+}
+
 }  // namespace
 }  // namespace wizpak

@@ -188,6 +188,40 @@ TEST_F(GradGaugePaintTest, NinetyNinePointSixIsAFullBarCaptionedNinetyNine) {
   }
 }
 
+// What a paint shows, for comparing two paints.
+std::vector<ColourRef> Picture(const MemoryCanvas& canvas, int w, int h) {
+  std::vector<ColourRef> pixels;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) pixels.push_back(canvas.Pixel(x, y));
+  for (const auto& text : canvas.Texts())
+    pixels.insert(pixels.end(), text.text.begin(), text.text.end());
+  return pixels;
+}
+
+TEST_F(GradGaugePaintTest, StepsThatShowNothingNewAreNotPaintedAndTheLastOneIs) {
+  // One step per installed file: most steps of a long bar change no pixel.
+  constexpr int kSteps = 2999;
+  gauge_.SetMax(kSteps);
+  int paints = 0;
+  gauge_.SetRepaintHandler([&](bool now) {
+    if (!now) return;
+    ++paints;
+    Paint();
+  });
+  Paint();  // as the page shows it
+  MemoryCanvas fresh(kW, kH, kUntouched);
+  for (int i = 1; i <= kSteps; ++i) {
+    gauge_.SetProgress(i);
+    fresh.Clear(kUntouched);
+    gauge_.Paint(fresh, FontSpec{});
+    ASSERT_EQ(Picture(canvas_, kW, kH), Picture(fresh, kW, kH)) << "after step " << i;
+  }
+  EXPECT_GE(paints, 100);
+  EXPECT_LE(paints, 201);
+  EXPECT_EQ(canvas_.Texts().at(0).text, u"100%");
+  EXPECT_EQ(canvas_.Pixel(kW - 2, kH / 2), Rgb(0, 0, 255));
+}
+
 TEST_F(GradGaugePaintTest, EmptyBarIsBackcolourInsideSolidBorder) {
   Paint();
   const ColourRef border = ColorToRgb(TGradGauge::kDefaultBorderColor);

@@ -304,6 +304,14 @@ bool Folder::SyncFileSystem() const {
   return true;
 }
 
+// ---- WriteNewFile ---------------------------------------------------------------
+
+// Windows writes every file through ReplacingFile (temporary name, then a
+// rename that replaces), which checks what the name holds.
+NewFileResult WriteNewFile(const Folder&, std::string_view, std::string_view) {
+  return NewFileResult::Taken;
+}
+
 // ---- FileLock -------------------------------------------------------------------
 
 FileLock::~FileLock() {
