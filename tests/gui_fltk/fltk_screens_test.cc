@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "gui/canvas.h"
+#include "gui/fltk/fltk_style.h"
 #include "gui/fltk/fltk_toolkit.h"
 #include "gui/fltk/fltk_windows.h"
 #include "gui/grad_gauge.h"
@@ -291,6 +292,31 @@ TEST_F(FltkScreens, RichTextShowsColoursBoldAndUnicode) {
   EXPECT_GT(red, 20);
   // The raw bytes stay readable, as the wizard reads them back.
   EXPECT_EQ(rich.Content().substr(0, 5), "{\\rtf");
+}
+
+// A licence file that is not RTF shows in the control's own font: its
+// colour, weight and size, not the black default of a style-less run.
+TEST_F(FltkScreens, PlainTextContentShowsInTheControlsOwnFont) {
+  gui::RichEdit& rich = form_->Pages().CreateRichEdit();
+  rich.SetBounds({10, 10, 400, 200});
+  gui::FontSpec font;
+  font.size_points = 14;
+  font.colour = 0x0000FF;  // red
+  font.bold = true;
+  font.parent_font = false;
+  rich.SetFont(font);
+  const char licence[] = "Licence terms\r\nsecond line\rthird\0hidden";
+  rich.LoadContent(std::string(licence, sizeof licence - 1));
+  const RgbaImage shot = Show("richtext-plain");
+  auto& display = static_cast<gui::fltk::FltkRichEdit&>(rich).Display();
+  std::unique_ptr<char, void (*)(void*)> text(display.buffer()->text(), std::free);
+  EXPECT_EQ(std::string(text.get()), "Licence terms\nsecond line\nthird");
+  EXPECT_EQ(display.textsize(), gui::fltk::PixelSize(14));
+  EXPECT_EQ(display.textfont(), gui::fltk::FontFor(font.face, /*bold=*/true));
+  int red = 0;
+  for (int y = 10; y < 210; ++y)
+    for (int x = 10; x < 410; ++x) red += IsRed(RgbAt(shot, x, y));
+  EXPECT_GT(red, 20);
 }
 
 TEST_F(FltkScreens, FolderTreeShowsDrivesAndFoldersAsProgramPaths) {
