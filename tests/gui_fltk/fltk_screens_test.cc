@@ -92,6 +92,22 @@ TEST_F(FltkScreens, FormLayoutAndLanguageMark) {
   EXPECT_NE(RgbAt(shot, mark_x, mark_y + 5), 0u);
 }
 
+// A translation nearly as wide as its button is drawn smaller, clear of the
+// frame and the focus mark, instead of running into them.
+TEST_F(FltkScreens, LongButtonCaptionStaysInsideItsFrame) {
+  form_->NextButton().SetText(u"Deinstallieren");
+  const RgbaImage shot = Show("button-caption");
+  // The Next button is 416, 384, 73 x 25; inside its frame the face is the
+  // colour of its inner left column wherever no text is.
+  const gui::Rect inside{418, 390, 69, 13};
+  const uint32_t face = RgbAt(shot, inside.left, inside.top + 6);
+  const auto ink = InkColumns(shot, inside, face);
+  EXPECT_LT(ink.first, ink.second);  // the caption is drawn
+  // At least 5 pixels from either edge of the button, clear of its focus mark.
+  EXPECT_GE(ink.first, 416 + 5);
+  EXPECT_LE(ink.second, 416 + 73 - 5);
+}
+
 // Delivers a key to the form as the display would.
 void PressKey(Fl_Window& window, int key, int state, const char* text) {
   static std::string typed;
