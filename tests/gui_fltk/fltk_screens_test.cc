@@ -409,14 +409,17 @@ Fl_Button* ButtonLabelled(Fl_Window& window, const std::string& label) {
 TEST_F(FltkScreens, MessageBoxButtonsIconAndUnicodeText) {
   std::vector<std::string> labels;
   bool default_is_yes = false;
+  gui::Rect default_box{};
   std::string title;
   RgbaImage shot;
   WhenBoxShows([&](Fl_Window& box) {
     title = box.label();
     for (int i = 0; i < box.children(); ++i) {
       if (auto* b = dynamic_cast<Fl_Button*>(box.child(i))) labels.push_back(b->label());
-      if (auto* r = dynamic_cast<Fl_Return_Button*>(box.child(i)))
+      if (auto* r = dynamic_cast<Fl_Return_Button*>(box.child(i))) {
         default_is_yes = std::string(r->label()) == "&Yes";
+        default_box = {r->x(), r->y(), r->w(), r->h()};
+      }
     }
     shot = Grab(box);
     SaveArtefact(shot, "message-box");
@@ -432,6 +435,12 @@ TEST_F(FltkScreens, MessageBoxButtonsIconAndUnicodeText) {
   // The question icon's blue disc at the top left.
   ASSERT_GT(shot.width, 0);
   EXPECT_EQ(RgbAt(shot, 12 + 16, 12 + 4), 0x1E5AC8u);
+  // The default button is framed dark, as on Windows, and carries no
+  // return-arrow glyph right of its caption: the face shows there.
+  EXPECT_EQ(RgbAt(shot, default_box.left + default_box.width / 2, default_box.top), 0x333333u);
+  EXPECT_EQ(RgbAt(shot, default_box.left + default_box.width - 12,
+                  default_box.top + default_box.height / 2),
+            RgbAt(shot, default_box.left + 8, default_box.top + default_box.height / 2));
   // Buttons sit at the right: the strip's left part is plain.
   EXPECT_EQ(RgbAt(shot, 4, shot.height - 10), 0xF0F0F0u);
 
