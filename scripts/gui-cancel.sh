@@ -27,8 +27,8 @@ click() { xdotool mousemove --window "$win" "$1" "$2" click 1; pause; }
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 next=(452 396); cancel=(533 396)
 
-# The demo with 400 files of 256 KiB that deflate cannot shrink.
-blobs=400
+# The demo with 600 files of 256 KiB that deflate cannot shrink.
+blobs=600
 cp -r "$src/examples/demo" "$work/src"
 mkdir -p "$work/src/payload/data"
 head -c $((blobs * 262144)) /dev/urandom | split -b 262144 -a 3 -d - "$work/src/payload/data/blob"
