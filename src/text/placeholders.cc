@@ -16,8 +16,6 @@ TLanguageStrings& TLanguageStrings::Instance() {
     t.RegisterPlaceholder("<%CHANGELOG%>", RecordChangelog());
     t.RegisterPlaceholder("<%SPACEREQ%>", SpaceRequiredText);
     t.RegisterPlaceholder("<%SPACEAVA%>", SpaceAvailableText);
-    // The folder installed into (the uninstaller's ready page names it).
-    t.RegisterPlaceholder("<%INSTALLDIR%>", RecordInstallDir());
     return t;
   }();
   return table;

@@ -43,15 +43,14 @@ TEST(Placeholders, ValueHoldingItsOwnPlaceholderTerminates) {
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%X%>"), u"<%X%><%X%>");
 }
 
-TEST_F(SharedStateTest, ProgramTableHasTheSixPlaceholders) {
+TEST_F(SharedStateTest, ProgramTableHasTheFivePlaceholders) {
   const TLanguageStrings& table = TLanguageStrings::Instance();
-  ASSERT_EQ(table.Items.size(), 6u);
+  ASSERT_EQ(table.Items.size(), 5u);
   EXPECT_EQ(table.Items[0].Name, "<%setuptitle%>");
   EXPECT_EQ(table.Items[1].Name, "<%setupshorttitle%>");
   EXPECT_EQ(table.Items[2].Name, "<%changelog%>");
   EXPECT_EQ(table.Items[3].Name, "<%spacereq%>");
   EXPECT_EQ(table.Items[4].Name, "<%spaceava%>");
-  EXPECT_EQ(table.Items[5].Name, "<%installdir%>");
   SetSpaceRequired(1536);
   SpaceAvailableText = "2.00 GB";
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%SPACEREQ%> / <%SPACEAVA%>"), u"1.50 KB / 2.00 GB");
@@ -67,7 +66,6 @@ TEST_F(SharedStateTest, RecordPlaceholdersAndInstallDirFollowTheRecord) {
   record.InstallDir = "C:\\Games\\Game\\";
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%SETUPTITLE%>|<%SETUPSHORTTITLE%>|<%CHANGELOG%>"),
             u"Game Deluxe|Game|v2");
-  EXPECT_EQ(table.ExpandTextPlaceholders(u"from <%INSTALLDIR%>"), u"from C:\\Games\\Game\\");
   EXPECT_EQ(ExpandPathVariables("$INSTDIR\\bin"), "C:\\Games\\Game\\bin");
   EXPECT_EQ(CompressPathVariables("C:\\Games\\Game\\bin"), "$INSTDIRbin");
   record = saved;
