@@ -39,7 +39,7 @@ target_link_libraries(test_platform PRIVATE gdi32 user32 shell32 ole32 uuid)
 
 # The end-to-end inspector: reads back links and an executable's icon for
 # scripts/test-windows.sh.
-add_executable(wizpak-inspect ${CMAKE_CURRENT_SOURCE_DIR}/e2e/win32/inspect.cc
+add_executable(wizpak-inspect ${CMAKE_CURRENT_SOURCE_DIR}/e2e/win32/read_back.cc
                ${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/icon_reader.cc)
 target_include_directories(wizpak-inspect PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/platform/win32)
 target_link_libraries(wizpak-inspect PRIVATE wizpak_platform gdi32 user32 shell32 ole32 uuid)

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs every test: the suite in build/ and again under AddressSanitizer and
+# Runs every test: the suite in build/, the graphical tests on a virtual
+# display (scripts/test-gui.sh), the suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/ (unit tests, end-to-end tests and
-# the fuzz-target replays), builds Release with clang (scripts/test-clang.sh),
-# then checks the formatting.
+# the fuzz-target replays), a Release build with clang (scripts/test-clang.sh),
+# the formatting check, and the Windows build under Wine
+# (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)

@@ -335,6 +335,36 @@ TEST_F(FltkScreens, PlainTextContentShowsInTheControlsOwnFont) {
   EXPECT_GT(red, 20);
 }
 
+// The same word twice, underlined on the first line only: the first line's
+// band holds a row of ink below the letters that the second lacks.
+TEST_F(FltkScreens, RichTextUnderlinesWhatItsStyleUnderlines) {
+  gui::RichEdit& rich = form_->Pages().CreateRichEdit();
+  rich.SetBounds({10, 10, 300, 120});
+  rich.LoadContent("{\\rtf1\\ansi\\fs32 {\\ul mmmm}\\par mmmm}");
+  const RgbaImage shot = Show("richtext-underline");
+  auto& display = static_cast<gui::fltk::FltkRichEdit&>(rich).Display();
+  int x = 0, first_top = 0, second_top = 0;
+  ASSERT_TRUE(display.position_to_xy(0, &x, &first_top));
+  ASSERT_TRUE(display.position_to_xy(5, &x, &second_top));
+  const int line = second_top - first_top;
+  ASSERT_GT(line, 0);
+  // Rows holding dark ink, per line band, in window coordinates.
+  auto ink_rows = [&](int top) {
+    int rows = 0;
+    for (int y = top; y < top + line; ++y) {
+      int dark = 0;
+      for (int x = display.x(); x < display.x() + display.w(); ++x)
+        dark += (RgbAt(shot, x, y) & 0xFF) < 100;
+      rows += dark > 0;
+    }
+    return rows;
+  };
+  const int underlined = ink_rows(first_top);
+  const int plain = ink_rows(second_top);
+  EXPECT_GT(plain, 0);
+  EXPECT_GT(underlined, plain);
+}
+
 TEST_F(FltkScreens, FolderTreeShowsDrivesAndFoldersAsProgramPaths) {
   TempDir root;
   ScopedEnv drives("WIZPAK_DRIVES", "C=" + root.path() + ":fixed");

@@ -8,6 +8,7 @@
 
 #include "gui/fltk/fltk_canvas.h"
 #include "gui/fltk/fltk_style.h"
+#include "gui/memo_lines.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -449,7 +450,7 @@ void FltkBevel::Paint(PaintedView& v) {
 TextBox::TextBox()
     : text_(std::make_unique<Fl_Text_Buffer>()),
       styles_(std::make_unique<Fl_Text_Buffer>()),
-      display_(std::make_unique<Fl_Text_Display>(0, 0, 0, 0)) {
+      display_(std::make_unique<UnderlinedTextDisplay>(0, 0, 0, 0)) {
   display_->end();
   display_->buffer(text_.get());
   display_->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
@@ -489,7 +490,8 @@ void TextBox::ShowRich(const std::vector<TextRun>& runs, const FontSpec& font) {
                 ? std::max(1, static_cast<int>(std::lround(run.style.half_points * 96.0 / 144.0)))
                 : PixelSize(font.size_points);
         table.push_back({ToFlColour(run.style.colour),
-                         FontFor(face, run.style.bold, run.style.italic), pixels, 0});
+                         FontFor(face, run.style.bold, run.style.italic), pixels,
+                         run.style.underline ? UnderlinedTextDisplay::kUnderline : 0u});
       } else {
         index = seen.size() - 1;
       }
@@ -535,31 +537,11 @@ FltkMemo::FltkMemo(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind
 }
 
 std::vector<std::u16string> FltkMemo::Lines() const {
-  std::vector<std::u16string> lines;
-  const std::u16string& text = Text();
-  if (text.empty()) return lines;
-  std::u16string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
+  return SplitMemoLines(Text());
 }
 
 void FltkMemo::SetLines(std::vector<std::u16string> lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines[i];
-  }
-  SetText(std::move(text));
+  SetText(JoinMemoLines(lines));
 }
 
 void FltkMemo::Refresh() {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "gui/fltk/fltk_views.h"
+#include "gui/fltk/underlined_text_display.h"
 #include "gui/headless/headless_widgets.h"
 #include "gui/pictures/picture_decode.h"
 #include "gui/richtext/rich_text.h"
@@ -312,7 +313,7 @@ class TextBox {
   std::unique_ptr<Fl_Text_Buffer> text_;
   std::unique_ptr<Fl_Text_Buffer> styles_;
   std::vector<Fl_Text_Display::Style_Table_Entry> table_;
-  std::unique_ptr<Fl_Text_Display> display_;
+  std::unique_ptr<UnderlinedTextDisplay> display_;
 };
 
 class FltkMemo : public FltkControl<Memo> {

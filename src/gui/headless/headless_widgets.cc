@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "gui/memo_lines.h"
 #include "platform/codepage.h"
 
 namespace wizpak::gui::headless {
@@ -80,31 +81,11 @@ bool HeadlessPicture::SetPicture(std::string bytes, std::string_view format) {
 }
 
 std::vector<std::u16string> HeadlessMemo::Lines() const {
-  std::vector<std::u16string> lines;
-  const std::u16string& text = Text();
-  if (text.empty()) return lines;
-  std::u16string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
+  return SplitMemoLines(Text());
 }
 
 void HeadlessMemo::SetLines(std::vector<std::u16string> lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines[i];
-  }
-  SetText(std::move(text));
+  SetText(JoinMemoLines(lines));
 }
 
 void HeadlessRichEdit::SetText(std::u16string text) {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "gui/memo_lines.h"
 #include "gui/win32/dib_canvas.h"
 #include "gui/win32/page_area.h"
 
@@ -267,30 +268,11 @@ NativeMemo::NativeMemo(PageSurface* surface, HWND parent) : Control(WidgetKind::
 }
 
 std::vector<std::u16string> NativeMemo::Lines() const {
-  std::vector<std::u16string> lines;
-  const std::u16string& text = Text();
-  if (text.empty()) return lines;
-  std::u16string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
+  return SplitMemoLines(Text());
 }
 
 void NativeMemo::SetLines(std::vector<std::u16string> lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines[i];
-  }
+  std::u16string text = JoinMemoLines(lines);
   setting_text_ = true;
   SetText(std::move(text));
   setting_text_ = false;
