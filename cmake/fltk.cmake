@@ -31,4 +31,10 @@ endif()
 if(WIZPAK_TESTS)
   add_test(NAME gui_walk COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-walk.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(gui_walk PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 180)
+  # Cancel during a long extraction; reads the log the run left with the
+  # setup's own reader.
+  add_executable(install_log_dump ${CMAKE_SOURCE_DIR}/tests/gui_fltk/install_log_dump.cc)
+  target_link_libraries(install_log_dump PRIVATE wizpak_uninstall)
+  add_test(NAME gui_cancel COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-cancel.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(gui_cancel PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()

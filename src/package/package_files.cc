@@ -11,6 +11,11 @@ PackageHooks& Hooks() {
   return hooks;
 }
 
+bool ExtractionStopRequested() {
+  const PackageHooks& hooks = Hooks();
+  return hooks.stop_requested && hooks.stop_requested();
+}
+
 std::optional<std::string> ReadShortString(platform::File& file) {
   uint8_t count[2];
   if (file.Read(count, 2) != 2) return std::nullopt;

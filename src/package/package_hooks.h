@@ -22,7 +22,14 @@ struct PackageHooks {
   std::function<void(std::string_view path)> add_directory;
   // Byte counts as text ("25.00 MB"); without it the plain number is shown.
   std::function<std::string(uint64_t bytes)> format_byte_size;
+  // Asked before each entry and between the pieces of a large one: true
+  // stops the extraction there. Every file written so far stays, complete
+  // and logged; a large file cut off part-way is discarded, never committed.
+  std::function<bool()> stop_requested;
 };
+
+// True when stop_requested is set and asks to stop.
+bool ExtractionStopRequested();
 
 // The program-wide hooks.
 PackageHooks& Hooks();

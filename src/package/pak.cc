@@ -549,6 +549,9 @@ void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
   std::string name;
   FindFirst(group, size, false, name);
   for (;;) {
+    // A cancelled run stops between files: the folder holds only whole,
+    // logged files, and the run saves the log of what is there.
+    if (!name.empty() && ExtractionStopRequested()) break;
     ShowExtractStatus(name);
     if (name.empty()) break;
     const uint32_t index = Cursor - 1;
@@ -586,6 +589,8 @@ void TPak::CopyLarge(InstallWriter& writer, std::string_view path, std::string_v
   uint32_t crc = 0;
   uint32_t remaining = size;
   while (remaining > 0) {
+    // Cut off part-way, the new file is discarded and the old one stays.
+    if (ExtractionStopRequested()) return;
     const uint32_t chunk = std::min(kLargeChunkSize, remaining);
     buffer.resize(chunk);
     ShowExtractStatus(std::string(name) + " - " + FormatBytes(size - remaining) + " / " +

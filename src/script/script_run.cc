@@ -98,7 +98,9 @@ bool RunScriptLines() {
     const TCommandClass* command = commands.ByNumber(line->Command);
     if (command != nullptr) command->Execute(line->LineNumber);
   }
-  return true;
+  // A cancel answered during the last line (a long extraction stops part-way
+  // for it) is a cancelled run too, not a finished one.
+  return !state.CancelRequested && !platform::StopRequested();
 }
 
 ScriptRunResult RunScript(const ScriptRunOptions& options) {

@@ -2,6 +2,8 @@
 
 #include "package/package_hooks.h"
 #include "platform/codepage.h"
+#include "platform/stop_signals.h"
+#include "script/script_run.h"
 #include "text/language.h"
 #include "text/number_format.h"
 #include "text/replace_all.h"
@@ -26,6 +28,11 @@ void ConnectPackageHooks() {
     TUninstallList::Instance().AddDirectory(path);
   };
   hooks.format_byte_size = [](uint64_t bytes) { return FormatByteSize(bytes); };
+  // Cancel answered Yes (or a stop signal) during a long "file" command ends
+  // it between files; the script loop then stops and saves the log.
+  hooks.stop_requested = [] {
+    return TScriptRun::Instance().CancelRequested || platform::StopRequested();
+  };
 }
 
 }  // namespace wizpak::setup

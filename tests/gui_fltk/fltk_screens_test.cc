@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "gui/canvas.h"
+#include "gui/fltk/fltk_style.h"
 #include "gui/fltk/fltk_toolkit.h"
 #include "gui/fltk/fltk_windows.h"
 #include "gui/grad_gauge.h"
@@ -89,6 +90,22 @@ TEST_F(FltkScreens, FormLayoutAndLanguageMark) {
   for (int x = mark_x; x < mark_x + 9; ++x) EXPECT_EQ(RgbAt(shot, x, mark_y + 1), 0u) << x;
   EXPECT_EQ(RgbAt(shot, mark_x + 4, mark_y + 5), 0u);
   EXPECT_NE(RgbAt(shot, mark_x, mark_y + 5), 0u);
+}
+
+// A translation nearly as wide as its button is drawn smaller, clear of the
+// frame and the focus mark, instead of running into them.
+TEST_F(FltkScreens, LongButtonCaptionStaysInsideItsFrame) {
+  form_->NextButton().SetText(u"Deinstallieren");
+  const RgbaImage shot = Show("button-caption");
+  // The Next button is 416, 384, 73 x 25; inside its frame the face is the
+  // colour of its inner left column wherever no text is.
+  const gui::Rect inside{418, 390, 69, 13};
+  const uint32_t face = RgbAt(shot, inside.left, inside.top + 6);
+  const auto ink = InkColumns(shot, inside, face);
+  EXPECT_LT(ink.first, ink.second);  // the caption is drawn
+  // At least 5 pixels from either edge of the button, clear of its focus mark.
+  EXPECT_GE(ink.first, 416 + 5);
+  EXPECT_LE(ink.second, 416 + 73 - 5);
 }
 
 // Delivers a key to the form as the display would.
@@ -293,6 +310,31 @@ TEST_F(FltkScreens, RichTextShowsColoursBoldAndUnicode) {
   EXPECT_EQ(rich.Content().substr(0, 5), "{\\rtf");
 }
 
+// A licence file that is not RTF shows in the control's own font: its
+// colour, weight and size, not the black default of a style-less run.
+TEST_F(FltkScreens, PlainTextContentShowsInTheControlsOwnFont) {
+  gui::RichEdit& rich = form_->Pages().CreateRichEdit();
+  rich.SetBounds({10, 10, 400, 200});
+  gui::FontSpec font;
+  font.size_points = 14;
+  font.colour = 0x0000FF;  // red
+  font.bold = true;
+  font.parent_font = false;
+  rich.SetFont(font);
+  const char licence[] = "Licence terms\r\nsecond line\rthird\0hidden";
+  rich.LoadContent(std::string(licence, sizeof licence - 1));
+  const RgbaImage shot = Show("richtext-plain");
+  auto& display = static_cast<gui::fltk::FltkRichEdit&>(rich).Display();
+  std::unique_ptr<char, void (*)(void*)> text(display.buffer()->text(), std::free);
+  EXPECT_EQ(std::string(text.get()), "Licence terms\nsecond line\nthird");
+  EXPECT_EQ(display.textsize(), gui::fltk::PixelSize(14));
+  EXPECT_EQ(display.textfont(), gui::fltk::FontFor(font.face, /*bold=*/true));
+  int red = 0;
+  for (int y = 10; y < 210; ++y)
+    for (int x = 10; x < 410; ++x) red += IsRed(RgbAt(shot, x, y));
+  EXPECT_GT(red, 20);
+}
+
 // The same word twice, underlined on the first line only: the first line's
 // band holds a row of ink below the letters that the second lacks.
 TEST_F(FltkScreens, RichTextUnderlinesWhatItsStyleUnderlines) {
@@ -397,14 +439,17 @@ Fl_Button* ButtonLabelled(Fl_Window& window, const std::string& label) {
 TEST_F(FltkScreens, MessageBoxButtonsIconAndUnicodeText) {
   std::vector<std::string> labels;
   bool default_is_yes = false;
+  gui::Rect default_box{};
   std::string title;
   RgbaImage shot;
   WhenBoxShows([&](Fl_Window& box) {
     title = box.label();
     for (int i = 0; i < box.children(); ++i) {
       if (auto* b = dynamic_cast<Fl_Button*>(box.child(i))) labels.push_back(b->label());
-      if (auto* r = dynamic_cast<Fl_Return_Button*>(box.child(i)))
+      if (auto* r = dynamic_cast<Fl_Return_Button*>(box.child(i))) {
         default_is_yes = std::string(r->label()) == "&Yes";
+        default_box = {r->x(), r->y(), r->w(), r->h()};
+      }
     }
     shot = Grab(box);
     SaveArtefact(shot, "message-box");
@@ -420,6 +465,12 @@ TEST_F(FltkScreens, MessageBoxButtonsIconAndUnicodeText) {
   // The question icon's blue disc at the top left.
   ASSERT_GT(shot.width, 0);
   EXPECT_EQ(RgbAt(shot, 12 + 16, 12 + 4), 0x1E5AC8u);
+  // The default button is framed dark, as on Windows, and carries no
+  // return-arrow glyph right of its caption: the face shows there.
+  EXPECT_EQ(RgbAt(shot, default_box.left + default_box.width / 2, default_box.top), 0x333333u);
+  EXPECT_EQ(RgbAt(shot, default_box.left + default_box.width - 12,
+                  default_box.top + default_box.height / 2),
+            RgbAt(shot, default_box.left + 8, default_box.top + default_box.height / 2));
   // Buttons sit at the right: the strip's left part is plain.
   EXPECT_EQ(RgbAt(shot, 4, shot.height - 10), 0xF0F0F0u);
 

@@ -2,7 +2,9 @@
 // senses, and the file-group counter, run as whole scripts.
 #include <gtest/gtest.h>
 
+#include "package/package_hooks.h"
 #include "platform/registry.h"
+#include "uninstall/uninstall_list.h"
 
 #include <algorithm>
 #include "script_fixture.h"
@@ -157,6 +159,31 @@ TEST_F(FileCommand, GroupCounterKeepsCountingAcrossRuns) {
   EXPECT_EQ(TScriptRun::Instance().CurrentGroup(), 0xFFFF);
   TScriptRun::Instance().FileGroupCounter = 0x10001;
   EXPECT_EQ(TScriptRun::Instance().CurrentGroup(), 1);
+}
+
+// Cancel answered Yes while the last line extracts: the group stops between
+// files, the run counts as cancelled (not finished) and its log holds
+// exactly the files that were written.
+TEST_F(FileCommand, CancelDuringTheLastLinesExtractionEndsTheRunCancelled) {
+  SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
+  UsePackage({{"UNINSTALL_Pages.txt", 0, "welcome\r\n"},
+              {"UNINSTALL_FINALISE.EXE", 0, "finaliser"},
+              {"one.dat", 1, "first"},
+              {"two.dat", 1, "second"},
+              {"three.dat", 1, "third"}});
+  PackageHooks& hooks = Hooks();
+  hooks.step_progress = [] { TScriptRun::Instance().CancelRequested = true; };
+  hooks.stop_requested = [] { return TScriptRun::Instance().CancelRequested; };
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  const ScriptRunResult result = Run(s);
+  EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled) << result.error;
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\one.dat")), "first");
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\two.dat"));
+  // The saved log, read back, names the one file.
+  TUninstallList::Instance().Clear();
+  ASSERT_TRUE(TUninstallList::Instance().LoadFromFile(kInstallDir, "Game_").ok());
+  EXPECT_EQ(LoggedFiles(), std::vector<std::string>{"$INSTDIR\\one.dat"});
 }
 
 }  // namespace

@@ -21,6 +21,23 @@
 namespace wizpak::gui::fltk {
 namespace {
 
+// The default button: Enter presses it, as Fl_Return_Button does, but it is
+// drawn as Windows draws one, the plain face inside a dark frame, instead of
+// with FLTK's return-arrow glyph beside the caption.
+class DefaultButton : public Fl_Return_Button {
+ public:
+  using Fl_Return_Button::Fl_Return_Button;
+  void draw() override {
+    const bool down = value() != 0;
+    draw_box(down ? (down_box() ? down_box() : fl_down(box())) : box(),
+             down ? selection_color() : color());
+    draw_label();
+    fl_color(active_r() ? fl_rgb_color(0x33, 0x33, 0x33) : fl_inactive(FL_BLACK));
+    fl_rect(x(), y(), w(), h());
+    if (Fl::focus() == this) draw_focus();
+  }
+};
+
 struct Choice {
   const char* caption;
   Answer answer;
@@ -149,7 +166,7 @@ Answer ShowMessageBox(const MessageBoxRequest& request) {
   for (size_t i = 0; i < choices.size(); ++i) {
     std::unique_ptr<Fl_Button> button;
     if (i == 0) {
-      button = std::make_unique<Fl_Return_Button>(x, buttons_y, kButtonWidth, kButtonHeight);
+      button = std::make_unique<DefaultButton>(x, buttons_y, kButtonWidth, kButtonHeight);
     } else {
       button = std::make_unique<Fl_Button>(x, buttons_y, kButtonWidth, kButtonHeight);
     }

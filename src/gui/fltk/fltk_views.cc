@@ -4,11 +4,37 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
+#include <algorithm>
+
 #include "gui/fltk/fltk_undef_x.h"
 
 namespace wizpak::gui::fltk {
 
+namespace {
+// The drop-down mark: 9 x 6 pixels, kGap from the button's right edge.
+constexpr int kMarkWidth = 9;
+constexpr int kMarkHeight = 6;
+constexpr int kGap = 8;
+}  // namespace
+
 void ButtonView::draw() {
+  // A caption wider than the button (a long translation such as
+  // "Deinstallieren") is drawn up to three pixels smaller rather than into
+  // the frame; the size the layout set comes back after drawing.
+  const int set_size = labelsize();
+  if (label() != nullptr) {
+    const int room = w() - 2 * kCaptionMargin - (drop_down_mark_ ? kMarkWidth + kGap : 0);
+    for (int size = set_size; size > std::max(6, set_size - 3); --size) {
+      fl_font(labelfont(), size);
+      if (fl_width(label()) <= room) break;
+      labelsize(static_cast<Fl_Fontsize>(size - 1));
+    }
+  }
+  DrawFace();
+  labelsize(static_cast<Fl_Fontsize>(set_size));
+}
+
+void ButtonView::DrawFace() {
   if (!drop_down_mark_) {
     Fl_Button::draw();
     return;
@@ -16,9 +42,6 @@ void ButtonView::draw() {
   // The box as Fl_Button draws it, the caption shifted left, then the mark.
   const Fl_Color face = value() ? selection_color() : color();
   draw_box(value() ? (down_box() ? down_box() : fl_down(box())) : box(), face);
-  constexpr int kMarkWidth = 9;
-  constexpr int kMarkHeight = 6;
-  constexpr int kGap = 8;
   const Fl_Color text = active_r() ? FL_BLACK : fl_inactive(FL_BLACK);
   draw_label(x(), y(), w() - kMarkWidth - kGap, h());
   const int mark_x = x() + w() - kMarkWidth - kGap;

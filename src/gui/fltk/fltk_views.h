@@ -38,6 +38,9 @@ class ButtonView : public Fl_Button {
   void draw() override;
 
  private:
+  // Room kept free of the caption on either side, inside the frame.
+  static constexpr int kCaptionMargin = 5;
+  void DrawFace();
   bool drop_down_mark_ = false;
 };
 

@@ -578,10 +578,13 @@ void FltkRichEdit::Clear() {
 
 void FltkRichEdit::Refresh() {
   box_.Style(Border(), Enabled());
-  if (content_.empty()) {
-    box_.ShowPlain(DisplayText(Text()), Font());
-  } else {
+  if (IsRichText(content_)) {
     box_.ShowRich(ParseRichText(content_), Font());
+  } else {
+    // Plain text, set or loaded, has no styles of its own: it shows in the
+    // control's face, size and colour, up to the first zero character.
+    const std::u16string& text = Text();
+    box_.ShowPlain(DisplayText(std::u16string_view(text).substr(0, text.find(u'\0'))), Font());
   }
   FltkControl::Refresh();
 }
