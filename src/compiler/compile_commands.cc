@@ -15,8 +15,6 @@ namespace {
 
 // Language files are a few kilobytes; a larger file is not one.
 constexpr uint64_t kMaxLanguageFileBytes = 16u << 20;
-// The setup record stores each text with a 16-bit length.
-constexpr uint64_t kMaxChangelogBytes = 0xFFFF;
 
 bool IsDecimalInteger(const std::string& text) {
   if (text.empty()) return false;
@@ -106,26 +104,6 @@ void EncipherSecondParam(TCompiler& compiler, int line) {
   TCompLine& compiled = LineAt(compiler, line);
   if (compiled.Params.size() < 2) return;
   compiled.Params[1] = EncryptWithDigitKey(kGameArchiveKey, compiled.Params[1]);
-}
-
-// The change log page shows "<%CHANGELOG%>": the setup carries the text of
-// the file, not the path of the file on the author's machine. A missing file
-// is a warning (the page stays empty); one the record cannot hold whole, or
-// cannot be read, stops the build.
-void CompileChangelog(TCompiler& compiler, int line, const std::string& file) {
-  const std::string path = JoinProgramPath(compiler.settings.source_folder, file);
-  compiler.setup_info.Changelog.clear();
-  if (!platform::FileExists(path)) {
-    compiler.Warning(line, "Change log not found - " + path + "; the change log page stays empty");
-    return;
-  }
-  const std::optional<std::string> bytes = platform::ReadFileBytes(path, kMaxChangelogBytes);
-  if (!bytes) {
-    compiler.Error(line, "Change log cannot be read or is larger than " +
-                             std::to_string(kMaxChangelogBytes) + " bytes - " + path);
-    return;
-  }
-  compiler.setup_info.Changelog = *bytes;
 }
 
 void CompileLanguage(TCompiler& compiler, int line, const std::string& language,
@@ -242,7 +220,7 @@ void CompileCommand(TCompiler& compiler, int32_t command, int line,
       ResolveConditionalTarget(compiler, line, 2);
       break;
     case kCmdChangelog:
-      CompileChangelog(compiler, line, params[0]);
+      info.Changelog = JoinProgramPath(compiler.settings.source_folder, params[0]);
       break;
     case kCmdMessageBox:
       ResolveConditionalTarget(compiler, line, 2);

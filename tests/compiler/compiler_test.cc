@@ -172,7 +172,6 @@ TEST_F(CompilerTest, TooFewParametersWarnsAndCompilesTheLineUnchanged) {
 }
 
 TEST_F(CompilerTest, SetupPropertiesLaterLinesWin) {
-  test::WriteHostFile(dir_.file("script/notes/changes.txt"), "1.1 Faster\r\n1.0 First\r\n");
   const TCompiler c = Compile(
       "shortname Early\n"
       "name \"Full Title\"\n"
@@ -191,28 +190,9 @@ TEST_F(CompilerTest, SetupPropertiesLaterLinesWin) {
   EXPECT_EQ(info.UninstallPrefix, "Game_");
   EXPECT_EQ(info.UninstallExeName, "Game_Uninstall.exe");
   EXPECT_EQ(info.Pages, "default");
-  EXPECT_EQ(info.Changelog, "1.1 Faster\r\n1.0 First\r\n");
+  EXPECT_EQ(info.Changelog, dir_.file("script") + "/notes/changes.txt");
   EXPECT_EQ(info.CreateUninstaller, 0);
   EXPECT_EQ(Compile("name X\nshortname Y\n").setup_info.ShortName, "Y");
-}
-
-// The change log page shows the file's text; the author's path never
-// reaches the setup.
-TEST_F(CompilerTest, ChangeLogCarriesTheTextOfItsFile) {
-  const TCompiler missing = Compile("changelog gone.txt\n");
-  EXPECT_FALSE(missing.HasErrors());
-  EXPECT_EQ(missing.setup_info.Changelog, "");
-  ASSERT_EQ(Messages(missing).size(), 1u);
-  EXPECT_TRUE(Messages(missing)[0].starts_with("W 1: Change log not found"))
-      << Messages(missing)[0];
-  // The record holds a text of up to 65535 bytes whole; a longer one would be
-  // cut, so it stops the build.
-  test::WriteHostFile(dir_.file("script/long.txt"), std::string(0x10000, 'x'));
-  const TCompiler long_log = Compile("changelog long.txt\n");
-  EXPECT_TRUE(long_log.HasErrors());
-  EXPECT_EQ(long_log.setup_info.Changelog, "");
-  test::WriteHostFile(dir_.file("script/fits.txt"), std::string(0xFFFF, 'y'));
-  EXPECT_EQ(Compile("changelog fits.txt\n").setup_info.Changelog, std::string(0xFFFF, 'y'));
 }
 
 TEST_F(CompilerTest, WithoutNameBothTitlesStayEmpty) {
