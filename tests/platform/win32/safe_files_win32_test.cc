@@ -26,9 +26,9 @@ size_t EntriesIn(const std::string& folder) {
 bool MakeFolderLink(const std::string& link, const std::string& target) {
   // Some Wine versions report success and make nothing, so the link must be
   // seen on disk (INVALID_FILE_ATTRIBUTES has every bit set).
-  if (CreateSymbolicLinkW(win32::AcpToWide(link).c_str(), win32::AcpToWide(target).c_str(),
-                          SYMBOLIC_LINK_FLAG_DIRECTORY |
-                              SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) == 0) {
+  if (CreateSymbolicLinkW(
+          win32::AcpToWide(link).c_str(), win32::AcpToWide(target).c_str(),
+          SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) == 0) {
     return false;
   }
   const DWORD attributes = GetFileAttributesW(win32::AcpToWide(link).c_str());
