@@ -2,7 +2,9 @@
 # Time from start to the first wizard page of the demo setup: with the FLTK
 # front-end on a virtual display (the page window mapped and painted) next
 # to the same start-up headless (the transcript's first PAGE line), as a
-# ratio; both include the 500 ms the verification window stays. Also prints
+# ratio; both include the 500 ms the verification window stays (a headless
+# start shows no window and skips that wait, so the ratio adds it to the
+# headless time). Also prints
 # the setup runtime's size and the shared libraries it needs.
 #
 # Usage: bench/gui-startup.sh [BUILD_DIR]   (default: build; runs itself
@@ -50,8 +52,10 @@ headless_once() {
 
 fltk_ms=$(for _ in $(seq "$runs"); do fltk_once; done | median)
 headless_ms=$(for _ in $(seq "$runs"); do headless_once; done | median)
-echo "first wizard page, median of $runs: fltk ${fltk_ms} ms, headless ${headless_ms} ms"
-awk -v f="$fltk_ms" -v h="$headless_ms" \
+verify_window_ms=500
+echo "first wizard page, median of $runs: fltk ${fltk_ms} ms, headless ${headless_ms} ms" \
+  "(+ ${verify_window_ms} ms verification window = $((headless_ms + verify_window_ms)) ms)"
+awk -v f="$fltk_ms" -v h="$((headless_ms + verify_window_ms))" \
   'BEGIN { r = f / h; printf "ratio fltk/headless: %.3f (limit 1.25) %s\n", r, r <= 1.25 ? "ok" : "OVER" }'
 echo "wizpak-stub: $(stat -c %s "$build/wizpak-stub") bytes"
 ldd "$build/wizpak-stub" | awk '{print "  " $1}'
