@@ -364,7 +364,7 @@ bool Journal::NoteNewFolder(const std::string& host) {
 
 bool Journal::MoveFileAside(const std::string& host) {
   const std::string aside = AsideNameFor(host);
-  if (!Append("A\t" + Escape(host) + "\t" + Escape(aside), /*flush=*/true)) return false;
+  if (!Append("A\t" + Escape(host) + "\t" + Escape(aside), /*flush=*/false)) return false;
   if (::rename(host.c_str(), aside.c_str()) != 0) {
     const int error = errno;
     Cancel();
@@ -387,7 +387,7 @@ bool Journal::MoveFolderAside(const std::string& host) {
   ::closedir(dir);
   if (!empty) return FailWith(ENOTEMPTY);
   const std::string aside = AsideNameFor(host);
-  if (!Append("R\t" + Escape(host) + "\t" + Escape(aside), /*flush=*/true)) return false;
+  if (!Append("R\t" + Escape(host) + "\t" + Escape(aside), /*flush=*/false)) return false;
   if (::rename(host.c_str(), aside.c_str()) != 0) {
     const int error = errno;
     Cancel();

@@ -18,8 +18,11 @@
 // next start finds it by walking up from the install folder, and it never
 // sits inside a folder the run may create and remove again.
 //
-// Records that only add something are flushed to the device in batches;
-// a record that moves old data aside is flushed before the move.
+// Every note is written (it reaches the kernel, so a killed process loses
+// none) before its change is made; the file is flushed to the device in
+// batches of notes, and at once for registry and archive notes. A file
+// replaced in place is flushed by its writer before the rename, which on
+// journalling file systems also carries the notes written before it.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,8 @@
 // An upgrade run as a transaction: version 2 of a game is installed over
 // version 1 (files replaced, added and deleted, folders made and removed,
-// registry values changed and added, shortcuts replaced and added, the
-// install log, uninstaller and registration rewritten). Every file or
+// registry values changed and added, shortcuts replaced and added, a game
+// archive patched and marked, the install log, uninstaller and registration
+// rewritten). Every file or
 // registry call of each kind is made to fail in turn, and the run is killed
 // at random calls: afterwards the drive folders and the hive are exactly as
 // before (paths, kinds, modes, sizes and bytes).
@@ -17,9 +18,12 @@
 #include <random>
 #include <string>
 
+#include "gamearchive/archive_file.h"
+#include "gamearchive/pak_system.h"
 #include "platform/files.h"
 #include "platform/journal.h"
 #include "script_fixture.h"
+#include "text/digit_cipher.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak::test {
@@ -38,6 +42,15 @@ const char* OpName(FileOp op) {
 class Upgrade : public ScriptTest {
  protected:
   Upgrade() {
+    // The archive's retry box (an archive that cannot be opened) is answered
+    // Retry: the fault is gone then. Its Cancel ends the program for now.
+    outer_ = gui::SetMessageBoxHandler([](const gui::MessageBoxRequest& request) {
+      return request.buttons == gui::Buttons::RetryCancel ? gui::Answer::Retry
+                                                          : gui::HeadlessAnswer(request);
+    });
+    // An archive that cannot be written ends the run through its error
+    // path here, not through the fatal exit that ends the program.
+    gamearchive::TPakSystem::Instance().fail_handler = [](const std::string&) {};
     SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
     UsePackage({
         {"UNINSTALL_Pages.txt", 0, "welcome\r\n"},
@@ -53,7 +66,14 @@ class Upgrade : public ScriptTest {
         {"bin\\tool.exe", 3, "a tool"},
         {"data\\level1.dat", 4, "level one, second cut"},
         {"data\\level3.dat", 4, "level three"},
+        {"Maps\\map1.txt", 5, "map one, patched"},
+        {"Maps\\map9.txt", 5, "map nine, new"},
     });
+  }
+
+  ~Upgrade() override {
+    gui::SetMessageBoxHandler(outer_);
+    gamearchive::TPakSystem::Instance().fail_handler = nullptr;
   }
 
   ScriptBuilder Version1() const {
@@ -81,6 +101,9 @@ class Upgrade : public ScriptTest {
     s.Command(kCmdCopyFile, {"$INSTDIR\\new.txt", "$INSTDIR\\logs\\copy.txt"});
     s.Command(kCmdDelete, {"$INSTDIR\\old.txt"});
     s.Command(kCmdRmDir, {"$INSTDIR\\cache", "1"});
+    s.Command(kCmdKypUpdate, {"maps", EncryptWithDigitKey(kGameArchiveKey, "pw"), "game.kyp"});
+    s.Command(kCmdKypOfficial,
+              {"game.kyp", EncryptWithDigitKey(kGameArchiveKey, kOfficialCode), "1"});
     return s;
   }
 
@@ -97,6 +120,12 @@ class Upgrade : public ScriptTest {
     const ScriptRunResult first = Run(Version1());
     ASSERT_EQ(first.outcome, ScriptOutcome::Completed) << first.error;
     TUninstallList::Instance().Clear();
+    // The game's data archive, which version 2 patches.
+    std::string error;
+    ASSERT_TRUE(gamearchive::WriteNewArchive(
+        Host("C:\\Games\\Test\\game.kyp"),
+        {{"Maps\\map1.txt", "map one"}, {"Maps\\map2.txt", "map two"}}, "pw", false, error))
+        << error;
   }
 
   // Every path below the drive folders and the hive: kind, mode, size, bytes.
@@ -127,6 +156,8 @@ class Upgrade : public ScriptTest {
     const platform::ScopedFaultHook scoped(hook);
     return Run(Version2());
   }
+
+  gui::MessageBoxHandler outer_;
 };
 
 // Leftovers a run must never leave: its journal and what it moved aside.
