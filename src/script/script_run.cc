@@ -10,6 +10,7 @@
 #include "platform/journal.h"
 #include "text/status_progress.h"
 
+#include "package/pak.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/safe_files.h"
@@ -195,6 +196,12 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     }
   } catch (const InstallFolderBusy& error) {
     // The other setup's files and log are its own: nothing is touched here.
+    result.outcome = ScriptOutcome::Error;
+    result.error = error.what();
+  } catch (const WrongSizeError& error) {
+    // A damaged setup: the package reader reports it, the person is told
+    // here, and the run ends on the error path, never as a success.
+    run::ShowErrorBox(error.BoxText());
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const std::exception& error) {
