@@ -40,6 +40,8 @@ class Journal {
   // when it cannot be written (LastErrorText says why): the run must not
   // change anything then.
   static std::unique_ptr<Journal> Begin(std::string_view install_folder);
+  // Whether this platform keeps journals (the Windows build does not yet).
+  static bool Available();
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;

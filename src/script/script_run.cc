@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "gui/grad_gauge.h"
 #include "platform/codepage.h"
@@ -104,13 +105,10 @@ bool RollBack(platform::Journal& journal) {
 
 }  // namespace
 
-void RecoverEarlierRun(const std::string& install_folder) {
-  if (install_folder.empty()) return;
-  bool busy = false;
-  // Under the install folder's lock: a setup still running there keeps its
-  // journal; one that was killed left the lock free.
-  const platform::FileLock lock = LockInstallFolder(install_folder, &busy);
-  if (busy) return;
+namespace {
+
+// Undoes what a killed earlier run left; the caller holds the folder's lock.
+void UndoKilledRun(const std::string& install_folder) {
   std::unique_ptr<RollbackView> view;
   const platform::RecoveryResult result =
       platform::RecoverInterruptedRun(install_folder, [&](size_t done, size_t total) {
@@ -126,6 +124,17 @@ void RecoverEarlierRun(const std::string& install_folder) {
                  "completely\n",
                  install_folder.c_str());
   }
+}
+
+}  // namespace
+
+void RecoverEarlierRun(const std::string& install_folder) {
+  if (install_folder.empty()) return;
+  bool busy = false;
+  // Under the install folder's lock: a setup still running there keeps its
+  // journal; one that was killed left the lock free.
+  const platform::FileLock lock = LockInstallFolder(install_folder, &busy);
+  if (!busy) UndoKilledRun(install_folder);
 }
 
 void SetScriptPackage(TPak* package) {
@@ -173,10 +182,15 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     const std::string install_folder = run::InstallFolder();
     lock = LockInstallFolder(install_folder);
     // What a killed earlier run left is undone before anything else.
-    RecoverEarlierRun(install_folder);
-    journal = platform::Journal::Begin(install_folder);
-    if (!journal) throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
-    const platform::JournalScope noting(*journal);
+    UndoKilledRun(install_folder);
+    if (platform::Journal::Available()) {
+      journal = platform::Journal::Begin(install_folder);
+      if (!journal) {
+        throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
+      }
+    }
+    std::optional<platform::JournalScope> noting;
+    if (journal) noting.emplace(*journal);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
     const platform::StopSignalScope stop_signals;

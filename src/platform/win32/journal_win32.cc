@@ -26,6 +26,10 @@ Journal::Journal(int fd, std::string path, std::string install_host)
     : fd_(fd), path_(std::move(path)), install_host_(std::move(install_host)) {}
 Journal::~Journal() = default;
 
+bool Journal::Available() {
+  return false;
+}
+
 std::unique_ptr<Journal> Journal::Begin(std::string_view install_folder) {
   return std::unique_ptr<Journal>(new Journal(-1, std::string(), std::string(install_folder)));
 }
