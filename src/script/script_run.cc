@@ -19,12 +19,12 @@
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/run_services.h"
+#include "script/setup_run.h"
 #include "text/shared_state.h"
 
 namespace wizpak {
 
 namespace {
-TPak* script_package = nullptr;
 
 class InstallFolderBusy : public ScriptError {
  public:
@@ -137,22 +137,10 @@ void RecoverEarlierRun(const std::string& install_folder) {
   if (!busy) UndoKilledRun(install_folder);
 }
 
-void SetScriptPackage(TPak* package) {
-  script_package = package;
-}
-TPak* ScriptPackage() {
-  return script_package;
-}
-
-TScriptRun& TScriptRun::Instance() {
-  static TScriptRun instance;
-  return instance;
-}
-
-bool RunScriptLines() {
-  const TCompLines& lines = TCompLines::Instance();
-  const TCommandList& commands = TCommandList::Instance();
-  TScriptRun& state = TScriptRun::Instance();
+bool RunScriptLines(SetupRun& setup_run) {
+  const TCompLines& lines = setup_run.lines;
+  const TCommandList& commands = setup_run.commands;
+  TScriptRun& state = setup_run.script;
   state.CurrentLine = -1;
   // Every script with at least one line runs it, including a one-line script.
   const int64_t last = static_cast<int64_t>(lines.LineCount()) - 1;
@@ -167,17 +155,20 @@ bool RunScriptLines() {
     const TCompLine* line = lines.At(state.CurrentLine);
     if (line == nullptr || line->Command <= 0) continue;  // labels and inert lines
     const TCommandClass* command = commands.ByNumber(line->Command);
-    if (command != nullptr) command->Execute(line->LineNumber);
+    if (command != nullptr) command->Execute(setup_run, line->LineNumber);
   }
   // A cancel answered during the last line (a long extraction stops part-way
   // for it) is a cancelled run too, not a finished one.
   return !state.CancelRequested && !platform::StopRequested();
 }
 
-ScriptRunResult RunScript(const ScriptRunOptions& options) {
+ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) {
   ScriptRunResult result;
   platform::FileLock lock;  // held until the run is committed or undone
-  std::unique_ptr<platform::Journal> journal;
+  // The run's journal, kept in the run object while it goes on. Only the
+  // journal this call made is committed or undone here.
+  std::unique_ptr<platform::Journal>& journal = setup_run.journal;
+  bool journal_made = false;
   try {
     const std::string install_folder = run::InstallFolder();
     lock = LockInstallFolder(install_folder);
@@ -188,13 +179,14 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
       if (!journal) {
         throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
       }
+      journal_made = true;
     }
     std::optional<platform::JournalScope> noting;
     if (journal) noting.emplace(*journal);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
     const platform::StopSignalScope stop_signals;
-    if (!RunScriptLines()) {
+    if (!RunScriptLines(setup_run)) {
       result.outcome = ScriptOutcome::Cancelled;
     } else {
       run::ForceFoldersLogged(install_folder);
@@ -203,10 +195,10 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
         run::BuildUninstaller();
       }
       // A cancel answered while the log and the uninstaller were written.
-      result.outcome = TScriptRun::Instance().CancelRequested || platform::StopRequested()
+      result.outcome = setup_run.script.CancelRequested || platform::StopRequested()
                            ? ScriptOutcome::Cancelled
-                       : TScriptRun::Instance().StopScript ? ScriptOutcome::FailureReported
-                                                           : ScriptOutcome::Completed;
+                       : setup_run.script.StopScript ? ScriptOutcome::FailureReported
+                                                     : ScriptOutcome::Completed;
     }
   } catch (const InstallFolderBusy& error) {
     // The other setup's files and log are its own: nothing is touched here.
@@ -215,7 +207,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
   } catch (const WrongSizeError& error) {
     // A damaged setup: the package reader reports it, the person is told
     // here, and the run ends on the error path, never as a success.
-    run::ShowErrorBox(error.BoxText());
+    setup_run.prompts.Ask(error.BoxText(), "Error");
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const std::exception& error) {
@@ -225,7 +217,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     result.outcome = ScriptOutcome::Error;
     result.error = "Unknown error";
   }
-  if (journal) {
+  if (journal_made) {
     // A run that ended well (or stopped by the script's own "failure") keeps
     // its changes; an error, a cancel or a stop signal undoes them all.
     if (result.outcome == ScriptOutcome::Completed ||
@@ -234,6 +226,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     } else {
       result.rolled_back = RollBack(*journal);
     }
+    journal.reset();
   }
   if (result.outcome == ScriptOutcome::Error && options.write_error_report) {
     result.report_path = run::WriteErrorReport(result.error, "Unknown");

@@ -108,7 +108,7 @@ class Upgrade : public ScriptTest {
       fs::create_directories(folder);
     }
     fs::remove(machine_.hive());
-    TScriptRun::Instance().Reset();
+    run_.script.Reset();
     TUninstallList::Instance().Clear();
     const ScriptRunResult first = Run(Version1());
     ASSERT_EQ(first.outcome, ScriptOutcome::Completed) << first.error;
