@@ -43,7 +43,29 @@ const platform::Folder& InstallWriter::FolderOf(std::string_view path) {
         if (Hooks().add_directory) Hooks().add_directory(level);
       });
   if (!opened) throw ExtractionError(FailureText(path));
+  // What an earlier run left when it was killed while writing here.
+  platform::RemoveStaleTemporaries(opened);
+  LogLevels(folder);
   return folders_.emplace(folder, std::move(opened)).first->second;
+}
+
+void InstallWriter::LogLevels(const std::string& folder) {
+  // Levels that existed already are the installation's too when files are
+  // written into them: made by an earlier run that was killed before its
+  // log was saved, they would otherwise stay empty after the uninstall
+  // (which removes a folder only when it is empty).
+  if (!Hooks().add_directory) return;
+  std::string root = folder_;
+  while (root.size() > 3 && root.back() == '\\') root.pop_back();
+  if (folder.size() < root.size() || folder.compare(0, root.size(), root) != 0 ||
+      (folder.size() > root.size() && folder[root.size()] != '\\'))
+    return;
+  for (size_t end = root.size();; end = folder.find('\\', end + 1)) {
+    const std::string level = folder.substr(0, end == std::string::npos ? folder.size() : end);
+    if (level.size() > 3 && logged_levels_.insert(level).second)
+      Hooks().add_directory(level + "\\");
+    if (end == std::string::npos || end >= folder.size()) break;
+  }
 }
 
 platform::ReplacingFile InstallWriter::Begin(std::string_view path) {

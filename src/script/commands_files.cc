@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/walked_paths.h"
 #include "script/commands.h"
 #include "script/run_services.h"
 #include "script/script_run.h"
@@ -78,7 +79,9 @@ void TCopyFileCommand::Execute(int lineIndex) const {
   if (!folder.empty()) run::ForceFoldersLogged(folder);
   run::ShowStatusText(
       run::ReplaceFileName(run::LanguageString(kCopyingText), run::FileNameOf(source)));
-  platform::CopyFile(source, destination, /*fail_if_exists=*/false);  // failure is quiet
+  // Failure is quiet, as it always was, except a link on the way: that is
+  // an attack on the installation and ends the run.
+  if (!platform::CopyFileWalked(source, destination)) run::StopAtLink(destination);
   run::LogFile(destination);
 }
 
@@ -86,7 +89,8 @@ void TDeleteCommand::Execute(int lineIndex) const {
   const TCompLine* line = LineAt(lineIndex);
   if (line == nullptr) return;
   const std::string path = run::ExpandPath(line->Param(0));
-  if (platform::FileExists(path)) platform::DeleteFile(path);  // failure is quiet
+  if (platform::DeleteFileWalked(path) == platform::DeleteResult::Failed)
+    run::StopAtLink(path);  // other failures are quiet
 }
 
 void TCreateDirectoryCommand::Execute(int lineIndex) const {

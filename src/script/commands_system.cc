@@ -30,7 +30,7 @@ void TWriteRegStrCommand::Execute(int lineIndex) const {
   platform::Registry& registry = platform::Registry::Instance();
   const platform::RootKey root = run::RootKeyFromName(root_name);
   if (registry.OpenKey(root, key, /*create=*/true)) {
-    if (!registry.WriteString(root, key, value_name, run::ExpandPath(data))) {
+    if (!registry.WriteString(root, key, value_name, run::ExpandText(data))) {
       throw ScriptError("Failed to set data for '" + value_name + "'");
     }
   }
@@ -47,7 +47,7 @@ void TCreateShortCutCommand::Execute(int lineIndex) const {
   // uninstaller removes a new start-menu folder again.
   const std::string folder = run::FolderOf(link);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
-  run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandPath(line->Param(2)));
+  run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandText(line->Param(2)));
   run::LogFile(link);
 }
 

@@ -4,8 +4,12 @@
 #include <exception>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "platform/walked_paths.h"
 #include "platform/files.h"
+#include "platform/path_bounds.h"
 #include "platform/paths.h"
 #include "platform/safe_files.h"
 #include "platform/stop_signals.h"
@@ -33,7 +37,10 @@ void SaveWhatWasDone() {
   }
 }
 
-class InstallFolderBusy : public ScriptError {
+// The run stopped before it changed anything (another setup holds the
+// folder, no lock can be made, the folder is out of bounds): nothing of
+// this run is saved.
+class RunNotStarted : public ScriptError {
  public:
   using ScriptError::ScriptError;
 };
@@ -55,13 +62,26 @@ platform::FileLock LockInstallFolder(const std::string& install_folder) {
   char name[40];
   std::snprintf(name, sizeof name, "wizpak-install-%016llx.lock",
                 static_cast<unsigned long long>(hash));
-  platform::FileLock::Result result = platform::FileLock::Result::Failed;
-  platform::FileLock lock = platform::FileLock::TryLock(platform::TempFolder() + name, result);
-  if (result == platform::FileLock::Result::Busy) {
-    throw InstallFolderBusy("Another setup is installing into " + install_folder +
-                            "; run this one again when it has finished");
+  // The temporary folder first; where it cannot be written, beside the
+  // install folder's parent (which the run writes into anyway). Without a
+  // lock the run does not start: two setups would write one folder.
+  std::vector<std::string> places = {platform::TempFolder() + name};
+  const auto [parent, unused] = platform::SplitLastLevel(
+      install_folder.ends_with('\\') ? install_folder.substr(0, install_folder.size() - 1)
+                                     : install_folder);
+  if (!parent.empty()) places.push_back(run::WithBackslash(parent) + "." + name);
+  std::string why;
+  for (const std::string& place : places) {
+    platform::FileLock::Result result = platform::FileLock::Result::Failed;
+    platform::FileLock lock = platform::FileLock::TryLock(place, result);
+    if (result == platform::FileLock::Result::Locked) return lock;
+    if (result == platform::FileLock::Result::Busy) {
+      throw RunNotStarted("Another setup is installing into " + install_folder +
+                          "; run this one again when it has finished");
+    }
+    why += (why.empty() ? "" : "; ") + platform::LastErrorText();
   }
-  return lock;  // a lock that cannot be made (no temporary folder) does not stop the run
+  throw RunNotStarted("Cannot lock the installation folder " + install_folder + ": " + why);
 }
 
 }  // namespace
@@ -109,9 +129,16 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
   bool busy = false;
   try {
     const std::string install_folder = run::InstallFolder();
+    // Refused before anything is written: files that fit but a log that
+    // could not be saved would leave an installation nobody can remove.
+    if (const std::string fault = platform::InstallFolderFault(install_folder); !fault.empty())
+      throw RunNotStarted(fault);
     lock = LockInstallFolder(install_folder);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
+    // A reinstall keeps what the earlier run installed in the new log.
+    if (run::UninstallerWanted())
+      run::MergeEarlierInstallLog(install_folder, run::UninstallPrefix());
     const platform::StopSignalScope stop_signals;
     const bool ran_to_end = RunScriptLines();
     run::ForceFoldersLogged(install_folder);
@@ -122,8 +149,8 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     result.outcome = !ran_to_end                         ? ScriptOutcome::Cancelled
                      : TScriptRun::Instance().StopScript ? ScriptOutcome::FailureReported
                                                          : ScriptOutcome::Completed;
-  } catch (const InstallFolderBusy& error) {
-    // The other setup's files and log are its own: nothing is saved here.
+  } catch (const RunNotStarted& error) {
+    // Nothing was done; another setup's files and log are its own.
     busy = true;
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
