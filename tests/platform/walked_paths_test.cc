@@ -176,10 +176,10 @@ TEST(PathBounds, NamesAndFoldersWithinWindowsBounds) {
   EXPECT_NE(InstallFolderFault(long_folder).find("characters long"), std::string::npos);
   // A short program path on a drive whose host folder is deep.
   std::string deep_root;
-  for (int i = 0; i < 16; ++i) deep_root += "/" + std::string(200, 'h');
+  for (int i = 0; i < 18; ++i) deep_root += "/" + std::string(200, 'h');
   const test::ScopedEnv drives("WIZPAK_DRIVES", "C=" + deep_root);
-  EXPECT_NE(InstallFolderFault("C:\Games\Hard").find("too long"), std::string::npos)
-      << InstallFolderFault("C:\Games\Hard");
+  EXPECT_NE(InstallFolderFault("C:\\Games\\Hard").find("too long"), std::string::npos)
+      << InstallFolderFault("C:\\Games\\Hard");
 }
 
 }  // namespace

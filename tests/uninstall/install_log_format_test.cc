@@ -51,8 +51,11 @@ TEST(InstallLogFormat, BytesAreCountsThenEnciphereredEntriesInListOrder) {
 TEST(InstallLogFormat, EveryByteValueAndLongEntriesRoundTrip) {
   InstallLogLists lists;
   std::string all;
-  for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-  lists.files = {all, std::string(65535, '\xff')};
+  // Registry entries may hold any byte but NUL (paths refuse every
+  // control character); the cipher covers every other byte value here.
+  for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+  lists.registry_entries = {all, std::string(65535, '\xff')};
+  lists.files = {"C:\\Game\\" + std::string(240, '\xe9')};
   lists.directories.assign(300, "C:\\d");
   const InstallLogEncoding encoded = EncodeInstallLog(lists);
   ASSERT_TRUE(encoded.ok);
