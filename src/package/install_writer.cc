@@ -39,7 +39,11 @@ const platform::Folder& InstallWriter::FolderOf(std::string_view path) {
   if (found != folders_.end()) return found->second;
   if (folders_.size() >= kFolderCacheSize) folders_.clear();
   platform::Folder opened =
-      platform::Folder::Open(folder, /*create=*/true, [](std::string_view level) {
+      platform::Folder::Open(folder, /*create=*/true, [this](std::string_view level) {
+        // Logged once: LogLevels below skips it.
+        std::string_view bare = level;
+        while (bare.size() > 3 && bare.back() == '\\') bare.remove_suffix(1);
+        logged_levels_.emplace(bare);
         if (Hooks().add_directory) Hooks().add_directory(level);
       });
   if (!opened) throw ExtractionError(FailureText(path));
