@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "package/pak.h"
 #include "platform/walked_paths.h"
 #include "platform/files.h"
 #include "platform/path_bounds.h"
@@ -152,6 +153,12 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
   } catch (const RunNotStarted& error) {
     // Nothing was done; another setup's files and log are its own.
     busy = true;
+    result.outcome = ScriptOutcome::Error;
+    result.error = error.what();
+  } catch (const WrongSizeError& error) {
+    // A damaged setup: the package reader reports it, the person is told
+    // here, and the run ends on the error path, never as a success.
+    run::ShowErrorBox(error.BoxText());
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const std::exception& error) {
