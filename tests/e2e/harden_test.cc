@@ -253,6 +253,44 @@ TEST_F(Harden, BuildSweepsPartialOutputsOfDeadBuilds) {
   EXPECT_TRUE(fs::exists(alive));
 }
 
+// SIGTERM or SIGINT at any moment of a build: the partial output never
+// stays (either the build finished, or it stopped and removed it).
+TEST_F(Harden, StoppedBuildRemovesItsPartialOutput) {
+  for (int file = 0; file < 400; ++file) {
+    std::string bytes(32 * 1024, static_cast<char>(file));
+    for (size_t i = 0; i < bytes.size(); i += 7) bytes[i] = static_cast<char>(i * 31 + file);
+    test::WriteHostFile(dir_.file("src/many/f" + std::to_string(file) + ".bin"), bytes);
+  }
+  test::WriteHostFile(dir_.file("setup.kys"), std::string(kHeader) + "file src\n");
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> delay_us(1000, 400000);
+  int stopped = 0;
+  for (const int signal : {SIGTERM, SIGINT, SIGTERM, SIGINT}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const int null = ::open("/dev/null", O_RDWR);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      const std::string wizpak = test::BuildDir() + "/wizpak";
+      const std::string script = dir_.file("setup.kys");
+      const std::string out = dir_.file("stopped.exe");
+      ::execl(wizpak.c_str(), wizpak.c_str(), "build", script.c_str(), "-o", out.c_str(), nullptr);
+      _exit(127);
+    }
+    usleep(static_cast<useconds_t>(delay_us(random)));
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0)) ++stopped;
+    for (const auto& entry : fs::directory_iterator(dir_.path()))
+      EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos)
+          << entry.path();
+    fs::remove(dir_.file("stopped.exe"));
+  }
+  std::printf("%d of 4 builds stopped part-way\n", stopped);
+}
+
 // Source names the package cannot hold stop the build with the file named.
 TEST_F(Harden, SourceNamesWindows1252CannotHoldAreBuildErrors) {
   test::WriteHostFile(dir_.file("src/日本.txt"), "x");
