@@ -322,6 +322,47 @@ TEST_F(Harden, HeldHiveLockIsGivenUpWithAMessage) {
       << run.err;
 }
 
+// SIGTERM while the setup waits for a held hive lock ends the run instead
+// of being swallowed by the wait.
+TEST_F(Harden, SigtermEndsTheWaitForAHeldHiveLock) {
+  ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
+  const std::string lock_path = machine_.hive() + ".lock";
+  const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT, 0666);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  const test::ScopedEnv wait("WIZPAK_LOCK_WAIT_MS", "3600000");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    const std::string setup = dir_.file("hard.exe");
+    ::execl(setup.c_str(), setup.c_str(), "--ui=headless", "--unattended", nullptr);
+    _exit(127);
+  }
+  // Until the setup has reached the registry (it waits for the lock then),
+  // or has ended by itself.
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 600 && ended == 0 && !fs::exists(Game() + "/readme.txt"); ++i) {
+    ended = waitpid(child, &status, WNOHANG);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (ended == 0) ::kill(child, SIGTERM);
+  for (int i = 0; i < 600 && ended == 0; ++i) {
+    ended = waitpid(child, &status, WNOHANG);
+    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (ended == 0) {
+    ::kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+  }
+  ::close(fd);
+  EXPECT_NE(ended, 0) << "the setup ignored SIGTERM while waiting for the lock";
+}
+
 // Nothing stays behind a finished install and uninstall: no lock files in
 // the temporary folder or beside the hive, no empty cache folder. With the
 // temporary folder unwritable, the lock goes beside the folder's parent
