@@ -6,6 +6,7 @@
 #include "compiler/path_join.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/path_bounds.h"
 #include "script/command_class.h"
 #include "text/digit_cipher.h"
 #include "text/language.h"
@@ -152,6 +153,20 @@ void CheckPageSetName(TCompiler& compiler, int line, const std::string& name) {
   }
 }
 
+// "prefix" and "outfile" name one file in the install folder: a separator,
+// "..", a drive or a character Windows forbids would put the install log,
+// the uninstaller or the setup somewhere else.
+bool CheckPlainFileName(TCompiler& compiler, int line, const char* keyword,
+                        const std::string& name) {
+  if (platform::IsPlainFileName(name) || (name.empty() && std::string_view(keyword) == "prefix"))
+    return true;
+  compiler.Error(line, std::string(keyword) +
+                           " must be a plain file name (no \\, /, :, *, ?, \", <, >, |, control "
+                           "character, \"..\" or trailing dot or blank) - " +
+                           platform::VisibleText(name));
+  return false;
+}
+
 }  // namespace
 
 std::string ResolveLabel(const TCompLines& lines, const std::string& target, bool first_wins) {
@@ -205,6 +220,7 @@ void CompileCommand(TCompiler& compiler, int32_t command, int line,
       info.ShortName = params[0];
       break;
     case kCmdOutFile:
+      CheckPlainFileName(compiler, line, "outfile", params[0]);
       info.SetupExeName = params[0];
       break;
     case kCmdInstallDir:
@@ -245,6 +261,7 @@ void CompileCommand(TCompiler& compiler, int32_t command, int line,
       CompileLanguage(compiler, line, params[0], "UNINSTALL_LANGUAGE-");
       break;
     case kCmdPrefix:
+      CheckPlainFileName(compiler, line, "prefix", params[0]);
       info.UninstallPrefix = params[0] + "_";
       info.UninstallExeName = params[0] + "_Uninstall.exe";
       break;

@@ -5,6 +5,7 @@
 
 #include "compiler/path_join.h"
 #include "platform/files.h"
+#include "platform/path_bounds.h"
 #include "platform/paths.h"
 
 namespace wizpak::compiler {
@@ -36,6 +37,15 @@ std::string AddFolder(const std::string& folder, const std::string& prefix, int 
     return "Cannot read folder - " + folder + " (" + platform::LastErrorText() + ")";
   }
   for (const platform::FolderEntry& entry : *entries) {
+    if (!entry.name_exact) {
+      return "File name cannot be stored in a package: Windows-1252 has no character for part "
+             "of it (or it is not UTF-8) - " +
+             JoinProgramPath(folder, platform::VisibleText(entry.host_name));
+    }
+    if (platform::HasControlCharacter(entry.name)) {
+      return "File name cannot be stored in a package: it holds a control character - " +
+             JoinProgramPath(folder, platform::VisibleText(entry.name));
+    }
     if (entry.name.find_first_of("\\:") != std::string::npos) {
       return "File name cannot be stored in a package - " + JoinProgramPath(folder, entry.name);
     }

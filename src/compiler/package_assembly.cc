@@ -4,6 +4,7 @@
 #include "compiler/path_join.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/path_bounds.h"
 
 namespace wizpak::compiler {
 namespace {
@@ -80,6 +81,14 @@ bool AssemblePackage(const TCompiler& compiler, const ToolLayout& tools,
   }
 
   for (const PackageItem& item : items) {
+    // Control characters and names beyond Windows' bounds first: the
+    // setup would refuse them as damage.
+    const std::string fault = platform::PathTextFault(item.name);
+    if (!fault.empty()) {
+      error = "Entry name " + fault + " - " + platform::VisibleText(item.name) +
+              (item.source_path.empty() ? std::string() : " (from " + item.source_path + ")");
+      return false;
+    }
     if (IsUnsafeEntryName(item.name)) {
       error = "Entry name could be written outside its folder - " + item.name;
       return false;

@@ -10,6 +10,7 @@
 #include "package/pak.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/stop_signals.h"
 
 namespace wizpak::compiler {
 namespace {
@@ -89,10 +90,16 @@ class CompressionPipeline {
   std::vector<std::thread> workers_;
 };
 
+// The setup is written as "OUT.partial-<pid>" and renamed when whole. The
+// partial file goes when the build fails or is stopped by SIGINT or
+// SIGTERM; those of earlier builds that were killed (their process is gone)
+// are removed first.
 class TemporaryOutput {
  public:
   explicit TemporaryOutput(const std::string& output)
-      : path_(output + ".partial-" + std::to_string(platform::ProcessId())) {}
+      : path_(output + ".partial-" + std::to_string(platform::ProcessId())) {
+    RemoveStalePartials(output);
+  }
   ~TemporaryOutput() {
     if (!kept_) platform::DeleteFile(path_);
   }
@@ -102,6 +109,25 @@ class TemporaryOutput {
   void Keep() { kept_ = true; }
 
  private:
+  static void RemoveStalePartials(const std::string& output) {
+    const size_t cut = output.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? "." : output.substr(0, cut);
+    const std::string stem =
+        (cut == std::string::npos ? output : output.substr(cut + 1)) + ".partial-";
+    const auto entries = platform::ListFolder(folder.empty() ? "/" : folder);
+    if (!entries) return;
+    for (const platform::FolderEntry& entry : *entries) {
+      if (entry.is_folder || !entry.name.starts_with(stem)) continue;
+      const std::string digits = entry.name.substr(stem.size());
+      if (digits.empty() || digits.size() > 9 ||
+          digits.find_first_not_of("0123456789") != std::string::npos)
+        continue;
+      if (platform::IsProcessRunning(std::stoi(digits))) continue;
+      platform::DeleteFile(folder + (folder.back() == '/' || folder.back() == '\\' ? "" : "/") +
+                           entry.name);
+    }
+  }
+
   std::string path_;
   bool kept_ = false;
 };
@@ -116,6 +142,9 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
     error = "Cannot read the setup runtime - " + stub_path;
     return false;
   }
+  // SIGINT and SIGTERM stop the build between entries; the partial file
+  // is then removed like that of any failed build.
+  const platform::StopSignalScope stop_signals;
   TemporaryOutput temporary(output_path);
   if (!platform::CopyFile(stub_path, temporary.path(), false)) {
     error = "Cannot create " + temporary.path() + " (" + platform::LastErrorText() + ")";
@@ -145,6 +174,10 @@ bool WriteSetup(const std::string& stub_path, const std::vector<PackageItem>& it
     const int threads = options.threads < 1 ? 1 : options.threads;
     CompressionPipeline pipeline(items, std::move(sizes), threads);
     for (std::size_t i = 0; i < items.size(); ++i) {
+      if (platform::StopRequested()) {
+        error = "Stopped by a signal; the partial setup " + temporary.path() + " is removed";
+        return false;
+      }
       StoredEntry entry = pipeline.Take(i);
       if (!entry.error.empty()) {
         error = entry.error;

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
+#include "platform/walked_paths.h"
 
 namespace {
 
@@ -65,7 +66,10 @@ int main(int argc, char** argv) {
   if (wizpak::platform::FileExists(target)) {
     bool deleted = false;
     for (int attempt = 0; attempt < kDeleteAttempts && !deleted; ++attempt) {
-      deleted = wizpak::platform::DeleteFile(target);
+      // Through the no-follow walk: a link swapped into the uninstaller's
+      // path never makes this delete anything outside it.
+      deleted =
+          wizpak::platform::DeleteFileWalked(target) != wizpak::platform::DeleteResult::Failed;
       if (!deleted) wizpak::platform::SleepMilliseconds(kPollMilliseconds);
     }
     if (!deleted) {
@@ -81,10 +85,17 @@ int main(int argc, char** argv) {
         0, target.find_last_of("\\/") == std::string::npos ? 0 : target.find_last_of("\\/"));
     while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
     const auto entries = wizpak::platform::ListFolder(folder);
-    if (folder.size() > 3 && entries && entries->empty()) wizpak::platform::RemoveDirectory(folder);
+    if (folder.size() > 3 && entries && entries->empty())
+      wizpak::platform::RemoveFolderWalked(folder);
   }
   // Never delete the file we were asked to keep running for, even if the
   // uninstaller named this very program.
-  if (!self.empty() && self != target) wizpak::platform::DeleteFile(self);
+  if (!self.empty() && self != target && wizpak::platform::DeleteFile(self)) {
+    // The cache folder made for scratch programs goes too once it is empty
+    // (rmdir refuses a folder that holds anything).
+    const std::string scratch = wizpak::platform::SplitLastLevel(self).first;
+    if (wizpak::platform::SplitLastLevel(scratch).second == "wizpak")
+      wizpak::platform::RemoveFolderWalked(scratch);
+  }
   return status;
 }

@@ -39,11 +39,37 @@ const platform::Folder& InstallWriter::FolderOf(std::string_view path) {
   if (found != folders_.end()) return found->second;
   if (folders_.size() >= kFolderCacheSize) folders_.clear();
   platform::Folder opened =
-      platform::Folder::Open(folder, /*create=*/true, [](std::string_view level) {
+      platform::Folder::Open(folder, /*create=*/true, [this](std::string_view level) {
+        // Logged once: LogLevels below skips it.
+        std::string_view bare = level;
+        while (bare.size() > 3 && bare.back() == '\\') bare.remove_suffix(1);
+        logged_levels_.emplace(bare);
         if (Hooks().add_directory) Hooks().add_directory(level);
       });
   if (!opened) throw ExtractionError(FailureText(path));
+  // What an earlier run left when it was killed while writing here.
+  platform::RemoveStaleTemporaries(opened);
+  LogLevels(folder);
   return folders_.emplace(folder, std::move(opened)).first->second;
+}
+
+void InstallWriter::LogLevels(const std::string& folder) {
+  // Levels that existed already are the installation's too when files are
+  // written into them: made by an earlier run that was killed before its
+  // log was saved, they would otherwise stay empty after the uninstall
+  // (which removes a folder only when it is empty).
+  if (!Hooks().add_directory) return;
+  std::string root = folder_;
+  while (root.size() > 3 && root.back() == '\\') root.pop_back();
+  if (folder.size() < root.size() || folder.compare(0, root.size(), root) != 0 ||
+      (folder.size() > root.size() && folder[root.size()] != '\\'))
+    return;
+  for (size_t end = root.size();; end = folder.find('\\', end + 1)) {
+    const std::string level = folder.substr(0, end == std::string::npos ? folder.size() : end);
+    if (level.size() > 3 && logged_levels_.insert(level).second)
+      Hooks().add_directory(level + "\\");
+    if (end == std::string::npos || end >= folder.size()) break;
+  }
 }
 
 platform::ReplacingFile InstallWriter::Begin(std::string_view path) {

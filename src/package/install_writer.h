@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -50,8 +51,12 @@ class InstallWriter {
   static std::string FailureText(std::string_view path);
 
  private:
+  // Logs every level from folder_ down to `folder` once (see FolderOf).
+  void LogLevels(const std::string& folder);
+
   std::string folder_;
   std::map<std::string, platform::Folder> folders_;
+  std::set<std::string> logged_levels_;
   bool wrote_ = false;
 };
 

@@ -20,6 +20,7 @@
 #include "package/package_hooks.h"
 #include "package/zlib_stream.h"
 #include "platform/codepage.h"
+#include "platform/path_bounds.h"
 
 namespace wizpak {
 
@@ -155,6 +156,9 @@ void ShowExtractStatus(std::string_view text) {
 }  // namespace
 
 bool IsSafeRelativeName(std::string_view name) {
+  // A control character (a NUL above all) or a name longer or deeper than
+  // Windows allows is damage, whatever its levels look like.
+  if (!platform::PathTextFault(name).empty()) return false;
   if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string_view::npos)
     return false;
   size_t start = 0;
@@ -253,13 +257,14 @@ void TPak::ReadDirectory() {
     e.OrigSize = Get32(f + 12);
     e.Group = Get16(f + 16);
     const uint64_t stored = e.StoredLength();
-    e.Damaged = (stored > 0 && (e.Offset < PackageStart ||
-                                static_cast<uint64_t>(e.Offset) + stored > DirectoryOffset)) ||
-                (e.StoredSize != 0 && e.OrigSize > kMaxInflateRatio * e.StoredSize + 64) ||
-                // Large entries are always stored raw: a compressed one is not
-                // a real entry (and would be copied out unread as if raw).
-                (e.StoredSize != 0 && e.OrigSize >= kLargeEntrySize) ||
-                (e.Group != 0 && !IsSafeRelativeName(e.Name));
+    e.Damaged =
+        (stored > 0 &&
+         (e.Offset < PackageStart || static_cast<uint64_t>(e.Offset) + stored > DirectoryOffset)) ||
+        (e.StoredSize != 0 && e.OrigSize > kMaxInflateRatio * e.StoredSize + 64) ||
+        // Large entries are always stored raw: a compressed one is not
+        // a real entry (and would be copied out unread as if raw).
+        (e.StoredSize != 0 && e.OrigSize >= kLargeEntrySize) ||
+        platform::HasControlCharacter(e.Name) || (e.Group != 0 && !IsSafeRelativeName(e.Name));
     Entries.push_back(std::move(e));
   }
   LoadLargeEntryChecks();

@@ -29,11 +29,15 @@ FaultHook& InstalledHook() {
 thread_local std::string last_error_text;
 
 // Program path to host path; a path that cannot be translated fails the call
-// with ENOENT (as Windows fails on a missing drive).
+// with ENOENT (as Windows fails on a missing drive). Levels that exist in
+// another letter case are found, as on Windows.
 std::optional<std::string> Host(std::string_view program_path) {
   auto host = ToHostPath(program_path);
-  if (!host) FailWith(ENOENT);
-  return host;
+  if (!host) {
+    FailWith(ENOENT);
+    return host;
+  }
+  return MatchHostCase(*host);
 }
 
 // The read-only attribute is the owner's write bit. The host would let root
@@ -160,6 +164,47 @@ bool CommitTemporary(const std::string& temp, const std::string& host_path, bool
 }  // namespace
 
 // ---- Fault seam and errors ----------------------------------------------------
+
+std::string CaseKey(std::string_view host_name) {
+  if (!IsValidUtf8(host_name)) return "";
+  const std::string ansi = Utf8ToAnsi(host_name);
+  if (AnsiToUtf8(ansi) != host_name) return "";
+  return AnsiLower(ansi);
+}
+
+std::string MatchHostCase(const std::string& host_path) {
+  struct stat info {};
+  if (host_path.size() < 2 || host_path[0] != '/' || ::lstat(host_path.c_str(), &info) == 0 ||
+      errno != ENOENT)
+    return host_path;
+  std::string out;
+  size_t start = 1;
+  while (start <= host_path.size()) {
+    size_t end = host_path.find('/', start);
+    if (end == std::string::npos) end = host_path.size();
+    std::string level = host_path.substr(start, end - start);
+    start = end + 1;
+    if (level.empty()) continue;
+    const std::string folder = out.empty() ? "/" : out;
+    const std::string spelled = out + "/" + level;
+    if (::lstat(spelled.c_str(), &info) != 0 && errno == ENOENT) {
+      const std::string key = CaseKey(level);
+      std::string found;
+      if (DIR* dir = key.empty() ? nullptr : ::opendir(folder.c_str())) {
+        while (const dirent* item = ::readdir(dir)) {
+          const std::string_view name = item->d_name;
+          if (name == "." || name == "..") continue;
+          if ((found.empty() || name < found) && CaseKey(name) == key) found = std::string(name);
+        }
+        ::closedir(dir);
+      }
+      if (found.empty()) return spelled + (end < host_path.size() ? host_path.substr(end) : "");
+      level = found;
+    }
+    out += "/" + level;
+  }
+  return out.empty() ? host_path : out;
+}
 
 int ConsultFaultHook(FileOp op, std::string_view host_path) {
   const FaultHook& hook = InstalledHook();
@@ -436,6 +481,8 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     if (name == "." || name == "..") continue;
     FolderEntry entry;
     entry.name = Utf8ToAnsi(name);
+    entry.host_name = std::string(name);
+    entry.name_exact = IsValidUtf8(name) && AnsiToUtf8(entry.name) == name;
     struct stat info {};
     struct stat own {};
     entry.is_link =

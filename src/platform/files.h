@@ -75,6 +75,11 @@ struct FolderEntry {
   // socket or device, whose reading could block forever, or a broken link.
   bool is_other = false;
   bool is_link = false;  // the name itself is a symbolic link
+  // The name as the host spells it (UTF-8 on Linux), and whether `name` is
+  // that same name: false when Windows-1252 cannot hold a character of it
+  // (or the host name is not valid UTF-8), so `name` names another file.
+  std::string host_name;
+  bool name_exact = true;
 };
 
 bool FileExists(std::string_view path);       // a file (not a folder)

@@ -17,6 +17,15 @@ int ConsultFaultHook(FileOp op, std::string_view host_path);
 // Records `error` (an errno value) as the last error; always returns false.
 bool FailWith(int error);
 
+// The case-folded form two host names are compared by, as Windows compares
+// them: ASCII and Windows-1252 letters. "" for a name Windows-1252 cannot
+// hold (it only ever matches itself).
+std::string CaseKey(std::string_view host_name);
+// `host_path` as it exists when some of its levels differ only in letter
+// case (as Windows finds names); unchanged when it exists as spelled, and
+// the missing levels as spelled.
+std::string MatchHostCase(const std::string& host_path);
+
 // Reads a whole host file; nullopt when unreadable or larger than `limit`.
 std::optional<std::string> ReadHostFileBytes(const std::string& host_path, uint64_t limit);
 // Replaces a host file atomically: temporary file beside it, write, fsync,

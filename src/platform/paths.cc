@@ -12,6 +12,7 @@
 #include <set>
 
 #include "platform/codepage.h"
+#include "platform/path_bounds.h"
 #include "platform/host_paths.h"
 
 namespace wizpak::platform {
@@ -175,6 +176,9 @@ std::vector<Drive> DriveMap() {
 
 std::optional<std::string> ToHostPath(std::string_view program_path) {
   if (program_path.empty()) return std::nullopt;
+  // A control character never reaches the host: a NUL would cut the path
+  // there and turn "..\0x" into "..".
+  if (HasControlCharacter(program_path)) return std::nullopt;
   if (program_path[0] == '/') {
     // Already a host path. A name made of ANSI bytes that are not UTF-8 is
     // converted so it still names the file the program means.

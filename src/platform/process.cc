@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/codepage.h"
 #include "platform/host_files.h"
 #include "platform/host_paths.h"
 #include "platform/paths.h"
@@ -116,6 +118,10 @@ std::string WithTrailingSeparator(std::string program_path) {
 }
 
 }  // namespace
+
+std::string ArgumentToAnsi(std::string_view argument) {
+  return IsValidUtf8(argument) ? Utf8ToAnsi(argument) : std::string(argument);
+}
 
 void SetCommandLine(int argc, char** argv) {
   std::vector<std::string>& args = StoredCommandLine();
@@ -220,11 +226,13 @@ std::string ExecutableScratchFolder() {
   const std::string cache =
       (cache_home && cache_home[0] == '/' ? std::string(cache_home) : HomeFolder() + "/.cache") +
       "/wizpak";
-  CreateHostFolders(cache);
   candidates.push_back(cache);
   const auto temp = ToHostPath(TempFolder());
   if (temp) candidates.push_back(*temp);
   for (const std::string& folder : candidates) {
+    // The cache folder is made only when it is the one used, so a run that
+    // never needs it leaves no empty folder behind.
+    if (folder == cache) CreateHostFolders(cache);
     if (IsExecutableScratch(folder)) return WithTrailingSeparator(FromHostPath(folder));
   }
   return TempFolder();
@@ -232,6 +240,11 @@ std::string ExecutableScratchFolder() {
 
 void SleepMilliseconds(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool IsProcessRunning(int pid) {
+  if (pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 int ProcessId() {

@@ -10,6 +10,10 @@ namespace wizpak::platform {
 
 // Stores argv once at the start of main; CommandLine() returns it.
 void SetCommandLine(int argc, char** argv);
+// A command-line argument in the program's ANSI code page: on Linux the
+// terminal hands UTF-8 ("C:\Spiele\Größe"), which is converted; text that
+// is not UTF-8 is taken as ANSI already. On Windows argv is ANSI.
+std::string ArgumentToAnsi(std::string_view argument);
 // argv as given (argument 0 first). Empty before SetCommandLine.
 const std::vector<std::string>& CommandLine();
 
@@ -43,5 +47,8 @@ std::string ExecutableScratchFolder();
 
 void SleepMilliseconds(int ms);
 int ProcessId();
+// True while the process `pid` runs (or cannot be told apart from one that
+// does); false once it has ended.
+bool IsProcessRunning(int pid);
 
 }  // namespace wizpak::platform

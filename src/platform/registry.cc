@@ -6,6 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -16,6 +20,7 @@
 #include "platform/host_paths.h"
 #include "platform/journal.h"
 #include "platform/paths.h"
+#include "platform/stop_signals.h"
 
 namespace wizpak::platform {
 
@@ -82,33 +87,82 @@ std::optional<Hive> LoadHive(Cache& cache, const std::string& path) {
   return hive;
 }
 
-// Holds an exclusive flock on the lock file beside the hive.
+// How long a lock held by another process is waited for: 30 s, or
+// WIZPAK_LOCK_WAIT_MS (tests).
+int LockWaitMilliseconds() {
+  if (const char* text = std::getenv("WIZPAK_LOCK_WAIT_MS"); text && *text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end == '\0' && value >= 0 && value <= 3600000) return static_cast<int>(value);
+  }
+  return 30000;
+}
+
+// Holds an exclusive flock on the lock file beside the hive. Another
+// process's lock is waited for at most LockWaitMilliseconds(), and never
+// past SIGINT or SIGTERM; the lock file is removed again on release, so a
+// finished run leaves none behind (a waiter that locked the removed file
+// sees it is no longer the one at the path and starts over).
 class HiveLock {
  public:
-  explicit HiveLock(const std::string& hive_path) {
-    const std::string lock_path = hive_path + ".lock";
-    fd_ = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-      FailWith(errno);
-      return;
-    }
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
+  explicit HiveLock(const std::string& hive_path) : path_(hive_path + ".lock") {
+    const int limit = LockWaitMilliseconds();
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+      fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd_ < 0) {
         FailWith(errno);
-        ::close(fd_);
-        fd_ = -1;
         return;
       }
+      if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        if (StillAtPath()) return;
+      } else if (errno != EWOULDBLOCK && errno != EINTR) {
+        Give(errno, path_ + " cannot be locked: " + std::strerror(errno));
+        return;
+      }
+      ::close(fd_);
+      fd_ = -1;
+      if (StopRequested()) {
+        Give(EINTR, "Stopped while waiting for the registry lock " + path_);
+        return;
+      }
+      const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - start);
+      if (waited.count() >= limit) {
+        Give(EWOULDBLOCK, "The registry lock " + path_ +
+                              " is held by another process; gave up after " +
+                              std::to_string(limit / 1000) + " s");
+        std::fprintf(stderr, "wizpak: %s\n", LastErrorText().c_str());
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
   ~HiveLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    if (fd_ < 0) return;
+    ::unlink(path_.c_str());  // while held: nobody else holds this file
+    ::close(fd_);             // closing releases the lock
   }
   HiveLock(const HiveLock&) = delete;
   HiveLock& operator=(const HiveLock&) = delete;
   bool held() const { return fd_ >= 0; }
 
  private:
+  // The locked file is still the one at the path (not removed by the
+  // holder before us).
+  bool StillAtPath() const {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd_, &held) == 0 && ::lstat(path_.c_str(), &named) == 0 &&
+           held.st_ino == named.st_ino && held.st_dev == named.st_dev;
+  }
+  void Give(int error, std::string text) {
+    FailWith(error);
+    SetLastErrorText(std::move(text));
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  std::string path_;
   int fd_ = -1;
 };
 

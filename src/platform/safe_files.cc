@@ -1,6 +1,8 @@
 #include "platform/safe_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 #include <random>
 #include <utility>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "platform/codepage.h"
 #include "platform/host_files.h"
 #include "platform/journal.h"
+#include "platform/path_bounds.h"
 #include "platform/paths.h"
 
 namespace wizpak::platform {
@@ -29,8 +33,43 @@ bool FailNaming(int error, const std::string& program_path, std::string_view wha
   return false;
 }
 
-std::string HostName(std::string_view segment) {
-  return IsValidUtf8(segment) ? std::string(segment) : AnsiToUtf8(segment);
+// A level's host name. Program paths are ANSI (Windows-1252) and become
+// UTF-8; a host path ("/...") keeps a level that is UTF-8 already.
+std::string HostName(std::string_view segment, bool host_form) {
+  return host_form && IsValidUtf8(segment) ? std::string(segment) : AnsiToUtf8(segment);
+}
+
+// Calls `each` with every name in the folder `folder_fd` (not "." or "..").
+template <typename Each>
+void ForEachName(int folder_fd, Each&& each) {
+  const int copy = ::openat(folder_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (copy < 0) return;
+  DIR* dir = ::fdopendir(copy);
+  if (dir == nullptr) {
+    ::close(copy);
+    return;
+  }
+  while (const dirent* item = ::readdir(dir)) {
+    const std::string_view name = item->d_name;
+    if (name != "." && name != "..") each(name);
+  }
+  ::closedir(dir);
+}
+
+// `host_name` as it exists in `folder_fd`: as spelled, or else the first
+// (by bytes) existing name that differs only in letter case; as spelled
+// when there is none.
+std::string ExistingSpelling(int folder_fd, const std::string& host_name) {
+  struct stat info {};
+  if (::fstatat(folder_fd, host_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+    return host_name;
+  const std::string key = CaseKey(host_name);
+  if (key.empty()) return host_name;
+  std::string found;
+  ForEachName(folder_fd, [&](std::string_view name) {
+    if ((found.empty() || name < found) && CaseKey(name) == key) found = std::string(name);
+  });
+  return found.empty() ? host_name : found;
 }
 
 std::string JoinProgram(const std::string& folder, std::string_view name) {
@@ -69,12 +108,52 @@ bool FailNotAFolder(int folder_fd, const std::string& host_name, const std::stri
   }
 }
 
+// One level: not empty, not "." or "..", no separator, no control character.
+bool IsLeafName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/") == std::string_view::npos && !HasControlCharacter(name);
+}
+
 // A temporary name no other writer, in this process or another, picks.
 std::string TemporaryName(std::string_view name) {
   return "." + std::string(name.substr(0, 160)) + UniqueSuffix() + ".tmp";
 }
 
 }  // namespace
+
+struct CaseIndex {
+  std::unordered_map<std::string, std::string> names;  // CaseKey -> host name
+};
+
+std::string Folder::HostNameOf(std::string_view name) const {
+  const std::string host = HostName(name, !path_.empty() && path_[0] == '/');
+  if (fd_ < 0) return host;
+  struct stat info {};
+  if (::fstatat(fd_, host.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return host;
+  const std::string key = CaseKey(host);
+  if (key.empty()) return host;
+  if (!case_index_) {
+    // Read once: a folder that receives many new files is not listed again
+    // for each of them.
+    case_index_ = std::make_shared<CaseIndex>();
+    ForEachName(fd_, [&](std::string_view existing) {
+      const std::string existing_key = CaseKey(existing);
+      if (existing_key.empty()) return;
+      auto [at, added] = case_index_->names.emplace(existing_key, std::string(existing));
+      if (!added && existing < at->second) at->second = std::string(existing);
+    });
+  }
+  const auto found = case_index_->names.find(key);
+  if (found == case_index_->names.end()) return host;
+  if (::fstatat(fd_, found->second.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return host;
+  return found->second;
+}
+
+void Folder::NoteCreated(const std::string& host_name) const {
+  if (!case_index_) return;
+  const std::string key = CaseKey(host_name);
+  if (!key.empty()) case_index_->names.emplace(key, host_name);
+}
 
 std::string UniqueSuffix() {
   static std::atomic<uint64_t> counter{0};
@@ -99,7 +178,8 @@ Folder::~Folder() {
 Folder::Folder(Folder&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       path_(std::move(other.path_)),
-      host_(std::move(other.host_)) {}
+      host_(std::move(other.host_)),
+      case_index_(std::move(other.case_index_)) {}
 
 Folder& Folder::operator=(Folder&& other) noexcept {
   if (this != &other) {
@@ -107,6 +187,7 @@ Folder& Folder::operator=(Folder&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
     host_ = std::move(other.host_);
+    case_index_ = std::move(other.case_index_);
   }
   return *this;
 }
@@ -163,7 +244,13 @@ Folder Folder::Open(std::string_view path, bool create,
       ::close(fd);
       return FailNaming(EINVAL, level, "leaves its folder"), Folder();
     }
-    const std::string name = HostName(segment);
+    if (HasControlCharacter(segment)) {
+      ::close(fd);
+      return FailNaming(EINVAL, VisibleText(level), "holds a control character"), Folder();
+    }
+    // An existing level that differs only in letter case is the same
+    // folder, as on Windows; a new one is made as spelled.
+    const std::string name = ExistingSpelling(fd, HostName(segment, separator == '/'));
     host = JoinHostPath(host, name);
     int next = -1;
     for (int attempt = 0; attempt < 3 && next < 0; ++attempt) {
@@ -206,12 +293,13 @@ Folder Folder::Open(std::string_view path, bool create,
 
 Folder::Kind Folder::KindOf(std::string_view name) const {
   if (fd_ < 0) return Kind::Missing;
-  return KindAt(fd_, HostName(name));
+  return KindAt(fd_, HostNameOf(name));
 }
 
 bool Folder::DeleteEntry(std::string_view name) const {
   if (fd_ < 0) return FailWith(EBADF);
-  const std::string host = HostName(name);
+  if (!IsLeafName(name)) return FailNaming(EINVAL, VisibleText(name), "is not a name");
+  const std::string host = HostNameOf(name);
   const std::string program = JoinProgram(path_, name);
   if (int fault = ConsultFaultHook(FileOp::Delete, JoinHostPath(host_, host)))
     return FailWith(fault);
@@ -230,7 +318,8 @@ bool Folder::DeleteEntry(std::string_view name) const {
 
 bool Folder::RemoveFolder(std::string_view name) const {
   if (fd_ < 0) return FailWith(EBADF);
-  const std::string host = HostName(name);
+  if (!IsLeafName(name)) return FailNaming(EINVAL, VisibleText(name), "is not a name");
+  const std::string host = HostNameOf(name);
   const std::string program = JoinProgram(path_, name);
   if (int fault = ConsultFaultHook(FileOp::RemoveDir, JoinHostPath(host_, host)))
     return FailWith(fault);
@@ -252,31 +341,45 @@ bool Folder::SyncFileSystem() const {
 
 NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::string_view content) {
   if (!folder) return FailWith(EBADF), NewFileResult::Failed;
-  if (name.empty() || name.find_first_of("\\/") != std::string_view::npos || name == "." ||
-      name == "..") {
-    FailNaming(EINVAL, JoinProgram(folder.path(), name), "is not a file name");
+  if (!IsLeafName(name)) {
+    FailNaming(EINVAL, VisibleText(JoinProgram(folder.path(), name)), "is not a file name");
     return NewFileResult::Failed;
   }
-  const std::string host = HostName(name);
+  const std::string host = folder.HostNameOf(name);
   const std::string host_path = JoinHostPath(folder.host_path(), host);
   if (int fault = ConsultFaultHook(FileOp::Open, host_path))
     return FailWith(fault), NewFileResult::Failed;
+  struct stat info {};
+  if (::fstatat(folder.fd(), host.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+    return NewFileResult::Taken;
+  // A run that can be undone notes the name as new, then each temporary,
+  // before they are made, so an undo (or the next start after a kill)
+  // removes both; the notes of what did not happen are voided again.
   Journal* journal = ActiveJournal();
-  if (journal != nullptr) {
-    // Only a free name is noted as new; a taken one goes the replacing way.
-    if (KindAt(folder.fd(), host) != Folder::Kind::Missing) return NewFileResult::Taken;
-    if (!journal->NoteNewFile(host_path)) return NewFileResult::Failed;
-  }
-  // O_EXCL fails on any existing name, a dangling link included.
-  const int fd = ::openat(folder.fd(), host.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    if (journal != nullptr) {
-      const int error = errno;
-      journal->Cancel();
-      errno = error;
+  if (journal != nullptr && !journal->NoteNewFile(host_path)) return NewFileResult::Failed;
+  const auto void_notes = [journal](int count) {
+    if (journal == nullptr) return;
+    const int saved = errno;
+    for (int i = 0; i < count; ++i) journal->Cancel();
+    errno = saved;
+  };
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    temp = TemporaryName(host);
+    if (journal != nullptr && !journal->NoteNewFile(JoinHostPath(folder.host_path(), temp))) {
+      void_notes(1);
+      return NewFileResult::Failed;
     }
-    if (errno == EEXIST) return NewFileResult::Taken;
+    fd = ::openat(folder.fd(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0666);
+    if (fd < 0) {
+      void_notes(1);
+      if (errno != EEXIST) break;
+    }
+  }
+  if (fd < 0) {
+    void_notes(1);
     FailNaming(errno, JoinProgram(folder.path(), name),
                std::string("cannot be written: ") + std::strerror(errno));
     return NewFileResult::Failed;
@@ -295,25 +398,90 @@ NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::str
       done += static_cast<size_t>(written);
   }
   if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0) return NewFileResult::Written;
-  // The file is this call's own: no half-written file stays behind.
-  ::unlinkat(folder.fd(), host.c_str(), 0);
+  if (error == 0) {
+    // Only onto a free name: whatever appeared there meanwhile (a link
+    // above all) is never replaced; the caller then checks it.
+    if (::renameat2(folder.fd(), temp.c_str(), folder.fd(), host.c_str(), RENAME_NOREPLACE) == 0) {
+      folder.NoteCreated(host);
+      return NewFileResult::Written;
+    }
+    if (errno == EINVAL || errno == ENOSYS) {
+      // A file system without the flag: a hard link never replaces either.
+      if (::linkat(folder.fd(), temp.c_str(), folder.fd(), host.c_str(), 0) == 0) {
+        ::unlinkat(folder.fd(), temp.c_str(), 0);
+        folder.NoteCreated(host);
+        return NewFileResult::Written;
+      }
+    }
+    const int saved = errno;
+    ::unlinkat(folder.fd(), temp.c_str(), 0);
+    void_notes(2);  // the temporary's and the name's: neither is this run's now
+    if (saved == EEXIST) return NewFileResult::Taken;
+    error = saved;
+  } else {
+    ::unlinkat(folder.fd(), temp.c_str(), 0);
+    void_notes(2);
+  }
   FailWith(error);
   return NewFileResult::Failed;
+}
+
+int RemoveStaleTemporaries(const Folder& folder) {
+  if (!folder) return 0;
+  std::vector<std::string> stale;
+  ForEachName(folder.fd(), [&](std::string_view name) {
+    // ".NAME.<pid>-<10 hex digits>.tmp"
+    if (name.size() < 18 || name[0] != '.' || !name.ends_with(".tmp")) return;
+    const std::string_view stem = name.substr(0, name.size() - 4);
+    const size_t dot = stem.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return;
+    const std::string_view tag = stem.substr(dot + 1);
+    const size_t dash = tag.find('-');
+    if (dash == std::string_view::npos || dash == 0 || tag.size() - dash - 1 != 10) return;
+    long pid = 0;
+    for (const char c : tag.substr(0, dash)) {
+      if (c < '0' || c > '9' || pid > 100000000) return;
+      pid = pid * 10 + (c - '0');
+    }
+    for (const char c : tag.substr(dash + 1))
+      if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return;
+    if (pid <= 0 || pid == ::getpid()) return;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) return;  // still running
+    stale.emplace_back(name);
+  });
+  int removed = 0;
+  for (const std::string& name : stale) {
+    struct stat info {};
+    if (::fstatat(folder.fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode) && ::unlinkat(folder.fd(), name.c_str(), 0) == 0)
+      ++removed;
+  }
+  return removed;
 }
 
 // ---- FileLock -------------------------------------------------------------------
 
 FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  Release();
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+void FileLock::Release() {
+  if (fd_ < 0) return;
+  // Removed while still held, so no other process holds it now; one that
+  // opened it meanwhile sees it is no longer the file at the path.
+  if (!host_path_.empty()) ::unlink(host_path_.c_str());
+  ::close(fd_);  // closing releases the lock
+  fd_ = -1;
+}
+
+FileLock::FileLock(FileLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), host_path_(std::move(other.host_path_)) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
+    Release();
     fd_ = std::exchange(other.fd_, -1);
+    host_path_ = std::move(other.host_path_);
   }
   return *this;
 }
@@ -324,17 +492,31 @@ FileLock FileLock::TryLock(std::string_view path, Result& result) {
   const auto host = ToHostPath(path);
   if (!host) return FailWith(ENOENT), FileLock();
   if (int fault = ConsultFaultHook(FileOp::Open, *host)) return FailWith(fault), FileLock();
-  const int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return FailWith(errno), FileLock();
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    result = errno == EWOULDBLOCK ? Result::Busy : Result::Failed;
-    FailWith(errno);
+  // A few rounds: a holder that releases removes the file, and the file we
+  // locked may then no longer be the one at the path.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return FailNaming(errno, *host, std::strerror(errno)), FileLock();
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      result = errno == EWOULDBLOCK ? Result::Busy : Result::Failed;
+      FailNaming(errno, *host,
+                 result == Result::Busy ? "is held by another process" : std::strerror(errno));
+      ::close(fd);
+      return FileLock();
+    }
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd, &held) == 0 && ::lstat(host->c_str(), &named) == 0 &&
+        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      lock.fd_ = fd;
+      lock.host_path_ = *host;
+      result = Result::Locked;
+      return lock;
+    }
     ::close(fd);
-    return FileLock();
   }
-  lock.fd_ = fd;
-  result = Result::Locked;
-  return lock;
+  FailNaming(EAGAIN, *host, "keeps changing");
+  return FileLock();
 }
 
 // ---- ReplacingFile --------------------------------------------------------------
@@ -379,11 +561,10 @@ ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) 
   ReplacingFile file;
   const std::string program = JoinProgram(folder.path(), name);
   if (!folder) return FailWith(EBADF), ReplacingFile();
-  if (name.empty() || name.find_first_of("\\/") != std::string_view::npos || name == "." ||
-      name == "..") {
-    return FailNaming(EINVAL, program, "is not a file name"), ReplacingFile();
+  if (!IsLeafName(name)) {
+    return FailNaming(EINVAL, VisibleText(program), "is not a file name"), ReplacingFile();
   }
-  const std::string host = HostName(name);
+  const std::string host = folder.HostNameOf(name);
   struct stat info {};
   mode_t mode = 0;
   if (::fstatat(folder.fd(), host.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {

@@ -5,17 +5,22 @@
 //
 // A Folder is reached from its drive root one level at a time; every level
 // below the root is opened as a folder that is not a link (the drive root
-// itself is trusted: it is the drive map's choice). Files are written under a
+// itself is trusted: it is the drive map's choice). A level or name that
+// exists only in another letter case (ASCII and Windows-1252 letters) is
+// that one, as on Windows; new names are made as spelled. Files are written under a
 // unique temporary name in their folder and renamed over their final name
 // only when every byte is written, so a failed write keeps the old file.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace wizpak::platform {
+
+struct CaseIndex;
 
 // An open folder. Move-only; closes on destruction.
 class Folder {
@@ -59,6 +64,12 @@ class Folder {
 
   int fd() const { return fd_; }                          // platform units only
   const std::string& host_path() const { return host_; }  // platform units only
+  // The host name `name` (program form, one level) has here: as spelled
+  // when that exists or nothing differs only in letter case; else the
+  // existing name that does, as Windows finds it (platform units only).
+  std::string HostNameOf(std::string_view name) const;
+  // Notes a name this process made here (platform units only).
+  void NoteCreated(const std::string& host_name) const;
 
  private:
   Folder(int fd, std::string path, std::string host)
@@ -66,6 +77,9 @@ class Folder {
   int fd_ = -1;
   std::string path_;
   std::string host_;
+  // Names of this folder by their lower-case spelling, read once at the
+  // first name that is not found as spelled (POSIX; see HostNameOf).
+  mutable std::shared_ptr<CaseIndex> case_index_;
 };
 
 // A file written under a temporary name in its folder and renamed over its
@@ -106,16 +120,22 @@ class ReplacingFile {
   std::string temp_name_;
 };
 
-// Writes a whole file under a name that is free in `folder`, creating it
-// there directly (never through a link, never over anything): a file that
-// did not exist has no old content to keep, so the temporary name and the
-// rename are not needed. Taken: the name holds something (a file, a link, a
+// Writes a whole file under a name that is free in `folder` (never through
+// a link, never over anything): under a temporary name, moved to its name
+// only when whole and only if the name is still free, so a killed run never
+// leaves a part-written file under the real name. No flush: a file that did
+// not exist has no old content to keep. Taken: the name holds something (a file, a link, a
 // folder), or the platform writes every file through a ReplacingFile;
 // nothing was written, and the caller goes on with a ReplacingFile, which
 // checks what is there. Failed: a write or the close failed; the partly
 // written file is removed again.
 enum class NewFileResult { Written, Taken, Failed };
 NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::string_view content);
+
+// Removes the temporary files ReplacingFile and WriteNewFile leave in
+// `folder` when their process is killed (".NAME.<pid>-<hex>.tmp" of a
+// process that no longer runs). Returns how many went.
+int RemoveStaleTemporaries(const Folder& folder);
 
 // An exclusive advisory lock (flock) on a lock file, held while the object
 // lives; other processes asking for the same file are told it is busy.
@@ -131,12 +151,15 @@ class FileLock {
 
   // Creates the file at `path` (program form) when missing and locks it
   // without waiting. `result` says whether it is held, held by another
-  // process, or could not be made (LastErrorText says why).
+  // process, or could not be made (LastErrorText says why). The lock file
+  // is removed again when the lock is released.
   static FileLock TryLock(std::string_view path, Result& result);
   bool IsHeld() const { return fd_ >= 0; }
 
  private:
+  void Release();
   int fd_ = -1;
+  std::string host_path_;  // removed on release (POSIX)
 };
 
 // A suffix that makes a temporary name unique to this call, across this and

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/walked_paths.h"
 
 namespace wizpak::platform {
 
@@ -24,7 +25,9 @@ bool WriteShellLink(std::string_view link_file, std::string_view target, std::st
 
   const std::string text =
       DesktopEntryText(AnsiToUtf8(name), *host_target, AnsiToUtf8(arguments), host_folder);
-  if (!WriteFileAtomic(link_file, text)) return false;
+  // Through the no-follow walk: a link planted on the way to the start
+  // menu folder, or at the name, never makes this write land elsewhere.
+  if (!WriteFileWalked(link_file, text)) return false;
   MakeExecutable(link_file);
   return true;
 }

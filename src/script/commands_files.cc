@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/walked_paths.h"
 #include "script/commands.h"
 #include "script/run_services.h"
 #include "script/script_run.h"
@@ -81,7 +82,9 @@ void TCopyFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   if (!folder.empty()) run::ForceFoldersLogged(folder);
   run::ShowStatusText(
       run::ReplaceFileName(run::LanguageString(kCopyingText), run::FileNameOf(source)));
-  platform::CopyFile(source, destination, /*fail_if_exists=*/false);  // failure is quiet
+  // Failure is quiet, as it always was, except a link on the way: that is
+  // an attack on the installation and ends the run.
+  if (!platform::CopyFileWalked(source, destination)) run::StopAtLink(destination);
   run::LogFile(destination);
 }
 
@@ -89,7 +92,8 @@ void TDeleteCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string path = run::ExpandPath(line->Param(0));
-  if (platform::FileExists(path)) platform::DeleteFile(path);  // failure is quiet
+  if (platform::DeleteFileWalked(path) == platform::DeleteResult::Failed)
+    run::StopAtLink(path);  // other failures are quiet
 }
 
 void TCreateDirectoryCommand::Execute(SetupRun& setup_run, int lineIndex) const {

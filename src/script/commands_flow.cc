@@ -43,8 +43,8 @@ void TMessageBoxCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   if (line == nullptr) return;
   const int32_t ok_target = run::ParseTarget(line->Param(2));
   const int32_t cancel_target = run::ParseTarget(line->Param(3));
-  const std::string caption = run::ExpandPath(line->Param(1));
-  const std::string text = run::ExpandPath(line->Param(0));
+  const std::string caption = run::ExpandText(line->Param(1));
+  const std::string text = run::ExpandText(line->Param(0));
   const gui::Answer answer =
       gui::MessageBox(text, caption, gui::Buttons::OkCancel, gui::Icon::Question);
   // Here a target jumps to the label line itself (which does nothing); 0

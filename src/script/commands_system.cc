@@ -37,7 +37,7 @@ void TWriteRegStrCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   if (!opened && platform::KeyOpenFailureIsWriteFailure(key)) {
     throw ScriptError("Failed to set data for '" + value_name + "'");
   }
-  if (opened && !registry.WriteString(root, key, value_name, run::ExpandPath(data))) {
+  if (opened && !registry.WriteString(root, key, value_name, run::ExpandText(data))) {
     throw ScriptError("Failed to set data for '" + value_name + "'");
   }
   // Logged as written, even when the key did not open.
@@ -53,7 +53,7 @@ void TCreateShortCutCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   // uninstaller removes a new start-menu folder again.
   const std::string folder = run::FolderOf(link);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
-  run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandPath(line->Param(2)));
+  run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandText(line->Param(2)));
   run::LogFile(link);
 }
 

@@ -3,6 +3,8 @@
 
 #include "diagnostics/error_report.h"
 #include "platform/codepage.h"
+#include "platform/path_bounds.h"
+#include "platform/walked_paths.h"
 #include "script/script_run.h"
 #include "script/setup_run.h"
 #include "text/language.h"
@@ -15,6 +17,7 @@
 #include "package/pak.h"
 #include "package/setup_info.h"
 #include "uninstall/uninstall_list.h"
+#include "uninstall/uninstall_walk.h"
 #include "uninstall/uninstaller.h"
 
 namespace wizpak::run {
@@ -37,8 +40,23 @@ platform::RootKey RootKeyFromName(std::string_view name) {
 
 // ---- Text services ----------------------------------------------------------
 
-std::string ExpandPath(std::string_view text) {
+std::string ExpandText(std::string_view text) {
   return ExpandPathVariables(text, InstallFolder());
+}
+
+std::string ExpandPath(std::string_view text) {
+  std::string path = ExpandPathVariables(text, InstallFolder());
+  // Checked after expansion: the install folder is part of the path now. A
+  // control character (a NUL cuts the name where the host reads it) or a
+  // path beyond Windows' bounds is never handed on.
+  const std::string fault = platform::PathTextFault(path);
+  if (!fault.empty()) throw ScriptError("The path " + platform::VisibleText(path) + " " + fault);
+  return path;
+}
+
+void StopAtLink(std::string_view path) {
+  if (platform::LastErrorIsLink())
+    throw ScriptError("Cannot change " + std::string(path) + ": " + platform::LastErrorText());
 }
 
 std::u16string ExpandLanguageTags(std::string_view text) {
@@ -72,12 +90,15 @@ std::string WithBackslash(std::string_view path) {
 }
 
 void RemoveTree(std::string_view path, bool remove_contents) {
-  RemoveDirectoryTree(path, remove_contents);
+  const RemoveTreeResult result = RemoveDirectoryTree(path, remove_contents);
+  if (result == RemoveTreeResult::Refused || result == RemoveTreeResult::Incomplete)
+    StopAtLink(path);
 }
 
 void CreateLink(std::string_view link, std::string_view target, std::string_view arguments) {
   // A link that cannot be written is skipped quietly; it is still logged.
-  CreateShellLink(link, target, arguments);
+  // A link planted on the way is an error of the run.
+  if (!CreateShellLink(link, target, arguments)) StopAtLink(link);
 }
 
 std::string FolderOf(std::string_view path) {
@@ -129,6 +150,17 @@ void SaveInstallLog(std::string_view folder, std::string_view prefix) {
   const InstallLogResult result = TUninstallList::Instance().SaveToFile(folder, prefix);
   // A log that was not written would leave an installation nobody can
   // remove: report it instead of carrying on as if it were saved.
+  if (!result.ok()) throw ScriptError(result.message);
+}
+
+void MergeEarlierInstallLog(std::string_view folder, std::string_view prefix) {
+  const auto value_exists = [](std::string_view entry) {
+    const RegistryEntryParts parts = SplitRegistryEntry(entry);
+    const platform::RootKey root = RootKeyFromName(parts.root);
+    return platform::Registry::Instance().ReadString(root, parts.key, parts.name).has_value();
+  };
+  const InstallLogResult result =
+      TUninstallList::Instance().MergeStillPresent(folder, prefix, value_exists);
   if (!result.ok()) throw ScriptError(result.message);
 }
 

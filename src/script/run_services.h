@@ -22,7 +22,19 @@ bool UninstallerWanted();     // CreateUninstaller
 std::string UninstallPrefix();
 
 // Text services.
-std::string ExpandPath(std::string_view text);  // path variables expanded
+// Path variables expanded in a text that is not a path (a registry value's
+// data, a message, a shortcut's arguments).
+std::string ExpandText(std::string_view text);
+// Path variables expanded; a result with a control character or beyond
+// Windows' bounds throws ScriptError.
+std::string ExpandPath(std::string_view text);
+// Adds the still-present entries of an install log already in `folder`
+// (a reinstall) to this run's; a damaged one throws ScriptError.
+void MergeEarlierInstallLog(std::string_view folder, std::string_view prefix);
+// After a failed write or delete of `path`: when the failure was a link on
+// the way (an attack on the installation, not a missing file), throws
+// ScriptError naming it; other failures return quietly.
+void StopAtLink(std::string_view path);
 std::u16string ExpandLanguageTags(std::string_view text);
 std::u16string LanguageString(int number);
 std::u16string ReplaceFileName(std::u16string_view text, std::string_view file_name);

@@ -5,6 +5,8 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "gui/grad_gauge.h"
 #include "platform/codepage.h"
@@ -12,7 +14,9 @@
 #include "text/status_progress.h"
 
 #include "package/pak.h"
+#include "platform/walked_paths.h"
 #include "platform/files.h"
+#include "platform/path_bounds.h"
 #include "platform/paths.h"
 #include "platform/safe_files.h"
 #include "platform/stop_signals.h"
@@ -26,7 +30,10 @@ namespace wizpak {
 
 namespace {
 
-class InstallFolderBusy : public ScriptError {
+// The run stopped before it changed anything (another setup holds the
+// folder, no lock can be made, the folder is out of bounds): nothing of
+// this run is saved.
+class RunNotStarted : public ScriptError {
  public:
   using ScriptError::ScriptError;
 };
@@ -50,17 +57,30 @@ platform::FileLock LockInstallFolder(const std::string& install_folder,
   std::snprintf(name, sizeof name, "wizpak-install-%016llx.lock",
                 static_cast<unsigned long long>(hash));
   if (locked_already != nullptr) *locked_already = false;
-  platform::FileLock::Result result = platform::FileLock::Result::Failed;
-  platform::FileLock lock = platform::FileLock::TryLock(platform::TempFolder() + name, result);
-  if (result == platform::FileLock::Result::Busy) {
-    if (locked_already != nullptr) {
-      *locked_already = true;
-      return lock;
+  // The temporary folder first; where it cannot be written, beside the
+  // install folder's parent (which the run writes into anyway). Without a
+  // lock the run does not start: two setups would write one folder.
+  std::vector<std::string> places = {platform::TempFolder() + name};
+  const auto [parent, unused] = platform::SplitLastLevel(
+      install_folder.ends_with('\\') ? install_folder.substr(0, install_folder.size() - 1)
+                                     : install_folder);
+  if (!parent.empty()) places.push_back(run::WithBackslash(parent) + "." + name);
+  std::string why;
+  for (const std::string& place : places) {
+    platform::FileLock::Result result = platform::FileLock::Result::Failed;
+    platform::FileLock lock = platform::FileLock::TryLock(place, result);
+    if (result == platform::FileLock::Result::Locked) return lock;
+    if (result == platform::FileLock::Result::Busy) {
+      if (locked_already != nullptr) {
+        *locked_already = true;
+        return lock;
+      }
+      throw RunNotStarted("Another setup is installing into " + install_folder +
+                          "; run this one again when it has finished");
     }
-    throw InstallFolderBusy("Another setup is installing into " + install_folder +
-                            "; run this one again when it has finished");
+    why += (why.empty() ? "" : "; ") + platform::LastErrorText();
   }
-  return lock;  // a lock that cannot be made (no temporary folder) does not stop the run
+  throw RunNotStarted("Cannot lock the installation folder " + install_folder + ": " + why);
 }
 
 // Shows the undoing on the run page: the status line says so and the
@@ -133,8 +153,13 @@ void RecoverEarlierRun(const std::string& install_folder) {
   bool busy = false;
   // Under the install folder's lock: a setup still running there keeps its
   // journal; one that was killed left the lock free.
-  const platform::FileLock lock = LockInstallFolder(install_folder, &busy);
-  if (!busy) UndoKilledRun(install_folder);
+  // Where no lock can be made at all, the run itself refuses to start
+  // later, with the reason.
+  try {
+    const platform::FileLock lock = LockInstallFolder(install_folder, &busy);
+    if (!busy) UndoKilledRun(install_folder);
+  } catch (const RunNotStarted&) {
+  }
 }
 
 bool RunScriptLines(SetupRun& setup_run) {
@@ -171,6 +196,10 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
   bool journal_made = false;
   try {
     const std::string install_folder = run::InstallFolder();
+    // Refused before anything is written: files that fit but a log that
+    // could not be saved would leave an installation nobody can remove.
+    if (const std::string fault = platform::InstallFolderFault(install_folder); !fault.empty())
+      throw RunNotStarted(fault);
     lock = LockInstallFolder(install_folder);
     // What a killed earlier run left is undone before anything else.
     UndoKilledRun(install_folder);
@@ -185,6 +214,9 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
     if (journal) noting.emplace(*journal);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
+    // A reinstall keeps what the earlier run installed in the new log.
+    if (run::UninstallerWanted())
+      run::MergeEarlierInstallLog(install_folder, run::UninstallPrefix());
     const platform::StopSignalScope stop_signals;
     if (!RunScriptLines(setup_run)) {
       result.outcome = ScriptOutcome::Cancelled;
@@ -200,8 +232,8 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
                        : setup_run.script.StopScript ? ScriptOutcome::FailureReported
                                                      : ScriptOutcome::Completed;
     }
-  } catch (const InstallFolderBusy& error) {
-    // The other setup's files and log are its own: nothing is touched here.
+  } catch (const RunNotStarted& error) {
+    // Nothing was done; another setup's files and log are its own.
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const WrongSizeError& error) {

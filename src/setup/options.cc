@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "platform/process.h"
+
 namespace wizpak::setup {
 
 SetupOptions ParseSetupOptions(const std::vector<std::string>& arguments) {
@@ -22,7 +24,7 @@ SetupOptions ParseSetupOptions(const std::vector<std::string>& arguments) {
         options.error = "unknown front-end '" + options.ui + "' (use --ui=fltk or --ui=headless)";
       }
     } else if (arg.starts_with("--dir=")) {
-      options.dir = std::string(arg.substr(6));
+      options.dir = platform::ArgumentToAnsi(arg.substr(6));
       if (options.dir.empty()) options.error = "--dir= needs a folder";
     } else {
       options.error = "unknown option " + std::string(arg) + " (see --help)";

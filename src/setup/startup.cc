@@ -152,6 +152,8 @@ Step LoadSetupRecord(StartupState& state) {
 
 // 9. Uninstall mode: the install log from the installation folder.
 Step LoadInstallLog() {
+  const std::string damage = InstallFolderDamage(Record().InstallDir, "the uninstaller's record");
+  if (!damage.empty()) throw std::runtime_error(damage);
   const std::string path = InstallLogPath(Record().InstallDir, Record().UninstallPrefix);
   if (!platform::FileExists(path)) return StopWith(kInstallLogMissingText, "Setup Error");
   const InstallLogResult result =
@@ -221,6 +223,7 @@ Step FindInstallFolder() {
   source.key_path = record.InstallDirRegKey.Path;
   source.value_name = record.InstallDirRegKey.Key;
   const InstallDirOutcome outcome = ResolveInstallDir(source);
+  if (!outcome.damage.empty()) throw std::runtime_error(outcome.damage);
   if (!outcome.ok) return StopWith(kRegistryKeyNotFoundText, "Error");
   record.InstallDir = outcome.install_dir;
   if (outcome.space_available) {

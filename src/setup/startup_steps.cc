@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/codepage.h"
+#include "platform/path_bounds.h"
 #include "platform/registry.h"
 #include "text/path_helpers.h"
 
@@ -55,9 +56,20 @@ std::optional<int64_t> FreeSpaceOf(std::string_view folder) {
 
 }  // namespace
 
+std::string InstallFolderDamage(std::string_view folder, std::string_view origin) {
+  const std::string fault = platform::PathTextFault(folder);
+  if (fault.empty()) return "";
+  return "The installation folder in " + std::string(origin) + " is damaged: it " + fault;
+}
+
 InstallDirOutcome ResolveInstallDir(const InstallDirSource& source) {
   InstallDirOutcome outcome;
   outcome.install_dir = source.install_dir;
+  outcome.damage = InstallFolderDamage(source.install_dir, "the setup record");
+  if (!outcome.damage.empty()) {
+    outcome.install_dir.clear();
+    return outcome;
+  }
   if (!source.value_name.empty()) {
     const std::optional<platform::RootKey> root = RootKeyFromIndex(source.root_index);
     platform::Registry& registry = platform::Registry::Instance();
@@ -67,7 +79,17 @@ InstallDirOutcome ResolveInstallDir(const InstallDirSource& source) {
       // An uninstaller removes the value but leaves its key: a key without the
       // value (or with an empty one) keeps the record's folder instead of
       // offering an empty folder box.
-      if (!from_registry.empty()) outcome.install_dir = std::move(from_registry);
+      if (!from_registry.empty()) {
+        // Checked before anything measures or opens it: a NUL would cut the
+        // path where the host reads it.
+        outcome.damage = InstallFolderDamage(
+            from_registry, "the registry value " + source.key_path + "\\" + source.value_name);
+        if (!outcome.damage.empty()) {
+          outcome.install_dir.clear();
+          return outcome;
+        }
+        outcome.install_dir = std::move(from_registry);
+      }
       outcome.space_available = FreeSpaceOf(outcome.install_dir);
       return outcome;
     }

@@ -61,7 +61,15 @@ struct InstallDirOutcome {
   std::string install_dir;
   // Free bytes of the folder's drive when it begins with a drive letter.
   std::optional<int64_t> space_available;
+  // Set when the folder (from the record or the registry) is damage rather
+  // than a path: a control character, or longer or deeper than Windows
+  // allows. Says where it came from and why; nothing may use the folder.
+  std::string damage;
 };
 InstallDirOutcome ResolveInstallDir(const InstallDirSource& source);
+
+// "" when `folder` may be used as an installation folder; else the one-line
+// reason naming `origin` ("the setup record", "the registry value ...").
+std::string InstallFolderDamage(std::string_view folder, std::string_view origin);
 
 }  // namespace wizpak::setup

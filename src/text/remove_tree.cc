@@ -5,6 +5,8 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/safe_files.h"
+#include "platform/walked_paths.h"
 #include "text/text_routines.h"
 
 namespace wizpak {
@@ -54,7 +56,10 @@ std::string JoinProgramPath(const std::string& folder, const std::string& name) 
   return folder + "\\" + name;
 }
 
-// One pass: empties and removes `root` depth first.
+// One pass: empties and removes `root` depth first. Every folder is
+// reached from its drive root without following a link, and every entry is
+// judged inside that open folder: a link (to a file or a folder) goes as the
+// link itself, its target, which may lie outside the tree, is never entered.
 void RemovePass(const std::string& root) {
   struct Frame {
     std::string path;
@@ -65,23 +70,21 @@ void RemovePass(const std::string& root) {
   stack.push_back(Frame{root, 0, false});
   while (!stack.empty()) {
     if (stack.back().listed) {
-      platform::RemoveDirectory(stack.back().path);
+      platform::RemoveFolderWalked(stack.back().path);
       stack.pop_back();
       continue;
     }
     stack.back().listed = true;
     const Frame frame = stack.back();
+    const platform::Folder folder = platform::Folder::Open(frame.path, /*create=*/false);
+    if (!folder) continue;
     const auto entries = platform::ListFolder(frame.path);
     if (!entries) continue;
     for (const platform::FolderEntry& entry : *entries) {
-      const std::string child = JoinProgramPath(frame.path, entry.name);
-      // A folder entry is tried as a file first: a link to a folder is
-      // removed as the link itself (its target, which may lie outside the
-      // tree, is never entered), while a real folder refuses and is
-      // descended into.
-      if (platform::DeleteFile(child) || !entry.is_folder) continue;
-      if (frame.depth < kRemoveTreeMaxDepth) {
-        stack.push_back(Frame{child, frame.depth + 1, false});
+      if (folder.KindOf(entry.name) != platform::Folder::Kind::Folder) {
+        folder.DeleteEntry(entry.name);
+      } else if (frame.depth < kRemoveTreeMaxDepth) {
+        stack.push_back(Frame{JoinProgramPath(frame.path, entry.name), frame.depth + 1, false});
       }
     }
   }
@@ -103,11 +106,22 @@ bool IsProtectedTreeRoot(std::string_view folder) {
 }
 
 RemoveTreeResult RemoveDirectoryTree(std::string_view folder, bool /*ignored*/) {
+  platform::SetLastErrorText("");
   if (IsProtectedTreeRoot(folder)) return RemoveTreeResult::Refused;
-  const std::string root(folder);
+  std::string root(folder);
+  while (root.size() > 3 && (root.back() == '\\' || root.back() == '/')) root.pop_back();
   if (!platform::DirectoryExists(root)) return RemoveTreeResult::NotFound;
-  // A folder that is only a link to another folder goes as the link.
-  if (platform::DeleteFile(root)) return RemoveTreeResult::Removed;
+  // A folder that is only a link to another folder goes as the link; a
+  // link further up the path leaves everything alone.
+  switch (platform::DeleteFileWalked(root)) {
+    case platform::DeleteResult::Deleted:
+      return RemoveTreeResult::Removed;
+    case platform::DeleteResult::Failed:
+      if (platform::LastErrorIsLink()) return RemoveTreeResult::Refused;
+      break;
+    case platform::DeleteResult::Missing:
+      break;
+  }
   for (int pass = 0; pass < kRemoveTreePasses; ++pass) {
     RemovePass(root);
     if (!platform::DirectoryExists(root)) return RemoveTreeResult::Removed;

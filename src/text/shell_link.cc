@@ -3,6 +3,7 @@
 #include "package/package_files.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/safe_files.h"
 #include "platform/shell.h"
 
 namespace wizpak {
@@ -13,12 +14,10 @@ std::string FolderPart(std::string_view path) {
   return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut));
 }
 
-// Creates every missing folder of a program path, outermost first.
+// Creates every missing folder of a program path, level by level without
+// following a link.
 void CreateFolders(std::string_view folder) {
-  if (folder.empty() || platform::DirectoryExists(folder)) return;
-  const std::string parent = FolderPart(folder);
-  if (!parent.empty() && parent != folder) CreateFolders(parent);
-  platform::CreateDirectory(folder);
+  if (!folder.empty()) platform::Folder::Open(folder, /*create=*/true);
 }
 
 }  // namespace

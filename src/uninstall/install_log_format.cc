@@ -1,6 +1,7 @@
 // Install log encoding and bounded decoding.
 #include "uninstall/install_log_format.h"
 
+#include "platform/path_bounds.h"
 #include "text/digit_cipher.h"
 
 #include <cstdint>
@@ -110,7 +111,18 @@ InstallLogDecoding DecodeInstallLog(std::string_view bytes) {
         result.lists = {};
         return result;
       }
-      parts[p]->push_back(DecryptWithDigitKey(kInstallLogKey, cipher));
+      std::string entry = DecryptWithDigitKey(kInstallLogKey, cipher);
+      // Files and folders are paths the uninstaller deletes: a control
+      // character (a NUL would hide a ".." from every check) or a path longer
+      // or deeper than Windows allows is damage, not a name.
+      const std::string fault = p == 1 ? std::string() : platform::PathTextFault(entry);
+      if (!fault.empty() || (p == 1 && entry.find('\0') != std::string::npos)) {
+        result.error = std::string(kListNames[p]) + " entry " + std::to_string(i + 1) + " " +
+                       (fault.empty() ? "holds a NUL" : fault);
+        result.lists = {};
+        return result;
+      }
+      parts[p]->push_back(std::move(entry));
     }
   }
   if (reader.remaining() != 0) {

@@ -3,6 +3,7 @@
 #include "uninstall/running_uninstaller.h"
 
 #include <memory>
+#include <stdexcept>
 
 #include "package/package_files.h"
 #include "package/pak.h"
@@ -199,7 +200,18 @@ UninstallWalkSummary RunUninstallWalk(const UninstallWalkView& view) {
   context.expand_path = [](std::string_view path) { return ExpandPathVariables(path); };
   context.install_log_path = InstallLogPath(record.InstallDir, record.UninstallPrefix);
   context.short_name = record.ShortName;
-  return WalkInstallLog(TUninstallList::Instance(), context, view);
+  UninstallWalkSummary summary = WalkInstallLog(TUninstallList::Instance(), context, view);
+  // What could not be removed is an error of the uninstall (the report and
+  // its status), not a success; the uninstaller stays to be run again.
+  if (!summary.failures.empty()) {
+    std::string message = std::to_string(summary.failures.size()) +
+                          " installed items could not be removed: " + summary.failures[0];
+    for (size_t i = 1; i < summary.failures.size() && i < 5; ++i)
+      message += "; " + summary.failures[i];
+    if (summary.failures.size() > 5) message += "; ...";
+    throw std::runtime_error(message);
+  }
+  return summary;
 }
 
 }  // namespace wizpak

@@ -2,6 +2,7 @@
 #include "uninstall/uninstall_list.h"
 
 #include "platform/files.h"
+#include "platform/walked_paths.h"
 #include "text/path_helpers.h"
 
 namespace wizpak {
@@ -85,7 +86,7 @@ InstallLogResult TUninstallList::SaveToFile(std::string_view folder,
   if (!encoding.ok) {
     return {InstallLogStatus::TooLarge, "Cannot save " + path + ": " + encoding.error};
   }
-  if (!platform::WriteFileAtomic(path, encoding.bytes)) {
+  if (!platform::WriteFileWalked(path, encoding.bytes)) {
     return {InstallLogStatus::WriteFailed,
             "Cannot save " + path + ": " + platform::LastErrorText()};
   }
@@ -108,6 +109,34 @@ InstallLogResult TUninstallList::LoadFromFile(std::string_view folder, std::stri
             "Error: install log " + path + " is damaged (" + decoding.error + ")"};
   }
   Assign(std::move(decoding.lists));
+  return {};
+}
+
+InstallLogResult TUninstallList::MergeStillPresent(
+    std::string_view folder, std::string_view prefix,
+    const std::function<bool(std::string_view entry)>& value_exists) {
+  TUninstallList earlier;
+  InstallLogResult result = earlier.LoadFromFile(folder, prefix);
+  if (result.status == InstallLogStatus::Missing) return {};
+  if (!result.ok()) return result;
+  for (const std::string& file : earlier.lists_.files) {
+    const std::string path = ExpandPathVariables(file);
+    if (platform::FileExists(path) ||
+        platform::GetFileAttributes(path) != platform::kInvalidAttributes)
+      Append(lists_.files, file_index_, file);
+  }
+  for (const std::string& entry : earlier.lists_.registry_entries) {
+    if (value_exists && value_exists(entry)) AddRegistryEntry(entry);
+  }
+  // After the first folder listed so far (the install folder, which the
+  // uninstaller removes last) and before the rest: folders go last to first,
+  // so the earlier run's keep their order among themselves.
+  std::vector<std::string> folders;
+  for (const std::string& dir : earlier.lists_.directories) {
+    if (platform::DirectoryExists(ExpandPathVariables(dir))) folders.push_back(dir);
+  }
+  const auto at = lists_.directories.begin() + (lists_.directories.empty() ? 0 : 1);
+  lists_.directories.insert(at, folders.begin(), folders.end());
   return {};
 }
 

@@ -4,6 +4,7 @@
 // for the program's life.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -61,6 +62,15 @@ class TUninstallList {
   // Replaces the lists with the file's when it exists and is whole; a missing,
   // unreadable or damaged file leaves them unchanged.
   InstallLogResult LoadFromFile(std::string_view folder, std::string_view prefix);
+
+  // A reinstall: adds the entries of the install log already in `folder`
+  // whose items are still there (files, folders, and registry values for
+  // which `value_exists` says so), so the new log lists both runs' items.
+  // Earlier folders go right after the first folder listed so far.
+  // A missing log adds nothing; a damaged one adds nothing and says so.
+  InstallLogResult MergeStillPresent(
+      std::string_view folder, std::string_view prefix,
+      const std::function<bool(std::string_view entry)>& value_exists);
 
   // Replaces the lists (tests, and callers that build a log by hand).
   void Assign(InstallLogLists lists);

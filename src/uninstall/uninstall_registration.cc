@@ -29,18 +29,22 @@ void RegisterUninstaller(std::string_view short_name, std::string_view uninstall
   }
 }
 
-void RemoveUninstallRegistration(std::string_view short_name) {
+bool RemoveUninstallRegistration(std::string_view short_name) {
   platform::Registry& registry = platform::Registry::Instance();
   const platform::RootKey root = platform::RootKey::LocalMachine;
   const std::string key = UninstallKeyPath(short_name);
-  if (!registry.KeyExists(root, key)) return;
-  registry.DeleteValue(root, key, "DisplayName");
-  registry.DeleteValue(root, key, "UninstallString");
+  if (!registry.KeyExists(root, key)) return true;
+  bool removed = true;
+  for (const char* name : {"DisplayName", "UninstallString"}) {
+    if (!registry.DeleteValue(root, key, name) && registry.ReadString(root, key, name))
+      removed = false;
+  }
   // A key deletion takes everything below the key. A short name without a
   // key name of its own ("" or only "") names the list of installed
   // programs itself, and deleting that would unregister every other product.
-  if (short_name.find_first_not_of('\\') == std::string_view::npos) return;
+  if (short_name.find_first_not_of('\\') == std::string_view::npos) return removed;
   registry.DeleteKey(root, key);
+  return removed;
 }
 
 }  // namespace wizpak

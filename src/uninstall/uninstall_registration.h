@@ -23,6 +23,8 @@ std::string UninstallerPath(std::string_view install_dir, std::string_view exe_n
 void RegisterUninstaller(std::string_view short_name, std::string_view uninstall_string);
 
 // Deletes both values and the key when the key exists; nothing otherwise.
-void RemoveUninstallRegistration(std::string_view short_name);
+// False when a value of the registration could not be removed and is still
+// there (LastErrorText says why).
+bool RemoveUninstallRegistration(std::string_view short_name);
 
 }  // namespace wizpak

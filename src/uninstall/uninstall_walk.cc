@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/safe_files.h"
+#include "platform/walked_paths.h"
 #include "text/path_helpers.h"
 #include "text/replace_all.h"
 #include "text/text_routines.h"
@@ -107,20 +108,40 @@ class OpenFolderCache {
 // Deletes a logged file: its folder is reached without following a link,
 // and only a regular file or a link itself (never what it points to) goes;
 // DeleteEntry refuses everything else.
-bool DeleteInstalledFile(std::string_view path, OpenFolderCache& folders) {
+// Deleted: true; still there afterwards: `failure` says why.
+bool DeleteInstalledFile(std::string_view path, OpenFolderCache& folders, std::string& failure) {
   const auto where = SplitInstalledPath(path);
   if (!where || where->name.empty()) return false;
   const platform::Folder* folder = folders.Get(where->folder);
-  return folder != nullptr && folder->DeleteEntry(where->name);
+  // A folder that is gone holds nothing; one replaced by a link holds
+  // nothing of the installation either (what the link leads to is not
+  // touched).
+  if (folder == nullptr) return false;
+  if (folder->DeleteEntry(where->name)) return true;
+  const std::string reason = platform::LastErrorText();
+  if (folder->KindOf(where->name) != platform::Folder::Kind::Missing)
+    failure = std::string(path) + ": " + reason;
+  return false;
 }
 
 // Removes a logged folder when it is empty and a real folder, not a link
 // (RemoveFolder refuses anything else).
-bool RemoveInstalledFolder(std::string_view path, OpenFolderCache& folders) {
+// A folder that still holds something (the user's own files) stays without
+// a failure; an empty one that cannot be removed is one.
+bool RemoveInstalledFolder(std::string_view path, OpenFolderCache& folders, std::string& failure) {
   const auto where = SplitInstalledPath(path);
   if (!where || where->name.empty()) return false;
   const platform::Folder* parent = folders.Get(where->folder);
-  return parent != nullptr && parent->RemoveFolder(where->name);
+  if (parent == nullptr) return false;
+  // Temporary files of a killed run would keep the folder.
+  if (const platform::Folder inside = platform::Folder::Open(path, /*create=*/false))
+    platform::RemoveStaleTemporaries(inside);
+  if (parent->RemoveFolder(where->name)) return true;
+  const std::string reason = platform::LastErrorText();
+  if (parent->KindOf(where->name) != platform::Folder::Kind::Folder) return false;
+  const auto inside = platform::ListFolder(path);
+  if (inside && inside->empty()) failure = std::string(path) + ": " + reason;
+  return false;
 }
 
 }  // namespace
@@ -164,8 +185,11 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
   const PhaseProgress file_progress(context, view, u"", file_count, 0);
   for (int32_t i = 0; i < file_count; ++i) {
     const std::string path = context.expand_path ? context.expand_path(files[i]) : files[i];
-    if (DeleteInstalledFile(path, open_folders)) {
+    std::string failure;
+    if (DeleteInstalledFile(path, open_folders, failure)) {
       ++summary.files_deleted;
+    } else if (!failure.empty()) {
+      summary.failures.push_back(std::move(failure));
     }
     file_progress.Step(i + 1);
   }
@@ -176,8 +200,11 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
                                       folder_count, file_count);
   for (int32_t n = 1; n <= folder_count; ++n) {
     const std::string& folder = folders[folder_count - n];
-    if (RemoveInstalledFolder(folder, open_folders)) {
+    std::string failure;
+    if (RemoveInstalledFolder(folder, open_folders, failure)) {
       ++summary.folders_removed;
+    } else if (!failure.empty()) {
+      summary.failures.push_back(std::move(failure));
     }
     folder_progress.Step(n);
   }
@@ -191,14 +218,29 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
     // Unknown root names mean HKEY_LOCAL_MACHINE, as everywhere in scripts.
     const platform::RootKey root =
         RootKeyFromIndex(RootKeyIndex(parts.root)).value_or(platform::RootKey::LocalMachine);
-    if (registry.KeyExists(root, parts.key) && registry.DeleteValue(root, parts.key, parts.name)) {
-      ++summary.values_deleted;
+    if (registry.KeyExists(root, parts.key)) {
+      if (registry.DeleteValue(root, parts.key, parts.name)) {
+        ++summary.values_deleted;
+      } else if (const std::string reason = platform::LastErrorText();
+                 registry.ReadString(root, parts.key, parts.name)) {
+        summary.failures.push_back(values[i] + ": " + reason);
+      }
     }
     value_progress.Step(i + 1);
   }
 
-  RemoveUninstallRegistration(context.short_name);
-  if (!context.install_log_path.empty()) platform::DeleteFile(context.install_log_path);
+  // The registration and the log stay while anything they list remains:
+  // the uninstaller can then be run again for the rest.
+  if (!summary.failures.empty()) return summary;
+  if (!RemoveUninstallRegistration(context.short_name)) {
+    summary.failures.push_back("the uninstall registration of " + context.short_name + ": " +
+                               platform::LastErrorText());
+    return summary;
+  }
+  if (!context.install_log_path.empty() &&
+      platform::DeleteFileWalked(context.install_log_path) == platform::DeleteResult::Failed) {
+    summary.failures.push_back(context.install_log_path + ": " + platform::LastErrorText());
+  }
   return summary;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "uninstall/uninstall_list.h"
 
@@ -43,6 +44,11 @@ struct UninstallWalkSummary {
   int32_t files_deleted = 0;
   int32_t folders_removed = 0;
   int32_t values_deleted = 0;
+  // Listed items that could not be removed and are still there, one line
+  // each ("C:\Game\a.txt: Permission denied"). While any remain, the
+  // uninstall registration and the install log stay, so the uninstaller can
+  // be run again.
+  std::vector<std::string> failures;
 };
 
 // Splits an install-log registry entry into its (up to) four parts: each

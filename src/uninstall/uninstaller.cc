@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/safe_files.h"
+#include "platform/walked_paths.h"
 #include "text/exe_icon.h"
 #include "text/status_progress.h"
 
@@ -97,11 +98,19 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
 
   // A name of its own, so two setups never write one file; what a killed
   // run left behind is removed first.
+  // The folder is reached from its drive root without following a link
+  // before anything is written, and again before the uninstaller takes its
+  // name: a link planted before the run or swapped in meanwhile stops it.
+  if (!platform::Folder::Open(plan.install_dir, /*create=*/false)) {
+    result.message = "Cannot write " + result.path + ": " + platform::LastErrorText();
+    return result;
+  }
   RemoveStaleTemporaries(result.path);
   const std::string temporary = result.path + platform::UniqueSuffix() + ".new";
   auto fail = [&](std::string message) {
-    platform::DeleteFile(temporary);
-    result.message = std::move(message) + ": " + platform::LastErrorText();
+    const std::string reason = platform::LastErrorText();
+    platform::DeleteFileWalked(temporary);
+    result.message = std::move(message) + ": " + reason;
     return result;
   };
   {
@@ -148,6 +157,17 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
     if (!done || !done.Sync()) return fail("Cannot flush " + temporary);
   }
   platform::MakeExecutable(temporary);
+  {
+    const platform::Folder folder = platform::Folder::Open(plan.install_dir, /*create=*/false);
+    const std::string name = platform::SplitLastLevel(result.path).second;
+    if (!folder) return fail("Cannot write " + result.path);
+    const platform::Folder::Kind kind = folder.KindOf(name);
+    if (kind == platform::Folder::Kind::Link || kind == platform::Folder::Kind::Folder) {
+      platform::SetLastErrorText(
+          result.path + (kind == platform::Folder::Kind::Link ? " is a link" : " is a folder"));
+      return fail("Cannot write " + result.path);
+    }
+  }
   if (!platform::RenameFile(temporary, result.path)) {
     return fail("Cannot rename " + temporary + " to " + result.path);
   }
@@ -183,7 +203,7 @@ bool WriteScratchProgram(const std::string& path, std::string_view content) {
       }
     }
   }
-  return platform::WriteFileAtomic(path, content);
+  return platform::WriteFileWalked(path, content);
 }
 
 }  // namespace
@@ -196,10 +216,23 @@ bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstall
       content = running.Extract(i);
     }
   }
-  if (!content) return false;
-  const std::string path = FinaliserPath();
-  if (!WriteScratchProgram(path, *content) || !platform::MakeExecutable(path)) return false;
-  return platform::StartProgram(path, {"\"" + std::string(uninstaller_path) + "\""});
+  if (!content) {
+    platform::SetLastErrorText("the package holds no finaliser");
+    return false;
+  }
+  // The scratch folder first; where it is full or cannot be written, the
+  // temporary folder. Each failed copy is removed again.
+  std::string reasons;
+  for (const std::string& folder : {platform::ExecutableScratchFolder(), platform::TempFolder()}) {
+    const std::string path = folder + "FINALISE" + platform::UniqueSuffix() + ".exe";
+    if (WriteScratchProgram(path, *content) && platform::MakeExecutable(path) &&
+        platform::StartProgram(path, {"\"" + std::string(uninstaller_path) + "\""}))
+      return true;
+    reasons += (reasons.empty() ? "" : "; ") + path + ": " + platform::LastErrorText();
+    platform::DeleteFileWalked(path);
+  }
+  platform::SetLastErrorText(reasons);
+  return false;
 }
 
 UninstallWalkView ActiveControlsView() {

@@ -7,6 +7,7 @@
 #include "gui/transcript.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/path_bounds.h"
 #include "platform/paths.h"
 #include "text/language.h"
 #include "text/path_helpers.h"
@@ -207,7 +208,7 @@ void TFrmMain::InstallDir_Edit_Change() {
   if (!install_dir_edit_) return;
   const std::string text = EditText();
   if (pages_->CurrentType() == TPageType::ptInstallDir) {
-    if (!AcceptedDrive(text)) {
+    if (!AcceptedDrive(text) || !platform::InstallFolderFault(text).empty()) {
       form_.NextButton().SetEnabled(false);
       return;
     }

@@ -1,6 +1,10 @@
 #include "wizard/program_host.h"
 
+#include <cstdio>
+
 #include "diagnostics/error_report.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "package/setup_info.h"
 #include "script/script_run.h"
 #include "script/setup_run.h"
@@ -35,7 +39,14 @@ WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package) {
   };
   host.cancel_script = [&setup_run] { setup_run.script.CancelRequested = true; };
   host.run_uninstall = [] { RunUninstallWalk(); };
-  host.start_finaliser = [] { StartFinaliser(); };
+  host.start_finaliser = [] {
+    // Everything else is removed; only the uninstaller itself stays.
+    if (!StartFinaliser()) {
+      std::fprintf(stderr,
+                   "wizpak: the uninstaller cannot remove itself (%s); %s may be deleted by hand\n",
+                   platform::LastErrorText().c_str(), platform::ExecutablePath().c_str());
+    }
+  };
   host.write_error_report = [](const std::string& message) {
     diagnostics::WriteErrorReport(message, "");
   };

@@ -221,15 +221,19 @@ TEST(PakUnsafeNames, GroupExtractionNeverWritesOutsideItsFolder) {
   test::TestMachine machine;
   test::PakRecorder recorder;
   const std::string path = machine.root().file("evil.pak");
-  const std::vector<std::string> bad = {"..\\escape.txt",
-                                        "sub\\..\\..\\escape2.txt",
-                                        "C:\\escape3.txt",
-                                        "\\escape4.txt",
-                                        "sub\\\\x.txt",
-                                        "./dot.txt",
-                                        "a\\.\\b.txt",
-                                        "/abs.txt",
-                                        ""};
+  const std::vector<std::string> bad = {
+      "..\\escape.txt", "sub\\..\\..\\escape2.txt", "C:\\escape3.txt", "\\escape4.txt",
+      "sub\\\\x.txt", "./dot.txt", "a\\.\\b.txt", "/abs.txt",
+      // A NUL hides ".." from every level
+      // check; the host cuts the name there.
+      std::string("..\0\\..\0\\escape5.txt", 19), std::string("ok\0.txt", 7), "tab\there.txt",
+      std::string(260, 'n'),
+      [] {
+        std::string deep;
+        for (int i = 0; i < 65; ++i) deep += "d\\";
+        return deep + "x.txt";
+      }(),
+      ""};
   std::vector<PakInput> inputs = {{"fine\\ok.txt", "ok", 1}};
   for (const std::string& name : bad) inputs.push_back({name, "bad", 1});
   test::WritePackage(path, "", inputs);
@@ -260,6 +264,10 @@ TEST(PakUnsafeNames, GroupExtractionNeverWritesOutsideItsFolder) {
 }
 
 TEST(PakUnsafeNames, SupportEntriesKeepPlainNames) {
+  EXPECT_TRUE(IsSafeRelativeName(std::string(259, 'n')));
+  std::string deep;
+  for (int i = 0; i < 63; ++i) deep += "d\\";
+  EXPECT_TRUE(IsSafeRelativeName(deep + "x.txt"));
   EXPECT_TRUE(IsSafeRelativeName("UNINSTALL_FINALISE.EXE"));
   EXPECT_TRUE(IsSafeRelativeName("data\\sub\\file.name.txt"));
   EXPECT_TRUE(IsSafeRelativeName("..hidden"));

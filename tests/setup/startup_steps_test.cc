@@ -126,6 +126,25 @@ TEST_F(InstallDirTest, MissingKeyKeepsTheRecordFolderWithoutFigure) {
   EXPECT_FALSE(outcome.space_available.has_value());
 }
 
+// A NUL in the folder would cut it where the host reads it: "C:\..\0x"
+// reaches the host as "C:\..". Such a folder is damage, never used.
+TEST_F(InstallDirTest, ControlCharactersAndOverlongFoldersAreDamage) {
+  using namespace std::string_literals;
+  ASSERT_TRUE(registry_.WriteString(platform::RootKey::LocalMachine, "SOFTWARE\\Demo", "Path",
+                                    "C:\\..\0\\..\0\\outside"s));
+  const InstallDirOutcome from_hive = ResolveInstallDir({"C:\\Demo", 0, "SOFTWARE\\Demo", "Path"});
+  EXPECT_EQ(from_hive.install_dir, "");
+  EXPECT_NE(from_hive.damage.find("registry value SOFTWARE\\Demo\\Path is damaged: it holds the "
+                                  "control character 0x00 at position 6"),
+            std::string::npos)
+      << from_hive.damage;
+  const InstallDirOutcome record = ResolveInstallDir({"C:\\" + std::string(300, 'x'), 0, "", ""});
+  EXPECT_NE(record.damage.find("setup record is damaged: it is 303 characters long"),
+            std::string::npos)
+      << record.damage;
+  EXPECT_TRUE(ResolveInstallDir({"C:\\" + std::string(250, 'x'), 0, "", ""}).damage.empty());
+}
+
 TEST_F(InstallDirTest, MissingKeyAndNoFolderIsAnError) {
   EXPECT_FALSE(ResolveInstallDir({"", 0, "SOFTWARE\\Missing", "Path"}).ok);
   EXPECT_FALSE(ResolveInstallDir({"", 0, "", ""}).ok);

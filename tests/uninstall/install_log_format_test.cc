@@ -51,8 +51,11 @@ TEST(InstallLogFormat, BytesAreCountsThenEnciphereredEntriesInListOrder) {
 TEST(InstallLogFormat, EveryByteValueAndLongEntriesRoundTrip) {
   InstallLogLists lists;
   std::string all;
-  for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-  lists.files = {all, std::string(65535, '\xff')};
+  // Registry entries may hold any byte but NUL (paths refuse every
+  // control character); the cipher covers every other byte value here.
+  for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+  lists.registry_entries = {all, std::string(65535, '\xff')};
+  lists.files = {"C:\\Game\\" + std::string(240, '\xe9')};
   lists.directories.assign(300, "C:\\d");
   const InstallLogEncoding encoded = EncodeInstallLog(lists);
   ASSERT_TRUE(encoded.ok);
@@ -95,6 +98,30 @@ TEST(InstallLogFormat, EveryTruncationIsDamagedAndYieldsNoLists) {
     EXPECT_EQ(decoded.lists, InstallLogLists{}) << cut;
   }
   EXPECT_FALSE(DecodeInstallLog(bytes + "x").ok);
+}
+
+// A NUL hides ".." from every level check ("C:\..\0\x" reaches the host as
+// "C:\.."): files and folders with control characters, or longer or deeper
+// than Windows allows, are damage. Registry entries only refuse a NUL.
+TEST(InstallLogFormat, ControlCharactersAndOverlongPathsAreDamage) {
+  std::string deep = "C:\\";
+  for (int i = 0; i < 65; ++i) deep += "d\\";
+  const std::vector<std::pair<InstallLogLists, std::string>> cases = {
+      {{{"C:\\..\0\\outside\\hostfile"s}, {}, {}}, "file entry 1 holds the control character 0x00"},
+      {{{"C:\\ok.txt", "C:\\line\nbreak"}, {}, {}},
+       "file entry 2 holds the control character 0x0A"},
+      {{{}, {}, {"C:\\" + std::string(300, 'x') + "\\"}}, "folder entry 1 is 304 characters long"},
+      {{{deep + "x"}, {}, {}}, "file entry 1 has 67 levels"},
+      {{{}, {"HKLM\\Key\0\\Value"s}, {}}, "registry entry entry 1 holds a NUL"},
+  };
+  for (const auto& [lists, expected] : cases) {
+    const InstallLogDecoding decoded = DecodeInstallLog(EncodeInstallLog(lists).bytes);
+    EXPECT_FALSE(decoded.ok);
+    EXPECT_NE(decoded.error.find(expected), std::string::npos) << decoded.error;
+    EXPECT_TRUE(decoded.lists.files.empty());
+  }
+  const InstallLogLists fine = {{"C:\\" + std::string(250, 'x')}, {"HKLM\\Key\\Tab\there"}, {}};
+  EXPECT_TRUE(DecodeInstallLog(EncodeInstallLog(fine).bytes).ok);
 }
 
 TEST(InstallLogFormat, HugeCountsInATinyFileAreRefusedBeforeAllocating) {

@@ -68,6 +68,19 @@ std::wstring ProcessImagePath(DWORD pid) {
 
 }  // namespace
 
+bool IsProcessRunning(int pid) {
+  if (pid <= 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  const DWORD state = WaitForSingleObject(process, 0);
+  CloseHandle(process);
+  return state == WAIT_TIMEOUT;
+}
+
+std::string ArgumentToAnsi(std::string_view argument) {
+  return std::string(argument);
+}
+
 void SetCommandLine(int argc, char** argv) {
   StoredCommandLine().assign(argv, argv + argc);
 }

@@ -312,6 +312,11 @@ NewFileResult WriteNewFile(const Folder&, std::string_view, std::string_view) {
   return NewFileResult::Taken;
 }
 
+// A killed process's temporary files are not swept on Windows yet.
+int RemoveStaleTemporaries(const Folder&) {
+  return 0;
+}
+
 // ---- FileLock -------------------------------------------------------------------
 
 FileLock::~FileLock() {
