@@ -464,6 +464,28 @@ void Journal::RestoreLast(const std::string& host) {
   Cancel();
 }
 
+namespace {
+
+// Removes the saved tails (and their half-written temporaries) that a run
+// killed between writing a tail and noting it left beside its journal in
+// `place`: no note refers to them, so nothing else ever would.
+void RemoveLeftTails(const std::string& place, const std::string& journal_name) {
+  DIR* dir = ::opendir(place.c_str());
+  if (dir == nullptr) return;
+  const std::string prefix = journal_name + ".tail";
+  std::vector<std::string> left;
+  while (const dirent* item = ::readdir(dir)) {
+    const std::string_view entry = item->d_name;
+    if (entry.starts_with(prefix)) left.emplace_back(entry);
+  }
+  ::closedir(dir);
+  for (const std::string& entry : left) {
+    ::unlink(((place == "/" ? "" : place) + "/" + entry).c_str());
+  }
+}
+
+}  // namespace
+
 RecoveryResult RecoverInterruptedRun(std::string_view install_folder,
                                      const std::function<void(size_t, size_t)>& step) {
   const std::string host = HostOf(install_folder);
@@ -477,16 +499,21 @@ RecoveryResult RecoverInterruptedRun(std::string_view install_folder,
   RecoveryResult result = RecoveryResult::NothingPending;
   for (const std::string& place : places) {
     const std::string path = (place == "/" ? "" : place) + "/" + name;
-    if (!Exists(path)) continue;
+    if (!Exists(path)) {
+      RemoveLeftTails(place, name);
+      continue;
+    }
     const auto bytes = ReadHostFileBytes(path, UINT64_MAX);
     const auto parsed = bytes ? ParseJournal(*bytes) : std::nullopt;
     if (!parsed) {
       ::unlink(path.c_str());  // cut off before its first note: nothing changed
+      RemoveLeftTails(place, name);
       continue;
     }
     if (parsed->committed) {
       TidyAll(parsed->records);
       ::unlink(path.c_str());
+      RemoveLeftTails(place, name);
       if (result == RecoveryResult::NothingPending) result = RecoveryResult::Finished;
       continue;
     }
@@ -495,6 +522,7 @@ RecoveryResult RecoverInterruptedRun(std::string_view install_folder,
       continue;
     }
     ::unlink(path.c_str());
+    RemoveLeftTails(place, name);
     if (result != RecoveryResult::Incomplete) result = RecoveryResult::RolledBack;
   }
   return result;
