@@ -89,6 +89,10 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
 
 }  // namespace
 
+bool KeyOpenFailureIsWriteFailure(std::string_view) {
+  return false;  // Windows refuses keys one by one (access rights)
+}
+
 bool Registry::OpenKey(RootKey root, std::string_view path, bool create) {
   if (!create) return KeyExists(root, path);
   const std::wstring key_path = KeyPath(path);
