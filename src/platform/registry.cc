@@ -356,29 +356,8 @@ bool ValidValueName(std::string_view name) {
 
 }  // namespace
 
-const char* RootKeyName(RootKey root) {
-  switch (root) {
-    case RootKey::LocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-    case RootKey::CurrentUser:
-      return "HKEY_CURRENT_USER";
-    case RootKey::ClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case RootKey::Users:
-      return "HKEY_USERS";
-    case RootKey::CurrentConfig:
-      return "HKEY_CURRENT_CONFIG";
-  }
-  return "HKEY_LOCAL_MACHINE";
-}
-
 bool KeyOpenFailureIsWriteFailure(std::string_view path) {
   return KeySegments(path).has_value();
-}
-
-Registry& Registry::Instance() {
-  static Registry registry;
-  return registry;
 }
 
 std::string Registry::HivePath() const {

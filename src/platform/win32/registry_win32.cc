@@ -93,27 +93,6 @@ bool KeyOpenFailureIsWriteFailure(std::string_view) {
   return false;  // Windows refuses keys one by one (access rights)
 }
 
-const char* RootKeyName(RootKey root) {
-  switch (root) {
-    case RootKey::LocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-    case RootKey::CurrentUser:
-      return "HKEY_CURRENT_USER";
-    case RootKey::ClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case RootKey::Users:
-      return "HKEY_USERS";
-    case RootKey::CurrentConfig:
-      return "HKEY_CURRENT_CONFIG";
-  }
-  return "HKEY_LOCAL_MACHINE";
-}
-
-Registry& Registry::Instance() {
-  static Registry registry;
-  return registry;
-}
-
 bool Registry::OpenKey(RootKey root, std::string_view path, bool create) {
   if (!create) return KeyExists(root, path);
   const std::wstring key_path = KeyPath(path);
