@@ -1,0 +1,116 @@
+// The real setup's FLTK window, built from a script saved as UTF-8 without a
+// byte-order mark: the window title the X server holds reads the characters
+// the author typed, as the status texts and the folder do.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "gui/fltk/fltk_undef_x.h"
+#include "platform/process.h"
+#include "screen.h"
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace wizpak::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The UTF-8 title (_NET_WM_NAME) of `window`, or nothing.
+std::optional<std::string> Title(Display* display, Window window) {
+  const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, name, 0, 1024, False, utf8, &type, &format, &count,
+                         &after, &data) != Success ||
+      data == nullptr) {
+    return std::nullopt;
+  }
+  std::string title(reinterpret_cast<char*>(data), count);
+  XFree(data);
+  return title;
+}
+
+// The title of the first top-level window whose title starts with `prefix`.
+std::optional<std::string> FindTitle(Display* display, const std::string& prefix) {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    return std::nullopt;
+  }
+  std::optional<std::string> found;
+  for (unsigned int i = 0; i < count && !found; ++i) {
+    const std::optional<std::string> title = Title(display, children[i]);
+    if (title && title->rfind(prefix, 0) == 0) found = title;
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+TEST(SetupWindowTitle, ReadsTheNameTheUtf8ScriptGives) {
+  WIZPAK_NEED_DISPLAY();
+  const std::string tool = BuildDir() + "/wizpak";
+  const std::string stub = BuildDir() + "/wizpak-stub";
+  if (!fs::exists(tool) || !fs::exists(stub)) GTEST_SKIP() << "wizpak or wizpak-stub not built";
+  TestMachine machine;
+  ScopedEnv no_open("WIZPAK_NO_OPEN", "1");
+  const std::string script = machine.root().file("setup.kys");
+  WriteHostFile(script,
+                "name \"Gr\xC3\xBC\xC3\x9F"
+                "e\"\n"
+                "installdir \"$PROGRAMFILES\\Gr\xC3\xB6\"\n"
+                "pages default\n"
+                "language install\\english\n"
+                "message \"Gr\xC3\xB6\xC3\x9F"
+                "e wird gepr\xC3\xBC"
+                "ft\"\n");
+  const std::string setup = machine.root().file("GrSetup");
+  ASSERT_EQ(platform::RunProgram(tool, {"build", script, "-o", setup}), 0);
+
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  std::string ui = "--ui=fltk";
+  char* argv[] = {setup.data(), ui.data(), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, setup.c_str(), nullptr, nullptr, argv, environ), 0);
+  // Until the wizard's window is up (the verification window comes first),
+  // or the setup has ended without one.
+  std::optional<std::string> title;
+  int status = 0;
+  bool ended = false;
+  while (!title && !ended) {
+    title = FindTitle(display, " Gr");
+    ended = !title && waitpid(pid, &status, WNOHANG) == pid;
+    if (!title && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  XCloseDisplay(display);
+  ASSERT_TRUE(title.has_value()) << "the setup ended without showing its wizard";
+  EXPECT_EQ(*title,
+            " Gr\xC3\xBC\xC3\x9F"
+            "e");
+}
+
+}  // namespace
+}  // namespace wizpak::test
