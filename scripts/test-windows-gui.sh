@@ -103,17 +103,26 @@ shot() {
   done
   mv "$work/b.png" "$out"
 }
-# Without a window manager a Wine window has no frame: window coordinates
-# are client coordinates.
-form() { xdotool search --sync --name '^ Wizpak Demo$' | head -1; }
-click() { xdotool mousemove --sync --window "$(form)" "$1" "$2" click 1; }
-next() { click 452 396; }
-
 # The verification window may already be gone: shown only if still there.
 if verify=$(xdotool search --name '^Verifying Contents$' 2>/dev/null | head -1) && [ -n "$verify" ]; then
   import -window root "$shots/0-verifying.png" || true
 fi
-main=$(xdotool search --sync --name '^ Wizpak Demo$' | head -1)
+# Without a window manager a Wine window has no frame: window coordinates
+# are client coordinates. The wizard is the first window titled "Wizpak Demo" (with or without a
+# leading blank); a message box of the script carries the same title.
+main=$(xdotool search --sync --name '^ ?Wizpak Demo$' | head -1)
+click() { xdotool mousemove --sync --window "$main" "$1" "$2" click 1; }
+next() { click 452 396; }
+# Waits for a shown window titled by the pattern $1 other than the wizard.
+other_window() {
+  local id=
+  until [ -n "$id" ]; do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$main" | head -1 || true)
+    [ -n "$id" ] || sleep 0.1
+  done
+  echo "$id"
+}
+
 geometry=$(xdotool getwindowgeometry --shell "$main")
 eval "$geometry"
 echo "$X $Y" >"$work/origin"
@@ -132,7 +141,7 @@ next; wait_page 1; shot 2-changelog english-again
 next; wait_page 2; shot 3-folder 2-changelog
 next; wait_page 3; shot 4-ready 3-folder
 next                                # Install: the run starts and asks about the extras
-box=$(xdotool search --sync --name '^Wizpak Demo$' | head -1)
+box=$(other_window '^Wizpak Demo$')
 shot 5-installing-question 4-ready
 eval "$(xdotool getwindowgeometry --shell "$box")"
 xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return
@@ -160,9 +169,8 @@ if [ "$status" = 0 ] && [ -f "$app/WizpakDemo_Uninstall.exe" ]; then
   : >"$transcript"
   "$wine" "$app_win\\WizpakDemo_Uninstall.exe" >"$work/uninstall.log" 2>&1 &
   uninstaller=$!
-  uform() { xdotool search --sync --name '^ WizpakDemo ' | head -1; }
-  uclick() { xdotool mousemove --sync --window "$(uform)" "$1" "$2" click 1; }
-  uform >/dev/null
+  umain=$(xdotool search --sync --name '^ ?WizpakDemo ' | head -1)
+  uclick() { xdotool mousemove --sync --window "$umain" "$1" "$2" click 1; }
   wait_page 0; shot u1-welcome 7-finish
   uclick 452 396; wait_page 1; shot u2-ready u1-welcome
   uclick 452 396                    # Uninstall
