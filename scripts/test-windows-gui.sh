@@ -78,6 +78,8 @@ cd "$work"
 transcript="$work/transcript.txt"
 : >"$transcript"
 export WIZPAK_TRANSCRIPT="Z:${transcript//\//\\}"
+# The screen before any window: the first page's shot must differ from it.
+import -window root "$shots/empty.png"
 "$wine" WizpakDemoSetup.exe >"$work/setup.log" 2>&1 &
 setup=$!
 status=0
@@ -127,7 +129,8 @@ geometry=$(xdotool getwindowgeometry --shell "$main")
 eval "$geometry"
 echo "$X $Y" >"$work/origin"
 wait_page 0
-shot 1-welcome
+shot 1-welcome empty
+rm -f "$shots/empty.png"
 click 52 396                        # the language button: its menu opens below it
 shot 1b-language-menu 1-welcome
 click 45 436                        # "Deutsch", the menu's second item
