@@ -59,5 +59,8 @@ std::vector<std::string> wizpak_fuzz_seeds() {
       "; comment\n# other\n\ninstalldirregkey hkcu Software\\X Path\nprefix Game\n",
       "kypofficial $INSTDIR\\a.kyp wizmark 1\nwriteregstr HKLM k v \"\"\n",
       "goto\nmessagebox only\niffileexists x 5 -1\nfailure\n",
+      "\xEF\xBB\xBFname \"Gr\xC3\xBC\xC3\x9F"
+      "e\"\nmessage \xC5\x91\n",
+      std::string("\xFF\xFEn\0a\0m\0e\0 \0\x51\x01\n\0", 16),
   };
 }

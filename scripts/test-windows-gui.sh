@@ -1,20 +1,49 @@
 #!/usr/bin/env bash
 # Screenshots of every page of the demo setup, run as a Windows program under
-# wine64 and Xvfb, walked with xdotool; a few pixels are checked so a blank
-# or broken window fails. The PNGs stay in BUILD/screenshots/ as artefacts.
+# Wine and Xvfb, walked with xdotool; a few pixels are checked so a blank or
+# broken window fails. The PNGs stay in BUILD/screenshots/ as artefacts.
 #
 #   scripts/test-windows-gui.sh [WINDOWS_BUILD_DIR] [LINUX_TOOL]
 #
-# WINDOWS_BUILD_DIR holds wizpak-stub.exe and wizpak-finalise.exe (default
-# build-windows64: 32-bit Wine cannot start on this kind of machine);
+# One architecture per run, as scripts/wine-arch.sh picks it (the 32-bit
+# programs where 32-bit Wine runs; WIZPAK_WINE_ARCH=win32|win64 forces one,
+# and a forced one this machine cannot run is skipped). WINDOWS_BUILD_DIR
+# (default: the build folder of that architecture) holds wizpak-stub.exe
+# and wizpak-finalise.exe; its programs must be of that architecture.
 # LINUX_TOOL is the author's tool that builds the demo (default build/wizpak).
+# Every step waits for what it needs (a window, a page in the setup's
+# transcript, a screen that has stopped changing), never for a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-win_build="$(cd "${1:-build-windows64}" && pwd)"
+
+# The architecture of a PE program, from its header: win32 or win64.
+pe_arch() {
+  local at machine
+  at=$(od -An -tu4 -j 60 -N4 "$1" | tr -d ' ')
+  machine=$(od -An -tx2 -j $((at + 4)) -N2 "$1" | tr -d ' ')
+  case "$machine" in
+    014c) echo win32 ;;
+    8664) echo win64 ;;
+    *) echo "unknown PE machine $machine in $1" >&2; return 1 ;;
+  esac
+}
+if [ -n "${1:-}" ] && [ -f "$1/wizpak-stub.exe" ]; then
+  given_arch=$(pe_arch "$1/wizpak-stub.exe")
+  : "${WIZPAK_WINE_ARCH:=$given_arch}"
+  if [ "$given_arch" != "$WIZPAK_WINE_ARCH" ]; then
+    echo "windows gui: FAIL: $1 holds $given_arch programs, the run tests $WIZPAK_WINE_ARCH" >&2
+    exit 1
+  fi
+fi
+source scripts/wine-arch.sh
+if [ -n "$wine_arch_skip" ]; then
+  echo "windows gui: skipped: $wine_arch_skip (WIZPAK_WINE_ARCH=$WIZPAK_WINE_ARCH)"
+  exit 0
+fi
+[ -n "${1:-}" ] || scripts/build-windows.sh "$mingw_arch" test_gui_win32 >/dev/null
+win_build="$(cd "${1:-$win_build}" && pwd)"
 tool="$(cd "$(dirname "${2:-build/wizpak}")" && pwd)/$(basename "${2:-build/wizpak}")"
-wine64=/usr/lib/wine/wine64
-[ -x "$wine64" ] || wine64=$(command -v wine64 || command -v wine)
 shots="$win_build/screenshots"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -32,111 +61,136 @@ fi
 
 cat >"$work/walk.sh" <<'WALK'
 set -euo pipefail
-work=$1 shots=$2 wine64=$3
+work=$1 shots=$2 wine=$3
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-"$wine64" wineboot -i >/dev/null 2>&1 || true
+"$wine" wineboot -i >/dev/null 2>&1 || true
 if [ -f "$work/test_gui_win32.exe" ]; then
-  "$wine64" "$work/test_gui_win32.exe" --gtest_brief=1 >"$work/unit.log" 2>&1 \
+  "$wine" "$work/test_gui_win32.exe" --gtest_brief=1 >"$work/unit.log" 2>&1 \
     || { cat "$work/unit.log" >&2; echo 1 >"$work/unit-status"; }
 fi
+# Where this architecture's setups install, as Wine names it and on the host.
+program_files=$("$wine" cmd /c echo '%ProgramFiles%' 2>/dev/null | tr -d '\r')
+app_win="$program_files\\Wizpak Demo"
+app=$("$wine" winepath -u "$app_win" 2>/dev/null | tr -d '\r' | sed 's:/$::')
+echo "$app" >"$work/app"
 cd "$work"
-"$wine64" WizpakDemoSetup.exe >"$work/setup.log" 2>&1 &
+# The setups write a transcript: a PAGE line each time a page shows.
+transcript="$work/transcript.txt"
+: >"$transcript"
+export WIZPAK_TRANSCRIPT="Z:${transcript//\//\\}"
+# The screen before any window: the first page's shot must differ from it.
+import -window root "$shots/empty.png"
+"$wine" WizpakDemoSetup.exe >"$work/setup.log" 2>&1 &
 setup=$!
 status=0
 
-shot() { sleep "${2:-1}"; import -window root "$shots/$1.png"; }
-# Without a window manager a Wine window has no frame: window coordinates
-# are client coordinates.
-form() { xdotool search --sync --name '^ Wizpak Demo$' | head -1; }
-click() { xdotool mousemove --window "$(form)" "$1" "$2" click 1; }
-next() { click 452 396; }
-
-if verify=$(timeout 20 xdotool search --sync --name '^Verifying Contents$' 2>/dev/null | head -1); then
+# Waits until the transcript has shown page $1 $2 times (default once).
+wait_page() {
+  until [ "$(grep -cx "PAGE index=$1 type=.*" "$transcript")" -ge "${2:-1}" ]; do sleep 0.1; done
+}
+# Waits until two grabs of the screen in a row are alike (the windows have
+# finished painting), unlike the screen $2 when given (what a click changed),
+# and keeps the last one as $1.
+grab() { import -window root "$1"; }
+alike() { compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+shot() {
+  local out="$shots/$1.png" before="${2:+$shots/$2.png}"
+  grab "$work/a.png"
+  while :; do
+    grab "$work/b.png"
+    if alike "$work/a.png" "$work/b.png" && { [ -z "$before" ] || ! alike "$work/b.png" "$before"; }; then
+      break
+    fi
+    mv "$work/b.png" "$work/a.png"
+  done
+  mv "$work/b.png" "$out"
+}
+# The verification window may already be gone: shown only if still there.
+if verify=$(xdotool search --name '^Verifying Contents$' 2>/dev/null | head -1) && [ -n "$verify" ]; then
   import -window root "$shots/0-verifying.png" || true
 fi
-main=$(timeout 60 xdotool search --sync --name '^ Wizpak Demo$' | head -1)
+# Without a window manager a Wine window has no frame: window coordinates
+# are client coordinates. The wizard is the first window titled "Wizpak Demo" (with or without a
+# leading blank); a message box of the script carries the same title.
+main=$(xdotool search --sync --name '^ ?Wizpak Demo$' | head -1)
+click() { xdotool mousemove --sync --window "$main" "$1" "$2" click 1; }
+next() { click 452 396; }
+# Waits for a shown window titled by the pattern $1 other than the wizard.
+other_window() {
+  local id=
+  until [ -n "$id" ]; do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$main" | head -1 || true)
+    [ -n "$id" ] || sleep 0.1
+  done
+  echo "$id"
+}
+
 geometry=$(xdotool getwindowgeometry --shell "$main")
 eval "$geometry"
 echo "$X $Y" >"$work/origin"
-shot 1-welcome 2
+wait_page 0
+shot 1-welcome empty
+rm -f "$shots/empty.png"
 click 52 396                        # the language button: its menu opens below it
-shot 1b-language-menu 1
+shot 1b-language-menu 1-welcome
 click 45 436                        # "Deutsch", the menu's second item
-shot 1c-deutsch 1
+shot 1c-deutsch 1b-language-menu
 click 52 396
-sleep 0.5
+shot menu-again 1c-deutsch
 click 45 420                        # back to "English"
-sleep 0.5
-next; shot 2-changelog
-next; shot 3-folder
-next; shot 4-ready
+shot english-again menu-again
+rm -f "$shots/menu-again.png" "$shots/english-again.png"
+next; wait_page 1; shot 2-changelog english-again
+next; wait_page 2; shot 3-folder 2-changelog
+next; wait_page 3; shot 4-ready 3-folder
 next                                # Install: the run starts and asks about the extras
-box=$(timeout 60 xdotool search --sync --name '^Wizpak Demo$' | head -1)
-shot 5-installing-question 1
+box=$(other_window '^Wizpak Demo$')
+shot 5-installing-question 4-ready
 eval "$(xdotool getwindowgeometry --shell "$box")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.3 key Return
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return
 # The run goes on (files, registry, the uninstaller) and the gauge fills up;
-# the finish page follows once the gauge's page is hidden.
+# the finish page follows once the run has ended. The full bar shows only
+# while the install log and the uninstaller are written, which may pass
+# between two grabs: then there is no such shot.
 read -r ox oy <"$work/origin"
-gauge_at() {
-  import -window root "$work/now.png"
-  convert "$work/now.png" -format "%[fx:int(255*p{$((ox + 557)),$((oy + 164))}.r)]" info:
+full_at() {
+  [ "$(convert "$1" -format "%[fx:int(255*p{$((ox + 557)),$((oy + 164))}.r)]" info:)" = 60 ]
 }
-# The full bar shows only while the install log and the uninstaller are
-# written, which may be too short to catch: then there is no such shot.
-for _ in $(seq 1 200); do
-  if [ "$(gauge_at)" = 60 ]; then
-    cp "$work/now.png" "$shots/6-installed.png"
-    break
-  fi
-  [ "$(xdotool search --name '^ Wizpak Demo$' getwindowname 2>/dev/null)" ] || break
-  sleep 0.05
+until grep -qx 'PAGE index=5 type=.*' "$transcript"; do
+  grab "$work/now.png"
+  full_at "$work/now.png" && cp "$work/now.png" "$shots/6-installed.png"
 done
-for _ in $(seq 1 240); do
-  [ "$(gauge_at)" != 60 ] && break
-  sleep 0.25
-done
-shot 7-finish 1
+shot 7-finish
 click 533 396                       # Finish
-for _ in $(seq 1 60); do
-  kill -0 "$setup" 2>/dev/null || break
-  sleep 0.5
-done
-if kill -0 "$setup" 2>/dev/null; then
-  echo "the setup did not end after Finish" >&2
-  kill "$setup"
-  status=1
-else
-  wait "$setup" || status=$?
-fi
+wait "$setup" || status=$?
 echo "$status" >"$work/status"
 
 # The uninstaller left behind, walked the same way: welcome, ready, the
 # removal, finish; Finish hands its own removal to the finaliser.
-app="$WINEPREFIX/drive_c/Program Files/Wizpak Demo"
 [ -f "$app/readme.txt" ] && touch "$work/installed"
 if [ "$status" = 0 ] && [ -f "$app/WizpakDemo_Uninstall.exe" ]; then
-  "$wine64" 'C:\Program Files\Wizpak Demo\WizpakDemo_Uninstall.exe' >"$work/uninstall.log" 2>&1 &
+  : >"$transcript"
+  "$wine" "$app_win\\WizpakDemo_Uninstall.exe" >"$work/uninstall.log" 2>&1 &
   uninstaller=$!
-  uform() { xdotool search --sync --name '^ WizpakDemo ' | head -1; }
-  uclick() { xdotool mousemove --window "$(uform)" "$1" "$2" click 1; }
-  timeout 60 xdotool search --sync --name '^ WizpakDemo ' >/dev/null
-  shot u1-welcome 2
-  uclick 452 396; shot u2-ready
+  umain=$(xdotool search --sync --name '^ ?WizpakDemo ' | head -1)
+  uclick() { xdotool mousemove --sync --window "$umain" "$1" "$2" click 1; }
+  wait_page 0; shot u1-welcome 7-finish
+  uclick 452 396; wait_page 1; shot u2-ready u1-welcome
   uclick 452 396                    # Uninstall
-  sleep 3
-  shot u3-finish 1
+  wait_page 3; shot u3-finish u2-ready
   uclick 533 396                    # Finish
   ustatus=0
   wait "$uninstaller" || ustatus=$?
   echo "$ustatus" >"$work/uninstall-status"
-  for _ in $(seq 1 60); do [ -e "$app" ] || break; sleep 0.5; done
 fi
-wineserver -k 2>/dev/null || true
+# The finaliser deletes the uninstaller once it has ended: when no Wine
+# process of the prefix is left, it has done so.
+wineserver -w 2>/dev/null || true
 WALK
 
 [ -f "$win_build/test_gui_win32.exe" ] && cp "$win_build/test_gui_win32.exe" "$work/"
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/walk.sh" "$work" "$shots" "$wine64"
+# The bound only keeps a hung walk from blocking the run for ever.
+timeout 3600 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/walk.sh" "$work" "$shots" "$wine"
 
 fail=0
 check() { echo "FAIL: $*" >&2; fail=1; }
@@ -179,7 +233,9 @@ for page in u1-welcome u2-ready u3-finish; do
   [ "$(pixel $page 570 360)" = "255,255,255" ] || check "$page: page area not white"
 done
 [ "$(cat "$work/uninstall-status" 2>/dev/null)" = 0 ] || check "uninstaller exit status"
-[ ! -e "$work/prefix/drive_c/Program Files/Wizpak Demo" ] || check "the uninstaller left files"
+app=$(cat "$work/app" 2>/dev/null || true)
+[ -n "$app" ] || check "Wine named no install folder"
+[ -z "$app" ] || [ ! -e "$app" ] || check "the uninstaller left files in $app"
 ls "$shots"/*.png
 [ "$fail" = 0 ] && echo "windows gui: screenshots in $shots, pixel checks passed"
 exit "$fail"

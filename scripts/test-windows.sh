@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Tests of the Windows build under Wine. Builds the shipped 32-bit programs
-# (build-windows/) and runs the tests with 32-bit Wine when it can start on
-# this machine, else builds the same sources for x86_64 (build-windows64/)
-# and runs them under wine64. Needs the Linux build in build/ (for the
-# wizpak tool). Every run uses a fresh WINEPREFIX that is removed afterwards.
+# Tests of the Windows build under Wine, for one architecture per run:
+# 32-bit (the shipped programs, build-windows/, a win32 prefix) when this
+# machine runs 32-bit Wine, else x86_64 (build-windows64/, a win64 prefix);
+# WIZPAK_WINE_ARCH=win32|win64 forces one, and a forced one this machine
+# cannot run is skipped (scripts/wine-arch.sh decides). Needs the Linux
+# build in build/ (for the wizpak tool). Every run uses a fresh WINEPREFIX
+# that is removed afterwards.
 #   1. tests/platform (the Win32 layer; the front-end's tests and page
 #      screenshots have their own script, scripts/test-windows-gui.sh);
 #   2. the demo built with --target=windows: unattended install, registry,
 #      shortcuts, the uninstaller's icon, unattended uninstall through the
 #      registered UninstallString, the finaliser removing the uninstaller;
-#   3. start-up checks: a damaged entry, a renamed executable, setup(3).
+#   3. start-up checks: a damaged entry, a renamed executable, setup(3);
+#   4. the native front-end (scripts/test-windows-gui.sh, same architecture).
+# Folders are asked of Wine (%ProgramFiles%, winepath), never written in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,37 +24,39 @@ unset DISPLAY WAYLAND_DISPLAY TMPDIR || true
 fail() { echo "test-windows: FAIL: $*" >&2; exit 1; }
 pass() { echo "test-windows: ok: $*"; }
 
+source scripts/wine-arch.sh
+if [ -n "$wine_arch_skip" ]; then
+  echo "test-windows: skipped: $wine_arch_skip (WIZPAK_WINE_ARCH=$WIZPAK_WINE_ARCH)"
+  exit 0
+fi
+echo "test-windows: testing the $mingw_arch programs ($win_build) in a $wine_arch prefix with $wine"
 [ -x build/wizpak ] || fail "build/wizpak is missing: build the Linux tree first"
 
-scripts/build-windows.sh i686
+dir=$win_build
+scripts/build-windows.sh "$mingw_arch" test_platform wizpak-inspect
 work=$(mktemp -d /tmp/wizpak-windows-test.XXXXXX)
-trap 'WINEPREFIX="$work/prefix" "${wineserver:-wineserver}" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-
-# 32-bit Wine needs a kernel that runs 32-bit code; a PE32 probe tells.
-if WINEPREFIX="$work/probe" WINEARCH=win32 timeout 120 wine build-windows/wizpak-finalise.exe --help \
-  >/dev/null 2>&1; then
-  arch=i686 dir=build-windows wine=wine
-  export WINEARCH=win32
-else
-  echo "test-windows: 32-bit Wine cannot run here; testing the x86_64 build under wine64"
-  arch=x86_64 dir=build-windows64 wine=/usr/lib/wine/wine64
-  command -v wine64 >/dev/null && wine=wine64
-fi
-rm -rf "$work/probe"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-[ "$arch" = x86_64 ] && scripts/build-windows.sh x86_64
-cmake --build "$dir" -j "${WIZPAK_JOBS:-2}" --target test_platform wizpak-inspect
+trap 'WINEPREFIX="$work/prefix" "$wineserver" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 export WINEPREFIX="$work/prefix"
-timeout 300 $wine wineboot -i >/dev/null 2>&1 || true
+timeout 900 "$wine" wineboot -i >/dev/null 2>&1 || true
 c="$WINEPREFIX/drive_c"
 # A host path as Wine's Z: drive names it.
 winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
-run() { timeout 300 $wine "$@"; }
+run() { timeout 900 "$wine" "$@"; }
+# A Windows path on the host, as Wine maps it.
+hostpath() { run winepath -u "$1" 2>/dev/null | tr -d '\r' | sed 's:/$::'; }
+# The program files folder the setups of this architecture install into.
+program_files=$(run cmd /c echo '%ProgramFiles%' 2>/dev/null | tr -d '\r')
+case "$program_files" in
+  [A-Za-z]:\\*) ;;
+  *) fail "Wine names no program files folder ('$program_files')" ;;
+esac
+app_win="$program_files\\Wizpak Demo"
 
 # ---- 1. unit tests ---------------------------------------------------------
 run "$dir/tests/test_platform.exe" --gtest_brief=1 || fail "test_platform"
-pass "tests/platform under Wine ($arch)"
+pass "tests/platform under Wine ($wine_arch)"
 
 # ---- 2. the demo: install, inspect, uninstall ----------------------------
 setup="$work/WizpakDemoSetup.exe"
@@ -61,18 +67,18 @@ transcript="$work/transcript.txt"
 WIZPAK_TRANSCRIPT="$(winpath "$transcript")" run "$setup" --unattended \
   || fail "unattended install (exit $?): $(cat "$transcript" 2>/dev/null)"
 "$wineserver" -w 2>/dev/null || true
-app="$c/Program Files/Wizpak Demo"
+app=$(hostpath "$app_win")
 for f in readme.txt docs/manual.txt WizpakDemo_Uninstall.exe WizpakDemo_install.log; do
-  [ -f "$app/$f" ] || fail "installed file missing: $f"
+  [ -f "$app/$f" ] || fail "installed file missing: $app/$f"
 done
-pass "demo installed under drive_c/Program Files/Wizpak Demo"
+pass "demo installed in $app_win"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\WizpakDemo'
 entry=$(run reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
 echo "$entry" | grep -q 'DisplayName.*REG_SZ.*WizpakDemo' || fail "uninstall entry: $entry"
 echo "$entry" | grep -q 'UninstallString.*REG_SZ.*WizpakDemo_Uninstall.exe' || fail "UninstallString: $entry"
 values=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r')
-echo "$values" | grep -q 'InstallDir.*REG_SZ.*C:\\Program Files\\Wizpak Demo' || fail "InstallDir: $values"
+echo "$values" | grep 'InstallDir.*REG_SZ' | grep -qF "$app_win" || fail "InstallDir: $values"
 echo "$values" | grep -q 'Edition.*REG_SZ.*full' || fail "Edition: $values"
 pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHINE"
 
@@ -81,11 +87,11 @@ links=0
 while IFS= read -r -d '' lnk; do
   fields=$(run "$inspect" lnk "$(winpath "$lnk")" | tr -d '\r')
   case "$(basename "$lnk")" in
-    "Wizpak Demo.lnk") want='C:\Program Files\Wizpak Demo\demo.sh|' ;;
-    "Read Me.lnk") want='C:\Program Files\Wizpak Demo\readme.txt|' ;;
+    "Wizpak Demo.lnk") want="$app_win\\demo.sh|" ;;
+    "Read Me.lnk") want="$app_win\\readme.txt|" ;;
     *) fail "unexpected link $lnk" ;;
   esac
-  [[ "$fields" == "$want|C:\\Program Files\\Wizpak Demo" ]] || fail "link $lnk reads '$fields'"
+  [[ "$fields" == "$want|$app_win" ]] || fail "link $lnk reads '$fields'"
   links=$((links + 1))
 done < <(find "$c" -name '*.lnk' -path '*Wizpak Demo*' -print0)
 [ "$links" = 2 ] || fail "expected 2 shortcuts, found $links"
@@ -101,8 +107,8 @@ uninstall_string=$(echo "$entry" | sed -n 's/.*UninstallString *REG_SZ *//p')
 uninstaller=${uninstall_string//\"/}
 WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" run "$uninstaller" --unattended \
   || fail "unattended uninstall: $(cat "$work/uninstall.txt" 2>/dev/null)"
-# The finaliser waits for the uninstaller to end, then deletes it.
-for _ in $(seq 1 60); do [ -e "$app" ] || break; sleep 0.5; done
+# The finaliser waits for the uninstaller to end, then deletes it: once
+# every Wine process of the prefix has ended, it has done so.
 "$wineserver" -w 2>/dev/null || true
 [ ! -e "$app" ] || fail "left behind: $(find "$app" | head)"
 run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry survived"
@@ -154,4 +160,4 @@ pass "a renamed setup is refused; a download copy setup(3).exe runs"
 # ---- 4. the native front-end: its tests and a screenshot of every page ----
 scripts/test-windows-gui.sh "$dir" build/wizpak || fail "the native front-end (scripts/test-windows-gui.sh)"
 pass "screenshots of every demo page in $dir/screenshots"
-echo "test-windows: all passed ($arch)"
+echo "test-windows: all passed ($wine_arch: the $mingw_arch programs)"

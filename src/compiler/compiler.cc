@@ -95,16 +95,20 @@ int RequiredParams(int32_t command) {
 
 std::string FormatDiagnostic(std::string_view file, const Diagnostic& d) {
   const bool inner = !d.file.empty();
+  const std::string column = !inner && d.column > 0 ? ":" + std::to_string(d.column) : "";
   return (inner ? d.file : std::string(file)) + ":" +
-         std::to_string(inner ? d.file_line : d.line + 1) + ": " + (d.is_error ? "" : "warning: ") +
-         d.message;
+         std::to_string(inner ? d.file_line : d.line + 1) + column + ": " +
+         (d.is_error ? "" : "warning: ") + d.message;
 }
 
-TCompiler CompileSource(std::string_view text, const CompilerSettings& settings) {
+TCompiler CompileSource(std::string_view bytes, const CompilerSettings& settings) {
   TCompiler compiler;
   compiler.settings = settings;
   compiler.files.follow_links = settings.follow_links;
-  SourceText source = ReadSource(text);
+  DecodedScript decoded = DecodeScriptSource(bytes);
+  compiler.diagnostics = std::move(decoded.diagnostics);
+  if (compiler.HasErrors()) return compiler;
+  SourceText source = ReadSource(decoded.text);
   compiler.diagnostics = std::move(source.diagnostics);
   if (compiler.HasErrors()) return compiler;
 

@@ -52,11 +52,13 @@ struct TCompiler {
   void Warning(int line, std::string message);
 };
 
-// Compiles script source text. Never throws for bad input: problems land in
-// the result's diagnostics, and the caller builds nothing when HasErrors().
-TCompiler CompileSource(std::string_view text, const CompilerSettings& settings);
+// Compiles a script file's bytes, read as DecodeScriptSource reads them.
+// Never throws for bad input: problems land in the result's diagnostics,
+// and the caller builds nothing when HasErrors().
+TCompiler CompileSource(std::string_view bytes, const CompilerSettings& settings);
 
-// "FILE:LINE: message" (LINE 1-based) or "FILE:LINE: warning: message".
+// "FILE:LINE: message" (LINE 1-based) or "FILE:LINE: warning: message";
+// "FILE:LINE:COLUMN: message" when the message is about one character.
 std::string FormatDiagnostic(std::string_view file, const Diagnostic& d);
 
 // Parameters each command needs (by command number 1..27); fewer gives a

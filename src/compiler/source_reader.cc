@@ -1,6 +1,7 @@
 #include "compiler/source_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/codepage.h"
 
@@ -9,9 +10,41 @@ namespace {
 
 // 65536 -> "65,536", as the messages write numbers.
 std::string WithThousands(std::size_t n) {
-  std::string digits = std::to_string(n);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
-  return digits;
+  const std::string digits = std::to_string(n);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+// Past this many characters that cannot be stored, one message counts the rest.
+constexpr std::size_t kMaxUnstorableReported = 20;
+
+// '"ő" cannot be stored in a setup script (Windows-1252)'. Characters that
+// show as nothing (zero-width and direction marks, a stray byte-order mark,
+// combining marks) are named by their code point as well.
+std::string UnstorableMessage(std::string_view utf8, const UnstorableCharacter& c,
+                              const char* encoding) {
+  const char32_t cp = c.code_point;
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  const bool invisible = (cp >= 0x0300 && cp <= 0x036F) || (cp >= 0x200B && cp <= 0x200F) ||
+                         (cp >= 0x2028 && cp <= 0x202F) || (cp >= 0x2060 && cp <= 0x206F) ||
+                         cp == 0xFEFF;
+  std::string out = "\"";
+  out.append(utf8.substr(c.offset, c.size));
+  out.append("\"");
+  if (cp == 0xFFFD) {
+    // Bytes that did not decode, or the replacement character itself.
+    out.append(" (").append(code).append(": bytes that are not valid ").append(encoding);
+    out.append(")");
+  } else if (invisible) {
+    out.append(" (").append(code).append(")");
+  }
+  out.append(" cannot be stored in a setup script (Windows-1252)");
+  return out;
 }
 
 bool IsBlank(char c) {
@@ -85,10 +118,49 @@ SourceLine ParseLine(std::string_view raw, int index, std::vector<Diagnostic>& d
 
 }  // namespace
 
-std::string ScriptTextToAnsi(std::string_view text) {
-  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-  if (text.substr(0, kUtf8Bom.size()) != kUtf8Bom) return std::string(text);
-  return Utf8ToAnsi(text.substr(kUtf8Bom.size()));
+DecodedScript DecodeScriptSource(std::string_view bytes) {
+  DecodedScript result;
+  const TextEncoding encoding = DetectTextEncoding(bytes);
+  result.encoding = TextEncodingName(encoding);
+  if (encoding == TextEncoding::Ansi) {
+    result.text = std::string(bytes);
+    return result;
+  }
+  const std::string utf8 = TextToUtf8(bytes, encoding);
+  std::vector<UnstorableCharacter> unstorable;
+  result.text = Utf8ToAnsiListing(utf8, unstorable);
+  // Line and column of each, counted as an editor counts them: lines from
+  // the newlines before it, columns in characters from the line's start.
+  int line = 0;
+  int column = 1;
+  std::size_t pos = 0;
+  std::size_t reported = 0;
+  for (const UnstorableCharacter& c : unstorable) {
+    for (; pos < c.offset; ++pos) {
+      const auto byte = static_cast<unsigned char>(utf8[pos]);
+      if (byte == '\n') {
+        ++line;
+        column = 1;
+      } else if ((byte & 0xC0) != 0x80) {
+        ++column;
+      }
+    }
+    if (reported == kMaxUnstorableReported) {
+      result.diagnostics.push_back(
+          {line,
+           true,
+           "and " + WithThousands(unstorable.size() - reported) +
+               " more characters that cannot be stored in a setup script (Windows-1252)",
+           {},
+           0,
+           column});
+      break;
+    }
+    result.diagnostics.push_back(
+        {line, true, UnstorableMessage(utf8, c, result.encoding), {}, 0, column});
+    ++reported;
+  }
+  return result;
 }
 
 bool SourceText::HasErrors() const {

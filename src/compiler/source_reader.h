@@ -36,6 +36,9 @@ struct Diagnostic {
   // file and its 1-based line are what the author is shown.
   std::string file = {};
   int file_line = 0;
+  // 1-based character column on `line`, when the message is about one
+  // character; 0 when it is about the whole line.
+  int column = 0;
 };
 
 struct SourceText {
@@ -49,9 +52,17 @@ struct SourceText {
 // Too many lines or an over-long line is an error and stops the reading.
 SourceText ReadSource(std::string_view text);
 
-// Scripts are ANSI text. One saved as UTF-8 with a byte-order mark (as some
-// editors do) is converted to ANSI; any other text is returned unchanged.
-std::string ScriptTextToAnsi(std::string_view text);
+// A script file's bytes as the Windows-1252 text the compiled script
+// stores. The file is read as UTF-8 (byte-order mark, or well-formed UTF-8
+// with a byte above 127), UTF-16 (byte-order mark) or else Windows-1252.
+// Every character Windows-1252 cannot hold is an error at its line and
+// column; `text` then holds '?' in its place and must not be stored.
+struct DecodedScript {
+  std::string text;
+  const char* encoding = "";  // the encoding it was read in, for messages
+  std::vector<Diagnostic> diagnostics;
+};
+DecodedScript DecodeScriptSource(std::string_view bytes);
 
 // True when `name` is a valid label name: letters, digits, '_', '.', '-'.
 bool IsLabelName(std::string_view name);

@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -169,6 +170,75 @@ std::u16string Utf8ToWide(std::string_view utf8) {
   for (size_t pos = 0; pos < utf8.size();) {
     const char32_t cp = DecodeUtf8(utf8, pos);
     AppendUtf16(out, cp == kInvalid ? kReplacement : cp);
+  }
+  return out;
+}
+
+TextEncoding DetectTextEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return TextEncoding::Utf8Bom;
+  if (bytes.substr(0, 2) == "\xFF\xFE") return TextEncoding::Utf16Le;
+  if (bytes.substr(0, 2) == "\xFE\xFF") return TextEncoding::Utf16Be;
+  const bool high = std::any_of(bytes.begin(), bytes.end(),
+                                [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
+  return high && IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+}
+
+const char* TextEncodingName(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Ansi:
+      return "Windows-1252";
+    case TextEncoding::Utf8:
+      return "UTF-8";
+    case TextEncoding::Utf8Bom:
+      return "UTF-8 with byte-order mark";
+    case TextEncoding::Utf16Le:
+      return "UTF-16 LE";
+    case TextEncoding::Utf16Be:
+      return "UTF-16 BE";
+  }
+  return "?";
+}
+
+std::string TextToUtf8(std::string_view bytes, TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Ansi:
+      return AnsiToUtf8(bytes);
+    case TextEncoding::Utf8Bom:
+      bytes.remove_prefix(std::min<std::size_t>(3, bytes.size()));
+      [[fallthrough]];
+    case TextEncoding::Utf8:
+      return WideToUtf8(Utf8ToWide(bytes));  // malformed sequences become U+FFFD
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+      break;
+  }
+  const bool little = encoding == TextEncoding::Utf16Le;
+  if (bytes.substr(0, 2) == (little ? "\xFF\xFE" : "\xFE\xFF")) bytes.remove_prefix(2);
+  std::u16string wide;
+  wide.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    wide += static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second);
+  }
+  std::string out = WideToUtf8(wide);
+  if (bytes.size() % 2 != 0) AppendUtf8(out, kReplacement);
+  return out;
+}
+
+std::string Utf8ToAnsiListing(std::string_view utf8, std::vector<UnstorableCharacter>& unstorable) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = DecodeUtf8(utf8, pos);
+    const int byte = cp == kInvalid ? -1 : CodePointToAnsiByte(cp);
+    if (byte < 0) {
+      unstorable.push_back({start, pos - start, cp == kInvalid ? kReplacement : cp});
+      out += '?';
+    } else {
+      out += static_cast<char>(byte);
+    }
   }
   return out;
 }

@@ -1,10 +1,13 @@
 // Text conversions between the Windows ANSI code page (Windows-1252), UTF-16
 // and UTF-8: the stand-in for MultiByteToWideChar / WideCharToMultiByte. Every
-// unit that turns stored ANSI or UTF-16 text into host text (or back) uses these.
+// unit that turns stored ANSI or UTF-16 text into host text (or back) uses
+// these, and so does the reading of text files whose encoding is not fixed.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wizpak {
 
@@ -24,6 +27,32 @@ std::u16string Utf8ToWide(std::string_view utf8);
 // True when `text` is well-formed UTF-8 (no overlongs, surrogates or
 // truncated sequences).
 bool IsValidUtf8(std::string_view text);
+
+// The encoding of a text file as its bytes tell: a byte-order mark (UTF-8,
+// UTF-16 LE or BE), else well-formed UTF-8 holding a byte above 127, else
+// Windows-1252 (pure ASCII reads the same either way and counts as ANSI).
+enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16Le, Utf16Be };
+TextEncoding DetectTextEncoding(std::string_view bytes);
+// "Windows-1252", "UTF-8", "UTF-8 with byte-order mark", "UTF-16 LE", "UTF-16 BE".
+const char* TextEncodingName(TextEncoding encoding);
+
+// The text of `bytes`, read in `encoding`, as UTF-8 without a byte-order
+// mark. What does not decode (a malformed UTF-8 sequence, an unpaired
+// surrogate, an odd last byte of UTF-16) becomes U+FFFD.
+std::string TextToUtf8(std::string_view bytes, TextEncoding encoding);
+
+// A character of UTF-8 text that Windows-1252 cannot hold: where it starts
+// in the text, its length in bytes and its code point (U+FFFD for a
+// malformed sequence).
+struct UnstorableCharacter {
+  std::size_t offset = 0;
+  std::size_t size = 0;
+  char32_t code_point = 0;
+};
+// UTF-8 to Windows-1252 as Utf8ToAnsi, and every character without an ANSI
+// form (written as '?') is listed in `unstorable`, so the caller can refuse
+// the text instead of storing the marks.
+std::string Utf8ToAnsiListing(std::string_view utf8, std::vector<UnstorableCharacter>& unstorable);
 
 // ANSI lower/upper case of one byte and of a whole string (Windows-1252
 // letters including the accented ones), as the Windows ANSI case functions do.

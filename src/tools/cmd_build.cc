@@ -117,8 +117,7 @@ int RunBuild(const Args& args) {
   settings.source_folder = compiler::FolderOf(script_path);
   settings.tool_folder = compiler::FolderOf(platform::ExecutablePath());
   settings.follow_links = follow_links;
-  compiler::TCompiler compiled =
-      compiler::CompileSource(compiler::ScriptTextToAnsi(*text), settings);
+  compiler::TCompiler compiled = compiler::CompileSource(*text, settings);
   for (const compiler::Diagnostic& d : compiled.diagnostics) {
     std::fprintf(stderr, "%s\n", compiler::FormatDiagnostic(script, d).c_str());
   }

@@ -136,6 +136,35 @@ TEST_F(CompilerTest, UnresolvedTargetsAreErrorsNamingLineAndTarget) {
             "setup.kys:2: Label not found - nowhere");
 }
 
+// The issue's example: a UTF-8 script with one character Windows-1252 lacks
+// is refused with file, line, column and the character, never stored as "?".
+TEST_F(CompilerTest, CharacterOutsideWindows1252StopsTheBuild) {
+  const TCompiler bad = Compile(
+      "name \"Gr\xC3\xBC\xC3\x9F"
+      "e\"\n"
+      "installdir \"$PROGRAMFILES\\Gr\xC3\xB6\"\n"
+      "message \"Gr\xC3\xB6\xC3\x9F"
+      "e Gr\xC5\x91\xC3\x9F"
+      "e\"\n");
+  ASSERT_TRUE(bad.HasErrors());
+  ASSERT_EQ(bad.diagnostics.size(), 1u);
+  EXPECT_EQ(FormatDiagnostic("setup.kys", bad.diagnostics[0]),
+            "setup.kys:3:18: \"\xC5\x91\" cannot be stored in a setup script (Windows-1252)");
+  EXPECT_TRUE(bad.lines.Lines.empty());
+  // Without it the same script compiles to ANSI texts.
+  const TCompiler good = Compile(
+      "name \"Gr\xC3\xBC\xC3\x9F"
+      "e\"\n"
+      "message \"Gr\xC3\xB6\xC3\x9F"
+      "e\"\n");
+  ASSERT_FALSE(good.HasErrors());
+  EXPECT_EQ(good.setup_info.SetupName,
+            "Gr\xFC\xDF"
+            "e");
+  EXPECT_EQ(Params(good, 1), std::vector<std::string>{"Gr\xF6\xDF"
+                                                      "e"});
+}
+
 TEST_F(CompilerTest, UnknownKeywordIsAnError) {
   const TCompiler c = Compile("message ok\nfrobnicate a b\n");
   EXPECT_EQ(Messages(c), std::vector<std::string>{"E 2: Unknown command - frobnicate"});

@@ -83,9 +83,48 @@ TEST(SourceReader, MoreThanTheMaximumLineCountIsOneError) {
   EXPECT_EQ(text.diagnostics[0].line, static_cast<int>(kMaxSourceLines));
 }
 
-TEST(SourceReader, Utf8WithByteOrderMarkBecomesAnsi) {
-  EXPECT_EQ(ScriptTextToAnsi("\xEF\xBB\xBFname \"Caf\xC3\xA9\""), "name \"Caf\xE9\"");
-  EXPECT_EQ(ScriptTextToAnsi("name Caf\xE9"), "name Caf\xE9");  // ANSI stays as it is
+TEST(SourceReader, ScriptsInEveryEncodingBecomeTheSameAnsiText) {
+  const std::string want = "name \"Caf\xE9\"\r\nmessage \x80\n";
+  EXPECT_EQ(DecodeScriptSource(want).text, want);  // ANSI stays as it is
+  const std::string utf8 = "name \"Caf\xC3\xA9\"\r\nmessage \xE2\x82\xAC\n";
+  EXPECT_EQ(DecodeScriptSource(utf8).text, want);
+  EXPECT_EQ(DecodeScriptSource("\xEF\xBB\xBF" + utf8).text, want);
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : std::string("name \"Caf\xE9\"\r\nmessage ")) utf16 += {c, '\0'};
+  utf16 += "\xAC\x20\n";  // U+20AC, then "\n" with its high byte below
+  utf16 += '\0';
+  const DecodedScript decoded = DecodeScriptSource(utf16);
+  EXPECT_EQ(decoded.text, want);
+  EXPECT_TRUE(decoded.diagnostics.empty());
+  EXPECT_STREQ(decoded.encoding, "UTF-16 LE");
+}
+
+TEST(SourceReader, CharacterOutsideWindows1252IsAnErrorAtItsLineAndColumn) {
+  // Line 3, column 18: the o with double acute in "Grőße".
+  const DecodedScript d = DecodeScriptSource(
+      "name \"Gr\xC3\xBC\xC3\x9F"
+      "e\"\n"
+      "installdir x\n"
+      "message \"Gr\xC3\xB6\xC3\x9F"
+      "e Gr\xC5\x91\xC3\x9F"
+      "e\" \xE2\x80\x8B\n");
+  ASSERT_EQ(d.diagnostics.size(), 2u);
+  EXPECT_TRUE(d.diagnostics[0].is_error);
+  EXPECT_EQ(d.diagnostics[0].line, 2);
+  EXPECT_EQ(d.diagnostics[0].column, 18);
+  EXPECT_EQ(d.diagnostics[0].message,
+            "\"\xC5\x91\" cannot be stored in a setup script (Windows-1252)");
+  // A zero-width space shows as nothing: its code point names it.
+  EXPECT_EQ(d.diagnostics[1].column, 23);
+  EXPECT_EQ(d.diagnostics[1].message,
+            "\"\xE2\x80\x8B\" (U+200B) cannot be stored in a setup script (Windows-1252)");
+  // A flood of them is cut short with a count.
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "\xE4\xB8\xAD\n";
+  const DecodedScript flood = DecodeScriptSource(many);
+  ASSERT_EQ(flood.diagnostics.size(), 21u);
+  EXPECT_EQ(flood.diagnostics.back().message,
+            "and 10 more characters that cannot be stored in a setup script (Windows-1252)");
 }
 
 }  // namespace

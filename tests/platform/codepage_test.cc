@@ -51,6 +51,69 @@ TEST(Codepage, MalformedUtf8IsReplacedNotTrusted) {
   EXPECT_EQ(WideToUtf8(std::u16string(1, 0xDC00)), "\xEF\xBF\xBD");
 }
 
+// "Größe" in the four forms a script file comes in.
+const std::string kUtf8 =
+    "Gr\xC3\xB6\xC3\x9F"
+    "e";
+const std::string kAnsi =
+    "Gr\xF6\xDF"
+    "e";
+
+TEST(Codepage, TextEncodingIsReadFromTheMarkOrTheBytes) {
+  EXPECT_EQ(DetectTextEncoding("\xEF\xBB\xBF" + kUtf8), TextEncoding::Utf8Bom);
+  EXPECT_EQ(DetectTextEncoding(std::string("\xFF\xFEG\0", 4)), TextEncoding::Utf16Le);
+  EXPECT_EQ(DetectTextEncoding(std::string("\xFE\xFF\0G", 4)), TextEncoding::Utf16Be);
+  EXPECT_EQ(DetectTextEncoding(kUtf8), TextEncoding::Utf8);
+  EXPECT_EQ(DetectTextEncoding(kAnsi), TextEncoding::Ansi);  // F6 DF is not UTF-8
+  EXPECT_EQ(DetectTextEncoding("plain"), TextEncoding::Ansi);
+  EXPECT_EQ(DetectTextEncoding(""), TextEncoding::Ansi);
+  // Well-formed up to a truncated sequence at the very end: not UTF-8.
+  EXPECT_EQ(DetectTextEncoding(kUtf8 + "\xC3"), TextEncoding::Ansi);
+}
+
+TEST(Codepage, EveryEncodingDecodesToTheSameUtf8) {
+  std::string le = "\xFF\xFE";
+  std::string be = "\xFE\xFF";
+  for (const char16_t unit : Utf8ToWide(kUtf8 + "\r\n\U0001F600")) {
+    le += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    be += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+  }
+  const std::string want = kUtf8 + "\r\n\xF0\x9F\x98\x80";
+  EXPECT_EQ(TextToUtf8(le, TextEncoding::Utf16Le), want);
+  EXPECT_EQ(TextToUtf8(be, TextEncoding::Utf16Be), want);
+  EXPECT_EQ(TextToUtf8("\xEF\xBB\xBF" + want, TextEncoding::Utf8Bom), want);
+  EXPECT_EQ(TextToUtf8(want, TextEncoding::Utf8), want);
+  EXPECT_EQ(TextToUtf8(kAnsi, TextEncoding::Ansi), kUtf8);
+  // What does not decode is marked, never dropped silently.
+  EXPECT_EQ(TextToUtf8("\xEF\xBB\xBF"
+                       "a\xFF",
+                       TextEncoding::Utf8Bom),
+            "a\xEF\xBF\xBD");
+  EXPECT_EQ(TextToUtf8(std::string("\xFF\xFE"
+                                   "a\0\x00\xD8"
+                                   "b",
+                                   7),
+                       TextEncoding::Utf16Le),
+            "a\xEF\xBF\xBD\xEF\xBF\xBD");  // unpaired surrogate, odd last byte
+}
+
+TEST(Codepage, CharactersWithoutAnAnsiFormAreListedWhereTheyStand) {
+  std::vector<UnstorableCharacter> unstorable;
+  // "Grő €" : o with double acute (U+0151) has no Windows-1252 byte, the
+  // euro sign has one (80).
+  EXPECT_EQ(Utf8ToAnsiListing("Gr\xC5\x91 \xE2\x82\xAC\xF0\x9F\x98\x80", unstorable), "Gr? \x80?");
+  ASSERT_EQ(unstorable.size(), 2u);
+  EXPECT_EQ(unstorable[0].offset, 2u);
+  EXPECT_EQ(unstorable[0].size, 2u);
+  EXPECT_EQ(unstorable[0].code_point, U'\u0151');
+  EXPECT_EQ(unstorable[1].offset, 8u);
+  EXPECT_EQ(unstorable[1].size, 4u);
+  EXPECT_EQ(unstorable[1].code_point, U'\U0001F600');
+  unstorable.clear();
+  EXPECT_EQ(Utf8ToAnsiListing(kUtf8, unstorable), kAnsi);
+  EXPECT_TRUE(unstorable.empty());
+}
+
 TEST(Codepage, AnsiCaseCoversAccentedLetters) {
   EXPECT_EQ(AnsiLower("\xC4\xD6\xDC"
                       "ABC\x8A\x8C\x8E\x9F"),

@@ -1,0 +1,130 @@
+// The real setup's FLTK window, built from a script saved as UTF-8 without a
+// byte-order mark: the window title the X server holds reads the characters
+// the author typed, as the status texts and the folder do.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "gui/fltk/fltk_undef_x.h"
+#include "platform/process.h"
+#include "screen.h"
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace wizpak::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A window listed a moment ago may be gone by the time it is asked for its
+// title (the verification window closes): that error is expected, and
+// Xlib's default handler would end the test over it.
+int IgnoreXError(Display*, XErrorEvent*) {
+  return 0;
+}
+
+// The UTF-8 title (_NET_WM_NAME) of `window`, or nothing.
+std::optional<std::string> Title(Display* display, Window window) {
+  const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, name, 0, 1024, False, utf8, &type, &format, &count,
+                         &after, &data) != Success ||
+      data == nullptr) {
+    return std::nullopt;
+  }
+  std::string title(reinterpret_cast<char*>(data), count);
+  XFree(data);
+  return title;
+}
+
+// The title of the first top-level window with a title other than the
+// verification window's (the wizard, or a message box that stopped the
+// setup before it), without leading blanks.
+std::optional<std::string> FirstWindowTitle(Display* display) {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    return std::nullopt;
+  }
+  std::optional<std::string> found;
+  for (unsigned int i = 0; i < count && !found; ++i) {
+    std::optional<std::string> title = Title(display, children[i]);
+    if (title) title->erase(0, title->find_first_not_of(' '));
+    if (title && !title->empty() && *title != "Verifying Contents") found = title;
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+TEST(SetupWindowTitle, ReadsTheNameTheUtf8ScriptGives) {
+  WIZPAK_NEED_DISPLAY();
+  const std::string tool = BuildDir() + "/wizpak";
+  const std::string stub = BuildDir() + "/wizpak-stub";
+  if (!fs::exists(tool) || !fs::exists(stub)) GTEST_SKIP() << "wizpak or wizpak-stub not built";
+  TestMachine machine;
+  ScopedEnv no_open("WIZPAK_NO_OPEN", "1");
+  const std::string script = machine.root().file("setup.kys");
+  WriteHostFile(script,
+                "name \"Gr\xC3\xBC\xC3\x9F"
+                "e\"\n"
+                "outfile GrSetup\n"
+                "installdir \"$PROGRAMFILES\\Gr\xC3\xB6\"\n"
+                "pages default\n"
+                "language install\\english\n"
+                "message \"Gr\xC3\xB6\xC3\x9F"
+                "e wird gepr\xC3\xBC"
+                "ft\"\n");
+  const std::string setup = machine.root().file("GrSetup");
+  ASSERT_EQ(platform::RunProgram(tool, {"build", script, "-o", setup}), 0);
+
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+  std::string ui = "--ui=fltk";
+  std::string program = setup;
+  char* argv[] = {program.data(), ui.data(), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, setup.c_str(), nullptr, nullptr, argv, environ), 0);
+  // Until a window other than the verification window is up (the wizard,
+  // or a box that stopped the setup), or the setup has ended without one.
+  std::optional<std::string> title;
+  int status = 0;
+  bool ended = false;
+  while (!title && !ended) {
+    title = FirstWindowTitle(display);
+    ended = !title && waitpid(pid, &status, WNOHANG) == pid;
+    if (!title && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  XCloseDisplay(display);
+  XSetErrorHandler(previous);
+  ASSERT_TRUE(title.has_value()) << "the setup ended without showing its wizard";
+  EXPECT_EQ(*title,
+            "Gr\xC3\xBC\xC3\x9F"
+            "e");
+}
+
+}  // namespace
+}  // namespace wizpak::test
