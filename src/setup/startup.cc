@@ -118,7 +118,11 @@ Step VerifyPackage(StartupState& state) {
   source.verify_entry = [&pak](uint32_t i) { return VerifyPackageEntry(pak, i); };
   // The window stays up at least half a second so a person can read it;
   // without a window on a screen (headless, unattended) nobody waits.
-  const uint32_t wait_ms = state.toolkit->Name() == "headless" ? 0 : kVerifyMinimumMs;
+  // The terminal wizard's first page replaces the verification lines in
+  // place, and a terminal keeps no window a person might miss: no wait there
+  // either.
+  const bool window = state.toolkit->Name() != "headless" && state.toolkit->Name() != "text";
+  const uint32_t wait_ms = window ? kVerifyMinimumMs : 0;
   const VerifyOutcome outcome =
       RunVerification(source, *state.verify_window, SystemVerifyClock(), wait_ms);
   switch (outcome.kind) {
@@ -318,8 +322,10 @@ int SetupMain(const std::vector<std::string>& arguments) {
     return kExitUsage;
   }
   std::string error;
-  std::unique_ptr<gui::Toolkit> toolkit =
-      gui::CreateToolkit(gui::FrontEndOptions{state.options.ui, state.options.unattended}, error);
+  std::string notice;
+  std::unique_ptr<gui::Toolkit> toolkit = gui::CreateToolkit(
+      gui::FrontEndOptions{state.options.ui, state.options.unattended}, error, &notice);
+  if (!notice.empty()) std::fprintf(stderr, "%s: %s\n", program.c_str(), notice.c_str());
   if (!toolkit) {
     std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
     return kExitUsage;
