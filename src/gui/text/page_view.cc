@@ -26,9 +26,9 @@ bool IsHeading(const FontSpec& font) {
 // width in average characters of its font.
 int EstimatedPixelHeight(const CellLine& text, const Widget& widget) {
   const int points = std::max(widget.Font().size_points, 6);
-  const int char_px = std::max(points * 3 / 4, 1);
   const int line_px = points * 8 / 5 + 1;
-  const int chars = std::max(widget.Bounds().width / char_px, 1);
+  // An average character is about 0.7 of the font size wide.
+  const int chars = std::max(widget.Bounds().width * 10 / (points * 7), 1);
   const size_t lines = Wrap(text, chars).size();
   return static_cast<int>(lines) * line_px;
 }
@@ -257,7 +257,6 @@ PageView RenderPage(const PageArea& area, int width, const ViewStyle& style) {
         break;
     }
     previous_bottom = r.top + std::max(r.height, 14);
-    previous_label.clear();
   }
   return view;
 }

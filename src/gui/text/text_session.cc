@@ -131,7 +131,8 @@ int TextSession::DrawBottomBox(Frame& frame, const std::u16string& title,
                                const std::vector<CellLine>& body) {
   const int width = std::max(frame.width, 12);
   const int inner = width - 4;
-  const int height = frame.Height();
+  // The last row stays as it is: the wizard's key hints show below the box.
+  const int height = std::max(frame.Height() - 1, 3);
   const int max_body = std::max(height - 2, 1);
   const int shown = std::min(static_cast<int>(body.size()), max_body);
   const int top = std::max(height - shown - 2, 0);
@@ -144,7 +145,7 @@ int TextSession::DrawBottomBox(Frame& frame, const std::u16string& title,
   }
   while (LineWidth(edge) < width - 1) edge.push_back(Cell{U'─'});
   edge.push_back(Cell{U'┐'});
-  if (top < height) frame.rows[static_cast<size_t>(top)] = edge;
+  if (top < frame.Height()) frame.rows[static_cast<size_t>(top)] = edge;
   for (int k = 0; k < shown; ++k) {
     CellLine row{Cell{U'│'}, Cell{U' '}};
     CellLine content = Fit(body[static_cast<size_t>(k)], inner);
@@ -153,13 +154,13 @@ int TextSession::DrawBottomBox(Frame& frame, const std::u16string& title,
     row.push_back(Cell{U' '});
     row.push_back(Cell{U'│'});
     const int r = top + 1 + k;
-    if (r < height) frame.rows[static_cast<size_t>(r)] = row;
+    if (r < frame.Height()) frame.rows[static_cast<size_t>(r)] = row;
   }
   CellLine bottom{Cell{U'└'}};
   while (LineWidth(bottom) < width - 1) bottom.push_back(Cell{U'─'});
   bottom.push_back(Cell{U'┘'});
   const int last = top + shown + 1;
-  if (last < height) frame.rows[static_cast<size_t>(last)] = bottom;
+  if (last < frame.Height()) frame.rows[static_cast<size_t>(last)] = bottom;
   return top + 1;
 }
 
