@@ -122,37 +122,42 @@ CellLine Utf8ToCells(std::string_view utf8, uint8_t style) {
 
 namespace {
 
-// Greedy wrapping of one paragraph, text[start, end), into `lines`.
+// Greedy wrapping of one paragraph, text[start, end), into `lines`. Blanks
+// between words on one line keep their count; a break swallows them.
 void WrapParagraph(const CellLine& text, size_t start, size_t end, int width,
                    std::vector<CellLine>& lines) {
   auto blank = [&text](size_t k) { return text[k].code == U' '; };
-  // Words as [begin, end) ranges; the paragraph's leading blanks belong to
-  // the first word.
-  std::vector<std::pair<size_t, size_t>> words;
+  struct Word {
+    size_t from, to;
+    int gap;  // blanks before it
+  };
+  // The paragraph's leading blanks belong to the first word.
+  std::vector<Word> words;
   size_t p = start;
   while (p < end && blank(p)) ++p;
   while (p < end && !blank(p)) ++p;
-  if (p > start) words.emplace_back(start, p);
+  if (p > start) words.push_back(Word{start, p, 0});
   while (p < end) {
+    const size_t gap_start = p;
     while (p < end && blank(p)) ++p;
     const size_t s = p;
     while (p < end && !blank(p)) ++p;
-    if (p > s) words.emplace_back(s, p);
+    if (p > s) words.push_back(Word{s, p, static_cast<int>(s - gap_start)});
   }
   CellLine line;
   int used = 0;
-  for (const auto& [from, to] : words) {
+  for (const Word& word : words) {
     int w = 0;
-    for (size_t k = from; k < to; ++k) w += CodeWidth(text[k].code);
-    if (!line.empty() && used + 1 + w <= width) {
-      line.push_back(Cell{U' ', text[from].style});
-      ++used;
+    for (size_t k = word.from; k < word.to; ++k) w += CodeWidth(text[k].code);
+    if (!line.empty() && used + word.gap + w <= width) {
+      for (int g = 0; g < word.gap; ++g) line.push_back(Cell{U' ', text[word.from].style});
+      used += word.gap;
     } else if (!line.empty()) {
       lines.push_back(std::move(line));
       line.clear();
       used = 0;
     }
-    for (size_t k = from; k < to; ++k) {
+    for (size_t k = word.from; k < word.to; ++k) {
       const int cw = CodeWidth(text[k].code);
       if (used + cw > width && used > 0) {
         lines.push_back(std::move(line));
@@ -193,7 +198,8 @@ CellLine Fit(const CellLine& line, int width, bool ellipsis) {
     out.push_back(cell);
     used += cw;
   }
-  if (ellipsis && width >= 1) out.push_back(Cell{U'…', out.empty() ? uint8_t{kPlain} : out.back().style});
+  if (ellipsis && width >= 1)
+    out.push_back(Cell{U'…', out.empty() ? uint8_t{kPlain} : out.back().style});
   return out;
 }
 

@@ -42,9 +42,10 @@ void Append(CellLine& line, std::u16string_view text, uint8_t style = kPlain);
 void AppendUtf8(CellLine& line, std::string_view utf8, uint8_t style = kPlain);
 
 // Breaks `text` at '\n' and wraps each paragraph at blanks so no line is
-// wider than `width` (at least 1). Runs of blanks between words become one;
-// a paragraph's leading blanks are kept (indented lists). A word wider than
-// the width is cut. An empty paragraph gives an empty line.
+// wider than `width` (at least 1). Blanks between words on one line are
+// kept, those at a break dropped; a paragraph's leading blanks are kept
+// (indented lists). A word wider than the width is cut. An empty paragraph
+// gives an empty line.
 std::vector<CellLine> Wrap(const CellLine& text, int width);
 
 // Cuts `line` to `width` columns; with `ellipsis`, a cut line ends in "…".

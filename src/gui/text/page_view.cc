@@ -98,8 +98,8 @@ CellLine GaugeBar(int percent, int width, bool escapes) {
 
 std::vector<CellLine> ReaderLines(const Widget& widget, int width, bool escapes) {
   CellLine text;
-  const auto* rich = widget.Kind() == WidgetKind::RichEdit ? static_cast<const RichEdit*>(&widget)
-                                                            : nullptr;
+  const auto* rich =
+      widget.Kind() == WidgetKind::RichEdit ? static_cast<const RichEdit*>(&widget) : nullptr;
   if (rich && IsRichText(rich->Content())) {
     for (const TextRun& run : ParseRichText(rich->Content())) {
       uint8_t style = kPlain;
@@ -229,9 +229,8 @@ PageView RenderPage(const PageArea& area, int width, const ViewStyle& style) {
         view.fields.push_back(PageField{PageField::Kind::Reader, &w, previous_label});
         CellLine line = FieldPrefix(view.fields.size());
         AppendUtf8(line,
-                   text.size() > preview
-                       ? "Read all " + std::to_string(text.size()) + " lines"
-                       : std::string("Read in the pager"),
+                   text.size() > preview ? "Read all " + std::to_string(text.size()) + " lines"
+                                         : std::string("Read in the pager"),
                    dim);
         view.lines.push_back(std::move(line));
         break;

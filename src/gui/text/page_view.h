@@ -33,7 +33,7 @@ struct PageView {
 };
 
 struct ViewStyle {
-  bool escapes = true;  // styles and block characters; false: plain ASCII bars
+  bool escapes = true;    // styles and block characters; false: plain ASCII bars
   int preview_lines = 8;  // lines of a memo or rich edit shown on the page
 };
 

@@ -131,7 +131,10 @@ int TextSession::DrawBottomBox(Frame& frame, const std::u16string& title,
                                const std::vector<CellLine>& body) {
   const int width = std::max(frame.width, 12);
   const int inner = width - 4;
-  // The last row stays as it is: the wizard's key hints show below the box.
+  // The box ends above the last row, which stays empty: its bottom-right
+  // corner would otherwise fall on the screen's last cell, and the keys of
+  // the window below do not apply while the box is up.
+  if (frame.Height() > 0) frame.rows.back().clear();
   const int height = std::max(frame.Height() - 1, 3);
   const int max_body = std::max(height - 2, 1);
   const int shown = std::min(static_cast<int>(body.size()), max_body);
@@ -242,7 +245,12 @@ std::optional<std::u16string> TextSession::ReadPlainLine() {
     const size_t before = editor.Text().size();
     const LineEditor::Outcome outcome = editor.Apply(*key);
     if (outcome == LineEditor::Outcome::Accepted) {
-      if (echo) terminal_.Write("\n");
+      // Typed on a terminal the answer is on the screen already; read from
+      // elsewhere it is written out, so the output reads as a dialogue.
+      std::string shown;
+      if (!echo)
+        for (char32_t c : editor.Text()) AppendUtf8Code(shown, c);
+      terminal_.Write(shown + "\n");
       return ToUtf16(editor.Text());
     }
     if (outcome == LineEditor::Outcome::Abandoned) {
@@ -479,8 +487,9 @@ std::optional<std::u16string> TextSession::PromptLine(
           input.push_back(Cell{t[k], kUnderline});
         body.push_back(input);
         CellLine hint;
-        AppendUtf8(hint, on_tab ? "Enter: take it   Tab: list folders   Esc: leave   Ctrl+U: clear"
-                                : "Enter: take it   Esc: leave it as it was   Ctrl+U: clear",
+        AppendUtf8(hint,
+                   on_tab ? "Enter: take it   Tab: list folders   Esc: leave   Ctrl+U: clear"
+                          : "Enter: take it   Esc: leave it as it was   Ctrl+U: clear",
                    kDim);
         body.push_back(hint);
         const int first = DrawBottomBox(frame, title, body);
@@ -529,8 +538,9 @@ void TextSession::ShowReader(const std::u16string& title, const std::vector<Cell
         for (int r = 0; r < page && r + 1 < height; ++r) {
           const int k = top + r;
           CellLine row{Cell{U' '}};
-          if (k < count) row.insert(row.end(), lines[static_cast<size_t>(k)].begin(),
-                                    lines[static_cast<size_t>(k)].end());
+          if (k < count)
+            row.insert(row.end(), lines[static_cast<size_t>(k)].begin(),
+                       lines[static_cast<size_t>(k)].end());
           frame.rows[static_cast<size_t>(r + 1)] = row;
         }
         CellLine foot;

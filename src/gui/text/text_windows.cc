@@ -113,7 +113,9 @@ void TextMainForm::Show() {
 
 Button* TextMainForm::DefaultButton() {
   if (Usable(next_)) return &next_;
-  if (Usable(cancel_)) return &cancel_;
+  // The finish page has only its close button. While a run keeps Next
+  // disabled, Enter presses nothing (Cancel stays on Escape).
+  if (!next_.Visible() && Usable(cancel_)) return &cancel_;
   return nullptr;
 }
 
@@ -225,9 +227,9 @@ void TextMainForm::Paint(Frame& frame) {
   }
   if (!view_.fields.empty()) {
     AppendUtf8(hint,
-               view_.fields.size() == 1 ? "1: open the field   "
-                                        : "1-" + std::to_string(view_.fields.size()) +
-                                              ": open a field   ",
+               view_.fields.size() == 1
+                   ? "1: open the field   "
+                   : "1-" + std::to_string(view_.fields.size()) + ": open a field   ",
                kDim);
   }
   if (lines > body_height_) {
@@ -247,8 +249,8 @@ void TextMainForm::Repainted() {
 }
 
 void TextMainForm::PlainProgress() {
-  const PageView view = RenderPage(pages_, std::max(session_.Size().columns - 2, 20),
-                                   ViewStyle{false, 8});
+  const PageView view =
+      RenderPage(pages_, std::max(session_.Size().columns - 2, 20), ViewStyle{false, 8});
   if (!view.has_gauge) return;
   if (PageIdentity() != identity_) {
     // The run's page came up inside the click that started the run.
@@ -256,8 +258,9 @@ void TextMainForm::PlainProgress() {
     printed_language_ = language_.Text();
     plain_tenth_ = -1;
     std::vector<CellLine> out{CellLine{}};
+    // The bar itself follows as progress lines.
     for (const CellLine& line : view.lines)
-      if (LineWidth(line) > 0 || !out.back().empty()) out.push_back(line);
+      if (line != view.gauge_line) out.push_back(line);
     session_.PrintLines(out);
   }
   const int tenth = view.gauge_percent / 10;
@@ -362,8 +365,11 @@ void TextMainForm::PlainStep() {
     printed_language_ = language_.Text();
     plain_tenth_ = -1;
     std::vector<CellLine> out{CellLine{}};
-    CellLine title = ToCells(u"== " + Shown(caption_.empty() ? u"" : caption_) + u" ==");
-    out.push_back(title);
+    std::u16string caption = Shown(caption_);
+    caption.erase(0, caption.find_first_not_of(u' ') == std::u16string::npos
+                         ? caption.size()
+                         : caption.find_first_not_of(u' '));
+    if (!caption.empty()) out.push_back(ToCells(u"== " + caption + u" =="));
     for (const CellLine& line : view_.lines) out.push_back(line);
     session_.PrintLines(out);
   }
@@ -420,7 +426,8 @@ void TextMainForm::PlainStep() {
     return;
   }
   int n = 0;
-  for (char16_t c : *answer) n = c >= u'0' && c <= u'9' && n >= 0 && n < 1000 ? n * 10 + (c - u'0') : -1;
+  for (char16_t c : *answer)
+    n = c >= u'0' && c <= u'9' && n >= 0 && n < 1000 ? n * 10 + (c - u'0') : -1;
   if (n >= 1 && static_cast<size_t>(n) <= options.size()) {
     options[static_cast<size_t>(n) - 1].act();
     return;

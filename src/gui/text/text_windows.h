@@ -44,8 +44,8 @@ class TextMainForm : public MainForm, public InterruptTarget {
   bool IsClosed() const override { return closed_; }
   void Show() override;
 
-  // The button Enter presses: Next while it can be pressed, else Cancel
-  // (the finish page's), else none.
+  // The button Enter presses: Next while it can be pressed, else Cancel when
+  // Next is hidden (the finish page), else none (a run is going on).
   Button* DefaultButton();
   // One key typed on the wizard screen.
   void HandleKey(const Key& key);
