@@ -126,6 +126,13 @@ keys n
 wait_for "Install Directory"
 wait_for "1) C:\\Program Files\\Wizpak Demo"
 shot en-folder
+# Ctrl+C is the window's close button: the close question, No keeps the page.
+keys C-c
+wait_for "Are you sure you want to quit the installation?"
+shot en-close-question
+keys n
+wait_gone "Are you sure you want to quit the installation?"
+wait_for "Install Directory"
 # The folder box as a prompt whose default is its text.
 keys 1
 wait_for "> C:\\Program Files\\Wizpak Demo"
