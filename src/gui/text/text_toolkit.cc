@@ -1,7 +1,10 @@
 #include "gui/text/text_toolkit.h"
 
-#include "gui/text/text_windows.h"
+#include <cstdio>
+
 #include "gui/text/terminal.h"
+#include "gui/text/text_windows.h"
+#include "gui/transcript.h"
 
 namespace wizpak::gui::text {
 namespace {
@@ -30,11 +33,18 @@ TextToolkit::~TextToolkit() {
 }
 
 Answer TextToolkit::Ask(const MessageBoxRequest& request) {
+  if (options_.unattended) {
+    // Nobody answers: the default answers, as headless runs take them.
+    const Answer answer = HeadlessAnswer(request);
+    TranscriptMessageBox(request, answer);
+    return answer;
+  }
   const Answer answer = session_->AskMessageBox(request);
   if (request.fatal) {
     // The program ends right after this box without unwinding: give the
-    // terminal back first.
+    // terminal back first, and leave the message on the normal screen.
     session_->Shutdown();
+    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
   }
   return answer;
 }

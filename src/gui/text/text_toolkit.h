@@ -18,7 +18,7 @@ class TextToolkit : public Toolkit {
  public:
   // Talks to `in_fd` and `out_fd`. `escapes` unset: escape sequences when
   // the output is a terminal and TERM allows them. Answers message boxes
-  // for as long as it lives.
+  // for as long as it lives (unattended: with the default answers).
   explicit TextToolkit(FrontEndOptions options, int in_fd = 0, int out_fd = 1,
                        std::optional<bool> escapes = std::nullopt);
   ~TextToolkit() override;
