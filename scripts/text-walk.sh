@@ -83,6 +83,15 @@ wait_gone() {
   fail "still on the screen: $1"
 }
 
+# Waits until line N of the screen holds TEXT.
+wait_line() {
+  for _ in $(seq 1 1200); do
+    screen | sed -n "$1p" | grep -qF -- "$2" && return 0
+    sleep 0.1
+  done
+  fail "line $1 never showed: $2"
+}
+
 shot() { screen >"$shots/text-$1.txt"; }
 
 keys() { tmx send-keys -t w "$@"; }
@@ -119,6 +128,9 @@ wait_for "$(printf '─%.0s' $(seq 1 100))"
 shot en-welcome-100x30
 tmx resize-window -t w -x 80 -y 24
 wait_gone "$(printf '─%.0s' $(seq 1 100))"
+# Drawn anew at 80 columns: the title on top, the buttons above the hints.
+wait_line 1 " Wizpak Demo"
+wait_line 23 "[N] Next >   [C] Cancel"
 keys Enter
 wait_for "What's New"
 shot en-changelog
