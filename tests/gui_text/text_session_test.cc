@@ -254,6 +254,44 @@ TEST(TextToolkitTest, TheEndOfInputClosesInsteadOfWaitingForEver) {
   EXPECT_EQ(wizard.next_clicks, 0);
 }
 
+std::string RowText(const Frame& frame, size_t row) {
+  return Render(frame.rows[row], false);
+}
+
+TEST(TextToolkitTest, APageTallerThanTheScreenScrollsAndSaysSo) {
+  Pipes pipes;
+  ASSERT_GE(pipes.in[0], 0);
+  Drain out(pipes.out[0]);
+  TextToolkit toolkit(FrontEndOptions{"text", false}, pipes.in[0], pipes.out[1], true);
+  Wizard wizard(toolkit);
+  Widget& body = wizard.form.Pages().CreateLabel();
+  std::u16string text;
+  for (int i = 1; i <= 20; ++i)
+    text += u"line " + std::u16string(1, char16_t(u'A' + i - 1)) + u"\r";
+  body.SetText(text);
+  body.SetBounds({184, 80, 378, 300});
+  auto& form = static_cast<TextMainForm&>(wizard.form);
+  form.SetCaption(u" Setup");
+  Frame frame;
+  frame.width = 40;
+  frame.rows.assign(12, CellLine{});
+  form.Paint(frame);
+  // Title, a blank, seven body rows, the rule, the buttons, the hints.
+  EXPECT_EQ(RowText(frame, 0), " Setup" + std::string(34, ' '));
+  EXPECT_EQ(RowText(frame, 2), "  Willkommen beim Setup-Assistenten");
+  EXPECT_NE(RowText(frame, 11).find("↓ more"), std::string::npos) << RowText(frame, 11);
+  EXPECT_NE(RowText(frame, 10).find("[W] Weiter >"), std::string::npos);
+  form.HandleKey(Key{KeyCode::PageDown});
+  frame.rows.assign(12, CellLine{});
+  form.Paint(frame);
+  EXPECT_EQ(RowText(frame, 2), "  line F");
+  form.HandleKey(Key{KeyCode::End});
+  frame.rows.assign(12, CellLine{});
+  form.Paint(frame);
+  EXPECT_EQ(RowText(frame, 8), "  line T");
+  EXPECT_EQ(RowText(frame, 11).find("↓ more"), std::string::npos);
+}
+
 TEST(FrontEndChoiceTest, TerminalWizardWhenThereIsNoDisplayButATerminal) {
   FrontEndFacts facts;
   facts.graphical = "fltk";

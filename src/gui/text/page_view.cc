@@ -183,7 +183,10 @@ PageView RenderPage(const PageArea& area, int width, const ViewStyle& style) {
       case WidgetKind::Label:
       case WidgetKind::Panel: {
         const CellLine text = ToCells(w.Text(), (IsHeading(w.Font()) ? kBold : kPlain) | dim);
-        for (CellLine& line : Wrap(text, width)) view.lines.push_back(std::move(line));
+        std::vector<CellLine> wrapped = Wrap(text, width);
+        // Line breaks at the end of a caption show nothing.
+        while (wrapped.size() > 1 && wrapped.back().empty()) wrapped.pop_back();
+        for (CellLine& line : wrapped) view.lines.push_back(std::move(line));
         previous_bottom = r.top + EstimatedPixelHeight(text, w);
         previous_label = FirstLine(w.Text());
         continue;

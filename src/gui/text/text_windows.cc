@@ -215,6 +215,11 @@ void TextMainForm::Paint(Frame& frame) {
   frame.rows[static_cast<size_t>(height - 2)] = row;
 
   CellLine hint{Cell{U' '}};
+  // The scroll hint first: on a narrow screen the end of the line is cut.
+  if (lines > body_height_) {
+    AppendUtf8(hint, scroll_ + body_height_ < lines ? "↓ more (↑↓ PgUp PgDn)   " : "↑↓: scroll   ",
+               kDim);
+  }
   if (default_button) {
     AppendUtf8(hint, "Enter: ", kDim);
     Append(hint, Shown(default_button->Text()), kDim);
@@ -230,10 +235,6 @@ void TextMainForm::Paint(Frame& frame) {
                view_.fields.size() == 1
                    ? "1: open the field   "
                    : "1-" + std::to_string(view_.fields.size()) + ": open a field   ",
-               kDim);
-  }
-  if (lines > body_height_) {
-    AppendUtf8(hint, scroll_ + body_height_ < lines ? "↓ more (↑↓ PgUp PgDn)   " : "↑↓: scroll   ",
                kDim);
   }
   AppendUtf8(hint, "Ctrl+C: close", kDim);
