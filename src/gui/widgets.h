@@ -308,6 +308,11 @@ class Toolkit {
 
   // "headless", "fltk", "text", "win32".
   virtual std::string_view Name() const = 0;
+  // True when the windows it makes are seen by a person (start-up then keeps
+  // the verification window up long enough to be read); false for a
+  // front-end that draws nothing, and for the terminal, whose verification
+  // lines stay in view until the first page is drawn over them.
+  virtual bool ShowsWindows() const { return true; }
 
   virtual std::unique_ptr<MainForm> CreateMainForm() = 0;
   virtual std::unique_ptr<VerifyWindow> CreateVerifyWindow() = 0;

@@ -24,6 +24,8 @@ class TextToolkit : public Toolkit {
   ~TextToolkit() override;
 
   std::string_view Name() const override { return "text"; }
+  // The verification lines need no hold: the first page replaces them.
+  bool ShowsWindows() const override { return false; }
   std::unique_ptr<MainForm> CreateMainForm() override;
   std::unique_ptr<VerifyWindow> CreateVerifyWindow() override;
   std::unique_ptr<DebugWindow> CreateDebugWindow() override;
