@@ -114,6 +114,9 @@ fresh_drive() {
 }
 
 "$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
+# A session that lives as long as the script: the server does not exit (and
+# race the next session's start) each time a setup's session is replaced.
+tmx new-session -d -s keep "sleep 3600"
 
 # ---------------------------------------------------------------- English
 echo "== English walk"
