@@ -2,6 +2,7 @@
 # One side-by-side run on tmpfs (/dev/shm): wizpak against the plain tools
 # on the same data, each measured in this run.
 #   install (start-up verification included) vs tar -xzf   ~200 MB payload
+#   the same install again over it              vs tar -xzf over it
 #   uninstall                                   vs rm -rf
 #   build                                       vs tar -c | gzip -9
 #   verify                                      vs gzip -dc
@@ -75,6 +76,10 @@ t_install=$(time_of "$work/bench.exe" --ui=headless --unattended)
 [ -f "$work/m1/c/Bench/Bench_install.log" ] || { echo "install left no log" >&2; exit 1; }
 mkdir -p "$work/tar1"
 t_untar=$(time_of tar -xzf "$work/payload.tar.gz" -C "$work/tar1")
+# The same setup again over the installed files: every file is replaced
+# (with rollback on, each old file is moved aside and removed at the end).
+t_reinstall=$(time_of "$work/bench.exe" --ui=headless --unattended)
+t_untar_again=$(time_of tar -xzf "$work/payload.tar.gz" -C "$work/tar1")
 t_uninstall=$(time_of "$work/m1/c/Bench/Bench_Uninstall.exe" --ui=headless --unattended)
 [ ! -e "$work/m1/c/Bench/Bench_install.log" ] || { echo "uninstall left the log" >&2; exit 1; }
 t_rm=$(time_of rm -rf "$work/tar1")
@@ -83,6 +88,7 @@ rm -rf "$work/m1" "$work/payload"
 row "build" "$t_build" "tar -c | gzip -9" "$t_targz"
 row "verify" "$t_verify" "gzip -dc" "$t_gunzip"
 row "install (with verification)" "$t_install" "tar -xzf" "$t_untar"
+row "reinstall over it" "$t_reinstall" "tar -xzf over it" "$t_untar_again"
 row "uninstall" "$t_uninstall" "rm -rf" "$t_rm"
 
 # ---- 20,000 small files --------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "gamearchive/sound_form.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/journal.h"
 #include "text/digit_cipher.h"
 #include "text/marl_encryption.h"
 
@@ -205,7 +206,9 @@ void TPakSystem::UpdateArchive(PatchSource& source, uint16_t group,
                  tail) ||
       !platform::WriteFileAtomic(
           JournalPath(a.path),
-          JournalBytes(a.index.table_start, static_cast<uint64_t>(size), tail)))
+          JournalBytes(a.index.table_start, static_cast<uint64_t>(size), tail)) ||
+      // The installation run keeps the old tail until it ends, to undo it.
+      !platform::NoteFileTailChange(a.path, static_cast<int64_t>(a.index.table_start), tail))
     FailArchive("Unable to modify file:" + Quoted(a.path) +
                 ", file may be in use or drive is write protected...");
   Crash("journal");
@@ -335,7 +338,8 @@ void TPakSystem::SetOfficial(const std::string& install_folder, const std::strin
   std::string tail;
   if (!ReadExact(file, index->table_start, static_cast<size_t>(size) - index->table_start, tail) ||
       !platform::WriteFileAtomic(
-          JournalPath(path), JournalBytes(index->table_start, static_cast<uint64_t>(size), tail)))
+          JournalPath(path), JournalBytes(index->table_start, static_cast<uint64_t>(size), tail)) ||
+      !platform::NoteFileTailChange(path, static_cast<int64_t>(index->table_start), tail))
     FailArchive("Unable to modify file:" + Quoted(path) +
                 ", file may be in use or drive is write protected...");
   Crash("journal");

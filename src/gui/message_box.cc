@@ -7,6 +7,7 @@
 
 #include "gui/transcript.h"
 #include "platform/codepage.h"
+#include "platform/journal.h"
 
 namespace wizpak::gui {
 namespace {
@@ -161,6 +162,15 @@ void FatalExit(std::string_view message) {
     handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error, true});
   } else {
     std::fprintf(stderr, "Fatal Application Exit: %s\n", utf8.c_str());
+  }
+  // A fatal exit in the middle of an installation run undoes the run first,
+  // as its error path would.
+  if (platform::Journal* journal = platform::ActiveJournal()) {
+    const bool all = journal->Rollback();
+    std::fprintf(stderr, "%s\n",
+                 all ? "The installation was rolled back: nothing it changed remains."
+                     : "The installation could not be rolled back completely; the next start "
+                       "of the setup tries again.");
   }
   std::fflush(nullptr);
   std::_Exit(3);

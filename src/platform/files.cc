@@ -14,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/host_files.h"
 #include "platform/host_paths.h"
+#include "platform/journal.h"
 #include "platform/paths.h"
 
 namespace wizpak::platform {
@@ -87,12 +88,15 @@ void SyncFolder(const std::string& folder) {
 // permission bits `mode`, and syncs it. Returns the temporary name, or
 // nullopt (nothing left behind) on failure.
 std::optional<std::string> WriteTemporaryBeside(const std::string& host_path,
-                                                std::string_view bytes, mode_t mode) {
+                                                std::string_view bytes, mode_t mode,
+                                                bool journalled) {
   const std::string temp = TemporaryNameBeside(host_path);
   if (int fault = ConsultFaultHook(FileOp::Open, temp)) {
     FailWith(fault);
     return std::nullopt;
   }
+  // A run killed while writing leaves no temporary file behind either.
+  if (journalled && !JournalBeforeWrite(temp)) return std::nullopt;
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     FailWith(errno);
@@ -119,10 +123,15 @@ std::optional<std::string> WriteTemporaryBeside(const std::string& host_path,
 
 // Renames the finished temporary file over `host_path` (or, with
 // fail_if_exists, links it there only when nothing is there yet).
-bool CommitTemporary(const std::string& temp, const std::string& host_path, bool fail_if_exists) {
+bool CommitTemporary(const std::string& temp, const std::string& host_path, bool fail_if_exists,
+                     bool journalled) {
   bool ok = true;
+  struct stat before {};
+  const bool existed = ::lstat(host_path.c_str(), &before) == 0;
   if (int fault = ConsultFaultHook(FileOp::Rename, host_path)) {
     ok = FailWith(fault);
+  } else if (journalled && !(fail_if_exists && existed) && !JournalBeforeWrite(host_path)) {
+    ok = false;
   } else if (fail_if_exists) {
     if (::link(temp.c_str(), host_path.c_str()) != 0) {
       if (errno == EEXIST) {
@@ -139,6 +148,7 @@ bool CommitTemporary(const std::string& temp, const std::string& host_path, bool
     }
   } else if (::rename(temp.c_str(), host_path.c_str()) != 0) {
     ok = FailWith(errno);
+    if (journalled) JournalRestoreLast(host_path);  // the old file goes back under its name
   }
   const int saved = errno;
   ::unlink(temp.c_str());  // the link case leaves the temporary name behind
@@ -215,9 +225,12 @@ File File::Open(std::string_view path, OpenMode mode) {
       break;
   }
   if (mode != OpenMode::ReadShared && !CheckWritable(*host)) return File();
+  if (mode == OpenMode::Create && !JournalBeforeWrite(*host)) return File();
   const int fd = ::open(host->c_str(), flags, 0666);
   if (fd < 0) {
-    FailWith(errno);
+    const int error = errno;
+    if (mode == OpenMode::Create) JournalRestoreLast(*host);
+    FailWith(error);
     return File();
   }
   struct stat info {};
@@ -350,6 +363,8 @@ bool DeleteFile(std::string_view path) {
   if (::lstat(host->c_str(), &info) != 0) return FailWith(errno);
   if (S_ISDIR(info.st_mode)) return FailWith(EISDIR);
   if (!S_ISLNK(info.st_mode) && IsWriteProtected(info)) return FailWith(EACCES);
+  // A run that can be undone moves the file aside instead.
+  if (Journal* journal = ActiveJournal()) return journal->MoveFileAside(*host);
   if (::unlink(host->c_str()) != 0) return FailWith(errno);
   return true;
 }
@@ -367,8 +382,8 @@ bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
   if (!bytes) return false;
   // Copy into a temporary file and rename it into place, so a full disk
   // never leaves half a file under the destination name.
-  const auto temp = WriteTemporaryBeside(*target, *bytes, info.st_mode & 07777);
-  return temp && CommitTemporary(*temp, *target, fail_if_exists);
+  const auto temp = WriteTemporaryBeside(*target, *bytes, info.st_mode & 07777, true);
+  return temp && CommitTemporary(*temp, *target, fail_if_exists, true);
 }
 
 bool RenameFile(std::string_view from, std::string_view to) {
@@ -377,7 +392,12 @@ bool RenameFile(std::string_view from, std::string_view to) {
   if (!source || !target) return false;
   if (int fault = ConsultFaultHook(FileOp::Rename, *target)) return FailWith(fault);
   if (*source != *target && !CheckWritable(*target)) return false;
-  if (::rename(source->c_str(), target->c_str()) != 0) return FailWith(errno);
+  if (*source != *target && !JournalBeforeWrite(*target)) return false;
+  if (::rename(source->c_str(), target->c_str()) != 0) {
+    const int error = errno;
+    if (*source != *target) JournalRestoreLast(*target);
+    return FailWith(error);
+  }
   return true;
 }
 
@@ -385,7 +405,12 @@ bool CreateDirectory(std::string_view path) {
   const auto host = Host(path);
   if (!host) return false;
   if (int fault = ConsultFaultHook(FileOp::CreateDir, *host)) return FailWith(fault);
-  if (::mkdir(host->c_str(), 0777) != 0) return FailWith(errno);
+  if (!JournalBeforeNewFolder(*host)) return false;
+  if (::mkdir(host->c_str(), 0777) != 0) {
+    const int error = errno;
+    JournalCancelLast();
+    return FailWith(error);
+  }
   return true;
 }
 
@@ -393,6 +418,7 @@ bool RemoveDirectory(std::string_view path) {
   const auto host = Host(path);
   if (!host) return false;
   if (int fault = ConsultFaultHook(FileOp::RemoveDir, *host)) return FailWith(fault);
+  if (Journal* journal = ActiveJournal()) return journal->MoveFolderAside(*host);
   if (::rmdir(host->c_str()) != 0) return FailWith(errno);
   return true;
 }
@@ -500,12 +526,18 @@ std::optional<std::string> ReadHostFileBytes(const std::string& host_path, uint6
   return result;
 }
 
-bool WriteHostFileAtomic(const std::string& host_path, std::string_view bytes) {
+namespace {
+bool WriteAtomic(const std::string& host_path, std::string_view bytes, bool journalled) {
   if (!CheckWritable(host_path)) return false;
   struct stat info {};
   const mode_t mode = ::stat(host_path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
-  const auto temp = WriteTemporaryBeside(host_path, bytes, mode);
-  return temp && CommitTemporary(*temp, host_path, false);
+  const auto temp = WriteTemporaryBeside(host_path, bytes, mode, journalled);
+  return temp && CommitTemporary(*temp, host_path, false, journalled);
+}
+}  // namespace
+
+bool WriteHostFileAtomic(const std::string& host_path, std::string_view bytes) {
+  return WriteAtomic(host_path, bytes, /*journalled=*/false);
 }
 
 std::optional<std::string> ReadFileBytes(std::string_view path, uint64_t limit) {
@@ -516,7 +548,7 @@ std::optional<std::string> ReadFileBytes(std::string_view path, uint64_t limit) 
 
 bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
   const auto host = Host(path);
-  return host && WriteHostFileAtomic(*host, bytes);
+  return host && WriteAtomic(*host, bytes, /*journalled=*/true);
 }
 
 }  // namespace wizpak::platform

@@ -14,6 +14,7 @@
 #include "platform/hive_format.h"
 #include "platform/host_files.h"
 #include "platform/host_paths.h"
+#include "platform/journal.h"
 #include "platform/paths.h"
 
 namespace wizpak::platform {
@@ -131,8 +132,12 @@ bool ModifyHive(const std::function<Change(Hive&)>& apply) {
   std::lock_guard<std::mutex> guard(cache.mutex);
   HiveLock lock(path);
   if (!lock.held()) return false;
+  const bool existed = Identify(path).has_value();
   auto hive = LoadHive(cache, path);
   if (!hive) return false;
+  // A run's journal notes that the hive file is new before anything in it.
+  Journal* journal = ActiveJournal();
+  if (journal != nullptr && !existed && !journal->NoteHiveCreated(path)) return false;
   const Change change = apply(*hive);
   if (change == Change::Refused) return false;
   if (change == Change::None) return true;
@@ -211,6 +216,21 @@ bool KeyExistsIn(const Hive& hive, std::string_view path) {
   return false;
 }
 
+// Notes, in the journal of the run in scope, each key of `segments` (and
+// its parents) that is missing from `hive`, as EnsureKey will create them.
+bool NoteKeysToCreate(const Hive& hive, RootKey root, const std::vector<std::string>& segments) {
+  Journal* journal = ActiveJournal();
+  if (journal == nullptr) return true;
+  for (size_t count = 1; count <= segments.size(); ++count) {
+    const std::string path = JoinKey(root, segments, count);
+    if (KeyExistsIn(hive, path)) continue;
+    std::string relative;
+    for (size_t i = 0; i < count; ++i) relative += (i ? "\\" : "") + segments[i];
+    if (!journal->NoteRegistryKeyCreated(static_cast<int>(root), relative)) return false;
+  }
+  return true;
+}
+
 // Makes sure the key and each of its missing parents has a section. Names
 // already in the hive keep the case of whoever wrote them first. Returns the
 // key's section.
@@ -256,6 +276,26 @@ bool IsNamedValue(const HiveValue& value, std::string_view name) {
   return value.kind != HiveValue::Kind::Comment && EqualsIgnoreCaseAnsi(value.name, name);
 }
 
+// Notes, in the journal of the run in scope, the value's data as it is
+// before a change (or that it is absent).
+bool NoteOldValue(Hive& hive, RootKey root, const std::vector<std::string>& segments,
+                  std::string_view name) {
+  Journal* journal = ActiveJournal();
+  if (journal == nullptr) return true;
+  std::string relative;
+  for (size_t i = 0; i < segments.size(); ++i) relative += (i ? "\\" : "") + segments[i];
+  const std::string* old = nullptr;
+  if (const HiveKey* key = FindKey(hive, JoinKey(root, segments, segments.size()))) {
+    for (const HiveValue& value : key->values) {
+      if (IsNamedValue(value, name) && value.kind == HiveValue::Kind::String) {
+        old = &value.data;
+        break;
+      }
+    }
+  }
+  return journal->NoteRegistryValue(static_cast<int>(root), relative, name, old);
+}
+
 bool ValidValueName(std::string_view name) {
   return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
@@ -278,6 +318,10 @@ const char* RootKeyName(RootKey root) {
   return "HKEY_LOCAL_MACHINE";
 }
 
+bool KeyOpenFailureIsWriteFailure(std::string_view path) {
+  return KeySegments(path).has_value();
+}
+
 Registry& Registry::Instance() {
   static Registry registry;
   return registry;
@@ -297,6 +341,7 @@ bool Registry::OpenKey(RootKey root, std::string_view path, bool create) {
   if (!segments) return FailWith(EINVAL);
   if (segments->empty()) return true;  // the roots always exist
   return ModifyHive([&](Hive& hive) {
+    if (!NoteKeysToCreate(hive, root, *segments)) return Change::Refused;
     bool created = false;
     EnsureKey(hive, root, *segments, created);
     return created ? Change::Modified : Change::None;
@@ -333,6 +378,9 @@ bool Registry::WriteString(RootKey root, std::string_view path, std::string_view
   const auto segments = KeySegments(path);
   if (!segments || !ValidValueName(name)) return FailWith(EINVAL);
   return ModifyHive([&](Hive& hive) {
+    // Keys first: undone in reverse, the value goes before its new key.
+    if (!NoteKeysToCreate(hive, root, *segments) || !NoteOldValue(hive, root, *segments, name))
+      return Change::Refused;
     bool created = false;
     HiveKey& key = EnsureKey(hive, root, *segments, created);
     bool written = false;
@@ -366,6 +414,7 @@ bool Registry::DeleteValue(RootKey root, std::string_view path, std::string_view
   return ModifyHive([&](Hive& hive) {
     HiveKey* key = FindKey(hive, key_path);
     if (!key) return Change::Refused;
+    if (!NoteOldValue(hive, root, *segments, name)) return Change::Refused;
     const size_t before = key->values.size();
     std::erase_if(key->values, [&](const HiveValue& value) { return IsNamedValue(value, name); });
     if (key->values.size() == before) {
@@ -390,6 +439,39 @@ bool Registry::DeleteKey(RootKey root, std::string_view path) {
     }
     return Change::Modified;
   });
+}
+
+bool Registry::DeleteEmptyKey(RootKey root, std::string_view path) {
+  const auto segments = KeySegments(path);
+  if (!segments || segments->empty()) return FailWith(EINVAL);
+  const std::string key_path = JoinKey(root, *segments, segments->size());
+  return ModifyHive([&](Hive& hive) {
+    HiveKey* key = FindKey(hive, key_path);
+    bool below = false;
+    for (const HiveKey& other : hive.keys) {
+      if (&other != key && IsAtOrBelow(other.path, key_path)) below = true;
+    }
+    if (below) return Change::Refused;
+    if (key == nullptr) return Change::None;
+    for (const HiveValue& value : key->values) {
+      if (value.kind != HiveValue::Kind::Comment) return Change::Refused;
+    }
+    std::erase_if(hive.keys, [&](const HiveKey& k) { return &k == key; });
+    return Change::Modified;
+  });
+}
+
+bool Registry::RemoveHiveIfEmpty() {
+  const std::string path = HivePath();
+  Cache& cache = TheCache();
+  std::lock_guard<std::mutex> guard(cache.mutex);
+  HiveLock lock(path);
+  if (!lock.held()) return false;
+  if (!Identify(path)) return true;
+  const auto hive = LoadHive(cache, path);
+  if (!hive || !hive->keys.empty()) return false;
+  cache.valid = false;
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 std::vector<std::string> Registry::ValueNames(RootKey root, std::string_view path) {

@@ -26,6 +26,12 @@ enum class RootKey : int {
 // "HKEY_LOCAL_MACHINE", ...
 const char* RootKeyName(RootKey root);
 
+// Whether a failure to open (create) the key `path` means the registry
+// cannot be written at all, rather than that this key is out of reach. The
+// file-backed hive opens every key it can hold (no line break or NUL in the
+// name) unless the hive cannot be read or saved; Windows refuses single keys.
+bool KeyOpenFailureIsWriteFailure(std::string_view path);
+
 class Registry {
  public:
   // The program-wide accessor.
@@ -44,6 +50,12 @@ class Registry {
   bool DeleteValue(RootKey root, std::string_view path, std::string_view name);
   // Deletes the key and everything below it.
   bool DeleteKey(RootKey root, std::string_view path);
+  // Deletes the key only when it holds no value and no key below it
+  // (undoing a key a run created); true when it is gone afterwards.
+  bool DeleteEmptyKey(RootKey root, std::string_view path);
+  // Removes the hive file when it holds no key at all (undoing a run that
+  // made the hive); true when nothing is left to remove.
+  bool RemoveHiveIfEmpty();
   // Names of the values of a key (empty when missing), in stored order.
   std::vector<std::string> ValueNames(RootKey root, std::string_view path);
 

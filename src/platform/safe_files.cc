@@ -15,6 +15,7 @@
 
 #include "platform/codepage.h"
 #include "platform/host_files.h"
+#include "platform/journal.h"
 #include "platform/paths.h"
 
 namespace wizpak::platform {
@@ -176,10 +177,14 @@ Folder Folder::Open(std::string_view path, bool create,
         errno = fault;
         break;
       }
+      if (!JournalBeforeNewFolder(host)) break;
       if (::mkdirat(fd, name.c_str(), 0777) == 0) {
         if (on_created) on_created(level + separator);
-      } else if (errno != EEXIST) {
-        break;
+      } else {
+        const int error = errno;
+        JournalCancelLast();
+        errno = error;
+        if (errno != EEXIST) break;
       }
     }
     if (next < 0) {
@@ -216,6 +221,9 @@ bool Folder::DeleteEntry(std::string_view name) const {
   if (!S_ISLNK(info.st_mode) && !S_ISREG(info.st_mode))
     return FailNaming(EPERM, program, "is not a regular file");
   if (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0) return FailWith(EACCES);
+  // A run that can be undone moves the file aside instead.
+  if (Journal* journal = ActiveJournal())
+    return journal->MoveFileAside(JoinHostPath(host_path(), host));
   if (::unlinkat(fd_, host.c_str(), 0) != 0) return FailWith(errno);
   return true;
 }
@@ -227,6 +235,8 @@ bool Folder::RemoveFolder(std::string_view name) const {
   if (int fault = ConsultFaultHook(FileOp::RemoveDir, JoinHostPath(host_, host)))
     return FailWith(fault);
   if (KindAt(fd_, host) != Kind::Folder) return FailNaming(ENOTDIR, program, "is not a folder");
+  if (Journal* journal = ActiveJournal())
+    return journal->MoveFolderAside(JoinHostPath(host_path(), host));
   if (::unlinkat(fd_, host.c_str(), AT_REMOVEDIR) != 0) return FailWith(errno);
   return true;
 }
@@ -251,10 +261,21 @@ NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::str
   const std::string host_path = JoinHostPath(folder.host_path(), host);
   if (int fault = ConsultFaultHook(FileOp::Open, host_path))
     return FailWith(fault), NewFileResult::Failed;
+  Journal* journal = ActiveJournal();
+  if (journal != nullptr) {
+    // Only a free name is noted as new; a taken one goes the replacing way.
+    if (KindAt(folder.fd(), host) != Folder::Kind::Missing) return NewFileResult::Taken;
+    if (!journal->NoteNewFile(host_path)) return NewFileResult::Failed;
+  }
   // O_EXCL fails on any existing name, a dangling link included.
   const int fd = ::openat(folder.fd(), host.c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {
+    if (journal != nullptr) {
+      const int error = errno;
+      journal->Cancel();
+      errno = error;
+    }
     if (errno == EEXIST) return NewFileResult::Taken;
     FailNaming(errno, JoinProgram(folder.path(), name),
                std::string("cannot be written: ") + std::strerror(errno));
@@ -379,9 +400,14 @@ ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) 
     return FailWith(fault), ReplacingFile();
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string temp = TemporaryName(host);
+    // Noted, so a run killed while writing leaves no temporary file behind.
+    if (!JournalBeforeWrite(JoinHostPath(folder.host_path(), temp))) return ReplacingFile();
     const int fd = ::openat(folder.fd(), temp.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
+      const int error = errno;
+      JournalCancelLast();
+      errno = error;
       if (errno == EEXIST) continue;
       FailNaming(errno, program, std::string("cannot be written: ") + std::strerror(errno));
       return ReplacingFile();
@@ -441,8 +467,12 @@ bool ReplacingFile::Commit(bool sync) {
   if (ok) {
     if (int fault = ConsultFaultHook(FileOp::Rename, host_path_)) {
       ok = FailWith(fault);
+    } else if (!JournalBeforeWrite(host_path_)) {
+      // The old file is moved aside (a rename, no copy) or the name noted.
+      ok = false;
     } else if (::renameat(folder_fd_, temp_name_.c_str(), folder_fd_, name_.c_str()) != 0) {
       ok = FailWith(errno);
+      JournalRestoreLast(host_path_);  // the old file goes back under its name
     } else {
       temp_name_.clear();
       Discard();  // closes the folder

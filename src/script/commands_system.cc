@@ -30,10 +30,15 @@ void TWriteRegStrCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const std::string& data = line->Param(3);
   platform::Registry& registry = platform::Registry::Instance();
   const platform::RootKey root = run::RootKeyFromName(root_name);
-  if (registry.OpenKey(root, key, /*create=*/true)) {
-    if (!registry.WriteString(root, key, value_name, run::ExpandPath(data))) {
-      throw ScriptError("Failed to set data for '" + value_name + "'");
-    }
+  // A key that cannot be opened is skipped quietly; but where the platform
+  // says the failure means the hive cannot be saved, the value cannot be set
+  // either, and that ends the run like a value that cannot be written.
+  const bool opened = registry.OpenKey(root, key, /*create=*/true);
+  if (!opened && platform::KeyOpenFailureIsWriteFailure(key)) {
+    throw ScriptError("Failed to set data for '" + value_name + "'");
+  }
+  if (opened && !registry.WriteString(root, key, value_name, run::ExpandPath(data))) {
+    throw ScriptError("Failed to set data for '" + value_name + "'");
   }
   // Logged as written, even when the key did not open.
   run::LogRegistryEntry(Quoted(root_name) + " " + Quoted(key) + " " + Quoted(value_name) + " " +

@@ -1,9 +1,15 @@
 // The installation run: the loop over the compiled lines and the steps after it.
 #include "script/script_run.h"
 
-#include <exception>
-
 #include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "gui/grad_gauge.h"
+#include "platform/codepage.h"
+#include "platform/journal.h"
+#include "text/status_progress.h"
 
 #include "package/pak.h"
 #include "platform/files.h"
@@ -19,20 +25,6 @@
 namespace wizpak {
 
 namespace {
-// After an error the files written so far stay installed: the log (and the
-// uninstaller) still go into the install folder, so they can be removed.
-// A run that never made the install folder leaves nothing to remove. This
-// is best effort; the error that ended the run is the one reported.
-void SaveWhatWasDone() {
-  if (!run::UninstallerWanted()) return;
-  try {
-    const std::string install_folder = run::InstallFolder();
-    if (!platform::DirectoryExists(install_folder)) return;
-    run::SaveInstallLog(install_folder, run::UninstallPrefix());
-    run::BuildUninstaller();
-  } catch (...) {
-  }
-}
 
 class InstallFolderBusy : public ScriptError {
  public:
@@ -44,7 +36,8 @@ class InstallFolderBusy : public ScriptError {
 // uninstaller. The lock file lives in the temporary folder, named after the
 // install folder, so nothing is made in the install folder before the
 // script runs.
-platform::FileLock LockInstallFolder(const std::string& install_folder) {
+platform::FileLock LockInstallFolder(const std::string& install_folder,
+                                     bool* locked_already = nullptr) {
   // Named after the folder the drive map makes of it, so setups on other
   // drive maps (other users, other machines sharing /tmp) never meet.
   const std::string host = platform::ToHostPath(install_folder).value_or(install_folder);
@@ -56,16 +49,93 @@ platform::FileLock LockInstallFolder(const std::string& install_folder) {
   char name[40];
   std::snprintf(name, sizeof name, "wizpak-install-%016llx.lock",
                 static_cast<unsigned long long>(hash));
+  if (locked_already != nullptr) *locked_already = false;
   platform::FileLock::Result result = platform::FileLock::Result::Failed;
   platform::FileLock lock = platform::FileLock::TryLock(platform::TempFolder() + name, result);
   if (result == platform::FileLock::Result::Busy) {
+    if (locked_already != nullptr) {
+      *locked_already = true;
+      return lock;
+    }
     throw InstallFolderBusy("Another setup is installing into " + install_folder +
                             "; run this one again when it has finished");
   }
   return lock;  // a lock that cannot be made (no temporary folder) does not stop the run
 }
 
+// Shows the undoing on the run page: the status line says so and the
+// gauge runs back from where the run left it.
+class RollbackView {
+ public:
+  explicit RollbackView(const char* text) : start_(ActiveGauge ? ActiveGauge->Progress() : 0) {
+    ShowStatus(AnsiToWide(text), true);
+  }
+  void Step(size_t done, size_t total) {
+    if (ActiveGauge && total > 0) {
+      const int64_t left = static_cast<int64_t>(start_) * static_cast<int64_t>(total - done) /
+                           static_cast<int64_t>(total);
+      ActiveGauge->SetProgress(static_cast<int32_t>(left));
+    }
+    // The window stays responsive, as during extraction.
+    const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+    if (percent >= pumped_ + 5) {
+      pumped_ = percent;
+      if (ProgressHook) ProgressHook();
+    }
+  }
+
+ private:
+  int32_t start_;
+  int pumped_ = 0;
+};
+
+// Undoes the run noted in `journal`; says so on the status line and on
+// standard error.
+bool RollBack(platform::Journal& journal) {
+  const platform::StopSignalScope no_second_stop;  // the undoing is not cut short
+  RollbackView view("Rolling back the installation...");
+  const bool all = journal.Rollback([&](size_t done, size_t total) { view.Step(done, total); });
+  const char* text = all ? "The installation was rolled back: nothing it changed remains."
+                         : "The installation could not be rolled back completely; the next "
+                           "start of the setup tries again.";
+  ShowStatus(AnsiToWide(text), true);
+  std::fprintf(stderr, "wizpak-stub: %s\n", text);
+  return all;
+}
+
 }  // namespace
+
+namespace {
+
+// Undoes what a killed earlier run left; the caller holds the folder's lock.
+void UndoKilledRun(const std::string& install_folder) {
+  std::unique_ptr<RollbackView> view;
+  const platform::RecoveryResult result =
+      platform::RecoverInterruptedRun(install_folder, [&](size_t done, size_t total) {
+        if (!view) view = std::make_unique<RollbackView>("Undoing an interrupted installation...");
+        view->Step(done, total);
+      });
+  if (result == platform::RecoveryResult::RolledBack) {
+    std::fprintf(stderr, "wizpak-stub: an interrupted installation into %s was rolled back\n",
+                 install_folder.c_str());
+  } else if (result == platform::RecoveryResult::Incomplete) {
+    std::fprintf(stderr,
+                 "wizpak-stub: an interrupted installation into %s could not be rolled back "
+                 "completely\n",
+                 install_folder.c_str());
+  }
+}
+
+}  // namespace
+
+void RecoverEarlierRun(const std::string& install_folder) {
+  if (install_folder.empty()) return;
+  bool busy = false;
+  // Under the install folder's lock: a setup still running there keeps its
+  // journal; one that was killed left the lock free.
+  const platform::FileLock lock = LockInstallFolder(install_folder, &busy);
+  if (!busy) UndoKilledRun(install_folder);
+}
 
 bool RunScriptLines(SetupRun& setup_run) {
   const TCompLines& lines = setup_run.lines;
@@ -94,26 +164,44 @@ bool RunScriptLines(SetupRun& setup_run) {
 
 ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) {
   ScriptRunResult result;
-  platform::FileLock lock;  // held until the log of an error is saved too
-  bool busy = false;
+  platform::FileLock lock;  // held until the run is committed or undone
+  // The run's journal, kept in the run object while it goes on. Only the
+  // journal this call made is committed or undone here.
+  std::unique_ptr<platform::Journal>& journal = setup_run.journal;
+  bool journal_made = false;
   try {
     const std::string install_folder = run::InstallFolder();
     lock = LockInstallFolder(install_folder);
+    // What a killed earlier run left is undone before anything else.
+    UndoKilledRun(install_folder);
+    if (platform::Journal::Available()) {
+      journal = platform::Journal::Begin(install_folder);
+      if (!journal) {
+        throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
+      }
+      journal_made = true;
+    }
+    std::optional<platform::JournalScope> noting;
+    if (journal) noting.emplace(*journal);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
     const platform::StopSignalScope stop_signals;
-    const bool ran_to_end = RunScriptLines(setup_run);
-    run::ForceFoldersLogged(install_folder);
-    if (run::UninstallerWanted()) {
-      run::SaveInstallLog(install_folder, run::UninstallPrefix());
-      run::BuildUninstaller();
+    if (!RunScriptLines(setup_run)) {
+      result.outcome = ScriptOutcome::Cancelled;
+    } else {
+      run::ForceFoldersLogged(install_folder);
+      if (run::UninstallerWanted()) {
+        run::SaveInstallLog(install_folder, run::UninstallPrefix());
+        run::BuildUninstaller();
+      }
+      // A cancel answered while the log and the uninstaller were written.
+      result.outcome = setup_run.script.CancelRequested || platform::StopRequested()
+                           ? ScriptOutcome::Cancelled
+                       : setup_run.script.StopScript ? ScriptOutcome::FailureReported
+                                                     : ScriptOutcome::Completed;
     }
-    result.outcome = !ran_to_end                   ? ScriptOutcome::Cancelled
-                     : setup_run.script.StopScript ? ScriptOutcome::FailureReported
-                                                   : ScriptOutcome::Completed;
   } catch (const InstallFolderBusy& error) {
-    // The other setup's files and log are its own: nothing is saved here.
-    busy = true;
+    // The other setup's files and log are its own: nothing is touched here.
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const WrongSizeError& error) {
@@ -129,7 +217,17 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
     result.outcome = ScriptOutcome::Error;
     result.error = "Unknown error";
   }
-  if (result.outcome == ScriptOutcome::Error && !busy) SaveWhatWasDone();
+  if (journal_made) {
+    // A run that ended well (or stopped by the script's own "failure") keeps
+    // its changes; an error, a cancel or a stop signal undoes them all.
+    if (result.outcome == ScriptOutcome::Completed ||
+        result.outcome == ScriptOutcome::FailureReported) {
+      journal->Commit();
+    } else {
+      result.rolled_back = RollBack(*journal);
+    }
+    journal.reset();
+  }
   if (result.outcome == ScriptOutcome::Error && options.write_error_report) {
     result.report_path = run::WriteErrorReport(result.error, "Unknown");
   }

@@ -34,15 +34,15 @@ class ScriptError : public std::runtime_error {
 enum class ScriptOutcome {
   Completed,        // the pointer passed the last line
   FailureReported,  // a "failure" line ran; steps after the loop still ran
-  Cancelled,        // cancelled or SIGINT/SIGTERM; steps after the loop still ran
-  Error,            // a command raised an error: report written; the log of what was
-                    // done (and the uninstaller) still saved when one is wanted
+  Cancelled,        // cancelled or SIGINT/SIGTERM: every change was undone
+  Error,            // a command raised an error: report written, every change undone
 };
 
 struct ScriptRunResult {
   ScriptOutcome outcome = ScriptOutcome::Completed;
-  std::string error;        // the error's message for ScriptOutcome::Error
-  std::string report_path;  // error report file written for ScriptOutcome::Error ("" if none)
+  std::string error;         // the error's message for ScriptOutcome::Error
+  std::string report_path;   // error report file written for ScriptOutcome::Error ("" if none)
+  bool rolled_back = false;  // Cancelled / Error: every change was undone
 };
 
 // Options of one run; the defaults are what the installation page uses.
@@ -58,13 +58,22 @@ struct ScriptRunOptions {
 //  4. the install folder and its missing parents are created (logged);
 //  5. with CreateUninstaller: the install log is saved into the install
 //     folder under UninstallPrefix and the uninstaller is built.
-// A script of exactly one line runs that line. An error from a command skips
-// steps 4 and 5 and, by default, writes the error report.
-// Every kLinesPerPump lines the loop runs ProgressHook (the toolkit's message
-// pump), so a script that loops without end still lets the user cancel. A
-// cancel request, or SIGINT/SIGTERM during the run, stops the loop before its
-// next line; steps 4 and 5 still run, so the install log names what was done.
+// A script of exactly one line runs that line. The run is a transaction:
+// every change is noted in an undo journal (platform/journal.h) before it
+// takes effect. An error from a command, a cancel request or SIGINT/SIGTERM
+// (which stop the loop before its next line) undo every change in reverse
+// order, the status line saying so and the gauge running back; an error then,
+// by default, writes the error report. A run that ends well, or stopped by
+// "failure" (whose log and uninstaller are still made), keeps its changes.
+// A journal left by a killed earlier run for the same folder is undone
+// first. Every kLinesPerPump lines the loop runs ProgressHook (the toolkit's
+// message pump), so a script that loops without end still lets the user
+// cancel.
 ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options = {});
+
+// Undoes what a killed earlier run into `install_folder` left, unless a
+// setup is still installing there. Start-up calls it before anything else.
+void RecoverEarlierRun(const std::string& install_folder);
 
 inline constexpr int kLinesPerPump = 4096;
 

@@ -10,11 +10,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "gamearchive/pak_system.h"
 #include "gui/message_box.h"
+#include "platform/journal.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/script_run.h"
@@ -59,6 +61,9 @@ class SetupRun {
   RunPrompts prompts;
   // Patches game archives; its retry box and fatal exit are `prompts`.
   gamearchive::TPakSystem archives;
+  // The undo journal of the installation run while it goes on (null
+  // otherwise); RunScript makes it, commits it or rolls it back.
+  std::unique_ptr<platform::Journal> journal;
 
   TSetupInfoFile& record;
   TUninstallList& install_log;

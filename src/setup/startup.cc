@@ -289,6 +289,9 @@ int RunStartupSequence(StartupState& state) {
   FindCdRomDrive();
   if (Step s = LoadSetupRecord(state); !s.go_on) return s.exit_status;
   uint64_t space_required = 0;
+  // A run killed part-way into this folder is undone before anything else
+  // (the uninstaller then reads the log of the version installed before it).
+  if (state.uninstall_mode) RecoverEarlierRun(Record().InstallDir);
   if (state.uninstall_mode) {
     if (Step s = LoadInstallLog(); !s.go_on) return s.exit_status;
   } else {
@@ -300,6 +303,7 @@ int RunStartupSequence(StartupState& state) {
   LoadLanguages(state);
   if (!state.uninstall_mode) {
     if (Step s = FindInstallFolder(); !s.go_on) return s.exit_status;
+    RecoverEarlierRun(Record().InstallDir);
   }
   return RunWizard(state);
 }

@@ -124,14 +124,35 @@ TEST_F(Commands, WriteRegStrThatCannotBeSavedEndsTheRun) {
     // The key opens (first hive access); saving the value (second) fails.
     int registry_calls = 0;
     platform::ScopedFaultHook fail_registry([&](platform::FileOp op, std::string_view) {
-      return op == platform::FileOp::Registry && ++registry_calls >= 2 ? 28 /* ENOSPC */ : 0;
+      return op == platform::FileOp::Registry && ++registry_calls == 2 ? 28 /* ENOSPC */ : 0;
     });
     result = Run(s);
   }
   EXPECT_EQ(result.outcome, ScriptOutcome::Error);
   EXPECT_EQ(result.error, "Failed to set data for 'Key Name'");
-  EXPECT_TRUE(HostFolderExists("C:\\before"));
+  // The run ended there and was rolled back: the folder made before is gone.
+  EXPECT_TRUE(result.rolled_back);
+  EXPECT_FALSE(HostFolderExists("C:\\before"));
   EXPECT_FALSE(HostFolderExists("C:\\after"));
+}
+
+TEST_F(Commands, WriteRegStrIntoAHiveThatCannotBeWrittenEndsTheRun) {
+  // A new key in a hive that cannot be saved: the key does not open, and
+  // the value is not set; the run must not go on to "done".
+  ScriptBuilder s;
+  s.Command(kCmdWriteRegStr, {"HKCU", "Software\\New Key", "Value", "x"});
+  s.Command(kCmdCreateDirectory, {"C:\\after"});
+  ScriptRunResult result;
+  {
+    platform::ScopedFaultHook fail_registry([&](platform::FileOp op, std::string_view) {
+      return op == platform::FileOp::Registry ? 13 /* EACCES */ : 0;
+    });
+    result = Run(s);
+  }
+  EXPECT_EQ(result.outcome, ScriptOutcome::Error);
+  EXPECT_EQ(result.error, "Failed to set data for 'Value'");
+  EXPECT_FALSE(HostFolderExists("C:\\after"));
+  EXPECT_FALSE(Registry::Instance().KeyExists(RootKey::CurrentUser, "Software\\New Key"));
 }
 
 TEST_F(Commands, CreateShortcutWritesADesktopEntryAndLogsIt) {

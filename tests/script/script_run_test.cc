@@ -149,7 +149,7 @@ TEST_F(AfterTheLoop, LogCommandsSaveAndLoadUnderTheirPrefix) {
 namespace wizpak::test {
 namespace {
 
-TEST_F(AfterTheLoop, AFileThatCannotBeInstalledEndsTheRunAndTheLogKeepsWhatWasDone) {
+TEST_F(AfterTheLoop, AFileThatCannotBeInstalledEndsTheRunAndEverythingIsUndone) {
   SetRecord(kInstallDir, true, "");
   std::vector<PackageFile> files = kUninstallerParts;
   files.push_back({"a.txt", 1, "first"});
@@ -166,14 +166,14 @@ TEST_F(AfterTheLoop, AFileThatCannotBeInstalledEndsTheRunAndTheLogKeepsWhatWasDo
   EXPECT_EQ(result.outcome, ScriptOutcome::Error);
   EXPECT_EQ(result.error,
             "Cannot install C:\\Games\\Test\\docs\\b.txt: C:\\Games\\Test\\docs is a link");
+  EXPECT_TRUE(result.rolled_back);
   EXPECT_TRUE(std::filesystem::is_empty(outside.path()));
   EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\never"));
-  // The log and the uninstaller are there to take a.txt away again.
-  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\install.log"));
-  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Uninstall.exe"));
-  TUninstallList::Instance().Clear();
-  TUninstallList::Instance().LoadFromFile(kInstallDir, "");
-  EXPECT_EQ(TUninstallList::Instance().Files(), std::vector<std::string>{"$INSTDIR\\a.txt"});
+  // a.txt was taken away again; no log or uninstaller names a run that was undone.
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\a.txt"));
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\install.log"));
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\Uninstall.exe"));
+  EXPECT_TRUE(std::filesystem::is_symlink(Host("C:\\Games\\Test\\docs")));
 }
 
 }  // namespace
@@ -231,32 +231,37 @@ class EndlessScript : public ScriptTest {
   int pumps_ = 0;
 };
 
-TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndSavesTheLog) {
+TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndUndoesIt) {
   ProgressHook = [this] {
+    if (run_.script.CancelRequested) return;  // the rollback pumps too
     if (++pumps_ == 3) run_.script.CancelRequested = true;
   };
   const ScriptRunResult result = Run(EndlessLoop());
   EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled) << result.error;
   EXPECT_EQ(pumps_, 3);
-  // What was done is in the saved log, so the uninstaller can take it away.
-  ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
-  EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Game_Uninstall.exe"));
-  TUninstallList::Instance().Clear();
-  ASSERT_TRUE(TUninstallList::Instance().LoadFromFile(kInstallDir, "Game_").ok());
-  const std::vector<std::string> folders = TUninstallList::Instance().Directories();
-  EXPECT_TRUE(std::any_of(folders.begin(), folders.end(), [](const std::string& f) {
-    return f.ends_with("\\before");
-  })) << ::testing::PrintToString(folders);
+  EXPECT_TRUE(result.rolled_back);
+  EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\before"));
+  EXPECT_FALSE(HostFolderExists(kInstallDir));
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
+  EXPECT_EQ(status_label_.Text(), u"The installation was rolled back: nothing it changed remains.");
 }
 
 TEST_F(EndlessScript, StopSignalsEndItCancelledAndKeepTheirEffectOutsideTheRun) {
   for (const int signal : {SIGTERM, SIGINT}) {
     run_.script.Reset();
     pumps_ = 0;
-    ProgressHook = [this, signal] {
-      if (++pumps_ == 2) std::raise(signal);
+    bool raised = false;
+    ProgressHook = [this, signal, &raised] {
+      if (raised) return;  // the rollback pumps too
+      if (++pumps_ == 2) {
+        raised = true;
+        std::raise(signal);
+      }
     };
-    EXPECT_EQ(Run(EndlessLoop()).outcome, ScriptOutcome::Cancelled);
+    const ScriptRunResult result = Run(EndlessLoop());
+    EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled);
+    EXPECT_TRUE(result.rolled_back);
+    EXPECT_FALSE(HostFolderExists(kInstallDir));
     EXPECT_EQ(pumps_, 2);
   }
   // The run put the default handlers back.

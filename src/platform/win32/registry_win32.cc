@@ -89,6 +89,10 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
 
 }  // namespace
 
+bool KeyOpenFailureIsWriteFailure(std::string_view) {
+  return false;  // Windows refuses keys one by one (access rights)
+}
+
 const char* RootKeyName(RootKey root) {
   switch (root) {
     case RootKey::LocalMachine:

@@ -1,0 +1,149 @@
+// The undo journal through the platform's own calls: replaced, deleted and
+// new files, new and removed folders, registry values and keys, undone in
+// reverse order, by the run itself or by the next start after a kill; a run
+// that ended well keeps its changes and nothing it moved aside.
+#include "platform/journal.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/safe_files.h"
+#include "support/test_support.h"
+
+namespace wizpak::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadHostFile;
+using test::WriteHostFile;
+
+class JournalTest : public ::testing::Test {
+ protected:
+  JournalTest() {
+    WriteHostFile(Host("Game/keep.txt"), "old keep");
+    WriteHostFile(Host("Game/gone.txt"), "old gone");
+    WriteHostFile(Host("Game/cache/a.txt"), "cache a");
+    Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1");
+    hive_before_ = ReadHostFile(machine_.hive());
+  }
+  std::string Host(const std::string& relative) const {
+    return machine_.drive_c() + "/" + relative;
+  }
+  // The changes of a small upgrade, made through the platform calls.
+  void Change() {
+    ASSERT_TRUE(WriteFileAtomic("C:\\Game\\keep.txt", "new keep"));
+    ASSERT_TRUE(DeleteFile("C:\\Game\\gone.txt"));
+    ASSERT_TRUE(CreateDirectory("C:\\Game\\bin"));
+    ASSERT_TRUE(WriteFileAtomic("C:\\Game\\bin\\tool.exe", "tool"));
+    ASSERT_TRUE(DeleteFile("C:\\Game\\cache\\a.txt"));
+    ASSERT_TRUE(RemoveDirectory("C:\\Game\\cache"));
+    Registry& registry = Registry::Instance();
+    ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "2"));
+    ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game\\New\\Deep", "X", "y"));
+    ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Added", "z"));
+  }
+  void ExpectAsBefore() {
+    EXPECT_EQ(ReadHostFile(Host("Game/keep.txt")), "old keep");
+    EXPECT_EQ(ReadHostFile(Host("Game/gone.txt")), "old gone");
+    EXPECT_EQ(ReadHostFile(Host("Game/cache/a.txt")), "cache a");
+    EXPECT_FALSE(fs::exists(Host("Game/bin")));
+    EXPECT_EQ(ReadHostFile(machine_.hive()), hive_before_);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(machine_.drive_c()))
+      names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), 5u) << ::testing::PrintToString(names);
+  }
+
+  test::TestMachine machine_;
+  std::string hive_before_;
+};
+
+TEST_F(JournalTest, RollbackUndoesEveryChangeInReverseOrder) {
+  auto journal = Journal::Begin("C:\\Game");
+  ASSERT_TRUE(journal) << LastErrorText();
+  {
+    const JournalScope scope(*journal);
+    Change();
+  }
+  EXPECT_EQ(ReadHostFile(Host("Game/keep.txt")), "new keep");
+  size_t last_done = 0;
+  size_t steps = 0;
+  EXPECT_TRUE(journal->Rollback([&](size_t done, size_t total) {
+    EXPECT_EQ(done, last_done + 1);
+    EXPECT_EQ(total, journal->ChangeCount());
+    last_done = done;
+    ++steps;
+  }));
+  EXPECT_EQ(steps, journal->ChangeCount());
+  ExpectAsBefore();
+}
+
+TEST_F(JournalTest, CommitKeepsTheChangesAndRemovesWhatWasSetAside) {
+  auto journal = Journal::Begin("C:\\Game");
+  ASSERT_TRUE(journal);
+  {
+    const JournalScope scope(*journal);
+    Change();
+  }
+  const std::string path = journal->path();
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_TRUE(journal->Commit());
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(ReadHostFile(Host("Game/keep.txt")), "new keep");
+  EXPECT_FALSE(fs::exists(Host("Game/gone.txt")));
+  EXPECT_FALSE(fs::exists(Host("Game/cache")));
+  for (const auto& entry : fs::recursive_directory_iterator(machine_.drive_c()))
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+  EXPECT_EQ(RecoverInterruptedRun("C:\\Game"), RecoveryResult::NothingPending);
+}
+
+TEST_F(JournalTest, AKilledRunIsUndoneByTheNextStart) {
+  {
+    // The run stops without undoing or committing, as a killed one does.
+    auto journal = Journal::Begin("C:\\Game");
+    ASSERT_TRUE(journal);
+    const JournalScope scope(*journal);
+    Change();
+  }
+  EXPECT_EQ(RecoverInterruptedRun("C:\\Game\\"), RecoveryResult::RolledBack);
+  ExpectAsBefore();
+  EXPECT_EQ(RecoverInterruptedRun("C:\\Game"), RecoveryResult::NothingPending);
+}
+
+TEST_F(JournalTest, ANewInstallFolderIsJournalledAboveItAndRemovedAgain) {
+  // Neither the folder nor its parent exists: the journal goes to the drive.
+  auto journal = Journal::Begin("C:\\Programs\\New Game");
+  ASSERT_TRUE(journal);
+  EXPECT_EQ(fs::path(journal->path()).parent_path(), fs::path(machine_.drive_c()));
+  {
+    const JournalScope scope(*journal);
+    const Folder folder = Folder::Open("C:\\Programs\\New Game\\data", /*create=*/true);
+    ASSERT_TRUE(folder);
+    ASSERT_EQ(WriteNewFile(folder, "a.dat", "a"), NewFileResult::Written);
+    ReplacingFile file = ReplacingFile::Begin(folder, "a.dat");
+    ASSERT_TRUE(file.Write("b", 1));
+    ASSERT_TRUE(file.Commit(false));
+  }
+  EXPECT_TRUE(journal->Rollback());
+  EXPECT_FALSE(fs::exists(Host("Programs")));
+  EXPECT_FALSE(fs::exists(journal->path()));
+}
+
+TEST_F(JournalTest, AHiveTheRunMadeGoesAgain) {
+  fs::remove(machine_.hive());
+  auto journal = Journal::Begin("C:\\Game");
+  ASSERT_TRUE(journal);
+  {
+    const JournalScope scope(*journal);
+    ASSERT_TRUE(Registry::Instance().WriteString(RootKey::LocalMachine, "Software\\X", "A", "b"));
+  }
+  EXPECT_TRUE(fs::exists(machine_.hive()));
+  EXPECT_TRUE(journal->Rollback());
+  EXPECT_FALSE(fs::exists(machine_.hive()));
+}
+
+}  // namespace
+}  // namespace wizpak::platform
