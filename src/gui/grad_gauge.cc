@@ -203,6 +203,11 @@ int64_t TGradGauge::BarPercent() const {
   return static_cast<int64_t>(std::nearbyint(exact));  // halves to even
 }
 
+int TGradGauge::FilledPercent() const {
+  const int64_t percent = BarPercent();
+  return static_cast<int>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+}
+
 void TGradGauge::PaintNow() {
   ++immediate_paints_;
   if (repaint_) repaint_(true);

@@ -77,6 +77,9 @@ class TGradGauge {
   // The colour of gradient band `band` (0..255) between `from` and `to`.
   static ColorRef BandColour(ColorRef from, ColorRef to, int band);
 
+  // The filled part of the bar as Paint draws it, in percent (0 to 100).
+  int FilledPercent() const;
+
   // The gradient bitmap as last rebuilt (width x height-5 at creation).
   const GaugeBitmap& Gradient() const { return gradient_; }
 

@@ -159,7 +159,7 @@ void FatalExit(std::string_view message) {
     handler = CurrentHandler();
   }
   if (handler) {
-    handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error});
+    handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error, true});
   } else {
     std::fprintf(stderr, "Fatal Application Exit: %s\n", utf8.c_str());
   }

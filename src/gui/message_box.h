@@ -31,6 +31,8 @@ struct MessageBoxRequest {
   std::string caption;
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
+  // The program ends right after this box (FatalExit), without unwinding.
+  bool fatal = false;
 };
 using MessageBoxHandler = std::function<Answer(const MessageBoxRequest&)>;
 // Replaces the handler; returns the previous one. An empty handler restores

@@ -186,11 +186,20 @@ class RichEdit : public Widget {
   virtual void Clear() = 0;
 };
 
+// What a gauge shows, for front-ends that draw it as text.
+struct GaugeReading {
+  int percent = 0;         // filled part of the bar, 0 to 100
+  std::u16string caption;  // the text in its middle ("42%")
+};
+
 // A control whose face is painted by a callback (the gradient gauge model).
 class Gauge : public Widget {
  public:
   // Called with a canvas of the control's size whenever it needs painting.
   virtual void SetOnPaint(std::function<void(Canvas&)> on_paint) = 0;
+  // Front-ends that draw no pixels (the terminal) read the bar through this
+  // instead of painting it; the others need not keep it.
+  virtual void SetOnRead(std::function<GaugeReading()> on_read) { (void)on_read; }
 };
 
 // The parent of all layout controls; owns them for the program's life.
@@ -297,11 +306,12 @@ class Toolkit {
  public:
   virtual ~Toolkit() = default;
 
-  // "headless", "fltk".
+  // "headless", "fltk", "text", "win32".
   virtual std::string_view Name() const = 0;
   // True when the windows it makes are seen by a person (start-up then keeps
   // the verification window up long enough to be read); false for a
-  // front-end that draws nothing.
+  // front-end that draws nothing, and for the terminal, whose verification
+  // lines stay in view until the first page is drawn over them.
   virtual bool ShowsWindows() const { return true; }
 
   virtual std::unique_ptr<MainForm> CreateMainForm() = 0;

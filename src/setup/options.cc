@@ -20,8 +20,10 @@ SetupOptions ParseSetupOptions(const std::vector<std::string>& arguments) {
       options.unattended = true;
     } else if (arg.starts_with("--ui=")) {
       options.ui = std::string(arg.substr(5));
-      if (options.ui != "fltk" && options.ui != "headless" && options.ui != "win32") {
-        options.error = "unknown front-end '" + options.ui + "' (use --ui=fltk or --ui=headless)";
+      if (options.ui != "fltk" && options.ui != "headless" && options.ui != "win32" &&
+          options.ui != "text") {
+        options.error =
+            "unknown front-end '" + options.ui + "' (use --ui=fltk, --ui=text or --ui=headless)";
       }
     } else if (arg.starts_with("--dir=")) {
       options.dir = platform::ArgumentToAnsi(arg.substr(6));
@@ -39,8 +41,11 @@ std::string SetupUsage(const std::string& program_name) {
          "Runs the setup carried in this program, or the package file PACKAGE.\n"
          "\n"
          "Options:\n"
-         "  --ui=fltk|headless  choose the front-end (default: fltk when a display is\n"
-         "                      reachable; win32, the native one, on Windows)\n"
+         "  --ui=fltk|text|headless\n"
+         "                      choose the front-end (default: fltk when a display is\n"
+         "                      reachable, else text, the terminal wizard, when standard\n"
+         "                      input and output are a terminal; win32, the native one,\n"
+         "                      on Windows)\n"
          "  --unattended        install without questions: Next on every page; message\n"
          "                      boxes take OK, Yes, or Cancel for Retry/Cancel\n"
          "  --dir=FOLDER        installation folder, as if typed into the folder box\n"

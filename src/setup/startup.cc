@@ -327,8 +327,10 @@ int SetupMain(const std::vector<std::string>& arguments) {
     return kExitUsage;
   }
   std::string error;
-  std::unique_ptr<gui::Toolkit> toolkit =
-      gui::CreateToolkit(gui::FrontEndOptions{state.options.ui, state.options.unattended}, error);
+  std::string notice;
+  std::unique_ptr<gui::Toolkit> toolkit = gui::CreateToolkit(
+      gui::FrontEndOptions{state.options.ui, state.options.unattended}, error, &notice);
+  if (!notice.empty()) std::fprintf(stderr, "%s: %s\n", program.c_str(), notice.c_str());
   if (!toolkit) {
     std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
     return kExitUsage;

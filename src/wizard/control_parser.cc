@@ -142,6 +142,9 @@ gui::Widget& TControlParser::CreateKind(WidgetKind kind) {
     control.SetBounds({0, 0, gui::TGradGauge::kCreateWidth, gui::TGradGauge::kCreateHeight});
     face.SetOnPaint(
         [gauge, &control](gui::Canvas& canvas) { gauge->Paint(canvas, control.Font()); });
+    face.SetOnRead([gauge] {
+      return gui::GaugeReading{gauge->FilledPercent(), AnsiToWide(gauge->Caption())};
+    });
     gauge->SetRepaintHandler([&control](bool) { control.Repaint(); });
     gauges_.push_back({&control, std::move(model)});
   }

@@ -26,7 +26,7 @@ TEST(SetupOptionsTest, BadOptionsAreReported) {
   EXPECT_NE(ParseSetupOptions({"s", "--dir="}).error, "");
   EXPECT_TRUE(ParseSetupOptions({"s", "--help"}).help);
   const std::string usage = SetupUsage("setup");
-  for (const char* word : {"--ui=fltk|headless", "--unattended", "--dir=FOLDER", "--help",
+  for (const char* word : {"--ui=fltk|text|headless", "--unattended", "--dir=FOLDER", "--help",
                            "WIZPAK_TRANSCRIPT", "WIZPAK_ANSWERS"}) {
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   }

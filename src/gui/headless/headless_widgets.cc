@@ -117,6 +117,14 @@ void HeadlessGauge::Repaint() {
 }
 
 Widget& HeadlessPageArea::Create(WidgetKind kind) {
+  std::unique_ptr<Widget> widget = Make(kind);
+  Widget& ref = *widget;
+  owned_.push_back(std::move(widget));
+  order_.push_back(&ref);
+  return ref;
+}
+
+std::unique_ptr<Widget> HeadlessPageArea::Make(WidgetKind kind) {
   std::unique_ptr<Widget> widget;
   switch (kind) {
     case WidgetKind::Label:
@@ -150,10 +158,7 @@ Widget& HeadlessPageArea::Create(WidgetKind kind) {
       widget = std::make_unique<HeadlessGauge>(this);
       break;
   }
-  Widget& ref = *widget;
-  owned_.push_back(std::move(widget));
-  order_.push_back(&ref);
-  return ref;
+  return widget;
 }
 
 void HeadlessPageArea::Raise(const Widget& child) {

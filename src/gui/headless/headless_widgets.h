@@ -210,6 +210,11 @@ class HeadlessPageArea : public Control<PageArea> {
   void Raise(const Widget& child);
   void Lower(const Widget& child);
 
+ protected:
+  // Makes the control that Create adds. Front-ends built on these in-memory
+  // controls (the terminal) make their own kinds.
+  virtual std::unique_ptr<Widget> Make(WidgetKind kind);
+
  private:
   std::vector<std::unique_ptr<Widget>> owned_;
   std::vector<Widget*> order_;

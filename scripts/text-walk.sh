@@ -1,0 +1,311 @@
+#!/usr/bin/env bash
+# The terminal wizard (--ui=text) driven through tmux as a person would use
+# it over SSH: keys go in with `tmux send-keys`, the screen comes back with
+# `tmux capture-pane`, and every step waits for the text it expects on the
+# screen (never for a time). Walks the demo setup in English and in German
+# (welcome, change log, a folder typed, the folder prompt, the extras
+# question answered No, the finish page), the plain numbered prompts of a
+# dumb terminal, Cancel during the extraction answered Yes (status 6, the
+# run rolled back: nothing left on the drive) and the uninstaller's pages.
+# Screens are saved as text under BUILD/gui-screens/text-*.txt.
+#
+# Usage: scripts/text-walk.sh [BUILD]   (exits 77 without tmux)
+#
+# Hook for a root holding only the C library: with TEXT_WALK_ROOT=DIR (a
+# folder with the loader, libc, libm, /dev and /proc, as the chroot test
+# makes it) the setups are copied into DIR and run with `chroot DIR`; the
+# drive map and registry then live inside DIR too.
+set -euo pipefail
+build=$(realpath "${1:-build}")
+src=$(cd "$(dirname "$0")/.." && pwd)
+command -v tmux >/dev/null || { echo "tmux is not installed"; exit 77; }
+shots="$build/gui-screens"
+mkdir -p "$shots"
+root=${TEXT_WALK_ROOT:-}
+if [ -n "$root" ]; then
+  work=$(mktemp -d "$root/text-walk.XXXXXX")
+  inside=${work#"$root"}
+else
+  work=$(mktemp -d)
+  inside=$work
+fi
+sock="wizpak-text-$$"
+tmx() { tmux -L "$sock" "$@"; }
+cleanup() { tmx kill-server 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+export WIZPAK_NO_OPEN=1
+
+fail() {
+  echo "FAIL: $*"
+  if tmx has-session -t w 2>/dev/null; then
+    echo "--- screen:"
+    tmx capture-pane -p -t w || true
+  fi
+  exit 1
+}
+
+# Runs COMMAND... in a fresh 80x24 pane (with the given TERM), from the
+# work folder; its exit status goes to $work/status.
+start() {
+  local term=$1
+  shift
+  rm -f "$work/status"
+  tmx kill-session -t w 2>/dev/null || true
+  local env="WIZPAK_DRIVES='C=$inside/drive_c:fixed' WIZPAK_REGISTRY='$inside/registry.reg'"
+  env+=" WIZPAK_NO_OPEN=1 WIZPAK_LANGID=${LANGID:-0409} TERM=$term LANG=C.UTF-8"
+  local run="cd '$inside' && env -u DISPLAY -u WAYLAND_DISPLAY $env $*"
+  if [ -n "$root" ]; then
+    run="chroot '$root' /bin/sh -c \"$run\""
+  fi
+  tmx new-session -d -x 80 -y 24 -s w "sh -c \"$run; echo \\\$? >'$work/status.new'; mv '$work/status.new' '$work/status'\"; sleep 600"
+}
+
+screen() { tmx capture-pane -p -t w; }
+
+# Waits until TEXT is on the screen (a guard of two minutes against a hang).
+wait_for() {
+  local i
+  for i in $(seq 1 1200); do
+    screen | grep -qF -- "$1" && return 0
+    [ -f "$work/status" ] && ! screen | grep -qF -- "$1" && [ "$i" -gt 1 ] &&
+      fail "the setup ended (status $(cat "$work/status")) while waiting for: $1"
+    sleep 0.1
+  done
+  fail "never on the screen: $1"
+}
+
+# Waits until TEXT is gone from the screen.
+wait_gone() {
+  for _ in $(seq 1 1200); do
+    screen | grep -qF -- "$1" || return 0
+    sleep 0.1
+  done
+  fail "still on the screen: $1"
+}
+
+# Waits until line N of the screen holds TEXT.
+wait_line() {
+  for _ in $(seq 1 1200); do
+    screen | sed -n "$1p" | grep -qF -- "$2" && return 0
+    sleep 0.1
+  done
+  fail "line $1 never showed: $2"
+}
+
+shot() { screen >"$shots/text-$1.txt"; }
+
+keys() { tmx send-keys -t w "$@"; }
+
+# Waits for the setup's exit status and checks it.
+expect_status() {
+  for _ in $(seq 1 1200); do
+    [ -f "$work/status" ] && break
+    sleep 0.1
+  done
+  [ -f "$work/status" ] || fail "the setup did not end"
+  local got
+  got=$(cat "$work/status")
+  [ "$got" = "$1" ] || fail "the setup ended with status $got, not $1"
+}
+
+fresh_drive() {
+  rm -rf "$work/drive_c" "$work/registry.reg"
+  mkdir -p "$work/drive_c"
+}
+
+"$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
+# A session that lives as long as the script: the server does not exit (and
+# race the next session's start) each time a setup's session is replaced.
+tmx new-session -d -s keep "sleep 3600"
+
+# ---------------------------------------------------------------- English
+echo "== English walk"
+fresh_drive
+LANGID=0409 start xterm-256color ./WizpakDemoSetup.exe
+wait_for "Welcome to the Wizpak Demo Setup Wizard"
+wait_for "[N] Next >"
+shot en-welcome
+# A wider window: the page is drawn again to the new width.
+tmx resize-window -t w -x 100 -y 30
+wait_for "$(printf '─%.0s' $(seq 1 100))"
+shot en-welcome-100x30
+tmx resize-window -t w -x 80 -y 24
+wait_gone "$(printf '─%.0s' $(seq 1 100))"
+# Drawn anew at 80 columns: the title on top, the buttons above the hints.
+wait_line 1 " Wizpak Demo"
+wait_line 23 "[N] Next >   [C] Cancel"
+keys Enter
+wait_for "What's New"
+shot en-changelog
+keys n
+wait_for "Install Directory"
+wait_for "1) C:\\Program Files\\Wizpak Demo"
+shot en-folder
+# Ctrl+C is the window's close button: the close question, No keeps the page.
+keys C-c
+wait_for "Are you sure you want to quit the installation?"
+shot en-close-question
+keys n
+wait_gone "Are you sure you want to quit the installation?"
+wait_for "Install Directory"
+# The folder box as a prompt whose default is its text.
+keys 1
+wait_for "> C:\\Program Files\\Wizpak Demo"
+shot en-folder-prompt
+keys C-u 'C:\Games\Wizpak Demo' Enter
+wait_for "1) C:\\Games\\Wizpak Demo"
+# The folder tree as a folder prompt: Tab lists drives and folders.
+mkdir -p "$work/drive_c/Games/Other Game"
+keys 2
+wait_for "> C:\\"
+keys C-u 'C:\Games' Tab
+wait_for "Folders in C:\\Games\\: Other Game"
+shot en-folder-browse
+keys Escape
+wait_gone "Folders in C:\\Games\\"
+shot en-folder-typed
+keys Enter
+wait_for "Ready to Install"
+wait_for "[I] Install"
+shot en-ready
+keys Enter
+wait_for "Install the optional extras too?"
+shot en-extras-question
+keys c  # Cancel: no extras
+wait_for "Completing the Wizpak Demo Setup Wizard"
+shot en-finish
+keys Enter
+expect_status 0
+folder="$work/drive_c/Games/Wizpak Demo"
+[ -f "$folder/readme.txt" ] || fail "nothing installed in the typed folder"
+[ ! -e "$folder/extras" ] || fail "the extras were installed though the question was answered No"
+
+# ------------------------------------------------------------ uninstaller
+echo "== Uninstaller"
+echo "mine" >"$folder/notes.txt"
+start xterm-256color "'./drive_c/Games/Wizpak Demo/WizpakDemo_Uninstall.exe'"
+wait_for "Welcome to the WizpakDemo Uninstall Wizard"
+shot uninstall-welcome
+keys Enter
+wait_for "Ready to Uninstall"
+wait_for "[U] Uninstall"
+shot uninstall-ready
+keys Enter
+wait_for "Uninstallation Complete"
+shot uninstall-finish
+keys Enter
+expect_status 0
+for _ in $(seq 1 100); do [ -e "$folder/WizpakDemo_Uninstall.exe" ] || break; sleep 0.1; done
+left=$(cd "$folder" && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = "./notes.txt " ] || fail "the uninstaller left or took the wrong things: $left"
+
+# ----------------------------------------------------------------- German
+echo "== German walk, the language chosen from the menu"
+fresh_drive
+LANGID=0409 start xterm-256color ./WizpakDemoSetup.exe
+wait_for "[E] English"
+keys e
+wait_for "2) Deutsch"
+shot de-language-menu
+keys 2
+wait_for "Willkommen beim Setup-Assistenten von Wizpak Demo"
+wait_for "[W] Weiter >"
+shot de-welcome
+keys Enter
+wait_for "Neuigkeiten"
+shot de-changelog
+keys Enter
+wait_for "Installationsordner"
+keys 1
+wait_for "> C:\\Program Files\\Wizpak Demo"
+keys C-u 'C:\Spiele\Wizpak Demo' Enter
+wait_for "1) C:\\Spiele\\Wizpak Demo"
+shot de-folder-typed
+keys Enter
+wait_for "Bereit zur Installation"
+shot de-ready
+keys Enter
+wait_for "Install the optional extras too?"
+shot de-extras-question
+keys Escape  # the last button: Cancel
+wait_for "Fertigstellen des Setup-Assistenten von Wizpak Demo"
+shot de-finish
+keys Enter
+expect_status 0
+[ -f "$work/drive_c/Spiele/Wizpak Demo/readme.txt" ] || fail "German walk: nothing installed"
+[ ! -e "$work/drive_c/Spiele/Wizpak Demo/extras" ] || fail "German walk: extras installed"
+
+# ------------------------------------------------------- plain (TERM=dumb)
+echo "== Plain prompts on a dumb terminal"
+fresh_drive
+start dumb ./WizpakDemoSetup.exe
+wait_for "Choice [1]:"
+screen | grep -q $'\e' && fail "escape sequences on a dumb terminal"
+keys Enter
+wait_for "What's New"
+keys Enter
+wait_for "Install Directory"
+keys Enter
+wait_for "Ready to Install"
+keys Enter
+wait_for "Install the optional extras too?"
+keys 2 Enter  # 2) Cancel
+wait_for "Completing the Wizpak Demo Setup Wizard"
+shot plain-finish
+keys Enter
+expect_status 0
+
+# ------------------------------------------- Cancel during the extraction
+echo "== Cancel during the extraction, answered Yes"
+blobs=200
+cp -r "$src/examples/demo" "$work/big"
+mkdir -p "$work/big/payload/data"
+head -c $((blobs * 65536)) /dev/urandom | split -b 65536 -a 3 -d - "$work/big/payload/data/blob"
+"$build/wizpak" build "$work/big/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
+fresh_drive
+start xterm-256color ./WizpakDemoSetup.exe
+wait_for "[N] Next >"
+keys Enter
+wait_for "What's New"
+keys Enter
+wait_for "Install Directory"
+keys Enter
+wait_for "[I] Install"
+# Install and Escape typed together while the setup is held, so Escape is
+# waiting when the extraction first looks at the keyboard.
+pane=$(tmx display -p -t w '#{pane_pid}')
+tty=$(tmx display -p -t w '#{pane_tty}')
+# The setup's process: the one below the pane named after it.
+setup_pid() {
+  local child
+  for child in $(pgrep -P "$1"); do
+    if [ "$(cat "/proc/$child/comm" 2>/dev/null)" = WizpakDemoSetup ]; then
+      echo "$child"
+      return 0
+    fi
+    setup_pid "$child" && return 0
+  done
+  return 1
+}
+pid=$(setup_pid "$pane" || true)
+[ -n "$pid" ] || fail "the setup's process is not found (pane $pane)"
+kill -STOP "$pid"
+keys Enter Escape
+for _ in $(seq 1 1200); do
+  [ "$("$build/tty_pending" "$tty")" -ge 2 ] && break
+  sleep 0.05
+done
+kill -CONT "$pid"
+wait_for "Are you sure you want to quit the installation?"
+shot cancel-question
+percent=$(screen | grep -o '[0-9]\+%' | head -1 | tr -d %)
+[ -n "$percent" ] && [ "$percent" -lt 100 ] || fail "no part-way gauge under the question"
+keys y
+expect_status 6
+# A cancelled run is undone: the drive and the hive are as they were before
+# it.
+left=$(cd "$work/drive_c" && find . -mindepth 1 | head -5 | tr '\n' ' ')
+[ -z "$left" ] || fail "the cancelled run left: $left"
+[ ! -e "$work/registry.reg" ] || fail "the cancelled run left a hive"
+echo "cancelled at ${percent}% and rolled back: nothing left"
+echo "text walk: ok"

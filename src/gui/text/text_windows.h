@@ -1,0 +1,128 @@
+// The windows of the text front-end. The wizard: a title line, the current
+// page drawn from its layout (scrolled when taller than the screen), a rule,
+// the buttons as keys named by their captions and a line of key hints;
+// without escape sequences the page is printed and a numbered prompt asks
+// for the next step. Also the verification screen and the debug window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gui/headless/headless_widgets.h"
+#include "gui/text/page_view.h"
+#include "gui/text/text_session.h"
+#include "gui/text/text_widgets.h"
+#include "gui/widgets.h"
+
+namespace wizpak::gui::text {
+
+class TextMainForm : public MainForm, public InterruptTarget {
+ public:
+  explicit TextMainForm(TextSession& session);
+  ~TextMainForm() override;
+
+  PageArea& Pages() override { return pages_; }
+  Button& BackButton() override { return back_; }
+  Button& NextButton() override { return next_; }
+  Button& CancelButton() override { return cancel_; }
+  Button& LanguageButton() override { return language_; }
+
+  void SetCaption(std::u16string caption) override { caption_ = std::move(caption); }
+  const std::u16string& Caption() const override { return caption_; }
+
+  void SetMenuItems(std::vector<MenuItem> items) override { menu_ = std::move(items); }
+  const std::vector<MenuItem>& MenuItems() const override { return menu_; }
+  void CheckMenuItemWithTag(int tag) override;
+  // The numbered language menu.
+  void PopupMenuBelow(Widget& anchor) override;
+
+  void SetOnCloseQuery(std::function<bool()> on_close_query) override {
+    on_close_query_ = std::move(on_close_query);
+  }
+  void SetOnClose(std::function<void()> on_close) override { on_close_ = std::move(on_close); }
+  bool Close() override;
+  bool IsClosed() const override { return closed_; }
+  void Show() override;
+
+  // The button Enter presses: Next while it can be pressed, else Cancel when
+  // Next is hidden (the finish page), else none (a run is going on).
+  Button* DefaultButton();
+  // One key typed on the wizard screen.
+  void HandleKey(const Key& key);
+  // Plain prompts: prints the page when it is new, asks for one choice and
+  // acts on it.
+  void PlainStep();
+  // Escape presses Cancel, Ctrl+C the window's close button.
+  void Interrupt(const Key& key) override;
+  // Draws the wizard into `frame`.
+  void Paint(Frame& frame);
+
+ private:
+  struct KeyedButton {
+    Button* button;
+    char32_t key;
+  };
+  void Repainted();
+  void PlainProgress();
+  // The usable buttons with their keys, navigation buttons first.
+  std::vector<KeyedButton> ButtonKeys();
+  void OpenField(const PageField& field);
+  std::vector<const Widget*> PageIdentity() const;
+
+  TextSession& session_;
+  TextPageArea pages_;
+  headless::HeadlessButton back_{nullptr};
+  headless::HeadlessButton next_{nullptr};
+  headless::HeadlessButton cancel_{nullptr};
+  headless::HeadlessButton language_{nullptr};
+  std::u16string caption_;
+  std::vector<MenuItem> menu_;
+  std::function<bool()> on_close_query_;
+  std::function<void()> on_close_;
+  bool closed_ = false;
+  bool shown_ = false;
+  int scroll_ = 0;
+  int body_height_ = 1;
+  std::vector<const Widget*> identity_;  // the page last drawn or printed
+  std::u16string printed_language_;
+  PageView view_;
+  int plain_tenth_ = -1;  // last progress tenth printed
+};
+
+class TextVerifyWindow : public VerifyWindow {
+ public:
+  explicit TextVerifyWindow(TextSession& session) : session_(session) {}
+  ~TextVerifyWindow() override;
+  void SetStatus(std::string_view text) override;
+  const std::string& Status() const override { return status_; }
+  void SetProgressMax(int64_t max) override { max_ = max; }
+  void SetProgressPosition(int64_t position) override { position_ = position; }
+  int64_t ProgressMax() const override { return max_; }
+  int64_t ProgressPosition() const override { return position_; }
+  void Show() override;
+  void Repaint() override { session_.Redraw(); }
+  void Close() override;
+  bool IsShown() const override { return shown_; }
+
+ private:
+  void Paint(Frame& frame) const;
+  TextSession& session_;
+  std::string status_ = "Status: 0 out of 0 files verifyed";
+  int64_t max_ = 100;
+  int64_t position_ = 0;
+  bool shown_ = false;
+};
+
+class TextDebugWindow : public DebugWindow {
+ public:
+  explicit TextDebugWindow(TextSession& session) : session_(session) {}
+  RichEdit& Content() override { return content_; }
+  // Shows the content in the pager.
+  void ShowModal() override;
+
+ private:
+  TextSession& session_;
+  headless::HeadlessRichEdit content_{nullptr};
+};
+
+}  // namespace wizpak::gui::text
