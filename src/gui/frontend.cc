@@ -5,6 +5,7 @@
 
 #include "gui/headless/headless_toolkit.h"
 #include "platform/system.h"
+#include "platform/terminal.h"
 
 namespace wizpak::gui {
 namespace {
@@ -57,13 +58,26 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
             " or --ui=headless.";
     return nullptr;
   }
-  std::unique_ptr<Toolkit> toolkit = it->second(options);
-  if (!toolkit && automatic) {
-    // DISPLAY names a display that cannot be reached: the same advice as
-    // when none is named.
-    error = "No display available: run the setup with --unattended (or --ui=headless).";
-  } else if (!toolkit) {
-    error = "The " + ui + " front-end cannot start (no display?): run with --unattended.";
+  std::string why;
+  std::unique_ptr<Toolkit> toolkit = it->second(options, why);
+  if (toolkit) return toolkit;
+  if (why.empty()) why = "no display?";
+  if (automatic) {
+    // DISPLAY names a display that cannot be reached, or the X libraries
+    // are not installed: the person at a terminal still gets the wizard.
+    error = "The graphical front-end cannot start (" + why + ")";
+    auto text = Factories().find("text");
+    if (text != Factories().end() && platform::StdinAndStdoutAreTerminals()) {
+      std::string text_why;
+      toolkit = text->second(options, text_why);
+      if (toolkit) {
+        error += ": using the terminal wizard.";
+        return toolkit;
+      }
+    }
+    error += ": run the setup with --unattended (or --ui=headless).";
+  } else {
+    error = "The " + ui + " front-end cannot start (" + why + "): run with --unattended.";
   }
   return toolkit;
 }

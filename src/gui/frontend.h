@@ -22,13 +22,18 @@ struct FrontEndOptions {
 // A backend that is not always linked in (fltk) registers its factory here;
 // the setup program calls wizpak::gui::fltk::RegisterFltkToolkit() from
 // "gui/fltk/register.h" when that header exists. The factory returns null
-// when the toolkit cannot start (no display).
-using ToolkitFactory = std::function<std::unique_ptr<Toolkit>(const FrontEndOptions&)>;
+// when the toolkit cannot start, with `why` saying what is missing ("cannot
+// open display :5", "libXft.so.2: cannot open shared object file ...").
+using ToolkitFactory =
+    std::function<std::unique_ptr<Toolkit>(const FrontEndOptions&, std::string& why)>;
 void RegisterToolkit(std::string name, ToolkitFactory factory);
 bool ToolkitRegistered(std::string_view name);
 
 // Creates the front-end that `options` asks for. On failure returns null and
 // sets `error` to a one-line message ("no display: use --unattended ...").
+// When the automatic choice falls back from the graphical front-end to the
+// terminal wizard, the toolkit is returned and `error` is the one line that
+// says why the graphical one could not start; the caller shows it.
 std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::string& error);
 
 // The toolkit in use; start-up sets it once. Null before.

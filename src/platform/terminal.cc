@@ -8,4 +8,8 @@ bool StderrIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }
 
+bool StdinAndStdoutAreTerminals() {
+  return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
+}
+
 }  // namespace wizpak::platform

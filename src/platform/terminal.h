@@ -1,8 +1,10 @@
-// Whether the standard error stream is a terminal (for progress bars).
+// Whether the standard streams are terminals: standard error for progress
+// lines, standard input and output for the terminal wizard.
 #pragma once
 
 namespace wizpak::platform {
 
 bool StderrIsTerminal();
+bool StdinAndStdoutAreTerminals();
 
 }  // namespace wizpak::platform

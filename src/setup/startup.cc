@@ -320,10 +320,9 @@ int SetupMain(const std::vector<std::string>& arguments) {
   std::string error;
   std::unique_ptr<gui::Toolkit> toolkit =
       gui::CreateToolkit(gui::FrontEndOptions{state.options.ui, state.options.unattended}, error);
-  if (!toolkit) {
-    std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
-    return kExitUsage;
-  }
+  // A message with a toolkit says why the automatic choice fell back.
+  if (!error.empty()) std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
+  if (!toolkit) return kExitUsage;
   gui::SetActiveToolkit(toolkit.get());
   state.toolkit = toolkit.get();
   int status = kExitOk;

@@ -256,10 +256,14 @@ TEST(FrontEndChoiceTest, NoDisplayWithoutOptionsSuggestsUnattended) {
 }
 
 TEST(FrontEndChoiceTest, RegisteredBackendIsUsedAndItsFailureExplained) {
-  RegisterToolkit("test-fails", [](const FrontEndOptions&) { return nullptr; });
+  RegisterToolkit("test-fails", [](const FrontEndOptions&, std::string& why) {
+    why = "no such thing";
+    return nullptr;
+  });
   std::string error;
   EXPECT_EQ(CreateToolkit(FrontEndOptions{"test-fails", false}, error), nullptr);
   EXPECT_NE(error.find("cannot start"), std::string::npos);
+  EXPECT_NE(error.find("no such thing"), std::string::npos);
 }
 
 }  // namespace

@@ -18,7 +18,8 @@
 namespace wizpak::test {
 
 bool DisplayOpen() {
-  return gui::fltk::OpenDisplay();
+  std::string why;
+  return gui::fltk::OpenDisplay(why);
 }
 
 void Settle() {

@@ -6,8 +6,9 @@
 namespace wizpak::gui::fltk {
 
 void RegisterFltkToolkit() {
-  RegisterToolkit("fltk", [](const FrontEndOptions& options) -> std::unique_ptr<Toolkit> {
-    if (!OpenDisplay()) return nullptr;
+  RegisterToolkit("fltk", [](const FrontEndOptions& options,
+                             std::string& why) -> std::unique_ptr<Toolkit> {
+    if (!OpenDisplay(why)) return nullptr;
     return std::make_unique<FltkToolkit>(options);
   });
 }

@@ -8,7 +8,8 @@
 namespace wizpak::gui::win32 {
 
 void RegisterWin32Toolkit() {
-  RegisterToolkit("win32", [](const FrontEndOptions& options) -> std::unique_ptr<Toolkit> {
+  RegisterToolkit("win32", [](const FrontEndOptions& options,
+                              std::string&) -> std::unique_ptr<Toolkit> {
     return std::make_unique<Win32Toolkit>(options);
   });
 }
