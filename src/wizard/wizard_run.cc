@@ -118,7 +118,21 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
     wizard.Terminate();
     return kExitStuck;
   }
-  return ExitStatusFor(wizard.Outcome());
+  const int status = ExitStatusFor(wizard.Outcome());
+  progress.Break();
+  // Nobody watches an unattended run: how it ended goes to stderr too.
+  const std::string program = gui::ProgramNameForMessages();
+  if (status == kExitFailureReported) {
+    std::string why = ActiveSubStatusLabel ? WideToUtf8(ActiveSubStatusLabel->Text()) : "";
+    std::fprintf(stderr, "%s: the setup script reported a failure%s%s\n", program.c_str(),
+                 why.empty() ? "" : ": ", gui::OneLine(why).c_str());
+  } else if (status == kExitCancelled) {
+    std::fprintf(stderr, "%s: the setup was cancelled\n", program.c_str());
+  } else if (status == kExitError) {
+    std::fprintf(stderr, "%s: the setup ended with an error (see the error report)\n",
+                 program.c_str());
+  }
+  return status;
 }
 
 }  // namespace
