@@ -5,7 +5,8 @@
 # ratio; both include the 500 ms the verification window stays (a headless
 # start shows no window and skips that wait, so the ratio adds it to the
 # headless time). Also prints
-# the setup runtime's size and the shared libraries it needs.
+# the setup runtime's size and the shared libraries it needs, and the
+# uninstaller's fixed start cost with and without the X libraries loaded.
 #
 # Usage: bench/gui-startup.sh [BUILD_DIR]   (default: build; runs itself
 # under xvfb-run when no display is set)
@@ -57,5 +58,27 @@ echo "first wizard page, median of $runs: fltk ${fltk_ms} ms, headless ${headles
   "(+ ${verify_window_ms} ms verification window = $((headless_ms + verify_window_ms)) ms)"
 awk -v f="$fltk_ms" -v h="$((headless_ms + verify_window_ms))" \
   'BEGIN { r = f / h; printf "ratio fltk/headless: %.3f (limit 1.25) %s\n", r, r <= 1.25 ? "ok" : "OVER" }'
-echo "wizpak-stub: $(stat -c %s "$build/wizpak-stub") bytes"
-ldd "$build/wizpak-stub" | awk '{print "  " $1}'
+echo "wizpak-stub: $(stat -c %s "$build/wizpak-stub") bytes, needs:" \
+  "$(readelf -d "$build/wizpak-stub" | sed -n 's/.*(NEEDED).*\[\(.*\)\].*/\1/p' | tr '\n' ' ')"
+
+# The uninstaller's fixed cost, the start every run pays (here to its --help
+# text): as built, and with the X libraries loaded at start as a runtime
+# that named them in its dynamic section had them loaded.
+(cd "$work" && ./WizpakDemoSetup.exe --unattended >/dev/null 2>&1)
+uninstaller="$work/drive_c/Program Files/Wizpak Demo/WizpakDemo_Uninstall.exe"
+x_libraries=""
+for lib in libXft.so.2 libXrender.so.1 libXext.so.6 libXcursor.so.1 libXinerama.so.1 \
+  libXfixes.so.3 libX11.so.6 libfontconfig.so.1; do
+  x_libraries="$x_libraries:$lib"
+done
+start_us() {
+  local start
+  start=$(now)
+  env ${1:+LD_PRELOAD=$1} "$uninstaller" --help >/dev/null
+  echo $((($(now) - start) / 1000))
+}
+fixed_runs=$((runs * 10))
+now_us=$(for _ in $(seq "$fixed_runs"); do start_us ""; done | median)
+x_us=$(for _ in $(seq "$fixed_runs"); do start_us "${x_libraries#:}"; done | median)
+echo "uninstaller fixed cost, median of $fixed_runs: ${now_us} us; with the X libraries" \
+  "loaded at start: ${x_us} us"

@@ -96,7 +96,9 @@ TEST(SystemFacts, VersionMemoryAndClocksAreSane) {
                          : nice_value >= 5 ? "Below Normal"
                          : nice_value > -5 ? "Normal"
                                            : nullptr;
-  if (expected) EXPECT_EQ(ProcessPriorityName(), expected) << "nice " << nice_value;
+  if (expected) {
+    EXPECT_EQ(ProcessPriorityName(), expected) << "nice " << nice_value;
+  }
   EXPECT_EQ(ThreadPriorityName(), "Normal");
 }
 
