@@ -77,7 +77,7 @@ start_and_cancel() {
   (cd "$work" && WIZPAK_TEST_HOLD="data\\blob300:$release" WIZPAK_TRANSCRIPT="$transcript" \
     exec ./WizpakDemoSetup.exe) &
   pid=$!
-  win=$(xdotool search --sync --onlyvisible --name "^Wizpak Demo\$" | head -1)
+  win=$(xdotool search --sync --onlyvisible --name "Wizpak Demo" | head -1)
   # At the screen's top left the message box in the middle covers no gauge.
   xdotool windowmove "$win" 0 0
   wait_for "the wizard at the top left" at_top_left
