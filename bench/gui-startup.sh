@@ -13,7 +13,7 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build"
 fi
 src=$(cd "$(dirname "$0")/.." && pwd)
 runs=${WIZPAK_BENCH_RUNS:-5}
@@ -34,7 +34,10 @@ fltk_once() {
   (cd "$work" && exec ./WizpakDemoSetup.exe --ui=fltk) &
   pid=$!
   # Polled gently: every xdotool start takes CPU from the setup being timed.
-  until xdotool search --onlyvisible --name "Wizpak Demo" >/dev/null 2>&1; do sleep 0.02; done
+  until xdotool search --onlyvisible --name "Wizpak Demo" >/dev/null 2>&1; do
+    kill -0 "$pid" 2>/dev/null || { echo "the setup ended without a window" >&2; exit 1; }
+    sleep 0.02
+  done
   echo $((($(now) - start) / 1000000))
   kill "$pid"; wait "$pid" 2>/dev/null || true
 }
@@ -71,14 +74,15 @@ for lib in libXft.so.2 libXrender.so.1 libXext.so.6 libXcursor.so.1 libXinerama.
   libXfixes.so.3 libX11.so.6 libfontconfig.so.1; do
   x_libraries="$x_libraries:$lib"
 done
-start_us() {
+# Microseconds per start, over a run of $1 starts with LD_PRELOAD=$2.
+per_start_us() {
   local start
   start=$(now)
-  env ${1:+LD_PRELOAD=$1} "$uninstaller" --help >/dev/null
-  echo $((($(now) - start) / 1000))
+  for _ in $(seq "$1"); do env ${2:+LD_PRELOAD=$2} "$uninstaller" --help >/dev/null; done
+  echo $((($(now) - start) / 1000 / $1))
 }
-fixed_runs=$((runs * 10))
-now_us=$(for _ in $(seq "$fixed_runs"); do start_us ""; done | median)
-x_us=$(for _ in $(seq "$fixed_runs"); do start_us "${x_libraries#:}"; done | median)
-echo "uninstaller fixed cost, median of $fixed_runs: ${now_us} us; with the X libraries" \
-  "loaded at start: ${x_us} us"
+fixed_runs=$((runs * 40))
+now_us=$(per_start_us "$fixed_runs" "")
+x_us=$(per_start_us "$fixed_runs" "${x_libraries#:}")
+echo "uninstaller fixed cost, mean of $fixed_runs starts: ${now_us} us; with the X libraries" \
+  "loaded at start (as before): ${x_us} us"
