@@ -99,7 +99,8 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
         std::fprintf(stderr,
                      "%s: unattended setup stopped on page %d (%s): the page set "
                      "has no page after it\n",
-                     gui::ProgramNameForMessages().c_str(), before, std::string(PageTypeWord(wizard.Pages().CurrentType())).c_str());
+                     gui::ProgramNameForMessages().c_str(), before,
+                     std::string(PageTypeWord(wizard.Pages().CurrentType())).c_str());
         wizard.Terminate();
         return kExitStuck;
       }

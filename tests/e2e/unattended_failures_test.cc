@@ -41,7 +41,8 @@ class UnattendedFailure : public ::testing::Test {
   // Builds `script` (the demo's when empty) to FOLDER/NAME; returns the path.
   std::string Build(const std::string& script, const std::string& name) {
     const std::string out = machine_.root().file(name);
-    const int status = platform::RunProgram(test::BuildDir() + "/wizpak", {"build", script, "-o", out});
+    const int status =
+        platform::RunProgram(test::BuildDir() + "/wizpak", {"build", script, "-o", out});
     EXPECT_EQ(status, 0);
     return out;
   }
@@ -53,7 +54,8 @@ class UnattendedFailure : public ::testing::Test {
   Ended Run(const std::string& setup, const std::string& extra = "") {
     const std::string errors = machine_.root().file("stderr.txt");
     const std::string command = "TMPDIR='" + machine_.root().path() + "' '" + setup +
-                                "' --unattended " + extra + " 2>'" + errors + "' </dev/null >/dev/null";
+                                "' --unattended " + extra + " 2>'" + errors +
+                                "' </dev/null >/dev/null";
     const int status = std::system(command.c_str());
     return Ended{WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadHostFile(errors)};
   }

@@ -115,7 +115,9 @@ TEST(MessageBoxStderrTest, WithoutTranscriptEachBoxIsOneLineOnStderr) {
 }
 
 TEST(MessageBoxStderrTest, OneLineFoldsBreaksAndControlBytes) {
-  EXPECT_EQ(OneLine("a\r\n\r\nb\tc\x01" "d\n"), "a b c d");
+  EXPECT_EQ(OneLine("a\r\n\r\nb\tc\x01"
+                    "d\n"),
+            "a b c d");
   EXPECT_EQ(OneLine(""), "");
   EXPECT_EQ(OneLine("M\xC3\xBC"), "M\xC3\xBC");
 }

@@ -86,9 +86,9 @@ TEST(Process, StartProgramDoesNotWaitAndLeavesNoZombie) {
   const std::string release = machine.drive_c() + "/release";
   // The program ends only once the test lets it: StartProgram returning at
   // all shows that it did not wait (waiting, it would never return).
-  ASSERT_TRUE(StartProgram("/bin/sh", {"-c", "while [ ! -e '" + release +
-                                                 "' ]; do sleep 0.01; done; echo done > '" +
-                                                 flag + "'"}));
+  ASSERT_TRUE(StartProgram(
+      "/bin/sh",
+      {"-c", "while [ ! -e '" + release + "' ]; do sleep 0.01; done; echo done > '" + flag + "'"}));
   EXPECT_FALSE(std::filesystem::exists(flag));
   WriteHostFile(release, "");
   EXPECT_TRUE(Eventually([&] { return ReadHostFile(flag) == "done\n"; }));

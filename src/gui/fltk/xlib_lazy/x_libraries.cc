@@ -22,8 +22,7 @@ namespace wizpak::gui::fltk {
 namespace {
 
 bool Bound() {
-  return xlazy::kSymbolCount > 0 &&
-         wizpak_x_slots[0] != reinterpret_cast<void*>(&wizpak_x_unbound);
+  return xlazy::kSymbolCount > 0 && wizpak_x_slots[0] != reinterpret_cast<void*>(&wizpak_x_unbound);
 }
 
 std::string LastDlError(const char* fallback) {
