@@ -61,6 +61,9 @@ find_window() {
   xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${win:-none}" | head -1 |
     grep .
 }
+find_wizard() {
+  xdotool search --onlyvisible --name "Wizpak Demo" 2>/dev/null | head -1 | grep .
+}
 wait_window() {
   wait_for "a window titled $1" find_window "$1"
   find_window "$1"
@@ -77,7 +80,11 @@ start_and_cancel() {
   (cd "$work" && WIZPAK_TEST_HOLD="data\\blob300:$release" WIZPAK_TRANSCRIPT="$transcript" \
     exec ./WizpakDemoSetup.exe) &
   pid=$!
-  win=$(xdotool search --sync --onlyvisible --name "Wizpak Demo" | head -1)
+  # Polled rather than "search --sync": a search that meets the verification
+  # window as it is destroyed ends in an X error.
+  win=""
+  wait_for "the wizard window" find_wizard
+  win=$(find_wizard)
   # At the screen's top left the message box in the middle covers no gauge.
   xdotool windowmove "$win" 0 0
   wait_for "the wizard at the top left" at_top_left
