@@ -24,15 +24,15 @@ export WIZPAK_REGISTRY="$work/registry.reg"
 export WIZPAK_NO_OPEN=1
 
 fail() { echo "FAIL: $*"; exit 1; }
-# Waits for a condition: polls COMMAND... every 0.05 s, gives up after
-# $limit seconds (far beyond any machine's need; the test's own bound).
-limit=120
+# Waits for a condition: polls COMMAND... every 0.05 s; after $limit
+# seconds (far beyond any machine's need) says what it waited for, so a
+# hang is reported before ctest's own timeout ends the test unexplained.
+limit=150
 wait_for() {
-  local what=$1 tries=$((limit * 20))
+  local what=$1 give_up=$((SECONDS + limit))
   shift
   until "$@" >/dev/null 2>&1; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || fail "timed out waiting for $what"
+    [ "$SECONDS" -lt "$give_up" ] || fail "no end to waiting for $what"
     sleep 0.05
   done
 }
