@@ -2,9 +2,9 @@
 #include "script/run_services.h"
 
 #include "diagnostics/error_report.h"
-#include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "text/language.h"
 #include "text/path_helpers.h"
 #include "text/remove_tree.h"
@@ -95,17 +95,13 @@ std::string FileNameOf(std::string_view path) {
 
 // ---- Package and install log ------------------------------------------------
 
-void ExtractGroup(uint16_t group, std::string_view folder) {
-  TPak* package = ScriptPackage();
+void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder) {
+  TPak* package = setup_run.package;
   if (package == nullptr) {
     throw ScriptError("Cannot extract file group " + std::to_string(group) +
                       ": no package is open");
   }
   package->ExtractGroup(group, folder);
-}
-
-void ShowErrorBox(std::string_view text) {
-  gui::MessageBox(text, "Error");
 }
 
 void ForceFoldersLogged(std::string_view folder) {

@@ -10,6 +10,10 @@
 
 #include "platform/registry.h"
 
+namespace wizpak {
+class SetupRun;
+}
+
 namespace wizpak::run {
 
 // Setup information record.
@@ -37,7 +41,8 @@ std::string FolderOf(std::string_view path);
 std::string FileNameOf(std::string_view path);
 
 // Package and install log.
-void ExtractGroup(uint16_t group, std::string_view folder);
+// From the run's package; throws ScriptError when there is none.
+void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder);
 void ForceFoldersLogged(std::string_view folder);
 void LogFile(std::string_view path);
 void LogDirectory(std::string_view path);
@@ -46,9 +51,6 @@ void LogRegistryEntry(std::string_view entry);
 void SaveInstallLog(std::string_view folder, std::string_view prefix);
 void LoadInstallLog(std::string_view folder, std::string_view prefix);
 void BuildUninstaller();
-
-// Asks the person: an error box (OK only, caption "Error").
-void ShowErrorBox(std::string_view text);
 
 // Diagnostics: writes the error report, returns its path ("" if none).
 std::string WriteErrorReport(std::string_view message, std::string_view error_type);

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/stop_signals.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "text/language.h"
 #include "text/number_format.h"
 #include "text/replace_all.h"
@@ -21,7 +22,7 @@ namespace {
 constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
 }  // namespace
 
-void ConnectPackageHooks() {
+void ConnectPackageHooks(SetupRun& setup_run) {
   PackageHooks& hooks = Hooks();
   const char* hold_value = std::getenv("WIZPAK_TEST_HOLD");
   auto hold = std::make_shared<std::optional<ExtractionHold>>(
@@ -44,8 +45,8 @@ void ConnectPackageHooks() {
   hooks.format_byte_size = [](uint64_t bytes) { return FormatByteSize(bytes); };
   // Cancel answered Yes (or a stop signal) during a long "file" command ends
   // it between files; the script loop then stops and saves the log.
-  hooks.stop_requested = [] {
-    return TScriptRun::Instance().CancelRequested || platform::StopRequested();
+  hooks.stop_requested = [&setup_run] {
+    return setup_run.script.CancelRequested || platform::StopRequested();
   };
 }
 
