@@ -6,15 +6,16 @@
 # start shows no window and skips that wait, so the ratio adds it to the
 # headless time). Also prints the terminal wizard's time to its first page
 # (--ui=text in an 80x24 tmux pane, until the page's buttons are on the
-# screen; goal <= 100 ms) next to what tmux itself takes to show a line, and
-# the setup runtime's size and the shared libraries it needs.
+# screen; goal <= 100 ms) next to what tmux itself takes to show a line, the
+# setup runtime's size and the shared libraries it needs, and the
+# uninstaller's fixed start cost with and without the X libraries loaded.
 #
 # Usage: bench/gui-startup.sh [BUILD_DIR]   (default: build; runs itself
 # under xvfb-run when no display is set)
 set -euo pipefail
 build=$(realpath "${1:-build}")
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build"
 fi
 src=$(cd "$(dirname "$0")/.." && pwd)
 runs=${WIZPAK_BENCH_RUNS:-5}
@@ -35,7 +36,10 @@ fltk_once() {
   (cd "$work" && exec ./WizpakDemoSetup.exe --ui=fltk) &
   pid=$!
   # Polled gently: every xdotool start takes CPU from the setup being timed.
-  until xdotool search --onlyvisible --name "Wizpak Demo" >/dev/null 2>&1; do sleep 0.02; done
+  until xdotool search --onlyvisible --name "Wizpak Demo" >/dev/null 2>&1; do
+    kill -0 "$pid" 2>/dev/null || { echo "the setup ended without a window" >&2; exit 1; }
+    sleep 0.02
+  done
   echo $((($(now) - start) / 1000000))
   kill "$pid"; wait "$pid" 2>/dev/null || true
 }
@@ -90,5 +94,28 @@ if command -v tmux >/dev/null; then
 else
   echo "terminal wizard: tmux is not installed, not measured"
 fi
-echo "wizpak-stub: $(stat -c %s "$build/wizpak-stub") bytes"
-ldd "$build/wizpak-stub" | awk '{print "  " $1}'
+echo "wizpak-stub: $(stat -c %s "$build/wizpak-stub") bytes, needs:" \
+  "$(readelf -d "$build/wizpak-stub" | sed -n 's/.*(NEEDED).*\[\(.*\)\].*/\1/p' | tr '\n' ' ')"
+
+# The uninstaller's fixed cost, the start every run pays (here to its --help
+# text): as built, and with the X libraries loaded at start as a runtime
+# that named them in its dynamic section had them loaded.
+(cd "$work" && ./WizpakDemoSetup.exe --unattended >/dev/null 2>&1)
+uninstaller="$work/drive_c/Program Files/Wizpak Demo/WizpakDemo_Uninstall.exe"
+x_libraries=""
+for lib in libXft.so.2 libXrender.so.1 libXext.so.6 libXcursor.so.1 libXinerama.so.1 \
+  libXfixes.so.3 libX11.so.6 libfontconfig.so.1; do
+  x_libraries="$x_libraries:$lib"
+done
+# Microseconds per start, over a run of $1 starts with LD_PRELOAD=$2.
+per_start_us() {
+  local start
+  start=$(now)
+  for _ in $(seq "$1"); do env ${2:+LD_PRELOAD=$2} "$uninstaller" --help >/dev/null; done
+  echo $((($(now) - start) / 1000 / $1))
+}
+fixed_runs=$((runs * 40))
+now_us=$(per_start_us "$fixed_runs" "")
+x_us=$(per_start_us "$fixed_runs" "${x_libraries#:}")
+echo "uninstaller fixed cost, mean of $fixed_runs starts: ${now_us} us; with the X libraries" \
+  "loaded at start (as before): ${x_us} us"

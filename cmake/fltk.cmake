@@ -1,7 +1,6 @@
 # The FLTK front-end, linked statically so a setup needs no FLTK on the
-# machine that runs it. Besides FLTK, the X extensions FLTK uses that not
-# every desktop has (Xcursor, Xinerama, Xfixes) are linked statically too;
-# at run time only X11, Xext, Xft, Xrender and fontconfig are needed.
+# machine that runs it. The X libraries under it are opened only when the
+# front-end is used (see below).
 find_package(X11 REQUIRED)
 find_package(Fontconfig REQUIRED)
 find_library(WIZPAK_FLTK_LIB NAMES libfltk.a REQUIRED)
@@ -20,11 +19,60 @@ foreach(ext IN ITEMS XCURSOR:Xcursor XINERAMA:Xinerama XFIXES:Xfixes)
 endforeach()
 
 wizpak_library(gui_fltk DIRS src/gui/fltk DEPS wizpak_gui wizpak_platform)
-target_link_libraries(wizpak_gui_fltk PUBLIC ${WIZPAK_FLTK_LIB} X11::Xft ${WIZPAK_XCURSOR}
-  ${WIZPAK_XINERAMA} ${WIZPAK_XFIXES} X11::Xrender X11::Xext X11::X11 Fontconfig::Fontconfig
-  Threads::Threads ${CMAKE_DL_LIBS} m)
+target_link_libraries(wizpak_gui_fltk PUBLIC ${WIZPAK_FLTK_LIB} Threads::Threads ${CMAKE_DL_LIBS} m)
+
+# The X libraries. Test programs and sanitizer builds link them
+# (wizpak_gui_fltk_linked). The shipped setup runtime must start on a
+# machine without X, so there they are bound lazily: a generated table of
+# trampolines, one per function FLTK and the front-end call, filled by
+# dlopen/dlsym when the FLTK front-end is chosen (src/gui/fltk/xlib_lazy).
+# Xcursor, Xinerama and Xfixes are then opened too rather than linked in:
+# their static archives read data of libX11 (its lock pointers), which a
+# trampoline cannot stand in for.
+add_library(wizpak_gui_fltk_linked INTERFACE)
+target_sources(wizpak_gui_fltk_linked INTERFACE
+  ${CMAKE_SOURCE_DIR}/src/gui/fltk/xlib_linked/x_libraries.cc)
+target_link_libraries(wizpak_gui_fltk_linked INTERFACE wizpak_gui_fltk X11::Xft
+  ${WIZPAK_XCURSOR} ${WIZPAK_XINERAMA} ${WIZPAK_XFIXES} X11::Xrender X11::Xext X11::X11
+  Fontconfig::Fontconfig)
+
+set(WIZPAK_X_LAZY OFF)
+if(WIZPAK_SHIP AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|aarch64|arm64)$")
+  set(WIZPAK_X_LAZY ON)
+endif()
+if(WIZPAK_X_LAZY)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+    set(x_arch aarch64)
+  else()
+    set(x_arch x86_64)
+  endif()
+  set(x_table ${CMAKE_BINARY_DIR}/generated/x_lazy_table.cc)
+  set(x_libraries)
+  foreach(lib IN ITEMS Xft Xrender Xext Xcursor Xinerama Xfixes X11)
+    get_target_property(location X11::${lib} IMPORTED_LOCATION)
+    if(NOT location)
+      set(location ${X11_${lib}_LIB})
+    endif()
+    list(APPEND x_libraries ${location})
+  endforeach()
+  list(APPEND x_libraries ${Fontconfig_LIBRARY})
+  add_custom_command(OUTPUT ${x_table}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+    COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/x-lazy-table.sh ${x_table} ${x_arch}
+      $<TARGET_FILE:wizpak_gui_fltk> ${WIZPAK_FLTK_LIB} -- ${x_libraries}
+    DEPENDS wizpak_gui_fltk $<TARGET_FILE:wizpak_gui_fltk> ${CMAKE_SOURCE_DIR}/cmake/x-lazy-table.sh
+    COMMENT "Listing the X functions the FLTK front-end calls"
+    VERBATIM)
+  add_library(wizpak_gui_fltk_lazy INTERFACE)
+  target_sources(wizpak_gui_fltk_lazy INTERFACE
+    ${CMAKE_SOURCE_DIR}/src/gui/fltk/xlib_lazy/x_libraries.cc ${x_table})
+  target_link_libraries(wizpak_gui_fltk_lazy INTERFACE wizpak_gui_fltk ${CMAKE_DL_LIBS})
+  set(WIZPAK_GUI_FLTK_FOR_STUB wizpak_gui_fltk_lazy)
+else()
+  set(WIZPAK_GUI_FLTK_FOR_STUB wizpak_gui_fltk_linked)
+endif()
 if(TARGET wizpak-stub)
-  target_link_libraries(wizpak-stub PRIVATE wizpak_gui_fltk)
+  target_link_libraries(wizpak-stub PRIVATE ${WIZPAK_GUI_FLTK_FOR_STUB})
 endif()
 
 # The walk through the real window (needs a display: scripts/test-gui.sh).

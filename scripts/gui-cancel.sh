@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Cancel in the middle of the extraction, through the real FLTK window with
 # xdotool: a demo setup carrying a few hundred files of random bytes is
-# walked to its installation page, Cancel is clicked right behind Next, so
-# the click waits until the run's first message pump while the gauge moves.
-# Answered Yes: the setup ends cancelled (status 6) and rolled back: the
-# drive and the hive are as before the run, and standard error says so.
-# Answered No: the
-# installation goes on to its finish page. Screens go to
-# BUILD/gui-screens/cancel-*.png. Needs a display (see scripts/test-gui.sh);
-# without one it exits 77.
+# walked to its installation page; the extraction is held at a file half-way
+# (the WIZPAK_TEST_HOLD seam) and Cancel is clicked while it waits, so the
+# run is surely extracting whatever the machine's speed. Answered Yes: the
+# setup ends cancelled (status 6) and rolled back: the drive and the hive are
+# as before the run, and standard error says so. Answered No: the
+# installation goes on to its finish page. Every step waits for what the
+# setup reports (its transcript's PAGE lines, a window, the hold's marker
+# file), never for a time. Screens go to BUILD/gui-screens/cancel-*.png.
+# Needs a display (see scripts/test-gui.sh); without one it exits 77.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,9 +23,27 @@ export WIZPAK_REGISTRY="$work/registry.reg"
 export WIZPAK_NO_OPEN=1
 
 fail() { echo "FAIL: $*"; exit 1; }
-pause() { sleep "${1:-0.6}"; }
-click() { xdotool mousemove --window "$win" "$1" "$2" click 1; pause; }
+# Waits for a condition: polls COMMAND... every 0.05 s; after $limit
+# seconds (far beyond any machine's need) says what it waited for, so a
+# hang is reported before ctest's own timeout ends the test unexplained.
+limit=150
+wait_for() {
+  local what=$1 give_up=$((SECONDS + limit))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$give_up" ] || fail "no end to waiting for $what"
+    sleep 0.05
+  done
+}
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+pages_shown() { grep -c '^PAGE' "$transcript" 2>/dev/null || true; }
+at_least_pages() { [ "$(pages_shown)" -ge "$1" ]; }
+# Clicks at window position X Y, then waits until the setup has shown page
+# number $3 (counting every page shown since the start).
+click_to_page() {
+  xdotool mousemove --window "$win" "$1" "$2" click 1
+  wait_for "page $3 after a click at $1,$2" at_least_pages "$3"
+}
 next=(452 396); cancel=(533 396)
 
 # The demo with 600 files of 256 KiB that deflate cannot shrink.
@@ -35,34 +54,47 @@ head -c $((blobs * 262144)) /dev/urandom | split -b 262144 -a 3 -d - "$work/src/
 "$build/wizpak" build "$work/src/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
 folder="$work/drive_c/Program Files/Wizpak Demo"
 
-# Waits up to 20 s for a shown window titled exactly $1 and prints its id.
-wait_window() {
-  local id
-  for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${win:-none}" | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  return 1
+# Waits for a shown window titled exactly $1 (other than the wizard) and
+# prints its id.
+find_window() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${win:-none}" | head -1 |
+    grep .
 }
+find_wizard() {
+  xdotool search --onlyvisible --name "Wizpak Demo" 2>/dev/null | head -1 | grep .
+}
+wait_window() {
+  wait_for "a window titled $1" find_window "$1"
+  find_window "$1"
+}
+at_top_left() { xdotool getwindowgeometry "$win" | grep -q 'Position: 0,0'; }
 
-# Starts the setup, walks to the ready page, then clicks Next and, queued
-# right behind it, Cancel; waits for the close question and saves it as
+# Starts the setup with the extraction held at the 300th of the files,
+# walks to the ready page, clicks Next, waits until the extraction is held,
+# clicks Cancel, waits for the close question and saves it as
 # cancel-$1-question.png.
 start_and_cancel() {
-  rm -rf "$work/drive_c" "$WIZPAK_REGISTRY"
+  rm -rf "$work/drive_c" "$WIZPAK_REGISTRY" "$release" "$release.held" "$transcript"
   mkdir -p "$work/drive_c"
-  (cd "$work" && exec ./WizpakDemoSetup.exe 2>"$work/stderr.txt") &
+  (cd "$work" && WIZPAK_TEST_HOLD="data\\blob300:$release" WIZPAK_TRANSCRIPT="$transcript" \
+    exec ./WizpakDemoSetup.exe 2>"$work/stderr.txt") &
   pid=$!
-  win=$(xdotool search --sync --name "Wizpak Demo" | head -1)
+  # Polled rather than "search --sync": a search that meets the verification
+  # window as it is destroyed ends in an X error.
+  win=""
+  wait_for "the wizard window" find_wizard
+  win=$(find_wizard)
   # At the screen's top left the message box in the middle covers no gauge.
   xdotool windowmove "$win" 0 0
-  pause 1
-  click "${next[@]}"; click "${next[@]}"; click "${next[@]}"  # change log, folder, ready
-  xdotool mousemove --window "$win" "${next[@]}" click 1 \
-    mousemove --window "$win" "${cancel[@]}" click 1
+  wait_for "the wizard at the top left" at_top_left
+  wait_for "the welcome page" at_least_pages 1
+  click_to_page "${next[@]}" 2  # change log
+  click_to_page "${next[@]}" 3  # folder
+  click_to_page "${next[@]}" 4  # ready
+  xdotool mousemove --window "$win" "${next[@]}" click 1
+  wait_for "the extraction to reach the held file" test -e "$release.held"
+  xdotool mousemove --window "$win" "${cancel[@]}" click 1
   box=$(wait_window Quit) || fail "no close question after Cancel during the extraction"
-  pause 0.5
   local shot="$shots/cancel-$1-question.png"
   import -window root "$shot"
   # The gauge (184..562 by 152..176 on the page) is part-way: filled in blue
@@ -77,10 +109,13 @@ start_and_cancel() {
   status=$(convert "$shot" -crop 378x16+184+130 -format '%[fx:minima]' info:)
   [ "$status" != "1" ] || fail "$1: no status text under the question"
 }
+release="$work/release"
+transcript="$work/transcript.txt"
 
 echo "== Cancel during the extraction, answered Yes"
 start_and_cancel yes
 xdotool mousemove 512 384 key Return  # the default button: Yes
+touch "$release"
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 6 ] || fail "the cancelled setup ended with status $status, not 6"
@@ -95,12 +130,14 @@ echo "cancelled and rolled back: nothing left"
 echo "== Cancel during the extraction, answered No"
 start_and_cancel no
 xdotool mousemove 512 384 key Escape  # Escape answers No
+touch "$release"
 extras=$(wait_window "Wizpak Demo") || fail "the installation did not go on after No"
 import -window root "$shots/cancel-no-extras-question.png"
 xdotool mousemove 512 384 key Return  # "Install the optional extras too?" -> OK
-pause 1.5
+finish_shown() { grep -q '^PAGE .*type=finish' "$transcript"; }
+wait_for "the finish page" finish_shown
 import -window "$win" "$shots/cancel-no-finish.png"
-click "${cancel[@]}"  # the finish page's close button
+xdotool mousemove --window "$win" "${cancel[@]}" click 1  # the finish page's close button
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 0 ] || fail "the setup answered No ended with status $status"

@@ -5,4 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$build" -L gui --output-on-failure
+# -noreset: a server that resets when its last client leaves refuses the
+# connections made meanwhile, and the scripts' polling xdotool calls are
+# often the last client while a setup starts.
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" ctest --test-dir "$build" -L gui --output-on-failure

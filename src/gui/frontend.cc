@@ -106,19 +106,24 @@ std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::stri
     error = "Unknown front-end '" + choice.ui + "': use " + KnownNames(facts) + ".";
     return nullptr;
   }
-  std::unique_ptr<Toolkit> toolkit = it->second(options);
+  std::string why;
+  std::unique_ptr<Toolkit> toolkit = it->second(options, why);
   if (toolkit) return toolkit;
+  if (why.empty()) why = "no display?";
   if (!options.ui.empty()) {
-    error = "The " + choice.ui + " front-end cannot start (no display?): run with --unattended.";
+    error = "The " + choice.ui + " front-end cannot start (" + why + "): run with --unattended.";
     return nullptr;
   }
-  // The display that is set cannot be reached.
-  const FrontEndChoice fallback = FallBackFrontEnd(facts, "the display cannot be opened");
+  // DISPLAY names a display that cannot be reached, or the X libraries are
+  // not installed: the person at a terminal still gets the wizard.
+  const FrontEndChoice fallback = FallBackFrontEnd(facts, why);
   if (fallback.ui.empty()) {
     error = fallback.error;
     return nullptr;
   }
-  if (notice) *notice = "The display cannot be opened: going on in the terminal.";
+  if (notice) {
+    *notice = "The graphical front-end cannot start (" + why + "): using the terminal wizard.";
+  }
   return MakeBuiltIn(fallback.ui, options);
 }
 

@@ -52,15 +52,18 @@ FrontEndFacts CurrentFrontEndFacts(const FrontEndOptions& options);
 // A backend that is not always linked in (fltk) registers its factory here;
 // the setup program calls wizpak::gui::fltk::RegisterFltkToolkit() from
 // "gui/fltk/register.h" when that header exists. The factory returns null
-// when the toolkit cannot start (no display).
-using ToolkitFactory = std::function<std::unique_ptr<Toolkit>(const FrontEndOptions&)>;
+// when the toolkit cannot start, with `why` saying what is missing ("cannot
+// open display :5", "libXft.so.2: cannot open shared object file ...").
+using ToolkitFactory =
+    std::function<std::unique_ptr<Toolkit>(const FrontEndOptions&, std::string& why)>;
 void RegisterToolkit(std::string name, ToolkitFactory factory);
 bool ToolkitRegistered(std::string_view name);
 
 // Creates the front-end that `options` asks for. On failure returns null and
 // sets `error` to a one-line message ("no display: use --unattended ...").
 // When the automatically chosen graphical front-end cannot start and the
-// terminal wizard takes over, `notice` (if given) says so in one line.
+// terminal wizard takes over, `notice` (if given) says so in one line, with
+// the reason the graphical one could not start.
 std::unique_ptr<Toolkit> CreateToolkit(const FrontEndOptions& options, std::string& error,
                                        std::string* notice = nullptr);
 

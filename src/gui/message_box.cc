@@ -4,10 +4,14 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "gui/transcript.h"
 #include "platform/codepage.h"
 #include "platform/journal.h"
+#include "platform/process.h"
+#include "platform/terminal.h"
 
 namespace wizpak::gui {
 namespace {
@@ -104,6 +108,18 @@ Answer DefaultAnswer(Buttons buttons) {
 Answer HeadlessShow(const MessageBoxRequest& request) {
   const Answer answer = HeadlessAnswer(request);
   TranscriptMessageBox(request, answer);
+  // Without a transcript nobody would learn what the box said or which
+  // answer the run took: one line on standard error.
+  if (!TranscriptConfigured()) {
+    std::string line = ProgramNameForMessages() + ": message box \"" + OneLine(request.caption) +
+                       "\": " + OneLine(request.text) + " [" +
+                       std::string(ButtonsWord(request.buttons)) + "] -> " +
+                       std::string(AnswerWord(answer)) + "\n";
+    // Over an unattended run's progress line: replace it.
+    if (platform::StderrIsTerminal()) line.insert(0, "\r\x1b[K");
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+  }
   return answer;
 }
 
@@ -118,6 +134,32 @@ Answer Show(MessageBoxRequest request) {
 }
 
 }  // namespace
+
+std::string ProgramNameForMessages() {
+  const std::vector<std::string>& arguments = platform::CommandLine();
+  std::string name = arguments.empty() ? std::string() : arguments[0];
+  const size_t slash = name.find_last_of("/\\");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  return name.empty() ? std::string("wizpak-stub") : name;
+}
+
+std::string OneLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' || c == '\n') {
+      // "\r\n" and runs of breaks become one blank.
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else if (c < 0x20 || c == 0x7F) {
+      out += ' ';
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
 
 // One queued word is used up per box; a word that does not fit the box's
 // buttons gives the default answer.
@@ -161,7 +203,8 @@ void FatalExit(std::string_view message) {
   if (handler) {
     handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error, true});
   } else {
-    std::fprintf(stderr, "Fatal Application Exit: %s\n", utf8.c_str());
+    std::fprintf(stderr, "%s: fatal: %s\n", ProgramNameForMessages().c_str(),
+                 OneLine(utf8).c_str());
   }
   // A fatal exit in the middle of an installation run undoes the run first,
   // as its error path would.

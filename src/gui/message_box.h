@@ -2,7 +2,9 @@
 // them (the stand-in for MessageBoxA / MessageBoxW / FatalAppExitA). The
 // active front-end answers them; until one is installed the headless
 // behaviour applies: the box is written to the transcript (WIZPAK_TRANSCRIPT)
-// and answered from WIZPAK_ANSWERS, else with the default answer.
+// or, without one, as one line to standard error, and answered from
+// WIZPAK_ANSWERS, else with the default answer. A fatal message without a
+// front-end is one line on standard error.
 #pragma once
 
 #include <functional>
@@ -38,6 +40,14 @@ using MessageBoxHandler = std::function<Answer(const MessageBoxRequest&)>;
 // Replaces the handler; returns the previous one. An empty handler restores
 // the headless default.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The name messages on standard error start with: the program's file name
+// as started (argument 0 without its folder), "wizpak-stub" when unknown.
+std::string ProgramNameForMessages();
+
+// `text` on one line: line breaks become one blank, other control
+// characters a blank, trailing blanks dropped.
+std::string OneLine(std::string_view text);
 
 // The headless answer: the next queued WIZPAK_ANSWERS word that fits the
 // buttons, else Ok / Ok / Yes / Cancel for the four button sets.

@@ -40,6 +40,11 @@ std::string CEscape(std::string_view text) {
   return out;
 }
 
+bool TranscriptConfigured() {
+  const char* target = std::getenv("WIZPAK_TRANSCRIPT");
+  return target != nullptr && *target != '\0';
+}
+
 void WriteTranscriptLine(std::string_view line) {
   const char* target = std::getenv("WIZPAK_TRANSCRIPT");
   if (target == nullptr || *target == '\0') return;

@@ -18,6 +18,9 @@ namespace wizpak::gui {
 // 0x7F become \xHH. Bytes from 0x80 pass unchanged (UTF-8).
 std::string CEscape(std::string_view text);
 
+// Whether WIZPAK_TRANSCRIPT names a target.
+bool TranscriptConfigured();
+
 // Appends one line (a "\n" is added).
 void WriteTranscriptLine(std::string_view line);
 

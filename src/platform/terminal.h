@@ -1,5 +1,5 @@
-// Whether the standard streams are terminals (for progress bars, and for
-// the choice of the terminal wizard).
+// Whether the standard streams are terminals: standard error for progress
+// lines, standard input and output for the terminal wizard.
 #pragma once
 
 namespace wizpak::platform {

@@ -1,6 +1,11 @@
 #include "setup/package_connection.h"
 
+#include <cstdlib>
+#include <memory>
+
 #include "package/package_hooks.h"
+#include "setup/extraction_hold.h"
+#include "text/shared_state.h"
 #include "platform/codepage.h"
 #include "platform/stop_signals.h"
 #include "script/script_run.h"
@@ -19,9 +24,18 @@ constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
 
 void ConnectPackageHooks(SetupRun& setup_run) {
   PackageHooks& hooks = Hooks();
-  hooks.show_extract_status = [](std::string_view file_text) {
+  const char* hold_value = std::getenv("WIZPAK_TEST_HOLD");
+  auto hold = std::make_shared<std::optional<ExtractionHold>>(
+      ParseExtractionHold(hold_value ? hold_value : ""));
+  hooks.show_extract_status = [hold](std::string_view file_text) {
     const std::u16string text = TLanguages::Instance().GetString(kExtractingText);
     ShowStatus(ReplaceAllText(text, u"<%FILENAME%>", AnsiToWide(file_text)), true);
+    // The test seam holds once, at its entry.
+    if (*hold && file_text == (*hold)->entry_name) {
+      const ExtractionHold held = **hold;
+      hold->reset();
+      HoldExtraction(held, ProgressHook);
+    }
   };
   hooks.step_progress = [] { StepProgress(true); };
   hooks.add_file = [](std::string_view path) { TUninstallList::Instance().AddFile(path); };

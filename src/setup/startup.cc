@@ -330,6 +330,7 @@ int SetupMain(const std::vector<std::string>& arguments) {
   std::string notice;
   std::unique_ptr<gui::Toolkit> toolkit = gui::CreateToolkit(
       gui::FrontEndOptions{state.options.ui, state.options.unattended}, error, &notice);
+  // A notice says why the automatic choice fell back to the terminal wizard.
   if (!notice.empty()) std::fprintf(stderr, "%s: %s\n", program.c_str(), notice.c_str());
   if (!toolkit) {
     std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());

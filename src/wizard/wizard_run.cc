@@ -5,9 +5,12 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "gui/message_box.h"
 #include "platform/paths.h"
+#include "platform/terminal.h"
 #include "text/number_format.h"
 #include "text/shared_state.h"
+#include "text/status_progress.h"
 #include "text/text_routines.h"
 
 namespace wizpak::wizard {
@@ -25,8 +28,62 @@ void WriteDebugDump(TFrmMain& wizard, const char* target) {
   }
 }
 
+// The one progress line an unattended run shows on a terminal: page,
+// status and percentage, redrawn in place; ended with a line break when the
+// run ends. Drawn after every Next and from the progress hook, which the
+// long steps call every few percent.
+class UnattendedProgressLine {
+ public:
+  explicit UnattendedProgressLine(TFrmMain& wizard)
+      : wizard_(wizard), on_(platform::StderrIsTerminal()) {
+    if (!on_) return;
+    previous_hook_ = ProgressHook;
+    ProgressHook = [this] {
+      if (previous_hook_) previous_hook_();
+      Draw();
+    };
+  }
+  ~UnattendedProgressLine() {
+    if (!on_) return;
+    ProgressHook = std::move(previous_hook_);
+    if (drawn_) std::fputs("\n", stderr);
+  }
+  UnattendedProgressLine(const UnattendedProgressLine&) = delete;
+  UnattendedProgressLine& operator=(const UnattendedProgressLine&) = delete;
+
+  void Draw() {
+    if (!on_) return;
+    const TSEPageControl& pages = wizard_.Pages();
+    std::string line = gui::ProgramNameForMessages() + ": page " +
+                       std::to_string(pages.CurrentPage + 1) + "/" +
+                       std::to_string(pages.PageCount()) + " (" +
+                       std::string(PageTypeWord(pages.CurrentType())) + ")";
+    if (ActiveStatusLabel && !ActiveStatusLabel->Text().empty())
+      line += " " + gui::OneLine(WideToUtf8(ActiveStatusLabel->Text()));
+    if (ProgressTotal > 0) line += " " + std::to_string(ProgressPercent()) + "%";
+    // Carriage return, the line, and clear what a longer line left.
+    std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+
+  // Before another line goes to stderr: end the progress line first.
+  void Break() {
+    if (on_ && drawn_) std::fputs("\n", stderr);
+    drawn_ = false;
+  }
+
+ private:
+  TFrmMain& wizard_;
+  bool on_;
+  bool drawn_ = false;
+  std::function<void()> previous_hook_;
+};
+
 // Presses Next while it can; returns the exit status.
 int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
+  UnattendedProgressLine progress(wizard);
+  progress.Draw();
   // Each press moves one page on or ends the run, so the page count bounds
   // the presses; the margin covers pages that are entered twice.
   const int limit = 4 * wizard.Pages().PageCount() + 16;
@@ -35,12 +92,15 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
     const int before = wizard.Pages().CurrentPage;
     if (next.Visible() && next.Enabled() && presses < limit) {
       next.Click();
+      if (!form.IsClosed()) progress.Draw();
       if (!form.IsClosed() && wizard.Pages().CurrentPage == before &&
           wizard.Pages().CurrentType() != TPageType::ptFinish) {
+        progress.Break();
         std::fprintf(stderr,
-                     "wizpak-stub: unattended setup stopped on page %d (%s): the page set "
+                     "%s: unattended setup stopped on page %d (%s): the page set "
                      "has no page after it\n",
-                     before, std::string(PageTypeWord(wizard.Pages().CurrentType())).c_str());
+                     gui::ProgramNameForMessages().c_str(), before,
+                     std::string(PageTypeWord(wizard.Pages().CurrentType())).c_str());
         wizard.Terminate();
         return kExitStuck;
       }
@@ -51,14 +111,29 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
       if (!form.IsClosed()) form.Close();
       break;
     }
-    std::fprintf(stderr, "wizpak-stub: unattended setup stopped on page %d (%s): %s\n",
-                 wizard.Pages().CurrentPage,
+    progress.Break();
+    std::fprintf(stderr, "%s: unattended setup stopped on page %d (%s): %s\n",
+                 gui::ProgramNameForMessages().c_str(), wizard.Pages().CurrentPage,
                  std::string(PageTypeWord(wizard.Pages().CurrentType())).c_str(),
                  StuckReason(wizard).c_str());
     wizard.Terminate();
     return kExitStuck;
   }
-  return ExitStatusFor(wizard.Outcome());
+  const int status = ExitStatusFor(wizard.Outcome());
+  progress.Break();
+  // Nobody watches an unattended run: how it ended goes to stderr too.
+  const std::string program = gui::ProgramNameForMessages();
+  if (status == kExitFailureReported) {
+    std::string why = ActiveSubStatusLabel ? WideToUtf8(ActiveSubStatusLabel->Text()) : "";
+    std::fprintf(stderr, "%s: the setup script reported a failure%s%s\n", program.c_str(),
+                 why.empty() ? "" : ": ", gui::OneLine(why).c_str());
+  } else if (status == kExitCancelled) {
+    std::fprintf(stderr, "%s: the setup was cancelled\n", program.c_str());
+  } else if (status == kExitError) {
+    std::fprintf(stderr, "%s: the setup ended with an error (see the error report)\n",
+                 program.c_str());
+  }
+  return status;
 }
 
 }  // namespace

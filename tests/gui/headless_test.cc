@@ -260,10 +260,30 @@ TEST(FrontEndChoiceTest, NoDisplayWithoutOptionsSuggestsUnattended) {
 }
 
 TEST(FrontEndChoiceTest, RegisteredBackendIsUsedAndItsFailureExplained) {
-  RegisterToolkit("test-fails", [](const FrontEndOptions&) { return nullptr; });
+  RegisterToolkit("test-fails", [](const FrontEndOptions&, std::string& why) {
+    why = "no such thing";
+    return nullptr;
+  });
   std::string error;
   EXPECT_EQ(CreateToolkit(FrontEndOptions{"test-fails", false}, error), nullptr);
   EXPECT_NE(error.find("cannot start"), std::string::npos);
+  EXPECT_NE(error.find("no such thing"), std::string::npos);
+}
+
+// The automatic choice with a display named but the window's libraries
+// missing: the message carries what is missing, and without a terminal
+// (as under the test runner) there is no toolkit, so the setup ends.
+TEST(FrontEndChoiceTest, MissingLibraryIsNamedWhenTheWindowCannotStart) {
+  test::ScopedEnv display("DISPLAY", ":0");
+  RegisterToolkit("fltk", [](const FrontEndOptions&, std::string& why) {
+    why = "libXft.so.2: cannot open shared object file: No such file or directory";
+    return nullptr;
+  });
+  std::string error;
+  EXPECT_EQ(CreateToolkit(FrontEndOptions{}, error), nullptr);
+  EXPECT_NE(error.find("libXft.so.2: cannot open shared object file"), std::string::npos) << error;
+  EXPECT_NE(error.find("--unattended"), std::string::npos) << error;
+  EXPECT_EQ(error.find('\n'), std::string::npos) << error;
 }
 
 }  // namespace

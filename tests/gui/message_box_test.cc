@@ -95,6 +95,42 @@ TEST(TranscriptTest, NothingWrittenWithoutVariable) {
             "FATAL text=\"disk \\\"full\\\"\"\n");
 }
 
+// Without a transcript nothing would show what a headless run was asked
+// and answered: one line each on stderr, line breaks folded.
+TEST(MessageBoxStderrTest, WithoutTranscriptEachBoxIsOneLineOnStderr) {
+  test::ScopedEnv unset("WIZPAK_TRANSCRIPT", std::nullopt);
+  test::ScopedEnv answers("WIZPAK_ANSWERS", "no");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBox("Really quit?\r\nAll is lost.\r", "Quit", Buttons::YesNo), Answer::No);
+  EXPECT_EQ(MessageBox("Done", "Setup"), Answer::Ok);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "wizpak-stub: message box \"Quit\": Really quit? All is lost. [YESNO] -> no\n"
+            "wizpak-stub: message box \"Setup\": Done [OK] -> ok\n");
+
+  test::TempDir dir;
+  test::ScopedEnv set("WIZPAK_TRANSCRIPT", dir.file("t"));
+  ::testing::internal::CaptureStderr();
+  MessageBox("Done", "Setup");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(MessageBoxStderrTest, OneLineFoldsBreaksAndControlBytes) {
+  EXPECT_EQ(OneLine("a\r\n\r\nb\tc\x01"
+                    "d\n"),
+            "a b c d");
+  EXPECT_EQ(OneLine(""), "");
+  EXPECT_EQ(OneLine("M\xC3\xBC"), "M\xC3\xBC");
+}
+
+TEST(FatalExitTest, WithoutTranscriptTheFatalLineNamesTheProgram) {
+  EXPECT_EXIT(
+      {
+        unsetenv("WIZPAK_TRANSCRIPT");
+        FatalExit("Archive damaged\rat entry 3");
+      },
+      ::testing::ExitedWithCode(3), "wizpak-stub: fatal: Archive damaged at entry 3\n");
+}
+
 TEST(FatalExitTest, WritesFatalLineAndExitsWithStatus3) {
   test::TempDir dir;
   const std::string path = dir.file("t");

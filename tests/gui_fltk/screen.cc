@@ -3,13 +3,12 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include "gui/fltk/fltk_undef_x.h"
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
-#include <thread>
 
 #include "gui/fltk/fltk_toolkit.h"
 #include "picture_files.h"
@@ -18,14 +17,22 @@
 namespace wizpak::test {
 
 bool DisplayOpen() {
-  return gui::fltk::OpenDisplay();
+  std::string why;
+  return gui::fltk::OpenDisplay(why);
 }
 
+// Settled is a state, not a time: FLTK has handled every event the server
+// sent and has nothing left to draw, and the server has carried out every
+// request (XSync), so what is read back is what was drawn. Each round
+// handles what the previous one caused (a map brings an expose, the
+// expose a redraw); the round limit only guards against a window that
+// never stops asking to be drawn.
 void Settle() {
-  for (int i = 0; i < 10; ++i) {
+  for (int round = 0; round < 1000; ++round) {
     Fl::check();
     Fl::flush();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    XSync(fl_display, False);
+    if (!Fl::damage() && XPending(fl_display) == 0) return;
   }
 }
 

@@ -22,7 +22,7 @@ namespace wizpak::test {
 
 bool DisplayOpen();
 
-// Lets the windows map and paint.
+// Returns once the windows have mapped and painted (a state, not a time).
 void Settle();
 
 // The window's client area as drawn on the screen.

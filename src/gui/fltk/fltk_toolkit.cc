@@ -7,17 +7,23 @@
 #include "gui/fltk/fltk_message_box.h"
 #include "gui/fltk/fltk_style.h"
 #include "gui/fltk/fltk_windows.h"
+#include "gui/fltk/x_libraries.h"
 
 #include "gui/fltk/fltk_undef_x.h"
 
 namespace wizpak::gui::fltk {
 
-bool OpenDisplay() {
+bool OpenDisplay(std::string& why) {
   static bool open = false;
   if (open) return true;
+  if (!LoadXLibraries(why)) return false;
   // FLTK ends the process when it cannot open a display, so ask Xlib first.
   Display* display = XOpenDisplay(nullptr);
-  if (!display) return false;
+  if (!display) {
+    const char* name = XDisplayName(nullptr);
+    why = std::string("cannot open display ") + (name && *name ? name : "(none named)");
+    return false;
+  }
   fl_open_display(display);
   RegisterFonts();
   Fl::scheme("gtk+");

@@ -31,7 +31,9 @@ class FltkToolkit : public Toolkit {
   MessageBoxHandler previous_handler_;
 };
 
-// Opens the display and sets FLTK up; false when no display can be reached.
-bool OpenDisplay();
+// Loads the X libraries, opens the display and sets FLTK up; false, with
+// `why` naming what is missing, when the libraries cannot be loaded or no
+// display can be reached.
+bool OpenDisplay(std::string& why);
 
 }  // namespace wizpak::gui::fltk

@@ -6,10 +6,11 @@
 namespace wizpak::gui::fltk {
 
 void RegisterFltkToolkit() {
-  RegisterToolkit("fltk", [](const FrontEndOptions& options) -> std::unique_ptr<Toolkit> {
-    if (!OpenDisplay()) return nullptr;
-    return std::make_unique<FltkToolkit>(options);
-  });
+  RegisterToolkit("fltk",
+                  [](const FrontEndOptions& options, std::string& why) -> std::unique_ptr<Toolkit> {
+                    if (!OpenDisplay(why)) return nullptr;
+                    return std::make_unique<FltkToolkit>(options);
+                  });
 }
 
 }  // namespace wizpak::gui::fltk

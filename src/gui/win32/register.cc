@@ -8,9 +8,10 @@
 namespace wizpak::gui::win32 {
 
 void RegisterWin32Toolkit() {
-  RegisterToolkit("win32", [](const FrontEndOptions& options) -> std::unique_ptr<Toolkit> {
-    return std::make_unique<Win32Toolkit>(options);
-  });
+  RegisterToolkit("win32",
+                  [](const FrontEndOptions& options, std::string&) -> std::unique_ptr<Toolkit> {
+                    return std::make_unique<Win32Toolkit>(options);
+                  });
 }
 
 }  // namespace wizpak::gui::win32
