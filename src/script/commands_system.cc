@@ -47,8 +47,11 @@ void TCreateShortCutCommand::Execute(int lineIndex) const {
   // uninstaller removes a new start-menu folder again.
   const std::string folder = run::FolderOf(link);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
-  run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandPath(line->Param(2)));
+  const std::string target = run::ExpandPath(line->Param(1));
+  const std::string arguments = run::ExpandPath(line->Param(2));
+  run::CreateLink(link, target, arguments);
   run::LogFile(link);
+  run::AddLinkToDesktop(link, target, arguments);
 }
 
 void TKYPUpdateCommand::Execute(int lineIndex) const {

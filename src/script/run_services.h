@@ -29,6 +29,9 @@ platform::RootKey RootKeyFromName(std::string_view name);
 std::string WithBackslash(std::string_view path);
 void RemoveTree(std::string_view path, bool remove_contents);
 void CreateLink(std::string_view link, std::string_view target, std::string_view arguments);
+// The desktop's side of a link (a menu entry or desktop launcher, recorded
+// for the uninstaller), where the desktop has folders for them.
+void AddLinkToDesktop(std::string_view link, std::string_view target, std::string_view arguments);
 
 // Folder part of a path without its trailing separator ("C:\\" for a file
 // in a drive root, "" when the path has no folder part), and the name after

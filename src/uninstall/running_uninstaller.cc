@@ -199,6 +199,7 @@ UninstallWalkSummary RunUninstallWalk(const UninstallWalkView& view) {
   context.expand_path = [](std::string_view path) { return ExpandPathVariables(path); };
   context.install_log_path = InstallLogPath(record.InstallDir, record.UninstallPrefix);
   context.short_name = record.ShortName;
+  context.desktop_record_path = DesktopRecordPath(record.InstallDir, record.UninstallPrefix);
   return WalkInstallLog(TUninstallList::Instance(), context, view);
 }
 
