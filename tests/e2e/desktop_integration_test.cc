@@ -83,7 +83,7 @@ TEST_F(DesktopIntegrationTest, DemoMenuEntriesAreValidAndGoWithTheUninstall) {
       const std::string path = item.path().string();
       if (item.path().extension() != ".desktop" && item.path().extension() != ".directory")
         continue;
-      if (path.find("/wizpak-") == std::string::npos) continue;
+      if (!item.path().filename().string().starts_with("wizpak-")) continue;
       EXPECT_EQ(platform::RunProgram(validate, {path}), 0) << path;
       ++checked;
     }
