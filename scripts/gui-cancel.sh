@@ -109,9 +109,10 @@ while IFS= read -r line; do
 done <"$work/log.txt"
 copied=$(grep -c '^data/blob' "$work/logged.txt" || true)
 [ "$copied" -lt "$blobs" ] || fail "the extraction did not stop: all $blobs files copied"
-# Nothing on disk that the log does not name, besides the log and the
-# uninstaller; no temporary files.
-(cd "$folder" && find . -type f ! -name WizpakDemo_install.log ! -name WizpakDemo_Uninstall.exe |
+# Nothing on disk that the log does not name, besides the log, the record
+# of the menu entries beside it and the uninstaller; no temporary files.
+(cd "$folder" && find . -type f ! -name WizpakDemo_install.log ! -name WizpakDemo_desktop.log \
+  ! -name WizpakDemo_Uninstall.exe |
   sed 's|^\./||' | sort) >"$work/on-disk.txt"
 sort "$work/logged.txt" | diff - "$work/on-disk.txt" >/dev/null ||
   fail "files on disk and in the log differ: $(sort "$work/logged.txt" | diff - "$work/on-disk.txt" | head -5)"
