@@ -110,11 +110,6 @@ struct TPakSystem::OpenArchiveState {
   }
 };
 
-TPakSystem& TPakSystem::Instance() {
-  static TPakSystem instance;
-  return instance;
-}
-
 std::string TPakSystem::JournalPath(const std::string& path) {
   return path + ".journal";
 }

@@ -59,9 +59,6 @@ class ArchiveCancelled : public std::runtime_error {
 
 class TPakSystem {
  public:
-  // The program-wide instance.
-  static TPakSystem& Instance();
-
   // Patches archive `name` (relative to `install_folder`) with `group`.
   void UpdateArchive(PatchSource& source, uint16_t group, const std::string& install_folder,
                      const std::string& name, const std::string& password,

@@ -3,10 +3,10 @@
 #include <stdexcept>
 
 #include "gamearchive/pak_system.h"
-#include "gui/message_box.h"
 #include "package/pak.h"
 #include "platform/codepage.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "text/digit_cipher.h"
 #include "text/language.h"
 #include "text/replace_all.h"
@@ -24,6 +24,7 @@ namespace {
 // The package the script extracts from, seen as a patch source.
 class SetupPackage : public gamearchive::PatchSource {
  public:
+  explicit SetupPackage(TPak* pak) : pak_(pak) {}
   uint32_t CountInGroup(uint16_t group) override { return Pak().CountInGroup(group); }
   void ForEachInGroup(uint16_t group, const std::function<void(uint32_t)>& fn) override {
     Pak().ForEachInGroup(group, fn);
@@ -33,11 +34,11 @@ class SetupPackage : public gamearchive::PatchSource {
   std::optional<std::string> Extract(uint32_t index) override { return Pak().ExtractEntry(index); }
 
  private:
-  static TPak& Pak() {
-    TPak* pak = ScriptPackage();
-    if (!pak) throw std::runtime_error("No package is open for the archive commands");
-    return *pak;
+  TPak& Pak() {
+    if (!pak_) throw std::runtime_error("No package is open for the archive commands");
+    return *pak_;
   }
+  TPak* pak_;
 };
 
 constexpr uint16_t kPatchingString = 19;
@@ -66,43 +67,31 @@ PatchFeedback WizardFeedback() {
   return feedback;
 }
 
-// The archive system asks through these: a Retry/Cancel box with a warning
-// icon, and the fatal exit.
-TPakSystem& ArchiveSystem() {
-  TPakSystem& system = TPakSystem::Instance();
-  system.retry_handler = [](const std::string& message) {
-    return gui::MessageBox(message, "Error", gui::Buttons::RetryCancel, gui::Icon::Warning) ==
-           gui::Answer::Retry;
-  };
-  system.fail_handler = [](const std::string& message) { gui::FatalExit(message); };
-  return system;
-}
-
 std::string Param(const std::vector<std::string>& params, size_t i) {
   return i < params.size() ? params[i] : std::string();
 }
 
 }  // namespace
 
-void ExecuteKypUpdate(const std::vector<std::string>& params, uint16_t group) {
+void ExecuteKypUpdate(SetupRun& setup_run, const std::vector<std::string>& params, uint16_t group) {
   const std::string password = DecryptWithDigitKey(kGameArchiveKey, Param(params, 1));
   try {
-    SetupPackage source;
-    ArchiveSystem().UpdateArchive(source, group, RecordInstallDir(), Param(params, 2), password,
-                                  WizardFeedback());
+    SetupPackage source(setup_run.package);
+    setup_run.archives.UpdateArchive(source, group, RecordInstallDir(), Param(params, 2), password,
+                                     WizardFeedback());
   } catch (const ArchiveCancelled&) {
     // Cancel in the retry box cancels the run: it stops before its next
     // line and ends as cancelled, saving the log of what was done.
-    TScriptRun::Instance().CancelRequested = true;
+    setup_run.script.CancelRequested = true;
   }
 }
 
-void ExecuteKypOfficial(const std::vector<std::string>& params) {
+void ExecuteKypOfficial(SetupRun& setup_run, const std::vector<std::string>& params) {
   const std::string code = DecryptWithDigitKey(kGameArchiveKey, Param(params, 1));
   try {
-    ArchiveSystem().SetOfficial(RecordInstallDir(), Param(params, 0), code, Param(params, 2));
+    setup_run.archives.SetOfficial(RecordInstallDir(), Param(params, 0), code, Param(params, 2));
   } catch (const ArchiveCancelled&) {
-    TScriptRun::Instance().CancelRequested = true;
+    setup_run.script.CancelRequested = true;
   }
 }
 

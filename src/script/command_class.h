@@ -18,6 +18,8 @@
 
 namespace wizpak {
 
+class SetupRun;
+
 // Command numbers as stored in compiled lines. Never reorder.
 enum CommandNumber : int32_t {
   kCmdGoto = 1,
@@ -64,11 +66,10 @@ class TCommandClass {
   TCommandClass(const TCommandClass&) = delete;
   TCommandClass& operator=(const TCommandClass&) = delete;
 
-  // Runs the line at `lineIndex` of TCompLines::Instance() against the
-  // program-wide run state (script_run.h). Base: does nothing. Errors that
-  // must end the run are thrown as ScriptError (script_run.h) or any
-  // std::exception.
-  virtual void Execute(int lineIndex) const;
+  // Runs the line at `lineIndex` of the run's lines against its state
+  // (setup_run.h). Base: does nothing. Errors that must end the run are
+  // thrown as ScriptError (script_run.h) or any std::exception.
+  virtual void Execute(SetupRun& setup_run, int lineIndex) const;
   // kPayloadNone for every command but "file" and "kypupdate".
   virtual uint8_t PayloadKind() const { return kPayloadNone; }
 
@@ -79,9 +80,6 @@ class TCommandClass {
 class TCommandList {
  public:
   std::vector<std::unique_ptr<TCommandClass>> Items;
-
-  // The program-wide registry (empty until RegisterCommands fills it).
-  static TCommandList& Instance();
 
   // Appends `command`; returns its 0-based position (command number - 1).
   int Add(std::unique_ptr<TCommandClass> command);
@@ -96,8 +94,6 @@ class TCommandList {
 
 // Clears `list` and adds the 27 command objects in registry order.
 void RegisterCommands(TCommandList& list);
-// The same on TCommandList::Instance().
-void RegisterCommands();
 
 // File-group kind list: element 0 is group 0 (0); then one element per line
 // with Command > 0 whose command carries files, in line order: 0 for plain

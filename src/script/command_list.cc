@@ -6,12 +6,7 @@
 
 namespace wizpak {
 
-void TCommandClass::Execute(int) const {}
-
-TCommandList& TCommandList::Instance() {
-  static TCommandList instance;
-  return instance;
-}
+void TCommandClass::Execute(SetupRun&, int) const {}
 
 int TCommandList::Add(std::unique_ptr<TCommandClass> command) {
   Items.push_back(std::move(command));
@@ -61,10 +56,6 @@ void RegisterCommands(TCommandList& list) {
   list.Add(std::make_unique<TUninstallLogLoadCommand>());
   list.Add(std::make_unique<TUninstallLogSaveCommand>());
   list.Add(std::make_unique<TKYPOfficialCommand>());
-}
-
-void RegisterCommands() {
-  RegisterCommands(TCommandList::Instance());
 }
 
 std::vector<uint8_t> GroupKinds(const TCompLines& lines, const TCommandList& commands) {

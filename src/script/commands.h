@@ -12,7 +12,7 @@ namespace wizpak {
 class TGotoCommand : public TCommandClass {
  public:
   TGotoCommand() : TCommandClass("goto", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 2
@@ -43,14 +43,14 @@ class TInstallDirRegKeyCommand : public TCommandClass {
 class TIfFileExistsCommand : public TCommandClass {
  public:
   TIfFileExistsCommand() : TCommandClass("iffileexists", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 7
 class TFileCommand : public TCommandClass {
  public:
   TFileCommand() : TCommandClass("file", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
   uint8_t PayloadKind() const override { return kPayloadFiles; }
 };
 
@@ -58,14 +58,14 @@ class TFileCommand : public TCommandClass {
 class TDeleteCommand : public TCommandClass {
  public:
   TDeleteCommand() : TCommandClass("delete", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 9
 class TWriteRegStrCommand : public TCommandClass {
  public:
   TWriteRegStrCommand() : TCommandClass("writeregstr", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 10
@@ -78,7 +78,7 @@ class TChangelogCommand : public TCommandClass {
 class TKYPUpdateCommand : public TCommandClass {
  public:
   TKYPUpdateCommand() : TCommandClass("kypupdate", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
   uint8_t PayloadKind() const override { return kPayloadArchivePatch; }
 };
 
@@ -86,42 +86,42 @@ class TKYPUpdateCommand : public TCommandClass {
 class TRMDirCommand : public TCommandClass {
  public:
   TRMDirCommand() : TCommandClass("rmdir", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 13
 class TCreateDirectoryCommand : public TCommandClass {
  public:
   TCreateDirectoryCommand() : TCommandClass("createdirectory", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 14
 class TCreateShortCutCommand : public TCommandClass {
  public:
   TCreateShortCutCommand() : TCommandClass("createshortcut", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 15
 class TMessageCommand : public TCommandClass {
  public:
   TMessageCommand() : TCommandClass("message", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 16
 class TMessageBoxCommand : public TCommandClass {
  public:
   TMessageBoxCommand() : TCommandClass("messagebox", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 17
 class TCopyFileCommand : public TCommandClass {
  public:
   TCopyFileCommand() : TCommandClass("copyfile", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 18
@@ -134,7 +134,7 @@ class TLanguageCommand : public TCommandClass {
 class TFailureCommand : public TCommandClass {
  public:
   TFailureCommand() : TCommandClass("failure", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 20
@@ -171,21 +171,21 @@ class TUninstallPrefixCommand : public TCommandClass {
 class TUninstallLogLoadCommand : public TCommandClass {
  public:
   TUninstallLogLoadCommand() : TCommandClass("uninstalllogload", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 26
 class TUninstallLogSaveCommand : public TCommandClass {
  public:
   TUninstallLogSaveCommand() : TCommandClass("uninstalllogsave", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 // 27
 class TKYPOfficialCommand : public TCommandClass {
  public:
   TKYPOfficialCommand() : TCommandClass("kypofficial", false) {}
-  void Execute(int lineIndex) const override;
+  void Execute(SetupRun& setup_run, int lineIndex) const override;
 };
 
 }  // namespace wizpak

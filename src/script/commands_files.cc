@@ -7,14 +7,15 @@
 #include "script/commands.h"
 #include "script/run_services.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 
 namespace wizpak {
 namespace {
 
 constexpr int kCopyingText = 17;  // "Copying File <%FILENAME%>"
 
-const TCompLine* LineAt(int lineIndex) {
-  return TCompLines::Instance().At(lineIndex);
+const TCompLine* LineAt(const SetupRun& setup_run, int lineIndex) {
+  return setup_run.lines.At(lineIndex);
 }
 
 // A sense of "0", "false" or "f" (any case) negates the comparison.
@@ -40,27 +41,29 @@ bool RegistryConditionHolds(const TCompLine& line) {
 
 }  // namespace
 
-void TFileCommand::Execute(int lineIndex) const {
+void TFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   // The group advances whatever follows, so later lines keep their groups.
-  TScriptRun& state = TScriptRun::Instance();
+  TScriptRun& state = setup_run.script;
   ++state.FileGroupCounter;
-  const TCompLine* line = LineAt(lineIndex);
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const uint16_t group = state.CurrentGroup();
   switch (line->Params.size()) {
     case 0:
       return;
     case 1:
-      run::ExtractGroup(group, run::InstallFolder());
+      run::ExtractGroup(setup_run, group, run::InstallFolder());
       return;
     case 2:
       run::ExtractGroup(
-          group, run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
+          setup_run, group,
+          run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
       return;
     case 7:
       if (RegistryConditionHolds(*line)) {
         run::ExtractGroup(
-            group, run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
+            setup_run, group,
+            run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
       }
       return;
     default:
@@ -69,8 +72,8 @@ void TFileCommand::Execute(int lineIndex) const {
   }
 }
 
-void TCopyFileCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TCopyFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string source = run::ExpandPath(line->Param(0));
   const std::string destination = run::ExpandPath(line->Param(1));
@@ -82,15 +85,15 @@ void TCopyFileCommand::Execute(int lineIndex) const {
   run::LogFile(destination);
 }
 
-void TDeleteCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TDeleteCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string path = run::ExpandPath(line->Param(0));
   if (platform::FileExists(path)) platform::DeleteFile(path);  // failure is quiet
 }
 
-void TCreateDirectoryCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TCreateDirectoryCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string path = run::ExpandPath(line->Param(0));
   run::ForceFoldersLogged(path);
@@ -99,8 +102,8 @@ void TCreateDirectoryCommand::Execute(int lineIndex) const {
   run::LogDirectory(path);
 }
 
-void TRMDirCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TRMDirCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   // The flag is handed on; the removal always takes the contents with it.
   run::RemoveTree(run::ExpandPath(line->Param(0)), line->Param(1) == "1");

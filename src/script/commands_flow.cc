@@ -5,40 +5,41 @@
 #include "script/commands.h"
 #include "script/run_services.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 
 namespace wizpak {
 namespace {
 
-const TCompLine* LineAt(int lineIndex) {
-  return TCompLines::Instance().At(lineIndex);
+const TCompLine* LineAt(const SetupRun& setup_run, int lineIndex) {
+  return setup_run.lines.At(lineIndex);
 }
 
 constexpr int kFailureText = 23;  // "Setup failed to install."
 
 }  // namespace
 
-void TGotoCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TGotoCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   // The next line run is the one after the target label line.
   const int32_t target = run::ParseTarget(line->Param(0));
-  if (target >= 0) TScriptRun::Instance().CurrentLine = target;
+  if (target >= 0) setup_run.script.CurrentLine = target;
 }
 
-void TIfFileExistsCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TIfFileExistsCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const int32_t present_target = run::ParseTarget(line->Param(1));
   const int32_t absent_target = run::ParseTarget(line->Param(2));
   // A folder at the path counts as absent: only files are asked about.
   const bool present = platform::FileExists(run::ExpandPath(line->Param(0)));
-  TScriptRun& state = TScriptRun::Instance();
+  TScriptRun& state = setup_run.script;
   if (present && present_target >= 0) state.CurrentLine = present_target;
   if (!present && absent_target >= 0) state.CurrentLine = absent_target;
 }
 
-void TMessageBoxCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TMessageBoxCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const int32_t ok_target = run::ParseTarget(line->Param(2));
   const int32_t cancel_target = run::ParseTarget(line->Param(3));
@@ -48,7 +49,7 @@ void TMessageBoxCommand::Execute(int lineIndex) const {
       gui::MessageBox(text, caption, gui::Buttons::OkCancel, gui::Icon::Question);
   // Here a target jumps to the label line itself (which does nothing); 0
   // never jumps.
-  TScriptRun& state = TScriptRun::Instance();
+  TScriptRun& state = setup_run.script;
   if (answer == gui::Answer::Ok) {
     if (ok_target > 0) state.CurrentLine = ok_target - 1;
   } else if (cancel_target > 0) {
@@ -56,15 +57,15 @@ void TMessageBoxCommand::Execute(int lineIndex) const {
   }
 }
 
-void TMessageCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TMessageCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   run::ShowStatusText(run::ExpandLanguageTags(line->Param(0)));
 }
 
-void TFailureCommand::Execute(int) const {
+void TFailureCommand::Execute(SetupRun& setup_run, int) const {
   run::ShowSubStatusText(run::LanguageString(kFailureText));
-  TScriptRun::Instance().StopScript = true;
+  setup_run.script.StopScript = true;
 }
 
 }  // namespace wizpak

@@ -6,12 +6,13 @@
 #include "script/commands.h"
 #include "script/run_services.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 
 namespace wizpak {
 namespace {
 
-const TCompLine* LineAt(int lineIndex) {
-  return TCompLines::Instance().At(lineIndex);
+const TCompLine* LineAt(const SetupRun& setup_run, int lineIndex) {
+  return setup_run.lines.At(lineIndex);
 }
 
 std::string Quoted(std::string_view text) {
@@ -20,8 +21,8 @@ std::string Quoted(std::string_view text) {
 
 }  // namespace
 
-void TWriteRegStrCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TWriteRegStrCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string& root_name = line->Param(0);
   const std::string& key = line->Param(1);
@@ -39,8 +40,8 @@ void TWriteRegStrCommand::Execute(int lineIndex) const {
                         Quoted(data));
 }
 
-void TCreateShortCutCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TCreateShortCutCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string link = run::ExpandPath(line->Param(0));
   // The link's missing folders are created (and logged) first, so the
@@ -51,32 +52,32 @@ void TCreateShortCutCommand::Execute(int lineIndex) const {
   const std::string arguments = run::ExpandPath(line->Param(2));
   run::CreateLink(link, target, arguments);
   run::LogFile(link);
-  run::AddLinkToDesktop(link, target, arguments);
+  run::AddLinkToDesktop(setup_run, link, target, arguments);
 }
 
-void TKYPUpdateCommand::Execute(int lineIndex) const {
-  TScriptRun& state = TScriptRun::Instance();
+void TKYPUpdateCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  TScriptRun& state = setup_run.script;
   ++state.FileGroupCounter;
-  const TCompLine* line = LineAt(lineIndex);
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  ExecuteKypUpdate(line->Params, state.CurrentGroup());
+  ExecuteKypUpdate(setup_run, line->Params, state.CurrentGroup());
 }
 
-void TKYPOfficialCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TKYPOfficialCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  ExecuteKypOfficial(line->Params);
+  ExecuteKypOfficial(setup_run, line->Params);
 }
 
-void TUninstallLogLoadCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TUninstallLogLoadCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string prefix = line->Params.size() >= 2 ? line->Param(1) : std::string();
   run::LoadInstallLog(run::ExpandPath(line->Param(0)), prefix);
 }
 
-void TUninstallLogSaveCommand::Execute(int lineIndex) const {
-  const TCompLine* line = LineAt(lineIndex);
+void TUninstallLogSaveCommand::Execute(SetupRun& setup_run, int lineIndex) const {
+  const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string prefix = line->Params.size() >= 2 ? line->Param(1) : std::string();
   run::SaveInstallLog(run::ExpandPath(line->Param(0)), prefix);

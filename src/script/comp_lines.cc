@@ -69,11 +69,6 @@ const std::string& TCompLine::Param(size_t index) const {
   return index < Params.size() ? Params[index] : kEmpty;
 }
 
-TCompLines& TCompLines::Instance() {
-  static TCompLines instance;
-  return instance;
-}
-
 const TCompLine* TCompLines::At(int64_t position) const {
   if (position < 0 || position >= static_cast<int64_t>(Lines.size())) return nullptr;
   return &Lines[static_cast<size_t>(position)];

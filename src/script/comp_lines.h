@@ -42,9 +42,6 @@ class TCompLines {
  public:
   std::vector<TCompLine> Lines;
 
-  // The program-wide instance, empty until start-up loads the entry.
-  static TCompLines& Instance();
-
   // Replaces Lines with the records decoded from `data` (`size` bytes; the
   // buffer stays the caller's). Never reads past `size`. A count or string
   // length running past the end, a negative ParamCount or a Command outside

@@ -2,11 +2,11 @@
 #include "script/run_services.h"
 
 #include "diagnostics/error_report.h"
-#include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "platform/desktop_files.h"
 #include "platform/paths.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "text/language.h"
 #include "text/path_helpers.h"
 #include "text/remove_tree.h"
@@ -89,15 +89,14 @@ namespace {
 // The product the desktop entries belong to, from the setup record; its
 // icon is the one the setup carries for its uninstaller, else the page
 // set's own.
-DesktopProduct Product() {
+DesktopProduct Product(const SetupRun& setup_run) {
   const TSetupInfoFile& record = TSetupInfoFile::Instance();
   DesktopProduct product;
   product.short_name = record.ShortName;
   product.title = record.SetupName;
   product.programs_folder = ProgramsFolder;
   product.desktop_folder = IncludeBackslash(platform::SpecialFolder(platform::kCsidlCommonDesktop));
-  product.icon_file = []() -> std::optional<std::string> {
-    TPak* package = ScriptPackage();
+  product.icon_file = [package = setup_run.package]() -> std::optional<std::string> {
     if (package == nullptr) return std::nullopt;
     for (const char* name : {"UNINSTALL_ICON.ICO", "icon.ico"}) {
       uint32_t size = 0;
@@ -110,12 +109,13 @@ DesktopProduct Product() {
 
 }  // namespace
 
-void AddLinkToDesktop(std::string_view link, std::string_view target, std::string_view arguments) {
+void AddLinkToDesktop(const SetupRun& setup_run, std::string_view link, std::string_view target,
+                      std::string_view arguments) {
   const auto folders = platform::UserDesktopFolders();
   if (!folders) return;
   // Like the link itself, an entry that cannot be written is skipped quietly.
-  wizpak::AddLinkToDesktop(TUninstallList::Instance().Desktop(), Product(), *folders, link, target,
-                           arguments);
+  wizpak::AddLinkToDesktop(setup_run.install_log.Desktop(), Product(setup_run), *folders, link,
+                           target, arguments);
 }
 
 std::string FolderOf(std::string_view path) {
@@ -133,8 +133,8 @@ std::string FileNameOf(std::string_view path) {
 
 // ---- Package and install log ------------------------------------------------
 
-void ExtractGroup(uint16_t group, std::string_view folder) {
-  TPak* package = ScriptPackage();
+void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder) {
+  TPak* package = setup_run.package;
   if (package == nullptr) {
     throw ScriptError("Cannot extract file group " + std::to_string(group) +
                       ": no package is open");
@@ -142,21 +142,17 @@ void ExtractGroup(uint16_t group, std::string_view folder) {
   package->ExtractGroup(group, folder);
 }
 
-void ShowErrorBox(std::string_view text) {
-  gui::MessageBox(text, "Error");
-}
-
 void ForceFoldersLogged(std::string_view folder) {
   wizpak::ForceFoldersLogged(folder);
 }
 
-void BuildUninstaller() {
+void BuildUninstaller(const SetupRun& setup_run) {
   const UninstallerBuildResult result = wizpak::BuildUninstaller();
   // The uninstaller's menu entry, and the record beside the log saved again
   // with it; then the desktop reads its menus anew.
   if (const auto folders = platform::UserDesktopFolders(); folders && result.built) {
-    TUninstallList& log = TUninstallList::Instance();
-    AddUninstallEntry(log.Desktop(), Product(), *folders, result.path, InstallFolder());
+    TUninstallList& log = setup_run.install_log;
+    AddUninstallEntry(log.Desktop(), Product(setup_run), *folders, result.path, InstallFolder());
     const InstallLogResult saved = log.SaveDesktopRecord(InstallFolder(), UninstallPrefix());
     platform::RefreshDesktopDatabase(folders->applications);
     if (!saved.ok()) throw ScriptError(saved.message);

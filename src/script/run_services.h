@@ -10,6 +10,10 @@
 
 #include "platform/registry.h"
 
+namespace wizpak {
+class SetupRun;
+}
+
 namespace wizpak::run {
 
 // Setup information record.
@@ -30,8 +34,10 @@ std::string WithBackslash(std::string_view path);
 void RemoveTree(std::string_view path, bool remove_contents);
 void CreateLink(std::string_view link, std::string_view target, std::string_view arguments);
 // The desktop's side of a link (a menu entry or desktop launcher, recorded
-// for the uninstaller), where the desktop has folders for them.
-void AddLinkToDesktop(std::string_view link, std::string_view target, std::string_view arguments);
+// for the uninstaller), where the desktop has folders for them; the entries
+// take the icon of the run's package.
+void AddLinkToDesktop(const SetupRun& setup_run, std::string_view link, std::string_view target,
+                      std::string_view arguments);
 
 // Folder part of a path without its trailing separator ("C:\\" for a file
 // in a drive root, "" when the path has no folder part), and the name after
@@ -40,7 +46,8 @@ std::string FolderOf(std::string_view path);
 std::string FileNameOf(std::string_view path);
 
 // Package and install log.
-void ExtractGroup(uint16_t group, std::string_view folder);
+// From the run's package; throws ScriptError when there is none.
+void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder);
 void ForceFoldersLogged(std::string_view folder);
 void LogFile(std::string_view path);
 void LogDirectory(std::string_view path);
@@ -48,10 +55,8 @@ void LogRegistryEntry(std::string_view entry);
 // Throw ScriptError when the log cannot be written.
 void SaveInstallLog(std::string_view folder, std::string_view prefix);
 void LoadInstallLog(std::string_view folder, std::string_view prefix);
-void BuildUninstaller();
-
-// Asks the person: an error box (OK only, caption "Error").
-void ShowErrorBox(std::string_view text);
+// Builds and registers the uninstaller and gives it a menu entry.
+void BuildUninstaller(const SetupRun& setup_run);
 
 // Diagnostics: writes the error report, returns its path ("" if none).
 std::string WriteErrorReport(std::string_view message, std::string_view error_type);

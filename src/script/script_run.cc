@@ -13,23 +13,23 @@
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/run_services.h"
+#include "script/setup_run.h"
 #include "text/shared_state.h"
 
 namespace wizpak {
 
 namespace {
-TPak* script_package = nullptr;
 // After an error the files written so far stay installed: the log (and the
 // uninstaller) still go into the install folder, so they can be removed.
 // A run that never made the install folder leaves nothing to remove. This
 // is best effort; the error that ended the run is the one reported.
-void SaveWhatWasDone() {
+void SaveWhatWasDone(const SetupRun& setup_run) {
   if (!run::UninstallerWanted()) return;
   try {
     const std::string install_folder = run::InstallFolder();
     if (!platform::DirectoryExists(install_folder)) return;
     run::SaveInstallLog(install_folder, run::UninstallPrefix());
-    run::BuildUninstaller();
+    run::BuildUninstaller(setup_run);
   } catch (...) {
   }
 }
@@ -67,22 +67,10 @@ platform::FileLock LockInstallFolder(const std::string& install_folder) {
 
 }  // namespace
 
-void SetScriptPackage(TPak* package) {
-  script_package = package;
-}
-TPak* ScriptPackage() {
-  return script_package;
-}
-
-TScriptRun& TScriptRun::Instance() {
-  static TScriptRun instance;
-  return instance;
-}
-
-bool RunScriptLines() {
-  const TCompLines& lines = TCompLines::Instance();
-  const TCommandList& commands = TCommandList::Instance();
-  TScriptRun& state = TScriptRun::Instance();
+bool RunScriptLines(SetupRun& setup_run) {
+  const TCompLines& lines = setup_run.lines;
+  const TCommandList& commands = setup_run.commands;
+  TScriptRun& state = setup_run.script;
   state.CurrentLine = -1;
   // Every script with at least one line runs it, including a one-line script.
   const int64_t last = static_cast<int64_t>(lines.LineCount()) - 1;
@@ -97,14 +85,14 @@ bool RunScriptLines() {
     const TCompLine* line = lines.At(state.CurrentLine);
     if (line == nullptr || line->Command <= 0) continue;  // labels and inert lines
     const TCommandClass* command = commands.ByNumber(line->Command);
-    if (command != nullptr) command->Execute(line->LineNumber);
+    if (command != nullptr) command->Execute(setup_run, line->LineNumber);
   }
   // A cancel answered during the last line (a long extraction stops part-way
   // for it) is a cancelled run too, not a finished one.
   return !state.CancelRequested && !platform::StopRequested();
 }
 
-ScriptRunResult RunScript(const ScriptRunOptions& options) {
+ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) {
   ScriptRunResult result;
   platform::FileLock lock;  // held until the log of an error is saved too
   bool busy = false;
@@ -114,15 +102,15 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(install_folder);
     const platform::StopSignalScope stop_signals;
-    const bool ran_to_end = RunScriptLines();
+    const bool ran_to_end = RunScriptLines(setup_run);
     run::ForceFoldersLogged(install_folder);
     if (run::UninstallerWanted()) {
       run::SaveInstallLog(install_folder, run::UninstallPrefix());
-      run::BuildUninstaller();
+      run::BuildUninstaller(setup_run);
     }
-    result.outcome = !ran_to_end                         ? ScriptOutcome::Cancelled
-                     : TScriptRun::Instance().StopScript ? ScriptOutcome::FailureReported
-                                                         : ScriptOutcome::Completed;
+    result.outcome = !ran_to_end                   ? ScriptOutcome::Cancelled
+                     : setup_run.script.StopScript ? ScriptOutcome::FailureReported
+                                                   : ScriptOutcome::Completed;
   } catch (const InstallFolderBusy& error) {
     // The other setup's files and log are its own: nothing is saved here.
     busy = true;
@@ -131,7 +119,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
   } catch (const WrongSizeError& error) {
     // A damaged setup: the package reader reports it, the person is told
     // here, and the run ends on the error path, never as a success.
-    run::ShowErrorBox(error.BoxText());
+    setup_run.prompts.Ask(error.BoxText(), "Error");
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const std::exception& error) {
@@ -141,7 +129,7 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
     result.outcome = ScriptOutcome::Error;
     result.error = "Unknown error";
   }
-  if (result.outcome == ScriptOutcome::Error && !busy) SaveWhatWasDone();
+  if (result.outcome == ScriptOutcome::Error && !busy) SaveWhatWasDone(setup_run);
   if (result.outcome == ScriptOutcome::Error && options.write_error_report) {
     result.report_path = run::WriteErrorReport(result.error, "Unknown");
   }

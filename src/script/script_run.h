@@ -9,14 +9,9 @@
 
 namespace wizpak {
 
-class TPak;
+class SetupRun;
 
-// Start-up names the package reader that "file" lines extract from: the
-// read-mode package, open for the whole run. Not owned; null until set.
-void SetScriptPackage(TPak* package);
-TPak* ScriptPackage();
-
-// Run state, one instance for the program's life.
+// The script loop's state, part of the run (setup_run.h).
 struct TScriptRun {
   int32_t CurrentLine = -1;       // position of the line being run
   bool StopScript = false;        // set by "failure", never cleared
@@ -25,7 +20,6 @@ struct TScriptRun {
   // run is going on): the loop stops before its next line.
   bool CancelRequested = false;
 
-  static TScriptRun& Instance();
   // Back to the start-up state (tests; the program never resets it).
   void Reset() { *this = TScriptRun{}; }
   uint16_t CurrentGroup() const { return static_cast<uint16_t>(FileGroupCounter & 0xFFFF); }
@@ -58,8 +52,7 @@ struct ScriptRunOptions {
   bool write_error_report = true;
 };
 
-// The whole installation run on TCompLines::Instance() and
-// TCommandList::Instance() (RegisterCommands must have run):
+// The whole installation run on the run's lines and commands:
 //  1. the install folder becomes the first folder of the install log;
 //  2./3. every line runs in order, jumps move CurrentLine, "failure" stops;
 //  4. the install folder and its missing parents are created (logged);
@@ -71,13 +64,12 @@ struct ScriptRunOptions {
 // pump), so a script that loops without end still lets the user cancel. A
 // cancel request, or SIGINT/SIGTERM during the run, stops the loop before its
 // next line; steps 4 and 5 still run, so the install log names what was done.
-ScriptRunResult RunScript(const ScriptRunOptions& options = {});
+ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options = {});
 
 inline constexpr int kLinesPerPump = 4096;
 
-// Only steps 2 and 3 (the loop), on the program-wide instances; errors
-// propagate to the caller. False when a cancel request or a stop signal
-// ended the loop.
-bool RunScriptLines();
+// Only steps 2 and 3 (the loop); errors propagate to the caller. False when
+// a cancel request or a stop signal ended the loop.
+bool RunScriptLines(SetupRun& setup_run);
 
 }  // namespace wizpak

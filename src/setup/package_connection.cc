@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/stop_signals.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "text/language.h"
 #include "text/number_format.h"
 #include "text/replace_all.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
 }  // namespace
 
-void ConnectPackageHooks() {
+void ConnectPackageHooks(SetupRun& setup_run) {
   PackageHooks& hooks = Hooks();
   hooks.show_extract_status = [](std::string_view file_text) {
     const std::u16string text = TLanguages::Instance().GetString(kExtractingText);
@@ -30,8 +31,8 @@ void ConnectPackageHooks() {
   hooks.format_byte_size = [](uint64_t bytes) { return FormatByteSize(bytes); };
   // Cancel answered Yes (or a stop signal) during a long "file" command ends
   // it between files; the script loop then stops and saves the log.
-  hooks.stop_requested = [] {
-    return TScriptRun::Instance().CancelRequested || platform::StopRequested();
+  hooks.stop_requested = [&setup_run] {
+    return setup_run.script.CancelRequested || platform::StopRequested();
   };
 }
 

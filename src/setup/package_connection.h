@@ -2,8 +2,13 @@
 // records, byte sizes) to the text and uninstall units.
 #pragma once
 
+namespace wizpak {
+class SetupRun;
+}
+
 namespace wizpak::setup {
 
-void ConnectPackageHooks();
+// The hooks ask `setup_run` whether the run is to stop; it must outlive them.
+void ConnectPackageHooks(SetupRun& setup_run);
 
 }  // namespace wizpak::setup

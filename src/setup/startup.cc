@@ -93,7 +93,7 @@ void OpenChosenPackage(StartupState& state) {
   }
   state.pak = OpenPackage(state.package_path);
   // The script's "file" lines and the uninstaller builder read from it.
-  SetScriptPackage(state.pak.get());
+  state.run.package = state.pak.get();
   SetRunningPackage(state.pak.get(), state.package_path, state.package_from_command_line);
 }
 
@@ -164,11 +164,9 @@ Step LoadInstallLog() {
 Step LoadScript(StartupState& state, uint64_t& space_required) {
   const std::optional<std::string> bytes = FindGroup0Entry(*state.pak, "CompiledLines");
   if (!bytes) return StopWith(kCompiledLinesMissingText, "Verification Error");
-  const CompLinesLoadResult loaded =
-      TCompLines::Instance().LoadFromBuffer(bytes->data(), bytes->size());
+  const CompLinesLoadResult loaded = state.run.lines.LoadFromBuffer(bytes->data(), bytes->size());
   if (!loaded) throw std::runtime_error(loaded.message);
-  RegisterCommands();
-  state.group_kinds = GroupKinds(TCompLines::Instance(), TCommandList::Instance());
+  state.group_kinds = GroupKinds(state.run.lines, state.run.commands);
   std::vector<GroupedEntry> entries;
   const uint32_t count = PackageEntryCount(*state.pak);
   entries.reserve(count);
@@ -270,8 +268,8 @@ int RunWizard(StartupState& state) {
   wizard::WizardRunOptions options;
   options.unattended = state.options.unattended;
   options.dir = state.options.dir;
-  return wizard::RunProgramWizard(*state.toolkit, *state.main_form, PackageOfStartup(state),
-                                  options);
+  return wizard::RunProgramWizard(state.run, *state.toolkit, *state.main_form,
+                                  PackageOfStartup(state), options);
 }
 
 }  // namespace
@@ -285,7 +283,7 @@ int RunStartupSequence(StartupState& state) {
   ShowVerifyWindow(state);
   OpenChosenPackage(state);
   ConnectErrorReport(state);
-  ConnectPackageHooks();
+  ConnectPackageHooks(state.run);
   if (Step s = CheckPackageId(state); !s.go_on) return s.exit_status;
   if (Step s = VerifyPackage(state); !s.go_on) return s.exit_status;
   FindCdRomDrive();
@@ -338,7 +336,7 @@ int SetupMain(const std::vector<std::string>& arguments) {
     status = kExitErrorReport;
   }
   // 17. Release the windows before the toolkit that made them.
-  SetScriptPackage(nullptr);
+  state.run.package = nullptr;
   SetRunningPackage(nullptr, false);
   diagnostics::SetReportContextProvider(nullptr);
   state.verify_window.reset();

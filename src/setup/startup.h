@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui/widgets.h"
+#include "script/setup_run.h"
 #include "setup/options.h"
 
 namespace wizpak {
@@ -20,6 +21,8 @@ class TPak;
 namespace wizpak::setup {
 
 struct StartupState {
+  // The run start-up loads and hands to the wizard.
+  SetupRun run;
   SetupOptions options;
   std::vector<std::string> arguments;  // argv, argument 0 first
 

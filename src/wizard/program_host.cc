@@ -3,11 +3,12 @@
 #include "diagnostics/error_report.h"
 #include "package/setup_info.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "uninstall/uninstaller.h"
 
 namespace wizpak::wizard {
 
-WizardHost MakeProgramHost(const ProgramPackage& package) {
+WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package) {
   TSetupInfoFile& record = TSetupInfoFile::Instance();
   WizardHost host;
   host.find_entry = package.find_entry;
@@ -18,8 +19,8 @@ WizardHost MakeProgramHost(const ProgramPackage& package) {
   uint32_t grouped = 0;
   for (const auto& entry : package.entries) grouped += entry.second != 0 ? 1 : 0;
   host.count_grouped = [grouped] { return grouped; };
-  host.run_script = [] {
-    ScriptRunResult result = RunScript();
+  host.run_script = [&setup_run] {
+    ScriptRunResult result = RunScript(setup_run);
     switch (result.outcome) {
       case ScriptOutcome::Completed:
         return RunResult::Completed;
@@ -32,7 +33,7 @@ WizardHost MakeProgramHost(const ProgramPackage& package) {
     }
     return RunResult::Error;
   };
-  host.cancel_script = [] { TScriptRun::Instance().CancelRequested = true; };
+  host.cancel_script = [&setup_run] { setup_run.script.CancelRequested = true; };
   host.run_uninstall = [] { RunUninstallWalk(); };
   host.start_finaliser = [] { StartFinaliser(); };
   host.write_error_report = [](const std::string& message) {
@@ -56,9 +57,9 @@ WizardHost MakeProgramHost(const ProgramPackage& package) {
   return host;
 }
 
-int RunProgramWizard(gui::Toolkit& toolkit, gui::MainForm& form, const ProgramPackage& package,
-                     const WizardRunOptions& options) {
-  TFrmMain wizard(toolkit, form, MakeProgramHost(package));
+int RunProgramWizard(SetupRun& setup_run, gui::Toolkit& toolkit, gui::MainForm& form,
+                     const ProgramPackage& package, const WizardRunOptions& options) {
+  TFrmMain wizard(toolkit, form, MakeProgramHost(setup_run, package));
   return RunWizard(toolkit, form, wizard, options);
 }
 

@@ -14,6 +14,10 @@
 #include "wizard/main_form.h"
 #include "wizard/wizard_run.h"
 
+namespace wizpak {
+class SetupRun;
+}
+
 namespace wizpak::wizard {
 
 struct ProgramPackage {
@@ -24,12 +28,13 @@ struct ProgramPackage {
   std::vector<std::pair<std::string, uint16_t>> entries;
 };
 
-// The host of the running program.
-WizardHost MakeProgramHost(const ProgramPackage& package);
+// The host of the running program: its callbacks capture `setup_run`,
+// which must outlive the host.
+WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package);
 
 // Step 16 for the program: creates the wizard on `form`, sets it up and runs
 // it. Returns the exit status.
-int RunProgramWizard(gui::Toolkit& toolkit, gui::MainForm& form, const ProgramPackage& package,
-                     const WizardRunOptions& options);
+int RunProgramWizard(SetupRun& setup_run, gui::Toolkit& toolkit, gui::MainForm& form,
+                     const ProgramPackage& package, const WizardRunOptions& options);
 
 }  // namespace wizpak::wizard

@@ -29,11 +29,11 @@ std::vector<std::string> Conditional(const std::string& root, const std::string&
 class Condition : public ScriptTest {
  protected:
   bool Holds(const std::vector<std::string>& params) {
-    TScriptRun::Instance().Reset();
+    run_.script.Reset();
     ScriptBuilder s;
     s.Command(kCmdFile, params);
     const ScriptRunResult result = Run(s);
-    EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 1u);
+    EXPECT_EQ(run_.script.FileGroupCounter, 1u);
     return result.outcome != ScriptOutcome::Completed || !LoggedFiles().empty();
   }
 };
@@ -72,7 +72,7 @@ TEST_F(FileCommand, FalseConditionStillAdvancesTheGroup) {
   s.Command(kCmdFile, Conditional("HKLM", "Software\\Nothing", "v", "never", "1"));
   s.Command(kCmdFile, Conditional("HKLM", "Software\\Nothing", "v", "never", "yes"));
   EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
-  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
+  EXPECT_EQ(run_.script.FileGroupCounter, 2u);
   EXPECT_TRUE(LoggedFiles().empty());
 }
 
@@ -150,7 +150,7 @@ TEST_F(FileCommand, KypOfficialBetweenFileLinesTakesNoGroup) {
   s.Command(kCmdKypOfficial, {"data.kyp", "not the code", "1"});
   s.Command(kCmdFile, {"patch", "two"});
   ASSERT_EQ(Run(s).outcome, ScriptOutcome::Completed);
-  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
+  EXPECT_EQ(run_.script.FileGroupCounter, 2u);
   EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\two\\patch.dat")), "group two");
 }
 
@@ -192,7 +192,7 @@ TEST_F(FileCommand, WrongParameterCountsShowTheBoxAndGoOn) {
     EXPECT_EQ(box.text, "TFileCommand.SFXProcess - Param Count Invalid!!!");
     EXPECT_EQ(box.buttons, gui::Buttons::Ok);
   }
-  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 4u);
+  EXPECT_EQ(run_.script.FileGroupCounter, 4u);
   EXPECT_TRUE(HostFolderExists("C:\\after"));
 }
 
@@ -201,13 +201,13 @@ TEST_F(FileCommand, GroupCounterKeepsCountingAcrossRuns) {
   s.Command(kCmdFile, {"a", "b", "c"});
   s.Command(kCmdFile, {"a", "b", "c", "d"});
   Run(s);
-  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
+  EXPECT_EQ(run_.script.FileGroupCounter, 2u);
   Run(s);  // never reset between runs
-  EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 4u);
-  TScriptRun::Instance().FileGroupCounter = 0xFFFF;
-  EXPECT_EQ(TScriptRun::Instance().CurrentGroup(), 0xFFFF);
-  TScriptRun::Instance().FileGroupCounter = 0x10001;
-  EXPECT_EQ(TScriptRun::Instance().CurrentGroup(), 1);
+  EXPECT_EQ(run_.script.FileGroupCounter, 4u);
+  run_.script.FileGroupCounter = 0xFFFF;
+  EXPECT_EQ(run_.script.CurrentGroup(), 0xFFFF);
+  run_.script.FileGroupCounter = 0x10001;
+  EXPECT_EQ(run_.script.CurrentGroup(), 1);
 }
 
 // Cancel answered Yes while the last line extracts: the group stops between
@@ -221,8 +221,8 @@ TEST_F(FileCommand, CancelDuringTheLastLinesExtractionEndsTheRunCancelled) {
               {"two.dat", 1, "second"},
               {"three.dat", 1, "third"}});
   PackageHooks& hooks = Hooks();
-  hooks.step_progress = [] { TScriptRun::Instance().CancelRequested = true; };
-  hooks.stop_requested = [] { return TScriptRun::Instance().CancelRequested; };
+  hooks.step_progress = [this] { run_.script.CancelRequested = true; };
+  hooks.stop_requested = [this] { return run_.script.CancelRequested; };
   ScriptBuilder s;
   s.Command(kCmdFile, {"payload"});
   const ScriptRunResult result = Run(s);

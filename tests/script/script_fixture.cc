@@ -35,9 +35,6 @@ int ScriptBuilder::Inert() {
 }
 
 ScriptTest::ScriptTest() {
-  TScriptRun::Instance().Reset();
-  TCompLines::Instance().Lines.clear();
-  RegisterCommands();
   TUninstallList::Instance().Clear();
   TLanguages::Instance().Clear();
   ResetSharedState();
@@ -68,16 +65,13 @@ ScriptTest::ScriptTest() {
 }
 
 ScriptTest::~ScriptTest() {
-  SetScriptPackage(nullptr);
   SetRunningPackage(nullptr, "", false);
   Hooks() = PackageHooks{};
   TSetupInfoFile::Instance() = TSetupInfoFile{};
   gui::SetMessageBoxHandler(previous_handler_);
   ActiveStatusLabel = nullptr;
   ActiveSubStatusLabel = nullptr;
-  TCompLines::Instance().Lines.clear();
   TUninstallList::Instance().Clear();
-  TScriptRun::Instance().Reset();
 }
 
 void ScriptTest::SetRecord(const std::string& install_dir, bool create_uninstaller,
@@ -106,7 +100,7 @@ void ScriptTest::UsePackage(const std::vector<PackageFile>& files) {
   package_ = std::make_unique<TPak>(path, false, false);
   ASSERT_TRUE(package_->HasPackage());
   package_path_ = path;
-  SetScriptPackage(package_.get());
+  run_.package = package_.get();
   SetRunningPackage(package_.get(), path, false);
 }
 
@@ -127,7 +121,7 @@ void ScriptTest::ChangeRecordedSize(size_t index, uint32_t orig_size) {
   package_ = std::make_unique<TPak>(package_path_, false, false);
   ASSERT_TRUE(package_->HasPackage());
   ASSERT_EQ(package_->Entries[index].OrigSize, orig_size);
-  SetScriptPackage(package_.get());
+  run_.package = package_.get();
   SetRunningPackage(package_.get(), package_path_, false);
 }
 
@@ -135,12 +129,12 @@ ScriptRunResult ScriptTest::Run(const ScriptBuilder& script) {
   Load(script);
   ScriptRunOptions options;
   options.write_error_report = false;
-  return RunScript(options);
+  return RunScript(run_, options);
 }
 
 void ScriptTest::LoadAndRunLines(const ScriptBuilder& script) {
   Load(script);
-  RunScriptLines();
+  RunScriptLines(run_);
 }
 
 void ScriptTest::UseLanguage(const std::vector<std::string>& lines) {
@@ -161,8 +155,7 @@ void ScriptTest::Load(const ScriptBuilder& script) {
   TCompLines written;
   written.Lines = script.Lines();
   const std::string bytes = written.SaveToBuffer();
-  const CompLinesLoadResult loaded =
-      TCompLines::Instance().LoadFromBuffer(bytes.data(), bytes.size());
+  const CompLinesLoadResult loaded = run_.lines.LoadFromBuffer(bytes.data(), bytes.size());
   EXPECT_TRUE(loaded.ok) << loaded.message;
 }
 

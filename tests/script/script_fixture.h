@@ -1,5 +1,5 @@
 // Shared set-up for the tests that run whole compiled scripts: a private
-// machine (drive map and hive), fresh program-wide instances, an install
+// machine (drive map and hive), a fresh run, fresh program-wide objects, an install
 // folder, captured message boxes and status labels, and a small builder for
 // compiled lines.
 #pragma once
@@ -16,6 +16,7 @@
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/script_run.h"
+#include "script/setup_run.h"
 #include "support/test_support.h"
 
 namespace wizpak {
@@ -91,6 +92,8 @@ class ScriptTest : public ::testing::Test {
   static constexpr const char* kInstallDir = "C:\\Games\\Test";
 
   TestMachine machine_;
+  // A fresh run for every case.
+  SetupRun run_;
   std::vector<gui::MessageBoxRequest> boxes_;
   gui::headless::HeadlessLabel status_label_{nullptr};
   gui::headless::HeadlessLabel finish_label_{nullptr};

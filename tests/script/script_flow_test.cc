@@ -36,7 +36,7 @@ TEST_F(Flow, GotoToALabelOnTheLastLineEndsNormally) {
   s.Label("done");
   EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
   EXPECT_TRUE(HostFolderExists(Marker("first")));
-  EXPECT_EQ(TScriptRun::Instance().CurrentLine, 2);
+  EXPECT_EQ(run_.script.CurrentLine, 2);
 }
 
 TEST_F(Flow, GotoTargetsThatAreNotLabels) {
@@ -52,7 +52,7 @@ TEST_F(Flow, GotoTargetsThatAreNotLabels) {
   EXPECT_EQ(Run(guarded).outcome, ScriptOutcome::Completed);
   EXPECT_TRUE(HostFileExists(Marker("stop.txt")));
   EXPECT_FALSE(HostFolderExists(Marker("never")));
-  EXPECT_EQ(TScriptRun::Instance().CurrentLine, 100000);
+  EXPECT_EQ(run_.script.CurrentLine, 100000);
 }
 
 TEST_F(Flow, OneLineScriptRunsItsLine) {
@@ -77,7 +77,7 @@ TEST_F(Flow, FailureFirstStopsEverythingElse) {
   s.Command(kCmdCreateDirectory, {Marker("after-failure")});
   const ScriptRunResult result = Run(s);
   EXPECT_EQ(result.outcome, ScriptOutcome::FailureReported);
-  EXPECT_TRUE(TScriptRun::Instance().StopScript);
+  EXPECT_TRUE(run_.script.StopScript);
   EXPECT_FALSE(HostFolderExists(Marker("after-failure")));
   // Without a language the string lookup says so; the label got it all the same.
   EXPECT_EQ(finish_label_.Text(), TLanguages::Instance().GetString(23));
@@ -119,7 +119,7 @@ TEST_F(Flow, IfFileExistsPresentTargetAndNoJump) {
 
 TEST_F(Flow, MessageBoxWithoutTargetsContinuesWhateverTheAnswer) {
   for (gui::Answer answer : {gui::Answer::Ok, gui::Answer::Cancel}) {
-    TScriptRun::Instance().Reset();
+    run_.script.Reset();
     boxes_.clear();
     Answer(answer);
     ScriptBuilder s;
@@ -151,7 +151,7 @@ TEST_F(Flow, MessageBoxJumpsToTheLabelLine) {
   EXPECT_TRUE(HostFolderExists(Marker("cancelled")));
 
   // Target 0 never jumps in a message box.
-  TScriptRun::Instance().Reset();
+  run_.script.Reset();
   ScriptBuilder zero;
   zero.Command(kCmdMessageBox, {"Continue?", "Setup", "0", "0"});
   zero.Command(kCmdCreateDirectory, {Marker("zero")});
@@ -185,7 +185,7 @@ TEST_F(Flow, MessageWithABrokenTagEndsTheRunWithAnError) {
 }
 
 TEST_F(Flow, LinesWithCommandNumbersOutsideTheRegistryArePassedOver) {
-  TCommandList::Instance().Items.resize(18);  // a registry that knows only 18 commands
+  run_.commands.Items.resize(18);  // a registry that knows only 18 commands
   ScriptBuilder s;
   s.Command(kCmdFailure, {});  // number 19: outside this registry
   s.Command(kCmdCreateDirectory, {Marker("still-runs")});

@@ -110,7 +110,7 @@ TEST_F(AfterTheLoop, ErrorReportIsWrittenWithTypeUnknown) {
   Load(s);
   // The tag only counts with a current language.
   UseLanguage({"English", "0409", "1 x"});
-  const ScriptRunResult result = RunScript();
+  const ScriptRunResult result = RunScript(run_);
   ASSERT_EQ(result.outcome, ScriptOutcome::Error);
   ASSERT_FALSE(result.report_path.empty());
   const std::string report = ReadHostFile(Host(result.report_path));
@@ -196,7 +196,7 @@ TEST_F(AfterTheLoop, ASecondSetupForTheSameFolderStopsWithOneLineAndTouchesNothi
     if (!second) {
       ScriptRunOptions quiet;
       quiet.write_error_report = false;
-      second = RunScript(quiet);
+      second = RunScript(run_, quiet);
     }
     return gui::Answer::Ok;
   });
@@ -233,7 +233,7 @@ class EndlessScript : public ScriptTest {
 
 TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndSavesTheLog) {
   ProgressHook = [this] {
-    if (++pumps_ == 3) TScriptRun::Instance().CancelRequested = true;
+    if (++pumps_ == 3) run_.script.CancelRequested = true;
   };
   const ScriptRunResult result = Run(EndlessLoop());
   EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled) << result.error;
@@ -251,7 +251,7 @@ TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndSavesTheLog) {
 
 TEST_F(EndlessScript, StopSignalsEndItCancelledAndKeepTheirEffectOutsideTheRun) {
   for (const int signal : {SIGTERM, SIGINT}) {
-    TScriptRun::Instance().Reset();
+    run_.script.Reset();
     pumps_ = 0;
     ProgressHook = [this, signal] {
       if (++pumps_ == 2) std::raise(signal);
