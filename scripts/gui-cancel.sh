@@ -21,6 +21,9 @@ trap 'rm -rf "$work"' EXIT
 export WIZPAK_DRIVES="C=$work/drive_c:fixed"
 export WIZPAK_REGISTRY="$work/registry.reg"
 export WIZPAK_NO_OPEN=1
+# Menu entries, icons and desktop launchers go to a private home, not the
+# user's desktop.
+export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
 
 fail() { echo "FAIL: $*"; exit 1; }
 # Waits for a condition: polls COMMAND... every 0.05 s; after $limit

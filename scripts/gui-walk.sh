@@ -18,6 +18,9 @@ trap 'rm -rf "$work"' EXIT
 export WIZPAK_DRIVES="C=$work/drive_c:fixed"
 export WIZPAK_REGISTRY="$work/registry.reg"
 export WIZPAK_NO_OPEN=1
+# Menu entries, icons and desktop launchers go to a private home, not the
+# user's desktop.
+export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$work/drive_c"
 "$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
 
@@ -102,6 +105,7 @@ folder="$work/drive_c/Games/Wizpak Demo"
 grep -q 'Games' "$WIZPAK_REGISTRY" || fail "InstallDir not in the hive"
 grep -qi 'Edition' "$WIZPAK_REGISTRY" || fail "Edition not in the hive"
 ls "$work/drive_c/ProgramData/Start Menu/Programs/Wizpak Demo/"* >/dev/null || fail "no shortcuts"
+ls "$XDG_DATA_HOME/applications/wizpak-WizpakDemo-"*.desktop >/dev/null || fail "no menu entries"
 echo "installed: $(cd "$work/drive_c" && find . -type f | wc -l) files"
 
 # Walks the uninstaller in $1 through its pages in language $2 (en, or de
@@ -127,6 +131,7 @@ uninstall() {
   [ ! -e "$1/readme.txt" ] || fail "readme.txt left behind"
   [ -z "$(ls -A "$work/drive_c/ProgramData/Start Menu/Programs/Wizpak Demo" 2>/dev/null)" ] ||
     fail "shortcuts left behind"
+  [ -z "$(find "$HOME" -name 'wizpak-*' -print -quit)" ] || fail "menu entries left behind"
 }
 
 echo "== uninstall, in German"

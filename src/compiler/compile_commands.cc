@@ -236,7 +236,12 @@ void CompileCommand(TCompiler& compiler, int32_t command, int line,
       ResolveConditionalTarget(compiler, line, 2);
       break;
     case kCmdChangelog:
+      // The record keeps the path; the file itself goes into the package
+      // under that name, so it must be there now.
       info.Changelog = JoinProgramPath(compiler.settings.source_folder, params[0]);
+      if (!platform::IsRegularFile(info.Changelog)) {
+        compiler.Error(line, "Change log not found - " + info.Changelog);
+      }
       break;
     case kCmdMessageBox:
       ResolveConditionalTarget(compiler, line, 2);

@@ -60,6 +60,10 @@ bool AssemblePackage(const TCompiler& compiler, const ToolLayout& tools,
     if (file.group == 0) items.push_back({file.name, 0, file.source_path, {}});
   }
 
+  // The change log page's rich edit loads "<%CHANGELOG%>": the entry is named
+  // by the record's Changelog field (the file's path) and holds the file.
+  if (!info.Changelog.empty()) items.push_back({info.Changelog, 0, info.Changelog, {}, true});
+
   if (!info.Pages.empty() && !AddPageSet(tools, info.Pages, "", false, items, error)) return false;
 
   if (info.CreateUninstaller != 0) {
@@ -89,7 +93,7 @@ bool AssemblePackage(const TCompiler& compiler, const ToolLayout& tools,
               (item.source_path.empty() ? std::string() : " (from " + item.source_path + ")");
       return false;
     }
-    if (IsUnsafeEntryName(item.name)) {
+    if (!item.lookup_only && IsUnsafeEntryName(item.name)) {
       error = "Entry name could be written outside its folder - " + item.name;
       return false;
     }

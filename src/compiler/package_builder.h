@@ -21,6 +21,9 @@ struct PackageItem {
   uint16_t group = 0;
   std::string source_path;  // empty: content is `bytes`
   std::string bytes;
+  // Only looked up by its name, never written to disk under it: the change
+  // log, whose entry is named by its path as the setup record holds it.
+  bool lookup_only = false;
 };
 
 // Folders and programs the builder takes its fixed parts from (program form).

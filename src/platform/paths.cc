@@ -280,6 +280,8 @@ std::string SpecialFolder(int csidl) {
       return "C:\\Program Files";
     case kCsidlPrograms:
       return "C:\\ProgramData\\Start Menu\\Programs";
+    case kCsidlCommonDesktop:
+      return "C:\\Users\\Public\\Desktop";
     default:
       return std::string();
   }

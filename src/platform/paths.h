@@ -68,9 +68,11 @@ std::string TempFolder();
 
 // Shell special folders by CSIDL number, in program form without trailing
 // '\': 38 (program files) = "C:\Program Files", 2 (start-menu programs) =
-// "C:\ProgramData\Start Menu\Programs". Others give an empty string.
+// "C:\ProgramData\Start Menu\Programs", 25 (the desktop of all users) =
+// "C:\Users\Public\Desktop". Others give an empty string.
 std::string SpecialFolder(int csidl);
 constexpr int kCsidlPrograms = 2;
+constexpr int kCsidlCommonDesktop = 25;
 constexpr int kCsidlProgramFiles = 38;
 
 }  // namespace wizpak::platform

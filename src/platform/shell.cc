@@ -4,6 +4,7 @@
 
 #include "platform/codepage.h"
 #include "platform/desktop_entry.h"
+#include "platform/desktop_files.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -23,8 +24,10 @@ bool WriteShellLink(std::string_view link_file, std::string_view target, std::st
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
 
-  const std::string text =
-      DesktopEntryText(AnsiToUtf8(name), *host_target, AnsiToUtf8(arguments), host_folder);
+  // A program is started; a document is opened by the desktop's handler,
+  // since no launcher can run a text file.
+  const std::string text = DesktopEntryText(AnsiToUtf8(name), *host_target, AnsiToUtf8(arguments),
+                                            host_folder, LaunchKindOf(target));
   // Through the no-follow walk: a link planted on the way to the start
   // menu folder, or at the name, never makes this write land elsewhere.
   if (!WriteFileWalked(link_file, text)) return false;

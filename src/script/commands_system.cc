@@ -53,8 +53,11 @@ void TCreateShortCutCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   // uninstaller removes a new start-menu folder again.
   const std::string folder = run::FolderOf(link);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
-  run::CreateLink(link, run::ExpandPath(line->Param(1)), run::ExpandText(line->Param(2)));
+  const std::string target = run::ExpandPath(line->Param(1));
+  const std::string arguments = run::ExpandText(line->Param(2));
+  run::CreateLink(link, target, arguments);
   run::LogFile(link);
+  run::AddLinkToDesktop(setup_run, link, target, arguments);
 }
 
 void TKYPUpdateCommand::Execute(SetupRun& setup_run, int lineIndex) const {

@@ -3,7 +3,9 @@
 
 #include "diagnostics/error_report.h"
 #include "platform/codepage.h"
+#include "platform/desktop_files.h"
 #include "platform/path_bounds.h"
+#include "platform/paths.h"
 #include "platform/walked_paths.h"
 #include "script/script_run.h"
 #include "script/setup_run.h"
@@ -16,6 +18,8 @@
 #include "package/package_files.h"
 #include "package/pak.h"
 #include "package/setup_info.h"
+#include "text/shared_state.h"
+#include "uninstall/desktop_menus.h"
 #include "uninstall/uninstall_list.h"
 #include "uninstall/uninstall_walk.h"
 #include "uninstall/uninstaller.h"
@@ -101,6 +105,40 @@ void CreateLink(std::string_view link, std::string_view target, std::string_view
   if (!CreateShellLink(link, target, arguments)) StopAtLink(link);
 }
 
+namespace {
+
+// The product the desktop entries belong to, from the setup record; its
+// icon is the one the setup carries for its uninstaller, else the page
+// set's own.
+DesktopProduct Product(const SetupRun& setup_run) {
+  const TSetupInfoFile& record = TSetupInfoFile::Instance();
+  DesktopProduct product;
+  product.short_name = record.ShortName;
+  product.title = record.SetupName;
+  product.programs_folder = ProgramsFolder;
+  product.desktop_folder = IncludeBackslash(platform::SpecialFolder(platform::kCsidlCommonDesktop));
+  product.icon_file = [package = setup_run.package]() -> std::optional<std::string> {
+    if (package == nullptr) return std::nullopt;
+    for (const char* name : {"UNINSTALL_ICON.ICO", "icon.ico"}) {
+      uint32_t size = 0;
+      if (PakBlock icon = package->FindEntry(name, 0, size)) return icon;
+    }
+    return std::nullopt;
+  };
+  return product;
+}
+
+}  // namespace
+
+void AddLinkToDesktop(const SetupRun& setup_run, std::string_view link, std::string_view target,
+                      std::string_view arguments) {
+  const auto folders = platform::UserDesktopFolders();
+  if (!folders) return;
+  // Like the link itself, an entry that cannot be written is skipped quietly.
+  wizpak::AddLinkToDesktop(setup_run.install_log.Desktop(), Product(setup_run), *folders, link,
+                           target, arguments);
+}
+
 std::string FolderOf(std::string_view path) {
   const size_t cut = path.find_last_of("\\/:");
   if (cut == std::string_view::npos) return "";
@@ -129,8 +167,17 @@ void ForceFoldersLogged(std::string_view folder) {
   wizpak::ForceFoldersLogged(folder);
 }
 
-void BuildUninstaller() {
+void BuildUninstaller(const SetupRun& setup_run) {
   const UninstallerBuildResult result = wizpak::BuildUninstaller();
+  // The uninstaller's menu entry, and the record beside the log saved again
+  // with it; then the desktop reads its menus anew.
+  if (const auto folders = platform::UserDesktopFolders(); folders && result.built) {
+    TUninstallList& log = setup_run.install_log;
+    AddUninstallEntry(log.Desktop(), Product(setup_run), *folders, result.path, InstallFolder());
+    const InstallLogResult saved = log.SaveDesktopRecord(InstallFolder(), UninstallPrefix());
+    platform::RefreshDesktopDatabase(folders->applications);
+    if (!saved.ok()) throw ScriptError(saved.message);
+  }
   // An installation without its uninstaller cannot be removed again: that
   // is an error of the run, not a success.
   if (!result.built && !result.message.empty()) throw ScriptError(result.message);

@@ -45,6 +45,11 @@ platform::RootKey RootKeyFromName(std::string_view name);
 std::string WithBackslash(std::string_view path);
 void RemoveTree(std::string_view path, bool remove_contents);
 void CreateLink(std::string_view link, std::string_view target, std::string_view arguments);
+// The desktop's side of a link (a menu entry or desktop launcher, recorded
+// for the uninstaller), where the desktop has folders for them; the entries
+// take the icon of the run's package.
+void AddLinkToDesktop(const SetupRun& setup_run, std::string_view link, std::string_view target,
+                      std::string_view arguments);
 
 // Folder part of a path without its trailing separator ("C:\\" for a file
 // in a drive root, "" when the path has no folder part), and the name after
@@ -62,7 +67,8 @@ void LogRegistryEntry(std::string_view entry);
 // Throw ScriptError when the log cannot be written.
 void SaveInstallLog(std::string_view folder, std::string_view prefix);
 void LoadInstallLog(std::string_view folder, std::string_view prefix);
-void BuildUninstaller();
+// Builds and registers the uninstaller and gives it a menu entry.
+void BuildUninstaller(const SetupRun& setup_run);
 
 // Diagnostics: writes the error report, returns its path ("" if none).
 std::string WriteErrorReport(std::string_view message, std::string_view error_type);

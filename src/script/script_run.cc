@@ -224,7 +224,7 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
       run::ForceFoldersLogged(install_folder);
       if (run::UninstallerWanted()) {
         run::SaveInstallLog(install_folder, run::UninstallPrefix());
-        run::BuildUninstaller();
+        run::BuildUninstaller(setup_run);
       }
       // A cancel answered while the log and the uninstaller were written.
       result.outcome = setup_run.script.CancelRequested || platform::StopRequested()

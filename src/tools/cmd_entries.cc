@@ -169,6 +169,13 @@ int RunExtract(const Args& args) {
     const TPakEntry& e = pak->Entries[i];
     if (group >= 0 && e.Group != group) continue;
     if (!IsSafeRelativeName(e.Name)) {
+      // A setup's change log is a group-0 entry named by the author's path
+      // to it: the setup only looks it up, and it has no place below `dir`.
+      if (e.Group == 0 && (e.Name.starts_with("/") || (e.Name.size() > 2 && e.Name[1] == ':'))) {
+        std::fprintf(stderr, "wizpak extract: skipping entry %u: its name is a path - %s\n", i,
+                     e.Name.c_str());
+        continue;
+      }
       std::fprintf(stderr, "wizpak extract: refusing entry %u with unsafe name %s\n", i,
                    e.Name.c_str());
       return 1;

@@ -200,6 +200,7 @@ UninstallWalkSummary RunUninstallWalk(const UninstallWalkView& view) {
   context.expand_path = [](std::string_view path) { return ExpandPathVariables(path); };
   context.install_log_path = InstallLogPath(record.InstallDir, record.UninstallPrefix);
   context.short_name = record.ShortName;
+  context.desktop_record_path = DesktopRecordPath(record.InstallDir, record.UninstallPrefix);
   UninstallWalkSummary summary = WalkInstallLog(TUninstallList::Instance(), context, view);
   // What could not be removed is an error of the uninstall (the report and
   // its status), not a success; the uninstaller stays to be run again.

@@ -38,6 +38,7 @@ TUninstallList& TUninstallList::Instance() {
 
 void TUninstallList::Clear() {
   lists_ = {};
+  desktop_.Clear();
   file_index_.clear();
   registry_index_.clear();
 }
@@ -90,6 +91,17 @@ InstallLogResult TUninstallList::SaveToFile(std::string_view folder,
     return {InstallLogStatus::WriteFailed,
             "Cannot save " + path + ": " + platform::LastErrorText()};
   }
+  return SaveDesktopRecord(folder, prefix);
+}
+
+InstallLogResult TUninstallList::SaveDesktopRecord(std::string_view folder,
+                                                   std::string_view prefix) const {
+  if (desktop_.Empty()) return {};
+  const std::string path = DesktopRecordPath(folder, prefix);
+  if (!platform::WriteFileAtomic(path, EncodeDesktopRecord(desktop_))) {
+    return {InstallLogStatus::WriteFailed,
+            "Cannot save " + path + ": " + platform::LastErrorText()};
+  }
   return {};
 }
 
@@ -109,6 +121,18 @@ InstallLogResult TUninstallList::LoadFromFile(std::string_view folder, std::stri
             "Error: install log " + path + " is damaged (" + decoding.error + ")"};
   }
   Assign(std::move(decoding.lists));
+  // The desktop record is optional: an installation that put nothing on the
+  // desktop (or an older one) has none, and a damaged one removes nothing.
+  desktop_.Clear();
+  const std::string record_path = DesktopRecordPath(folder, prefix);
+  if (platform::FileExists(record_path)) {
+    const auto record = platform::ReadFileBytes(record_path, kMaxDesktopRecordBytes);
+    if (record) {
+      if (auto decoded = DecodeDesktopRecord(record->data(), record->size())) {
+        desktop_ = std::move(*decoded);
+      }
+    }
+  }
   return {};
 }
 

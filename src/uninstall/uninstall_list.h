@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "uninstall/desktop_record.h"
 #include "uninstall/install_log_format.h"
 
 namespace wizpak {
@@ -41,7 +42,11 @@ class TUninstallList {
   const std::vector<std::string>& RegistryEntries() const { return lists_.registry_entries; }
   const std::vector<std::string>& Directories() const { return lists_.directories; }
   const InstallLogLists& Lists() const { return lists_; }
+  // What the installation put on the user's desktop; saved beside the log.
+  DesktopRecord& Desktop() { return desktop_; }
+  const DesktopRecord& Desktop() const { return desktop_; }
 
+  // Empties the three lists and the desktop record.
   void Clear();
 
   // Puts the path variables back ("$INSTDIR", "$SMPROGRAMS", "$PROGRAMFILES")
@@ -57,11 +62,17 @@ class TUninstallList {
 
   // Replaces the file at InstallLogPath atomically: a reader (or a crash)
   // sees the old or the new complete file. Lists that do not fit the format
-  // are refused (TooLarge) and nothing is written.
+  // are refused (TooLarge) and nothing is written. A desktop record that
+  // holds anything is saved beside it (SaveDesktopRecord).
   InstallLogResult SaveToFile(std::string_view folder, std::string_view prefix) const;
   // Replaces the lists with the file's when it exists and is whole; a missing,
-  // unreadable or damaged file leaves them unchanged.
+  // unreadable or damaged file leaves them unchanged. With the lists, the
+  // desktop record is replaced by the one beside the log: empty when there
+  // is none (an older installation's log) or it is damaged.
   InstallLogResult LoadFromFile(std::string_view folder, std::string_view prefix);
+  // Writes the desktop record to DesktopRecordPath atomically, when it
+  // holds anything.
+  InstallLogResult SaveDesktopRecord(std::string_view folder, std::string_view prefix) const;
 
   // A reinstall: adds the entries of the install log already in `folder`
   // whose items are still there (files, folders, and registry values for
@@ -81,6 +92,7 @@ class TUninstallList {
   void Reindex();
 
   InstallLogLists lists_;
+  DesktopRecord desktop_;
   // ASCII-lower-cased copies of Files and RegistryEntries, for duplicate checks.
   std::unordered_set<std::string> file_index_;
   std::unordered_set<std::string> registry_index_;

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "package/setup_info.h"
+#include "platform/desktop_files.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/safe_files.h"
@@ -11,6 +12,7 @@
 #include "text/path_helpers.h"
 #include "text/replace_all.h"
 #include "text/text_routines.h"
+#include "uninstall/desktop_menus.h"
 #include "uninstall/uninstall_registration.h"
 
 namespace wizpak {
@@ -180,6 +182,17 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
   }
   if (view.set_gauge_position) view.set_gauge_position(0);
   if (view.set_gauge_maximum) view.set_gauge_maximum(summary.total);
+
+  // The menu entries and launchers first, so nothing on the desktop points
+  // at files about to go; the record goes with them, before the install
+  // folder is removed.
+  if (!log.Desktop().Empty()) {
+    if (const auto desktop = platform::UserDesktopFolders()) {
+      RemoveDesktopItems(log.Desktop(), *desktop);
+      platform::RefreshDesktopDatabase(desktop->applications);
+    }
+  }
+  if (!context.desktop_record_path.empty()) platform::DeleteFile(context.desktop_record_path);
 
   OpenFolderCache open_folders;
   const PhaseProgress file_progress(context, view, u"", file_count, 0);

@@ -37,6 +37,8 @@ struct UninstallWalkContext {
   std::function<std::string(std::string_view path)> expand_path;
   std::string install_log_path;  // deleted last
   std::string short_name;        // names the uninstall registration removed
+  // The desktop record beside the log: its items go first, then the file.
+  std::string desktop_record_path;
 };
 
 struct UninstallWalkSummary {

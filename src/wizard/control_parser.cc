@@ -315,6 +315,9 @@ void TControlParser::LoadPicture(gui::Widget& control, std::string_view entry_na
 }
 
 void TControlParser::LoadRichText(gui::Widget& control, std::string_view entry_name) {
+  // "file=<%CHANGELOG%>" of a setup without a change log names no entry at
+  // all: the box stays empty instead of reporting a file without a name.
+  if (entry_name.empty()) return;
   std::optional<std::string> bytes = find_entry_ ? find_entry_(entry_name) : std::nullopt;
   if (!bytes) {
     gui::MessageBox("Error: File \"" + std::string(entry_name) + "\" Missing", "Rich Edit Error");

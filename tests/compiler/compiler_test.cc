@@ -201,6 +201,7 @@ TEST_F(CompilerTest, TooFewParametersWarnsAndCompilesTheLineUnchanged) {
 }
 
 TEST_F(CompilerTest, SetupPropertiesLaterLinesWin) {
+  test::WriteHostFile(dir_.file("script/notes/changes.txt"), "1.1 Faster\r\n");
   const TCompiler c = Compile(
       "shortname Early\n"
       "name \"Full Title\"\n"
@@ -222,6 +223,18 @@ TEST_F(CompilerTest, SetupPropertiesLaterLinesWin) {
   EXPECT_EQ(info.Changelog, dir_.file("script") + "/notes/changes.txt");
   EXPECT_EQ(info.CreateUninstaller, 0);
   EXPECT_EQ(Compile("name X\nshortname Y\n").setup_info.ShortName, "Y");
+}
+
+// The change log goes into the package under its path, so a missing file
+// (or a folder of that name) stops the build and the message names it.
+TEST_F(CompilerTest, MissingChangeLogIsAnErrorNamingIt) {
+  const TCompiler missing = Compile("name X\nchangelog gone.txt\n");
+  ASSERT_TRUE(missing.HasErrors());
+  ASSERT_EQ(Messages(missing).size(), 1u);
+  EXPECT_EQ(Messages(missing)[0],
+            "E 2: Change log not found - " + dir_.file("script") + "/gone.txt");
+  std::filesystem::create_directories(dir_.file("script/folder.txt"));
+  EXPECT_TRUE(Compile("changelog folder.txt\n").HasErrors());
 }
 
 TEST_F(CompilerTest, WithoutNameBothTitlesStayEmpty) {

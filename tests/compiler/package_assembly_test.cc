@@ -72,6 +72,17 @@ TEST_F(AssemblyTest, WithoutUninstallPagesNoUninstallerPartsAreCarried) {
                                       "0 img\\back.jpg", "0 Pages.txt"}));
 }
 
+// The change log is a group-0 entry named by the record's Changelog field
+// (its path), which the layout's rich edit finds through "<%CHANGELOG%>".
+// The name is a path, but the setup only looks it up, so it is no unsafe name.
+TEST_F(AssemblyTest, ChangeLogIsCarriedUnderItsRecordedPath) {
+  test::WriteHostFile(dir_.file("script/changes.txt"), "1.0 First");
+  const std::string path = dir_.file("script") + "/changes.txt";
+  EXPECT_EQ(Names("pages default\nchangelog changes.txt\nfile a.txt\n"),
+            (std::vector<std::string>{"0 SetupInfo", "0 CompiledLines", "0 " + path, "0 icon.ico",
+                                      "0 img\\back.jpg", "0 Pages.txt", "1 a.txt"}));
+}
+
 TEST_F(AssemblyTest, MissingPartsAreOneLineErrors) {
   std::string error;
   EXPECT_TRUE(Names("pages fancy\n", &error).empty());

@@ -89,6 +89,10 @@ TestMachine::TestMachine() {
   fs::create_directories(drive_d());
   drives_.emplace("WIZPAK_DRIVES", "C=" + drive_c() + ":fixed;D=" + drive_d() + ":cdrom;Z=/:fixed");
   registry_.emplace("WIZPAK_REGISTRY", hive());
+  fs::create_directories(home());
+  home_.emplace("HOME", home());
+  data_home_.emplace("XDG_DATA_HOME", home() + "/.local/share");
+  config_home_.emplace("XDG_CONFIG_HOME", home() + "/.config");
 }
 
 std::string ReadHostFile(const std::string& host_path) {

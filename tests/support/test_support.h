@@ -45,12 +45,16 @@ class TestMachine {
   std::string drive_c() const { return root_.file("drive_c"); }
   std::string drive_d() const { return root_.file("drive_d"); }
   std::string hive() const { return root_.file("registry.reg"); }
+  std::string home() const { return root_.file("home"); }
   const TempDir& root() const { return root_; }
 
  private:
   TempDir root_;
   std::optional<ScopedEnv> drives_;
   std::optional<ScopedEnv> registry_;
+  // A private home with its own XDG folders: menu entries, icons and desktop
+  // launchers an installation makes land there, not in the user's session.
+  std::optional<ScopedEnv> home_, data_home_, config_home_;
 };
 
 // Whole host file as bytes ("" when missing) and writing one (creating parents).

@@ -83,6 +83,16 @@ TEST_F(FileHelpersTest, ShellLinkIsADesktopEntryAtTheLinkPath) {
                       " -w \"two words\" 100%%\nPath=" + C("Games/X") + "\n");
 }
 
+// A link to a document opens it with the desktop's handler: no launcher can
+// run a text file.
+TEST_F(FileHelpersTest, ShellLinkToADocumentOpensItThroughXdgOpen) {
+  test::WriteHostFile(C("Games/X/read me.txt"), "r");
+  ASSERT_TRUE(CreateShellLink("C:\\Menu\\Read.lnk", "C:\\Games\\X\\read me.txt", ""));
+  EXPECT_EQ(test::ReadHostFile(C("Menu/Read.lnk")),
+            "[Desktop Entry]\nType=Application\nName=Read\nExec=xdg-open \"" +
+                C("Games/X/read me.txt") + "\"\nPath=" + C("Games/X") + "\n");
+}
+
 TEST_F(FileHelpersTest, ShellLinkFoldersAreLogged) {
   std::vector<std::string> logged;
   const PackageHooks saved = Hooks();
@@ -99,11 +109,12 @@ TEST_F(FileHelpersTest, ShellLinkFoldersAreLogged) {
 TEST(DesktopEntry, QuotingAndEscaping) {
   // A target with a blank is quoted; "$" and a backslash inside quotes are
   // escaped, and the value's own backslash escaping doubles the backslashes.
-  EXPECT_EQ(platform::DesktopEntryText("a\nb", "/opt/my game/run", "$HOME a\\b", "/opt/my game"),
+  EXPECT_EQ(platform::DesktopEntryText("a\nb", "/opt/my game/run", "$HOME a\\b", "/opt/my game",
+                                       platform::LaunchKind::Program),
             "[Desktop Entry]\nType=Application\nName=a b\n"
             "Exec=\"/opt/my game/run\" \"\\\\$HOME\" \"a\\\\\\\\b\"\nPath=/opt/my game\n");
-  EXPECT_EQ(platform::DesktopEntryText("n", "/x", "", ""),
-            "[Desktop Entry]\nType=Application\nName=n\nExec=/x\nPath=\n");
+  EXPECT_EQ(platform::DesktopEntryText("n", "/x", "", "", platform::LaunchKind::Program),
+            "[Desktop Entry]\nType=Application\nName=n\nExec=/x\n");
 }
 
 TEST_F(FileHelpersTest, FindFirstCDDrive) {

@@ -282,3 +282,29 @@ TEST(UninstallWalk, KeepsFoldersOpenAcrossEntriesWithoutEverFollowingALink) {
 
 }  // namespace
 }  // namespace wizpak
+
+namespace wizpak {
+namespace {
+
+// The desktop items go first and the record beside the log with them, so the
+// install folder that held the record is empty when the folder phase comes.
+TEST(UninstallWalk, DesktopItemsAndTheirRecordGoBeforeTheFolders) {
+  test::TestMachine machine;
+  ASSERT_TRUE(platform::CreateDirectory("C:\\Game"));
+  const std::string entry = machine.home() + "/.local/share/applications/wizpak-Demo-Play.desktop";
+  test::WriteHostFile(entry, "[Desktop Entry]\n");
+  test::WriteHostFile(machine.drive_c() + "/Game/Demo_desktop.log", "record");
+  TUninstallList log;
+  log.AddDirectory("C:\\Game");
+  log.Desktop().AddFile(entry);
+  UninstallWalkContext context = Context("C:\\Game");
+  context.desktop_record_path = DesktopRecordPath("C:\\Game", "Demo_");
+  const UninstallWalkSummary summary = WalkInstallLog(log, context, {});
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_FALSE(std::filesystem::exists(machine.drive_c() + "/Game"));
+  EXPECT_EQ(summary.total, 1);  // the desktop items are not counted as log items
+  EXPECT_EQ(summary.folders_removed, 1);
+}
+
+}  // namespace
+}  // namespace wizpak

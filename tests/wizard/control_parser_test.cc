@@ -214,6 +214,18 @@ TEST_F(LayoutTest, RichTextFileNamesTakePlaceholdersAndMissingOnesAreReported) {
   EXPECT_EQ(boxes_.boxes[0].caption, "Rich Edit Error");
 }
 
+// The shipped change-log page names "<%CHANGELOG%>"; a setup without a
+// change log gives an empty name, which is no missing file: the box stays
+// empty and nothing is reported.
+TEST_F(LayoutTest, RichTextFileThatExpandsToNothingLoadsNothingQuietly) {
+  SpaceRequiredText = "";
+  Load({"[Log]", "Type=TRichEdit", "Text=kept", "File=<%SPACEREQ%>"});
+  ResetSharedState();
+  ASSERT_EQ(page_.Controls().size(), 1u);
+  EXPECT_EQ(page_.Controls()[0]->Text(), u"kept");
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
 TEST_F(LayoutTest, ProgressBarForecolourGivesAFlatGradient) {
   Load({"[Bar]", "Type=TProgressBar", "forecolour=$00FF00", "backcolour=255", "Width=300"});
   gui::TGradGauge* gauge = page_.GaugeOf(&Only());
