@@ -26,6 +26,11 @@ MessageBoxHandler& CurrentHandler() {
   return handler;
 }
 
+ButtonCaptions& CurrentCaptions() {
+  static ButtonCaptions captions;
+  return captions;
+}
+
 AnswerQueue& Queue() {
   static AnswerQueue queue;
   return queue;
@@ -111,6 +116,7 @@ Answer Show(MessageBoxRequest request) {
   {
     std::lock_guard<std::mutex> lock(StateMutex());
     handler = CurrentHandler();
+    request.captions = CurrentCaptions();
   }
   if (handler) return handler(request);
   return HeadlessShow(request);
@@ -146,6 +152,13 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
   std::lock_guard<std::mutex> lock(StateMutex());
   MessageBoxHandler previous = std::move(CurrentHandler());
   CurrentHandler() = std::move(handler);
+  return previous;
+}
+
+ButtonCaptions SetMessageBoxCaptions(ButtonCaptions captions) {
+  std::lock_guard<std::mutex> lock(StateMutex());
+  ButtonCaptions previous = std::move(CurrentCaptions());
+  CurrentCaptions() = std::move(captions);
   return previous;
 }
 

@@ -25,17 +25,28 @@ Answer MessageBoxW(std::u16string_view text, std::u16string_view caption,
 // Shows `message` and ends the process with exit status 3.
 [[noreturn]] void FatalExit(std::string_view message);
 
+// Button captions in the wizard's language (UTF-8, "&" before the Alt
+// letter); an empty one leaves the front-end's English caption.
+struct ButtonCaptions {
+  std::string ok, cancel, yes, no, retry;
+};
+
 // What a front-end installs to answer boxes. Texts arrive as UTF-8.
 struct MessageBoxRequest {
   std::string text;
   std::string caption;
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
+  ButtonCaptions captions;
 };
 using MessageBoxHandler = std::function<Answer(const MessageBoxRequest&)>;
 // Replaces the handler; returns the previous one. An empty handler restores
 // the headless default.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The captions every later box carries (the wizard sets them when its
+// language changes); returns the previous ones.
+ButtonCaptions SetMessageBoxCaptions(ButtonCaptions captions);
 
 // The headless answer: the next queued WIZPAK_ANSWERS word that fits the
 // buttons, else Ok / Ok / Yes / Cancel for the four button sets.

@@ -35,6 +35,12 @@ class ButtonView : public Fl_Button {
     drop_down_mark_ = on;
     redraw();
   }
+  // The default button of its window: drawn inside a dark frame, as
+  // Windows draws the button Enter presses.
+  void SetDefault(bool on) {
+    default_ = on;
+    redraw();
+  }
   void draw() override;
 
  private:
@@ -42,6 +48,7 @@ class ButtonView : public Fl_Button {
   static constexpr int kCaptionMargin = 5;
   void DrawFace();
   bool drop_down_mark_ = false;
+  bool default_ = false;
 };
 
 // A group whose flat background can be switched off (the page area paints

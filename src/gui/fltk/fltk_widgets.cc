@@ -279,6 +279,15 @@ void FltkFolderTree::Refresh() {
   FltkControl::Refresh();
 }
 
+Fl_Widget* FocusView(Widget& widget) {
+  if (auto* button = dynamic_cast<FltkButton*>(&widget)) return button->View();
+  if (auto* edit = dynamic_cast<FltkEdit*>(&widget)) return edit->View();
+  if (auto* tree = dynamic_cast<FltkFolderTree*>(&widget)) return tree->View();
+  if (auto* memo = dynamic_cast<FltkMemo*>(&widget)) return memo->View();
+  if (auto* rich = dynamic_cast<FltkRichEdit*>(&widget)) return rich->View();
+  return nullptr;
+}
+
 // ---- button
 
 FltkButton::FltkButton(FltkPageArea* area, Fl_Group& group)

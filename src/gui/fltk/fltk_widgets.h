@@ -382,4 +382,8 @@ class FltkPageArea : public FltkControl<PageArea> {
   std::vector<Child> children_;  // z-order, rearmost first
 };
 
+// The FLTK widget that takes the keyboard focus for `widget` (buttons, edit
+// boxes, folder trees, text boxes); null for the others.
+Fl_Widget* FocusView(Widget& widget);
+
 }  // namespace wizpak::gui::fltk

@@ -18,7 +18,8 @@
 
 namespace wizpak::gui::fltk {
 
-// Enter presses the focused push button, else the default one; Alt with a
+// Enter presses the focused push button, else the default one (not from
+// inside a multi-line text, whose keys are its own); Alt with a
 // letter goes to the button whose caption marks that letter with "&"
 // (FLTK alone matches the letter's case exactly, so Alt+N would miss "&Next").
 class FormWindow : public Fl_Double_Window {
@@ -52,6 +53,9 @@ class FltkMainForm : public MainForm {
   const std::vector<MenuItem>& MenuItems() const override { return menu_; }
   void CheckMenuItemWithTag(int tag) override;
   void PopupMenuBelow(Widget& anchor) override;
+
+  void SetDefaultButton(Button* button) override;
+  void SetFocus(Widget& widget) override;
 
   void SetOnCloseQuery(std::function<bool()> on_close_query) override {
     on_close_query_ = std::move(on_close_query);
@@ -126,5 +130,10 @@ class FltkDebugWindow : public DebugWindow {
 
 // Places `window` in the middle of the screen.
 void CentreOnScreen(Fl_Window& window);
+
+// Asks the window manager (through the Motif hints most of them read) to
+// offer only moving, closing and, with `minimize`, minimising the shown
+// `window`: no maximise, no resize.
+void OfferOnlyMoveAndClose(Fl_Window& window, bool minimize);
 
 }  // namespace wizpak::gui::fltk
