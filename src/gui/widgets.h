@@ -243,6 +243,9 @@ class MainForm {
 
   virtual void SetCaption(std::u16string caption) = 0;
   virtual const std::u16string& Caption() const = 0;
+  // The window's icon from the bytes of an icon file (the title bar and task
+  // bar show it); front-ends whose program carries its own icon ignore it.
+  virtual void SetIcon(std::string_view /*ico_bytes*/) {}
 
   // The language pop-up menu.
   virtual void SetMenuItems(std::vector<MenuItem> items) = 0;

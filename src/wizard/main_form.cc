@@ -88,6 +88,12 @@ bool TFrmMain::SetPagesUp() {
                              : AnsiToWide(host_.setup_name);
   toolkit_.SetApplicationTitle(title);
   form_.SetCaption(title);
+  // The page set's icon, which the package carries for the uninstaller.
+  if (host_.find_entry) {
+    if (std::optional<std::string> icon = host_.find_entry("UNINSTALL_ICON.ICO")) {
+      form_.SetIcon(*icon);
+    }
+  }
 
   if (!pages_->LoadPageSet("Pages.txt")) return false;
   if (pages_->PageCount() == 0) {
@@ -258,6 +264,7 @@ void TFrmMain::SetRefusal(std::u16string reason) {
   if (reason == refusal_) return;
   refusal_ = std::move(reason);
   for (gui::Label* label : refusal_labels_) label->SetText(refusal_);
+  gui::TranscriptRefusal(WideToUtf8(refusal_));
 }
 
 void TFrmMain::PageShown() {

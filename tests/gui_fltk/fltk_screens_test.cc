@@ -130,8 +130,22 @@ TEST_F(FltkScreens, KeysPressTheFormButtons) {
   form_->BackButton().SetText(u"< &Zur\u00FCck");
   Show("keys");
   Fl_Window& window = form_->Window();
+  // No default button: Enter presses nothing.
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(next, 0);
+  form_->SetDefaultButton(&form_->NextButton());
   PressKey(window, FL_Enter, 0, "\r");
   EXPECT_EQ(next, 1);
+  // The focus on another push button takes Enter for that button; moved to
+  // the default button, Enter presses it again.
+  form_->SetFocus(form_->CancelButton());
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(cancel, 1);
+  form_->SetFocus(form_->NextButton());
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(next, 2);
+  cancel = 0;
+  next = 1;
   PressKey(window, 'z', FL_ALT, "z");
   EXPECT_EQ(back, 1);
   PressKey(window, FL_Escape, 0, "\x1b");

@@ -8,6 +8,8 @@
 #include <cctype>
 
 #include "gui/fltk/fltk_style.h"
+#include "gui/grad_gauge.h"
+#include "gui/pictures/picture_decode.h"
 #include "platform/codepage.h"
 
 #include "gui/fltk/fltk_undef_x.h"
@@ -113,6 +115,14 @@ void FltkMainForm::SetCaption(std::u16string caption) {
   caption_ = std::move(caption);
   title_ = DisplayText(caption_);
   window_.label(title_.c_str());
+}
+
+void FltkMainForm::SetIcon(std::string_view ico_bytes) {
+  std::optional<RgbaImage> image = DecodePicture(ico_bytes, "ico");
+  if (!image || image->width <= 0 || image->height <= 0) return;
+  icon_pixels_ = std::move(image->pixels);
+  icon_ = std::make_unique<Fl_RGB_Image>(icon_pixels_.data(), image->width, image->height, 4);
+  window_.icon(icon_.get());
 }
 
 void FltkMainForm::CheckMenuItemWithTag(int tag) {
@@ -235,7 +245,8 @@ FltkVerifyWindow::FltkVerifyWindow()
   status_label_.label(status_utf8_.c_str());
   bar_.box(FL_DOWN_BOX);
   bar_.color(fl_rgb_color(0xE6, 0xE6, 0xE6));
-  bar_.selection_color(fl_rgb_color(0x06, 0xB0, 0x25));
+  // The colour of the wizard's gauge, so the two bars look alike.
+  bar_.selection_color(ToFlColour(TGradGauge::kDefaultGradientColor));
   bar_.minimum(0);
   bar_.maximum(1);
   bar_.value(0);

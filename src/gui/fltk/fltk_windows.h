@@ -6,9 +6,13 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Progress.H>
+#include <FL/Fl_RGB_Image.H>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gui/fltk/fltk_widgets.h"
@@ -48,6 +52,7 @@ class FltkMainForm : public MainForm {
 
   void SetCaption(std::u16string caption) override;
   const std::u16string& Caption() const override { return caption_; }
+  void SetIcon(std::string_view ico_bytes) override;
 
   void SetMenuItems(std::vector<MenuItem> items) override { menu_ = std::move(items); }
   const std::vector<MenuItem>& MenuItems() const override { return menu_; }
@@ -82,6 +87,8 @@ class FltkMainForm : public MainForm {
   FltkButton cancel_;
   std::string title_;
   std::u16string caption_;
+  std::vector<uint8_t> icon_pixels_;
+  std::unique_ptr<Fl_RGB_Image> icon_;
   std::vector<MenuItem> menu_;
   std::function<bool()> on_close_query_;
   std::function<void()> on_close_;
