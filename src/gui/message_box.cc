@@ -140,12 +140,12 @@ Answer HeadlessAnswer(const MessageBoxRequest& request) {
 }
 
 Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
-  return Show(MessageBoxRequest{AnsiToUtf8(text), AnsiToUtf8(caption), buttons, icon});
+  return Show(MessageBoxRequest{AnsiToUtf8(text), AnsiToUtf8(caption), buttons, icon, {}});
 }
 
 Answer MessageBoxW(std::u16string_view text, std::u16string_view caption, Buttons buttons,
                    Icon icon) {
-  return Show(MessageBoxRequest{WideToUtf8(text), WideToUtf8(caption), buttons, icon});
+  return Show(MessageBoxRequest{WideToUtf8(text), WideToUtf8(caption), buttons, icon, {}});
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
@@ -171,7 +171,7 @@ void FatalExit(std::string_view message) {
     handler = CurrentHandler();
   }
   if (handler) {
-    handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error});
+    handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error, {}});
   } else {
     std::fprintf(stderr, "Fatal Application Exit: %s\n", utf8.c_str());
   }

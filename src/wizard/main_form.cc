@@ -167,7 +167,7 @@ void TFrmMain::FindControlReferences() {
         folder_tree_ = static_cast<gui::FolderTree*>(control);
       } else if (name == "spaceavalible" && kind == gui::WidgetKind::Label) {
         space_label_ = static_cast<gui::Label*>(control);
-      } else if (name == "refusal_reason" && kind == gui::WidgetKind::Label) {
+      } else if (name.ends_with("_refusal") && kind == gui::WidgetKind::Label) {
         refusal_labels_.push_back(static_cast<gui::Label*>(control));
       }
     }

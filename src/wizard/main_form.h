@@ -172,7 +172,7 @@ class TFrmMain {
   gui::Edit* install_dir_edit_ = nullptr;
   gui::FolderTree* folder_tree_ = nullptr;
   gui::Label* space_label_ = nullptr;
-  std::vector<gui::Label*> refusal_labels_;  // "Refusal_Reason" on any page
+  std::vector<gui::Label*> refusal_labels_;  // labels named "..._Refusal", on any page
   std::u16string refusal_;
   std::string probed_folder_;  // the folder the last write probe was made in
   bool probed_ok_ = false;

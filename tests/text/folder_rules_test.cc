@@ -89,7 +89,9 @@ TEST_F(FolderOnDrives, TheRealProbeLeavesNothingBehind) {
   fs::create_directories(locked);
   fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
   const bool ignores_modes = ::access(locked.c_str(), W_OK) == 0;
-  if (!ignores_modes) EXPECT_FALSE(ProbeWritable("C:\\Locked"));
+  if (!ignores_modes) {
+    EXPECT_FALSE(ProbeWritable("C:\\Locked"));
+  }
   fs::permissions(locked, fs::perms::owner_all);
   EXPECT_EQ(CheckInstallFolder("Z:\\proc\\wizpak-test").problem, FolderProblem::CannotCreate);
 }

@@ -26,9 +26,9 @@ void AddInstallSet(test::FakePackage& package) {
   package.Add("folder.txt",
               "[InstallDir_Edit]\r\nType=TEdit\r\n[InstallDir_ShellTreeView]\r\n"
               "Type=TShellTreeView\r\n[FolderNote]\r\nType=TLabel\r\nCaption=<LANG99>!\r\n"
-              "[Refusal_Reason]\r\nType=TLabel\r\n");
+              "[Folder_Refusal]\r\nType=TLabel\r\n");
   package.Add("ready.txt",
-              "[SpaceAvalible]\r\nType=TLabel\r\n[Refusal_Reason]\r\nType=TLabel\r\n");
+              "[SpaceAvalible]\r\nType=TLabel\r\n[Ready_Refusal]\r\nType=TLabel\r\n");
   package.Add("work.txt",
               "[Patching_StatusLabel]\r\nType=TLabel\r\n[Patching_ProgressBar]\r\n"
               "Type=TProgressBar\r\n");
@@ -95,7 +95,7 @@ TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
   install_dir_ = "$PROGRAMFILES\\Demo";
   ProgramFilesFolder = "C:\\Program Files\\";
   TFrmMain& wizard = SetUpWizard();
-  EXPECT_EQ(form_.Caption(), u" Demo Game");
+  EXPECT_EQ(form_.Caption(), u"Demo Game");
   EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Game");
   EXPECT_EQ(form_.Pages().Colour(), gui::Rgb(0x22, 0x22, 0x22));
   EXPECT_EQ(install_dir_, "C:\\Program Files\\Demo");
@@ -563,13 +563,17 @@ TEST_F(UnattendedTest, RefusedFolderOptionStopsWithThePagesLineAndStatusEight) {
   EXPECT_EQ(script_runs_, 0);
   EXPECT_TRUE(form_.IsClosed());
   EXPECT_EQ(err, "wizpak-stub: --dir=D:\\Disc\\Game: D: is a CD\n");
-  // The same without --unattended: the wizard never opens.
-  options.unattended = false;
+}
+
+// Without --unattended the same: the wizard never opens.
+TEST_F(WizardTest, RefusedFolderOptionEndsTheWizardBeforeItOpens) {
+  WizardRunOptions options;
   options.dir = "C:/Games/../Windows";
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunWizard(toolkit_, form_, Make(), options), kExitStuck);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "wizpak-stub: --dir=C:/Games/../Windows: Not a full path\n");
+  EXPECT_EQ(script_runs_, 0);
 }
 
 TEST_F(UnattendedTest, FolderOptionWithSlashesIsReadWithBackslashes) {
