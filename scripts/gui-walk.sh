@@ -44,7 +44,7 @@ mkdir -p "$work/drive_c" "$work/cd"
 fail() {
   echo "FAIL: $*"
   import -window root "$shots/$prefix-failed.png" 2>/dev/null || true
-  [ -f "$WIZPAK_TRANSCRIPT" ] && tail -5 "$WIZPAK_TRANSCRIPT"
+  [ -f "$WIZPAK_TRANSCRIPT" ] && grep -v "^STATUS" "$WIZPAK_TRANSCRIPT" | tail -12
   exit 1
 }
 # Runs "$@" until it succeeds. The limit only turns a hang into a message.
