@@ -4,7 +4,6 @@
 
 #include "gamearchive/bytes.h"
 #include "gamearchive/sound_form.h"
-#include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "text/digit_cipher.h"
@@ -136,10 +135,7 @@ bool TPakSystem::RecoverFromJournal(const std::string& path) {
 }
 
 void TPakSystem::FailArchive(const std::string& message) {
-  if (fail_handler)
-    fail_handler(message);
-  else
-    gui::FatalExit(message);
+  if (fail_handler) fail_handler(message);
   throw ArchiveFailure(message);
 }
 
@@ -163,10 +159,7 @@ platform::File OpenWithRetry(const std::string& path,
       message = "Unable to modify file:" + Quoted(path) +
                 ", file may be in use or drive is write protected...";
     }
-    const bool again = retry ? retry(message)
-                             : gui::MessageBox(message, "Error", gui::Buttons::RetryCancel,
-                                               gui::Icon::Warning) == gui::Answer::Retry;
-    if (!again) throw ArchiveCancelled();
+    if (!retry || !retry(message)) throw ArchiveCancelled();
   }
 }
 

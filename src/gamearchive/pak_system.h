@@ -76,10 +76,12 @@ class TPakSystem {
   static bool RecoverFromJournal(const std::string& path);
   static std::string JournalPath(const std::string& path);
 
-  // Fatal errors: shown and the program ends (platform fatal exit). Tests
-  // replace it; after it returns, ArchiveFailure is thrown.
+  // What the system asks of a person, given by its caller: the archive
+  // system itself shows nothing. A fatal error goes to fail_handler (the
+  // setup shows it and ends the program); when it returns, or there is none,
+  // ArchiveFailure is thrown.
   std::function<void(const std::string& message)> fail_handler;
-  // The retry box; true = retry. Default: a Retry/Cancel box with a warning icon.
+  // The retry box; true = retry. Without one, nothing is retried.
   std::function<bool(const std::string& message)> retry_handler;
   // Test seam: called with a step name at each point where a crash could
   // happen ("journal", "truncated", "entry", "table", "synced").

@@ -319,6 +319,10 @@ class Toolkit {
 
   // "headless", "fltk".
   virtual std::string_view Name() const = 0;
+  // True when the windows it makes are seen by a person (start-up then keeps
+  // the verification window up long enough to be read); false for a
+  // front-end that draws nothing.
+  virtual bool ShowsWindows() const { return true; }
 
   virtual std::unique_ptr<MainForm> CreateMainForm() = 0;
   virtual std::unique_ptr<VerifyWindow> CreateVerifyWindow() = 0;

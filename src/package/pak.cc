@@ -14,7 +14,6 @@
 #include <mutex>
 #include <thread>
 
-#include "gui/message_box.h"
 #include "package/install_writer.h"
 #include "package/large_entry_checks.h"
 #include "package/package_files.h"
@@ -318,13 +317,22 @@ TPak::Unpacked TPak::Unpack(uint32_t index) const {
   return result;
 }
 
+WrongSizeError::WrongSizeError(std::string name, uint64_t inflated, uint32_t recorded)
+    : name_(std::move(name)),
+      inflated_(inflated),
+      recorded_(recorded),
+      message_("The setup is damaged: " + name_ + " inflates to " + std::to_string(inflated) +
+               " bytes instead of " + std::to_string(recorded)) {}
+
+std::string WrongSizeError::BoxText() const {
+  return name_ + "\r\rError: DecompSize - " + std::to_string(inflated_) + " OrigSize - " +
+         std::to_string(recorded_);
+}
+
 PakBlock TPak::Deliver(uint32_t index, Unpacked unpacked) const {
   if (unpacked.malformed) throw DecompressionError();
   if (unpacked.wrong_size) {
-    gui::MessageBox(Entries[index].Name + "\r\rError: DecompSize - " +
-                        std::to_string(unpacked.inflated) + " OrigSize - " +
-                        std::to_string(Entries[index].OrigSize),
-                    "Error");
+    throw WrongSizeError(Entries[index].Name, unpacked.inflated, Entries[index].OrigSize);
   }
   return std::move(unpacked.content);
 }

@@ -54,6 +54,29 @@ class DecompressionError : public std::runtime_error {
   DecompressionError() : std::runtime_error("error") {}
 };
 
+// Thrown by ExtractEntry (and so by ExtractGroup) when a stream that passed
+// its CRC inflates to another size than the entry records: the setup is
+// damaged. The reader only reports it; the caller shows BoxText() (the
+// "DecompSize" box) and ends the run on its error path. A DecompressionError,
+// so callers that treat an entry that does not inflate as damaged treat this
+// one alike.
+class WrongSizeError : public DecompressionError {
+ public:
+  WrongSizeError(std::string name, uint64_t inflated, uint32_t recorded);
+  const std::string& Name() const { return name_; }
+  uint64_t Inflated() const { return inflated_; }
+  uint32_t Recorded() const { return recorded_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+  // "NAME\r\rError: DecompSize - INFLATED OrigSize - RECORDED".
+  std::string BoxText() const;
+
+ private:
+  std::string name_;
+  uint64_t inflated_;
+  uint32_t recorded_;
+  std::string message_;
+};
+
 // A content block: nullopt stands for "nothing".
 using PakBlock = std::optional<std::string>;
 
@@ -81,8 +104,8 @@ class TPak {
 
   // ---- reading (an index past the last entry yields nothing) -------------
   PakBlock ReadStored(uint32_t index) const;
-  // The content; a stream inflating to another size shows the DecompSize
-  // box; a malformed stream throws DecompressionError.
+  // The content; a stream inflating to another size throws WrongSizeError,
+  // a malformed stream DecompressionError.
   PakBlock ExtractEntry(uint32_t index);
   PakBlock FindEntry(std::string_view name, uint16_t group, uint32_t& size);
   PakBlock FindFirst(uint16_t group, uint32_t& size, bool extract, std::string& name);
@@ -117,9 +140,8 @@ class TPak {
 
   platform::File& File() { return file_; }
 
-  // An entry read and inflated without showing anything or throwing (safe
-  // on any thread: reads use no shared file position); Deliver then shows
-  // the DecompSize box or throws as ExtractEntry does.
+  // An entry read and inflated without throwing (safe on any thread: reads
+  // use no shared file position); Deliver then throws as ExtractEntry does.
   struct Unpacked {
     PakBlock content;
     uint64_t inflated = 0;    // what the stream really inflated to

@@ -1,7 +1,7 @@
 // The commands that reach beyond the file system: "writeregstr",
 // "createshortcut", the two game-archive commands and the two install-log
 // commands.
-#include "gamearchive/archive_commands.h"
+#include "script/archive_commands.h"
 #include "platform/registry.h"
 #include "script/commands.h"
 #include "script/run_services.h"
@@ -56,13 +56,13 @@ void TKYPUpdateCommand::Execute(int lineIndex) const {
   ++state.FileGroupCounter;
   const TCompLine* line = LineAt(lineIndex);
   if (line == nullptr) return;
-  gamearchive::ExecuteKypUpdate(line->Params, state.CurrentGroup());
+  ExecuteKypUpdate(line->Params, state.CurrentGroup());
 }
 
 void TKYPOfficialCommand::Execute(int lineIndex) const {
   const TCompLine* line = LineAt(lineIndex);
   if (line == nullptr) return;
-  gamearchive::ExecuteKypOfficial(line->Params);
+  ExecuteKypOfficial(line->Params);
 }
 
 void TUninstallLogLoadCommand::Execute(int lineIndex) const {

@@ -2,6 +2,7 @@
 #include "script/run_services.h"
 
 #include "diagnostics/error_report.h"
+#include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "script/script_run.h"
 #include "text/language.h"
@@ -101,6 +102,10 @@ void ExtractGroup(uint16_t group, std::string_view folder) {
                       ": no package is open");
   }
   package->ExtractGroup(group, folder);
+}
+
+void ShowErrorBox(std::string_view text) {
+  gui::MessageBox(text, "Error");
 }
 
 void ForceFoldersLogged(std::string_view folder) {

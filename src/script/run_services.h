@@ -47,6 +47,9 @@ void SaveInstallLog(std::string_view folder, std::string_view prefix);
 void LoadInstallLog(std::string_view folder, std::string_view prefix);
 void BuildUninstaller();
 
+// Asks the person: an error box (OK only, caption "Error").
+void ShowErrorBox(std::string_view text);
+
 // Diagnostics: writes the error report, returns its path ("" if none).
 std::string WriteErrorReport(std::string_view message, std::string_view error_type);
 

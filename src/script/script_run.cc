@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "package/pak.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/safe_files.h"
@@ -125,6 +126,12 @@ ScriptRunResult RunScript(const ScriptRunOptions& options) {
   } catch (const InstallFolderBusy& error) {
     // The other setup's files and log are its own: nothing is saved here.
     busy = true;
+    result.outcome = ScriptOutcome::Error;
+    result.error = error.what();
+  } catch (const WrongSizeError& error) {
+    // A damaged setup: the package reader reports it, the person is told
+    // here, and the run ends on the error path, never as a success.
+    run::ShowErrorBox(error.BoxText());
     result.outcome = ScriptOutcome::Error;
     result.error = error.what();
   } catch (const std::exception& error) {

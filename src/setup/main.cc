@@ -6,12 +6,8 @@
 #include "platform/process.h"
 #include "setup/startup.h"
 
-// Parts that connect themselves when they are part of the build: the wizard
-// (step 16 of start-up) and the graphical front-end.
-#if __has_include("wizard/connect.h")
-#include "wizard/connect.h"
-#define WIZPAK_HAS_WIZARD 1
-#endif
+// Parts that connect themselves when they are part of the build: the
+// graphical front-end.
 #if defined(_WIN32) && __has_include("gui/win32/register.h")
 #include "gui/win32/register.h"
 #define WIZPAK_HAS_WIN32_GUI 1
@@ -23,9 +19,6 @@
 
 int main(int argc, char** argv) {
   wizpak::platform::SetCommandLine(argc, argv);
-#ifdef WIZPAK_HAS_WIZARD
-  wizpak::wizard::ConnectWizard();
-#endif
 #ifdef WIZPAK_HAS_FLTK
   wizpak::gui::fltk::RegisterFltkToolkit();
 #endif

@@ -28,16 +28,12 @@
 #include "text/path_helpers.h"
 #include "text/shared_state.h"
 #include "uninstall/uninstaller.h"
+#include "wizard/program_host.h"
 #include "wizard/wizard_run.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak::setup {
 namespace {
-
-WizardRunner& Runner() {
-  static WizardRunner runner;
-  return runner;
-}
 
 // A step either lets the sequence go on or ends it with an exit status.
 struct Step {
@@ -118,7 +114,7 @@ Step VerifyPackage(StartupState& state) {
   source.verify_entry = [&pak](uint32_t i) { return VerifyPackageEntry(pak, i); };
   // The window stays up at least half a second so a person can read it;
   // without a window on a screen (headless, unattended) nobody waits.
-  const uint32_t wait_ms = state.toolkit->Name() == "headless" ? 0 : kVerifyMinimumMs;
+  const uint32_t wait_ms = state.toolkit->ShowsWindows() ? kVerifyMinimumMs : 0;
   const VerifyOutcome outcome =
       RunVerification(source, *state.verify_window, SystemVerifyClock(), wait_ms);
   switch (outcome.kind) {
@@ -252,27 +248,36 @@ void ConnectErrorReport(StartupState& state) {
   });
 }
 
-int EndWithoutWizard(const StartupState& state) {
-  std::fprintf(stderr,
-               "wizpak-stub: start-up complete (%s mode, InstallDir \"%s\", %s required, %s "
-               "available), but this build has no wizard to continue with\n",
-               state.uninstall_mode ? "uninstall" : "install",
-               AnsiToUtf8(Record().InstallDir).c_str(), SpaceRequiredText.c_str(),
-               SpaceAvailableText.empty() ? "unknown" : SpaceAvailableText.c_str());
-  return kExitNoWizard;
+// 16. The wizard, over the open package.
+wizard::ProgramPackage PackageOfStartup(const StartupState& state) {
+  wizard::ProgramPackage package;
+  TPak* pak = state.pak.get();
+  if (!pak) return package;
+  package.find_entry = [pak](std::string_view name) {
+    return FindGroup0Entry(*pak, std::string(name));
+  };
+  package.id = PackageId(*pak);
+  package.version = PackageVersion(*pak);
+  const uint32_t count = PackageEntryCount(*pak);
+  for (uint32_t i = 0; i < count; ++i) {
+    EntryInfo entry = PackageEntry(*pak, i);
+    package.entries.emplace_back(entry.name, entry.group);
+  }
+  return package;
+}
+
+int RunWizard(StartupState& state) {
+  wizard::WizardRunOptions options;
+  options.unattended = state.options.unattended;
+  options.dir = state.options.dir;
+  return wizard::RunProgramWizard(*state.toolkit, *state.main_form, PackageOfStartup(state),
+                                  options);
 }
 
 }  // namespace
 
 StartupState::StartupState() = default;
 StartupState::~StartupState() = default;
-
-void SetWizardRunner(WizardRunner runner) {
-  Runner() = std::move(runner);
-}
-bool WizardConnected() {
-  return static_cast<bool>(Runner());
-}
 
 int RunStartupSequence(StartupState& state) {
   SetNumberFormatAndLanguage();
@@ -298,8 +303,7 @@ int RunStartupSequence(StartupState& state) {
   if (!state.uninstall_mode) {
     if (Step s = FindInstallFolder(); !s.go_on) return s.exit_status;
   }
-  if (!WizardConnected()) return EndWithoutWizard(state);
-  return Runner()(state);
+  return RunWizard(state);
 }
 
 int SetupMain(const std::vector<std::string>& arguments) {

@@ -1,9 +1,7 @@
 // The setup program's start-up: the fixed sequence from the number format to
 // the wizard, each step a small function over one StartupState, and the
-// outermost error handler. The wizard library connects itself through
-// SetWizardRunner: it provides wizpak::wizard::ConnectWizard() in
-// "wizard/connect.h", which main.cc calls when that header exists. Without a
-// runner, start-up ends after the installation folder is known and says so.
+// outermost error handler. Step 16 hands the open package, the toolkit, the
+// main form and the options to the wizard (the library below start-up).
 #pragma once
 
 #include <cstdint>
@@ -43,17 +41,10 @@ struct StartupState {
   ~StartupState();
 };
 
-// Step 16: SetPagesUp and the message loop, provided by the wizard library.
-// Returns the program's exit status.
-using WizardRunner = std::function<int(StartupState&)>;
-void SetWizardRunner(WizardRunner runner);
-bool WizardConnected();
-
 // Exit statuses of the setup program.
 constexpr int kExitOk = 0;
 constexpr int kExitStopped = 1;      // a start-up check failed and said why
 constexpr int kExitUsage = 2;        // bad command line or no usable front-end
-constexpr int kExitNoWizard = 4;     // start-up complete but no wizard is linked in
 constexpr int kExitErrorReport = 5;  // an unexpected error was reported
 
 // Runs steps 1 to 17 on `state` (options, arguments and toolkit set).

@@ -161,23 +161,34 @@ TEST_F(PakDamageTest, CorruptedStoredByteFailsTheChecksumSilently) {
   EXPECT_TRUE(recorder.boxes.empty());
 }
 
-TEST_F(PakDamageTest, StreamInflatingToAnotherSizeShowsTheDecompSizeBox) {
+// The reader reports a wrong size and shows nothing: the run above it shows
+// the "DecompSize" box and ends on its error path.
+TEST_F(PakDamageTest, StreamInflatingToAnotherSizeIsReportedNotShown) {
   test::PakRecorder recorder;
   TPak shorter = OpenBytes(WithField(1, 12, 2500));  // really 2000
-  EXPECT_FALSE(shorter.ExtractEntry(1));
-  ASSERT_EQ(recorder.boxes.size(), 1u);
-  EXPECT_EQ(recorder.boxes[0].caption, "Error");
-  EXPECT_EQ(recorder.boxes[0].text, "readme.txt\r\rError: DecompSize - 2000 OrigSize - 2500");
-  EXPECT_EQ(recorder.boxes[0].buttons, gui::Buttons::Ok);
+  try {
+    shorter.ExtractEntry(1);
+    ADD_FAILURE() << "a wrong size was not reported";
+  } catch (const WrongSizeError& error) {
+    EXPECT_EQ(error.Name(), "readme.txt");
+    EXPECT_EQ(error.Inflated(), 2000u);
+    EXPECT_EQ(error.Recorded(), 2500u);
+    EXPECT_EQ(error.BoxText(), "readme.txt\r\rError: DecompSize - 2000 OrigSize - 2500");
+  }
 
   // Verification checks the stored bytes against their CRC only; the size
   // is found out when the entry is extracted.
   TPak longer = OpenBytes(WithField(1, 12, 1500));
   EXPECT_TRUE(longer.VerifyEntry(1));
-  EXPECT_EQ(recorder.boxes.size(), 1u);
-  EXPECT_FALSE(longer.ExtractEntry(1));
-  ASSERT_EQ(recorder.boxes.size(), 2u);
-  EXPECT_EQ(recorder.boxes[1].text, "readme.txt\r\rError: DecompSize - 2000 OrigSize - 1500");
+  try {
+    longer.ExtractEntry(1);
+    ADD_FAILURE() << "a wrong size was not reported";
+  } catch (const WrongSizeError& error) {
+    EXPECT_EQ(error.BoxText(), "readme.txt\r\rError: DecompSize - 2000 OrigSize - 1500");
+  }
+  // Callers that treat an entry that does not inflate as damaged catch it too.
+  EXPECT_THROW(longer.ExtractEntry(1), DecompressionError);
+  EXPECT_TRUE(recorder.boxes.empty());
 }
 
 TEST_F(PakDamageTest, MalformedStreamWithValidChecksumThrows) {

@@ -103,6 +103,31 @@ TEST_F(FileCommand, ExtractsItsGroupIntoTheInstallFolderAndLogsIt) {
   EXPECT_NE(std::find(dirs.begin(), dirs.end(), "C:\\Games\\Test\\maps\\"), dirs.end());
 }
 
+// A damaged setup: an entry whose stream inflates to another size than its
+// record says (its stored bytes match their CRC) shows the "DecompSize" box
+// and ends the run on the error path; it never installs an empty file and
+// never ends in success.
+TEST_F(FileCommand, EntryInflatingToAnotherSizeEndsTheRunAsDamaged) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i % 7) + "\r\n";
+  UsePackage({{"SetupInfo", 0, "record"}, {"readme.txt", 1, text}, {"after.txt", 1, "after"}});
+  ChangeRecordedSize(1, static_cast<uint32_t>(text.size()) + 500);
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  s.Command(kCmdCreateDirectory, {"$INSTDIR\\reached"});
+  const ScriptRunResult result = Run(s);
+  EXPECT_EQ(result.outcome, ScriptOutcome::Error);
+  EXPECT_NE(result.error.find("damaged"), std::string::npos) << result.error;
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].caption, "Error");
+  EXPECT_EQ(boxes_[0].text, "readme.txt\r\rError: DecompSize - " + std::to_string(text.size()) +
+                                " OrigSize - " + std::to_string(text.size() + 500));
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\readme.txt"));
+  EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\after.txt"));
+  EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\reached"));
+  EXPECT_TRUE(LoggedFiles().empty());
+}
+
 TEST_F(FileCommand, FalseConditionLeavesItsGroupToTheNextLine) {
   UsePackage(kTwoGroups);
   platform::Registry::Instance().WriteString(RootKey::LocalMachine, "Software\\Game", "Edition",
@@ -127,6 +152,30 @@ TEST_F(FileCommand, KypOfficialBetweenFileLinesTakesNoGroup) {
   ASSERT_EQ(Run(s).outcome, ScriptOutcome::Completed);
   EXPECT_EQ(TScriptRun::Instance().FileGroupCounter, 2u);
   EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\two\\patch.dat")), "group two");
+}
+
+// Cancel in the game-archive retry box cancels the run: the lines after it
+// do not run, the files already written stay logged, and the run ends as
+// cancelled (the program's status 6), never as a success.
+TEST_F(FileCommand, CancelInTheArchiveRetryBoxCancelsTheRun) {
+  UsePackage(kTwoGroups);
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  s.Command(kCmdKypUpdate, {"patch", "", "missing.kyp"});
+  s.Command(kCmdCreateDirectory, {"C:\\after"});
+  Answer(gui::Answer::Retry);
+  Answer(gui::Answer::Cancel);
+  const ScriptRunResult result = Run(s);
+  EXPECT_EQ(result.outcome, ScriptOutcome::Cancelled) << result.error;
+  ASSERT_EQ(boxes_.size(), 2u);
+  for (const gui::MessageBoxRequest& box : boxes_) {
+    EXPECT_EQ(box.text, "File not found: \"C:\\Games\\Test\\missing.kyp\".");
+    EXPECT_EQ(box.buttons, gui::Buttons::RetryCancel);
+    EXPECT_EQ(box.icon, gui::Icon::Warning);
+  }
+  EXPECT_FALSE(HostFolderExists("C:\\after"));
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test\\readme.txt")), "group one");
+  EXPECT_EQ(LoggedFiles().size(), 2u);
 }
 
 TEST_F(FileCommand, WrongParameterCountsShowTheBoxAndGoOn) {

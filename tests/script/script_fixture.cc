@@ -105,8 +105,30 @@ void ScriptTest::UsePackage(const std::vector<PackageFile>& files) {
   }
   package_ = std::make_unique<TPak>(path, false, false);
   ASSERT_TRUE(package_->HasPackage());
+  package_path_ = path;
   SetScriptPackage(package_.get());
   SetRunningPackage(package_.get(), path, false);
+}
+
+void ScriptTest::ChangeRecordedSize(size_t index, uint32_t orig_size) {
+  ASSERT_TRUE(package_);
+  const std::vector<TPakEntry> entries = package_->Entries;
+  ASSERT_LT(index, entries.size());
+  // Directory records follow the last entry's bytes: a 2-byte name length,
+  // the name, then 18 bytes with the content size at offset 12.
+  size_t at = entries.back().Offset + entries.back().StoredLength();
+  for (size_t r = 0; r < index; ++r) at += 2 + entries[r].Name.size() + 18;
+  at += 2 + entries[index].Name.size() + 12;
+  std::string bytes = ReadHostFile(package_path_);
+  ASSERT_LE(at + 4, bytes.size());
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(orig_size >> (8 * i));
+  package_.reset();
+  WriteHostFile(package_path_, bytes);
+  package_ = std::make_unique<TPak>(package_path_, false, false);
+  ASSERT_TRUE(package_->HasPackage());
+  ASSERT_EQ(package_->Entries[index].OrigSize, orig_size);
+  SetScriptPackage(package_.get());
+  SetRunningPackage(package_.get(), package_path_, false);
 }
 
 ScriptRunResult ScriptTest::Run(const ScriptBuilder& script) {

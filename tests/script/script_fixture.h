@@ -71,6 +71,10 @@ class ScriptTest : public ::testing::Test {
   void UseLanguage(const std::vector<std::string>& lines);
 
   void UsePackage(const std::vector<PackageFile>& files);
+  // Rewrites the package's directory so that entry `index` records
+  // `orig_size` as its content size (its stored bytes and CRC unchanged),
+  // and opens it again.
+  void ChangeRecordedSize(size_t index, uint32_t orig_size);
 
   // Host path of a program path on the test machine.
   std::string Host(const std::string& program_path) const;
@@ -94,6 +98,7 @@ class ScriptTest : public ::testing::Test {
  private:
   std::deque<gui::Answer> answers_;
   std::unique_ptr<TPak> package_;
+  std::string package_path_;
   gui::MessageBoxHandler previous_handler_;
 };
 

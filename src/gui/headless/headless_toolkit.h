@@ -103,6 +103,7 @@ class HeadlessToolkit : public Toolkit {
   explicit HeadlessToolkit(FrontEndOptions options = {}) : options_(std::move(options)) {}
 
   std::string_view Name() const override { return "headless"; }
+  bool ShowsWindows() const override { return false; }
   std::unique_ptr<MainForm> CreateMainForm() override;
   std::unique_ptr<VerifyWindow> CreateVerifyWindow() override;
   std::unique_ptr<DebugWindow> CreateDebugWindow() override;
