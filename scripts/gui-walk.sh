@@ -129,10 +129,12 @@ start() {
   rm -f "$WIZPAK_TRANSCRIPT"
   (cd "$work" && exec ./WizpakDemoSetup.exe) &
   pid=$!
+  # The window is looked up once the first page is shown: start-up's
+  # windows before it come and go.
+  wait_page 0 welcome
   win=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
   # At the screen's top left a box in the middle covers only its corner.
   [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
-  wait_page 0 welcome
 }
 finish() {
   local status=0
@@ -182,9 +184,9 @@ uninstall() {
   rm -f "$WIZPAK_TRANSCRIPT"
   ("$1/WizpakDemo_Uninstall.exe") &
   pid=$!
+  wait_page 0 welcome
   win=$(xdotool search --sync --onlyvisible --name "^WizpakDemo Uninstall" | head -1)
   [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
-  wait_page 0 welcome
   if [ "$2" = de ]; then
     click "${language[@]}"
     settled root

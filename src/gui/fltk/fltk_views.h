@@ -4,6 +4,7 @@
 // window so controls drawn over a picture stay transparent.
 #pragma once
 
+#include <FL/Fl.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Widget.H>
@@ -60,6 +61,18 @@ class AreaGroup : public Fl_Group {
     box(FL_FLAT_BOX);
     // Children keep their size when the group is placed.
     resizable(nullptr);
+  }
+  // FLTK's group takes an unused Enter for moving the focus to the next
+  // control; here it belongs to the window's default button.
+  int handle(int event) override {
+    if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+      for (int i = children(); i-- > 0;) {
+        Fl_Widget* child = this->child(i);
+        if (child->takesevents() && child->handle(FL_SHORTCUT)) return 1;
+      }
+      return 0;
+    }
+    return Fl_Group::handle(event);
   }
 };
 
