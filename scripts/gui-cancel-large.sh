@@ -71,5 +71,6 @@ status=0
 wait "$pid" || status=$?
 [ "$status" -eq 6 ] || fail "the cancelled setup ended with status $status, not 6"
 [ ! -e "$folder/big.bin" ] || fail "the half-copied large file was kept"
-[ -z "$(find "$work/drive_c" -size +1M)" ] || fail "a part of the large file was left: $(find "$work/drive_c" -size +1M)"
+left=$(find "$work/drive_c" -size +1M ! -name "*_Uninstall.exe")
+[ -z "$left" ] || fail "a part of the large file was left: $left"
 echo "gui cancel large: ok"
