@@ -83,20 +83,19 @@ namespace {
 
 // The shown wizard window of this thread, which owns the boxes: Windows
 // centres a box on its owner and keeps it in front of it.
+BOOL CALLBACK FindWizard(HWND hwnd, LPARAM out) {
+  wchar_t name[32] = {};
+  if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, name, 32) > 0 &&
+      std::wstring_view(name) == L"WizpakMainForm") {
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND WizardWindow() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM out) -> BOOL {
-        wchar_t name[32] = {};
-        if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, name, 32) > 0 &&
-            std::wstring_view(name) == L"WizpakMainForm") {
-          *reinterpret_cast<HWND*>(out) = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), FindWizard, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
