@@ -18,9 +18,9 @@ enum class FolderProblem {
   NotFullPath,  // empty, relative, "C:foo", leading blanks, "." / "..", bad characters
   NoSuchDrive,  // the letter is not mapped
   CdRomDrive,
-  OtherDrive,     // RAM disk, no root, unknown type
-  CannotCreate,   // a file on the way, or no folder can be made in the nearest existing one
-  CannotWrite,    // the folder exists but nothing can be written into it
+  OtherDrive,    // RAM disk, no root, unknown type
+  CannotCreate,  // a file on the way, or no folder can be made in the nearest existing one
+  CannotWrite,   // the folder exists but nothing can be written into it
 };
 
 struct FolderVerdict {

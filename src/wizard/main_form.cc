@@ -270,8 +270,7 @@ void TFrmMain::SetRefusal(std::u16string reason) {
 void TFrmMain::PageShown() {
   const TPageType type = pages_->CurrentType();
   if (type != TPageType::ptInstallDir && type != TPageType::ptPatch) SetRefusal(u"");
-  gui::Button& forward =
-      type == TPageType::ptFinish ? form_.CancelButton() : form_.NextButton();
+  gui::Button& forward = type == TPageType::ptFinish ? form_.CancelButton() : form_.NextButton();
   form_.SetDefaultButton(&forward);
   if (type == TPageType::ptInstallDir && install_dir_edit_ && install_dir_edit_->Visible()) {
     form_.SetFocus(*install_dir_edit_);
@@ -386,16 +385,14 @@ bool TFrmMain::FormCloseQuery() {
     // the form closes once the run has saved what it did.
     if (pages_->CurrentType() == TPageType::ptPatching && host_.cancel_script &&
         gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo,
-                         gui::Icon::Question) ==
-            gui::Answer::Yes) {
+                         gui::Icon::Question) == gui::Answer::Yes) {
       host_.cancel_script();
     }
     return false;
   }
   if (pages_->CurrentType() == TPageType::ptFinish) return true;
   return gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo,
-                         gui::Icon::Question) ==
-         gui::Answer::Yes;
+                          gui::Icon::Question) == gui::Answer::Yes;
 }
 
 void TFrmMain::FormClose() {

@@ -6,8 +6,8 @@ namespace wizpak::gui {
 namespace {
 
 TEST(FolderOrder, NumbersByValueLettersWithoutCase) {
-  std::vector<std::string> names = {"Title 10", "title 2", "Title 1", "Saves", "alpha",
-                                    "Title 02b", "Title 2a", "Z", "9", "10"};
+  std::vector<std::string> names = {"Title 10",  "title 2",  "Title 1", "Saves", "alpha",
+                                    "Title 02b", "Title 2a", "Z",       "9",     "10"};
   SortNaturally(names);
   EXPECT_EQ(names, (std::vector<std::string>{"9", "10", "alpha", "Saves", "Title 1", "title 2",
                                              "Title 2a", "Title 02b", "Title 10", "Z"}));

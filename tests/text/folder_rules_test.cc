@@ -22,9 +22,9 @@ TEST(FolderRules, WrittenFormIsADriveLetterPathWithoutDotFolders) {
   EXPECT_EQ(v.folder, "C:\\Games\\New\\");
   EXPECT_EQ(v.drive, 'C');
   EXPECT_EQ(CheckFolderSyntax("C:\\").folder, "C:\\");
-  for (const char* bad : {"", " C:\\Games", "C:foo", "C:", "Games\\New", "\\Games", "\\\\srv\\share",
-                          "C:\\Games\\..\\Windows", "C:\\.\\Games", "C:\\Ga?mes", "C:\\Games \\x",
-                          "C:\\Games.\\x", "1:\\Games", "C:\\Games\\a:b"}) {
+  for (const char* bad : {"", " C:\\Games", "C:foo", "C:", "Games\\New", "\\Games",
+                          "\\\\srv\\share", "C:\\Games\\..\\Windows", "C:\\.\\Games", "C:\\Ga?mes",
+                          "C:\\Games \\x", "C:\\Games.\\x", "1:\\Games", "C:\\Games\\a:b"}) {
     EXPECT_EQ(CheckFolderSyntax(bad).problem, FolderProblem::NotFullPath) << bad;
   }
 }
@@ -42,10 +42,11 @@ class FolderOnDrives : public ::testing::Test {
  protected:
   FolderOnDrives() { fs::create_directories(machine_.drive_c() + "/Games"); }
   FolderProblem Check(const std::string& text) {
-    return CheckInstallFolder(text, [this](const std::string& existing) {
-             probed_.push_back(existing);
-             return writable_;
-           })
+    return CheckInstallFolder(text,
+                              [this](const std::string& existing) {
+                                probed_.push_back(existing);
+                                return writable_;
+                              })
         .problem;
   }
   test::TestMachine machine_;
@@ -57,8 +58,8 @@ TEST_F(FolderOnDrives, DriveMustBeMappedAndOfAKindThatTakesAnInstallation) {
   EXPECT_EQ(Check("C:\\Games\\New"), FolderProblem::None);
   EXPECT_EQ(Check("Q:\\Games"), FolderProblem::NoSuchDrive);
   EXPECT_EQ(Check("D:\\Games"), FolderProblem::CdRomDrive);
-  test::ScopedEnv ram("WIZPAK_DRIVES", "C=" + machine_.drive_c() + ":fixed;R=" +
-                                           machine_.drive_c() + ":ramdisk");
+  test::ScopedEnv ram("WIZPAK_DRIVES",
+                      "C=" + machine_.drive_c() + ":fixed;R=" + machine_.drive_c() + ":ramdisk");
   EXPECT_EQ(Check("R:\\Games"), FolderProblem::OtherDrive);
 }
 

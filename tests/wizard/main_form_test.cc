@@ -27,8 +27,7 @@ void AddInstallSet(test::FakePackage& package) {
               "[InstallDir_Edit]\r\nType=TEdit\r\n[InstallDir_ShellTreeView]\r\n"
               "Type=TShellTreeView\r\n[FolderNote]\r\nType=TLabel\r\nCaption=<LANG99>!\r\n"
               "[Folder_Refusal]\r\nType=TLabel\r\n");
-  package.Add("ready.txt",
-              "[SpaceAvalible]\r\nType=TLabel\r\n[Ready_Refusal]\r\nType=TLabel\r\n");
+  package.Add("ready.txt", "[SpaceAvalible]\r\nType=TLabel\r\n[Ready_Refusal]\r\nType=TLabel\r\n");
   package.Add("work.txt",
               "[Patching_StatusLabel]\r\nType=TLabel\r\n[Patching_ProgressBar]\r\n"
               "Type=TProgressBar\r\n");
@@ -209,8 +208,8 @@ TEST_F(WizardTest, TooLittleSpaceIsRefusedWithTheFigures) {
   TFrmMain& wizard = SetUpWizard();
   Next();
   EXPECT_FALSE(form_.NextButton().Enabled());
-  EXPECT_EQ(wizard.Refusal(), u"C:: " + AnsiToWide(SpaceRequiredText) + u" of " +
-                                  AnsiToWide(SpaceAvailableText));
+  EXPECT_EQ(wizard.Refusal(),
+            u"C:: " + AnsiToWide(SpaceRequiredText) + u" of " + AnsiToWide(SpaceAvailableText));
   EXPECT_EQ(StuckReason(wizard), WideToUtf8(wizard.Refusal()));
   SetSpaceRequired(1000);
   TypeFolder(u"C:\\Games\\Demo");

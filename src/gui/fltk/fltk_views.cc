@@ -31,8 +31,8 @@ void ButtonView::draw() {
       shown += *c;
     }
     // The default frame and the focus mark sit one pixel further in.
-    const int room = w() - 2 * kCaptionMargin - (default_ ? 2 : 0) -
-                     (drop_down_mark_ ? kMarkWidth + kGap : 0);
+    const int room =
+        w() - 2 * kCaptionMargin - (default_ ? 2 : 0) - (drop_down_mark_ ? kMarkWidth + kGap : 0);
     for (int size = set_size; size > std::max(6, set_size - 3); --size) {
       fl_font(labelfont(), size);
       if (fl_width(shown.c_str()) <= room) break;
