@@ -62,6 +62,8 @@ start_and_cancel() {
   xdotool mousemove --window "$win" "${next[@]}" click 1 \
     mousemove --window "$win" "${cancel[@]}" click 1
   box=$(wait_window Quit) || fail "no close question after Cancel during the extraction"
+  # The box opens centred on the wizard: moved aside, the gauge shows.
+  xdotool windowmove "$box" 600 450
   pause 0.5
   local shot="$shots/cancel-$1-question.png"
   import -window root "$shot"
@@ -80,7 +82,7 @@ start_and_cancel() {
 
 echo "== Cancel during the extraction, answered Yes"
 start_and_cancel yes
-xdotool mousemove 512 384 key Return  # the default button: Yes
+xdotool mousemove --window "$box" 20 20 key Return  # the default button: Yes
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 6 ] || fail "the cancelled setup ended with status $status, not 6"
@@ -128,10 +130,10 @@ echo "uninstalled exactly what was copied"
 
 echo "== Cancel during the extraction, answered No"
 start_and_cancel no
-xdotool mousemove 512 384 key Escape  # Escape answers No
+xdotool mousemove --window "$box" 20 20 key Escape  # Escape answers No
 extras=$(wait_window "Wizpak Demo") || fail "the installation did not go on after No"
 import -window root "$shots/cancel-no-extras-question.png"
-xdotool mousemove 512 384 key Return  # "Install the optional extras too?" -> OK
+xdotool mousemove --window "$extras" 20 20 key Return  # "Install the optional extras too?" -> OK
 pause 1.5
 import -window "$win" "$shots/cancel-no-finish.png"
 click "${cancel[@]}"  # the finish page's close button
