@@ -421,8 +421,8 @@ TEST_F(FltkScreens, VerificationWindowBar) {
   SaveArtefact(shot, "verify");
   const uint32_t filled = RgbAt(shot, 8 + 305 / 4, 56);
   const uint32_t empty = RgbAt(shot, 8 + 305 * 3 / 4, 56);
-  EXPECT_EQ(filled, 0x06B025u);
-  EXPECT_NE(empty, 0x06B025u);
+  EXPECT_EQ(filled, 0x94AAD1u);
+  EXPECT_NE(empty, 0x94AAD1u);
   EXPECT_EQ(verify->Status(), "Status: 5 out of 10 files verifyed");
   verify->Close();
   EXPECT_FALSE(verify->IsShown());
