@@ -78,11 +78,23 @@ endif()
 # The walk through the real window (needs a display: scripts/test-gui.sh).
 if(WIZPAK_TESTS)
   add_test(NAME gui_walk COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-walk.sh ${CMAKE_BINARY_DIR})
-  set_tests_properties(gui_walk PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 180)
+  set_tests_properties(gui_walk PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 300
+    RESOURCE_LOCK display)
+  # The same under a window manager (openbox), which owns the focus.
+  add_test(NAME gui_walk_openbox
+    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-walk.sh ${CMAKE_BINARY_DIR} --wm)
+  set_tests_properties(gui_walk_openbox PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 300
+    RESOURCE_LOCK display)
   # Cancel during a long extraction; reads the log the run left with the
   # setup's own reader.
   add_executable(install_log_dump ${CMAKE_SOURCE_DIR}/tests/gui_fltk/install_log_dump.cc)
   target_link_libraries(install_log_dump PRIVATE wizpak_uninstall)
   add_test(NAME gui_cancel COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-cancel.sh ${CMAKE_BINARY_DIR})
-  set_tests_properties(gui_cancel PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 180)
+  set_tests_properties(gui_cancel PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 300
+    RESOURCE_LOCK display)
+  # Cancel while one 400 MB entry is copied: the question comes up at once.
+  add_test(NAME gui_cancel_large
+    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-cancel-large.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(gui_cancel_large PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 600
+    RESOURCE_LOCK display)
 endif()

@@ -98,6 +98,10 @@ start_and_cancel() {
   wait_for "the extraction to reach the held file" test -e "$release.held"
   xdotool mousemove --window "$win" "${cancel[@]}" click 1
   box=$(wait_window Quit) || fail "no close question after Cancel during the extraction"
+  # The box opens centred on the wizard: moved aside, the gauge shows.
+  xdotool windowmove "$box" 600 450
+  box_aside() { xdotool getwindowgeometry "$box" | grep -q 'Position: 600,450'; }
+  wait_for "the close question moved aside" box_aside
   local shot="$shots/cancel-$1-question.png"
   import -window root "$shot"
   # The gauge (184..562 by 152..176 on the page) is part-way: filled in blue
@@ -117,7 +121,7 @@ transcript="$work/transcript.txt"
 
 echo "== Cancel during the extraction, answered Yes"
 start_and_cancel yes
-xdotool mousemove 512 384 key Return  # the default button: Yes
+xdotool mousemove --window "$box" 20 20 key Return  # the default button: Yes
 touch "$release"
 status=0
 wait "$pid" || status=$?
@@ -132,11 +136,11 @@ echo "cancelled and rolled back: nothing left"
 
 echo "== Cancel during the extraction, answered No"
 start_and_cancel no
-xdotool mousemove 512 384 key Escape  # Escape answers No
+xdotool mousemove --window "$box" 20 20 key Escape  # Escape answers No
 touch "$release"
 extras=$(wait_window "Wizpak Demo") || fail "the installation did not go on after No"
 import -window root "$shots/cancel-no-extras-question.png"
-xdotool mousemove 512 384 key Return  # "Install the optional extras too?" -> OK
+xdotool mousemove --window "$extras" 20 20 key Return  # "Install the optional extras too?" -> OK
 finish_shown() { grep -q '^PAGE .*type=finish' "$transcript"; }
 wait_for "the finish page" finish_shown
 import -window "$win" "$shots/cancel-no-finish.png"

@@ -1,103 +1,177 @@
 #!/usr/bin/env bash
 # Walks the demo setup through its real FLTK window with xdotool, as a
-# person would: German from the language menu, a typed folder, Next to the
-# end; checks the files, registry values and shortcuts; runs the
-# uninstaller the same way, in German too; cancels a second setup on the
-# folder page; and walks a third through every page in English, answering
-# No to the close question, then its uninstaller. Screens of every page in
-# both languages go to BUILD/gui-screens/walk-*.png. Needs a display (run
-# under xvfb-run, see scripts/test-gui.sh); without one it exits 77.
+# person would, and waits for what the wizard reports (its transcript: every
+# page shown and every refusal line) or for a window to appear, never for a
+# fixed time.
+#   1. German from the language menu, then Enter alone to the finish page,
+#      with the folder typed and Enter pressed while the pointer rests on the
+#      folder box; the close question in German; files, registry values and
+#      shortcuts are checked; the uninstaller in German by Enter.
+#   2. English: Alt+N, Alt+B, Enter; Escape on the folder page asks the close
+#      question, Escape answers No; every refusal line of the folder page;
+#      Enter to the finish page; the uninstaller in English.
+#   3. Escape, then Enter (Yes) to the close question: status 6, no files.
+# Screens of every page go to BUILD/gui-screens/walk-*.png (walk-wm-*.png
+# with --wm). With --wm an openbox window manager is started on the display
+# first, as on a desktop: keys then go where the window manager puts the
+# focus, not under the pointer. Needs a display (run under xvfb-run, see
+# scripts/test-gui.sh); without one, or without openbox for --wm, it exits 77.
 set -euo pipefail
 build=$(realpath "${1:-build}")
+wm=0
+[ "${2:-}" = --wm ] && wm=1
 src=$(cd "$(dirname "$0")/.." && pwd)
 [ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1 || { echo "no display"; exit 77; }
+if [ "$wm" = 1 ] && ! command -v openbox >/dev/null; then echo "no openbox"; exit 77; fi
 shots="$build/gui-screens"
 mkdir -p "$shots"
+prefix=walk
+[ "$wm" = 1 ] && prefix=walk-wm
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export WIZPAK_DRIVES="C=$work/drive_c:fixed"
+openbox_pid=
+cleanup() {
+  [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export WIZPAK_DRIVES="C=$work/drive_c:fixed;D=$work/cd:cdrom;Z=/:fixed"
 export WIZPAK_REGISTRY="$work/registry.reg"
 export WIZPAK_NO_OPEN=1
 # Menu entries, icons and desktop launchers go to a private home, not the
 # user's desktop.
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$work/drive_c"
+export WIZPAK_TRANSCRIPT="$work/transcript.txt"
+mkdir -p "$work/drive_c" "$work/cd"
 "$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
 
-fail() { echo "FAIL: $*"; exit 1; }
-pause() { sleep "${1:-0.6}"; }
-click() { xdotool mousemove --window "$win" "$1" "$2" click 1; pause; }
-shot() { import -window "$win" "$shots/walk-$1.png"; }
-# The colour at x,y of a screen, as RRGGBB.
+fail() {
+  echo "FAIL: $*"
+  import -window root "$shots/$prefix-failed.png" 2>/dev/null || true
+  [ -f "$WIZPAK_TRANSCRIPT" ] && grep -v "^STATUS" "$WIZPAK_TRANSCRIPT" | tail -12
+  exit 1
+}
+# Runs "$@" until it succeeds. The limit only turns a hang into a message.
+wait_for() {
+  local deadline=$((SECONDS + 300))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "gave up waiting for: $*"
+    sleep 0.05
+  done
+}
+
+if [ "$wm" = 1 ]; then
+  openbox --sm-disable >/dev/null 2>&1 &
+  openbox_pid=$!
+  wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  wait_for wm_running
+fi
+
+# The transcript's last page line is page $1 of type $2.
+on_page() { [ "$(grep '^PAGE' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "PAGE index=$1 type=$2" ]; }
+wait_page() { wait_for on_page "$1" "$2"; }
+# The last refusal line reads $1 (a fixed string; "" once Next is enabled).
+refusal_is() { [ "$(grep '^REFUSAL' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "REFUSAL text=\"$1\"" ]; }
+# Pixels of a window (or the screen's top left 578 x 413 + $2 rows), as a
+# checksum, so a screen is taken once two in a row are the same: painted.
+window_sum() { import -window "$1" rgb:- 2>/dev/null | md5sum; }
+settled() {
+  local a b
+  b=$(window_sum "$1")
+  while :; do
+    a=$b
+    sleep 0.05
+    b=$(window_sum "$1")
+    [ "$a" = "$b" ] && return
+  done
+}
+shot() { settled "$win"; import -window "$win" "$shots/$prefix-$1.png"; }
+# The wizard and a box over it, from the screen.
+shot_screen() {
+  settled root
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$win")
+  eval "$geometry"
+  local x=$((X > 20 ? X - 20 : 0)) y=$((Y > 40 ? Y - 40 : 0))
+  import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$x+$y" "$shots/$prefix-$1.png"
+}
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 # The side picture of the main layout shows behind every page: blue-green,
 # not the white of the page area.
 picture_behind() {
   local p
-  p=$(pixel "$shots/walk-$1.png" 60 120)
+  p=$(pixel "$shots/$prefix-$1.png" 60 120)
   [ "$p" != "FFFFFF" ] && [ $((16#${p:4:2})) -gt $((16#${p:0:2})) ] || fail "page $1: no picture behind it ($p)"
 }
-answer_box() {  # presses the default button of the message box in the middle of the screen
-  pause 0.8
-  xdotool mousemove 512 384 key Return
-  pause
+differs() {  # whether the text areas of two screens differ
+  convert "$shots/$prefix-$1.png" "$shots/$prefix-$2.png" -compose difference -composite \
+    -crop 400x100+170+0 -format '%[fx:maxima]' info: | grep -qv '^0$'
 }
-# Waits up to 20 s for a shown window titled exactly $1, other than the
-# wizard, and prints its id.
-wait_window() {
+# A shown window titled exactly $1 other than the wizard.
+box_shown() {
   local id
-  for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win" | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  return 1
+  id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win" | head -1 || true)
+  [ -n "$id" ] && echo "$id" >"$work/box"
 }
-# Finds the wizard titled $1 and puts it at the screen's top left, where the
-# message boxes in the middle of the screen cover only its bottom right.
-find_wizard() {
-  win=$(xdotool search --sync --name "$1" | head -1)
-  xdotool windowmove "$win" 0 0
-  pause 1
+wait_box() { wait_for box_shown "$1"; box=$(cat "$work/box"); }
+box_gone() { ! xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vxq "$win"; }
+# Keys for the box: a window manager gives it the focus; without one the
+# focus follows the pointer.
+key_box() {
+  [ "$wm" = 1 ] || xdotool mousemove --window "$box" 20 20
+  xdotool key "$@"
 }
-# The run page while its question is up: the box shows in the screen shot.
-shot_run_page() {
-  wait_window "Wizpak Demo" >/dev/null || fail "no question during the run"
-  pause 0.3
-  import -window root -crop 578x413+0+0 "$shots/walk-$1.png"
+# Keys for the wizard: without a window manager the pointer must be on it.
+key() {
+  [ "$wm" = 1 ] || xdotool mousemove --window "$win" 300 200
+  xdotool key "$@"
 }
-next=(452 396); back=(380 396); cancel=(533 396); language=(50 396)
+click() { xdotool mousemove --window "$win" "$1" "$2" click 1; }
+language=(50 396); cancel=(533 396); folder_box=(370 152)
 
-echo "== install"
-(cd "$work" && exec ./WizpakDemoSetup.exe) &
-pid=$!
-find_wizard "Wizpak Demo"
+start() {
+  rm -f "$WIZPAK_TRANSCRIPT"
+  (cd "$work" && exec ./WizpakDemoSetup.exe) &
+  pid=$!
+  # The window is looked up once the first page is shown: start-up's
+  # windows before it come and go.
+  wait_page 0 welcome
+  win=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
+  # At the screen's top left a box in the middle covers only its corner.
+  [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
+}
+finish() {
+  local status=0
+  wait "$pid" || status=$?
+  [ "$status" -eq "$1" ] || fail "$2 ended with status $status, not $1"
+}
+echo "== German, Enter alone"
+start "Wizpak Demo"
 shot en-1-welcome; picture_behind en-1-welcome
 click "${language[@]}"
-import -window root -crop 578x460+0+0 "$shots/walk-en-menu.png"  # the menu hangs below the form
+settled root
+import -window root -crop 578x460+0+0 "$shots/$prefix-en-menu.png"  # the menu below the form
 click 40 437  # the second item: Deutsch
+wait_for grep -q '^PAGE index=0 type=welcome' "$WIZPAK_TRANSCRIPT"
+# The language change shows the page anew: wait for its second page line.
+wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
 shot de-1-welcome; picture_behind de-1-welcome
-convert "$shots/walk-en-1-welcome.png" "$shots/walk-de-1-welcome.png" -compose difference \
-  -composite -crop 400x100+170+0 -format '%[fx:maxima]' info: | grep -qv '^0$' ||
-  fail "the welcome text did not change to German"
-click "${next[@]}"; shot de-2-changelog; picture_behind de-2-changelog
-click "${next[@]}"; shot de-3-folder; picture_behind de-3-folder
-# The folder box: select what it holds and type another folder.
-click 370 152
+differs en-1-welcome de-1-welcome || fail "the welcome text did not change to German"
+key Return; wait_page 1 changelog; shot de-2-changelog; picture_behind de-2-changelog
+key Return; wait_page 2 installdir; shot de-3-folder; picture_behind de-3-folder
+# Type another folder with the pointer resting on the box, then Enter.
+click "${folder_box[@]}"
 xdotool key ctrl+a
 xdotool type --delay 20 'C:\Games\Wizpak Demo'
-pause
 shot de-3-folder-typed
-click "${next[@]}"; shot de-4-ready; picture_behind de-4-ready
-xdotool mousemove --window "$win" "${next[@]}" click 1
-shot_run_page de-5-progress; picture_behind de-5-progress
-answer_box   # "Install the optional extras too?" -> Yes
-pause 1
-shot de-6-finish; picture_behind de-6-finish
-click "${cancel[@]}"  # the finish page's close button
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "the setup ended with status $status"
+xdotool key Return
+wait_page 3 patch; shot de-4-ready; picture_behind de-4-ready
+key Return
+wait_box "Wizpak Demo"   # "Install the optional extras too?"
+shot_screen de-5-progress
+key_box Return           # OK
+wait_page 5 finish; shot de-6-finish; picture_behind de-6-finish
+key Return               # Fertig stellen
+finish 0 "the German setup"
 folder="$work/drive_c/Games/Wizpak Demo"
 [ -f "$folder/readme.txt" ] || fail "readme.txt not installed in $folder"
 [ -f "$folder/docs/manual.txt" ] || fail "manual not installed"
@@ -108,27 +182,28 @@ ls "$work/drive_c/ProgramData/Start Menu/Programs/Wizpak Demo/"* >/dev/null || f
 ls "$XDG_DATA_HOME/applications/wizpak-WizpakDemo-"*.desktop >/dev/null || fail "no menu entries"
 echo "installed: $(cd "$work/drive_c" && find . -type f | wc -l) files"
 
-# Walks the uninstaller in $1 through its pages in language $2 (en, or de
-# chosen from its menu), to Finish, and checks what is gone.
+# Walks the uninstaller in $1 by Enter in language $2 (en, or de chosen from
+# its menu), to Finish, and checks what is gone.
 uninstall() {
+  rm -f "$WIZPAK_TRANSCRIPT"
   ("$1/WizpakDemo_Uninstall.exe") &
   pid=$!
-  find_wizard "WizpakDemo Uninstall"
+  wait_page 0 welcome
+  win=$(xdotool search --sync --onlyvisible --name "^WizpakDemo Uninstall" | head -1)
+  [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
   if [ "$2" = de ]; then
     click "${language[@]}"
+    settled root
     click 40 437  # Deutsch
+    wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
   fi
   shot "un-$2-1-welcome"; picture_behind "un-$2-1-welcome"
-  click "${next[@]}"; shot "un-$2-2-ready"; picture_behind "un-$2-2-ready"
-  click "${next[@]}"
-  pause 1
-  shot "un-$2-3-finish"; picture_behind "un-$2-3-finish"
-  click "${cancel[@]}"
-  status=0
-  wait "$pid" || status=$?
-  [ "$status" -eq 0 ] || fail "the uninstaller ended with status $status"
-  for _ in $(seq 1 50); do [ -e "$1" ] || break; sleep 0.1; done
-  [ ! -e "$1/readme.txt" ] || fail "readme.txt left behind"
+  key Return; wait_page 1 patch; shot "un-$2-2-ready"; picture_behind "un-$2-2-ready"
+  key Return; wait_page 3 finish; shot "un-$2-3-finish"; picture_behind "un-$2-3-finish"
+  key Return
+  finish 0 "the uninstaller"
+  gone() { [ ! -e "$1/readme.txt" ]; }
+  wait_for gone "$1"
   [ -z "$(ls -A "$work/drive_c/ProgramData/Start Menu/Programs/Wizpak Demo" 2>/dev/null)" ] ||
     fail "shortcuts left behind"
   [ -z "$(find "$HOME" -name 'wizpak-*' -print -quit)" ] || fail "menu entries left behind"
@@ -138,54 +213,68 @@ echo "== uninstall, in German"
 uninstall "$folder" de
 echo "uninstalled"
 
-echo "== Enter, then Escape on the folder page"
-(cd "$work" && exec ./WizpakDemoSetup.exe) &
-pid=$!
-find_wizard "Wizpak Demo"
-# Enter presses Next: the welcome page gives way to the change log.
-xdotool mousemove --window "$win" 300 200 key Return
-pause
-shot en-2-changelog; picture_behind en-2-changelog
-convert "$shots/walk-en-1-welcome.png" "$shots/walk-en-2-changelog.png" -compose difference \
-  -composite -crop 400x100+170+0 -format '%[fx:maxima]' info: | grep -qv '^0$' ||
-  fail "Enter did not move to the next page"
-click "${next[@]}"; shot en-3-folder; picture_behind en-3-folder
-# Escape is Cancel: the close question comes up.
-xdotool mousemove --window "$win" 300 200 key Escape
-pause 0.5
-import -window root "$shots/walk-cancel-question.png"
-answer_box   # the close question -> Yes
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 6 ] || fail "cancelled setup ended with status $status, not 6"
-[ ! -e "$work/drive_c/Program Files/Wizpak Demo" ] || fail "cancelled setup left files"
-
-echo "== every page in English, No to the close question"
-(cd "$work" && exec ./WizpakDemoSetup.exe) &
-pid=$!
-find_wizard "Wizpak Demo"
-click "${next[@]}"; click "${next[@]}"
-shot en-3-folder-before
-xdotool mousemove --window "$win" 300 200 key Escape
-wait_window Quit >/dev/null || fail "Escape did not ask the close question"
-xdotool mousemove 512 384 key Escape  # No
-pause
-shot en-3-folder-kept
-convert "$shots/walk-en-3-folder-before.png" "$shots/walk-en-3-folder-kept.png" -compose difference \
-  -composite -crop 400x100+170+0 -format '%[fx:maxima]' info: | grep -q '^0$' ||
-  fail "No did not keep the folder page"
-rm "$shots/walk-en-3-folder-before.png" "$shots/walk-en-3-folder-kept.png"
-click "${next[@]}"; shot en-4-ready; picture_behind en-4-ready
-xdotool mousemove --window "$win" "${next[@]}" click 1
-shot_run_page en-5-progress; picture_behind en-5-progress
-answer_box   # "Install the optional extras too?" -> Yes
-pause 1
-shot en-6-finish; picture_behind en-6-finish
-click "${cancel[@]}"
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "the English setup ended with status $status"
+echo "== English: Alt+N, Alt+B, the close question, every refusal line"
+start "Wizpak Demo"
+key alt+n; wait_page 1 changelog
+key alt+b; wait_page 0 welcome
+key Return; wait_page 1 changelog
+key Return; wait_page 2 installdir
+shot en-3-folder; picture_behind en-3-folder
+key Escape
+wait_box Quit
+shot_screen en-close-question
+key_box Escape  # No
+wait_for box_gone Quit
+on_page 2 installdir || fail "No did not keep the folder page"
+# Every refusal: typed with the pointer on the box; the line is waited for,
+# then the page is shot.
+mkdir -p "$work/drive_c/Games"
+echo x >"$work/drive_c/Games/readme"
+refuse() {
+  click "${folder_box[@]}"
+  xdotool key ctrl+a
+  if [ -n "$1" ]; then xdotool type --delay 10 "$1"; else xdotool key BackSpace; fi
+  wait_for refusal_is "$2"
+  shot "en-refused-$3"
+  # Next stays disabled: Enter leaves the page where it is.
+  xdotool key Return
+  on_page 2 installdir || fail "Enter left the folder page with \"$1\" refused"
+}
+full='Not a full folder path: give a drive letter, a colon and \\ first, as in C:\\Games, without . or .. folders.'
+refuse 'Games\Demo' "$full" relative
+refuse ' C:\Games' "$full" leading-blank
+refuse 'C:\Games\..\Demo' "$full" dot-dot
+refuse '' "$full" empty
+refuse 'Q:\Demo' 'There is no drive Q: on this computer.' no-drive
+refuse 'D:\Demo' 'Drive D: is a CD-ROM drive: choose a folder on a hard, removable or network drive.' cd-rom
+refuse 'C:\Games\readme\Demo' 'This folder cannot be created: a file is in the way, or the drive is protected.' file-in-the-way
+refuse 'Z:\proc' 'This folder cannot be written to.' not-writable
+click "${folder_box[@]}"
+xdotool key ctrl+a
+xdotool type --delay 10 'C:/Program Files/Wizpak Demo'
+wait_for refusal_is ''
+xdotool key Return; wait_page 3 patch; shot en-4-ready; picture_behind en-4-ready
+key alt+i
+wait_box "Wizpak Demo"
+shot_screen en-5-progress
+key_box Return
+wait_page 5 finish; shot en-6-finish; picture_behind en-6-finish
+key Return
+finish 0 "the English setup"
 english="$work/drive_c/Program Files/Wizpak Demo"
 [ -f "$english/readme.txt" ] || fail "readme.txt not installed in $english"
+
+echo "== the close question in German, then Yes"
+start "Wizpak Demo"
+click "${language[@]}"
+settled root
+click 40 437  # Deutsch
+wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+key Escape
+wait_box Beenden
+shot_screen de-close-question
+key_box Return  # Ja
+finish 6 "the cancelled setup"
+
 uninstall "$english" en
 echo "gui walk: ok"

@@ -6,15 +6,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Build and test tools; the libraries the setup links statically (zlib, libjpeg,
-# libdeflate, libpng, FLTK and the X11 family it needs); Xvfb and xdotool for
-# the window tests; tmux for the terminal wizard's test; desktop-file-utils to
-# check the menu entries a setup makes; mingw-w64 and Wine for the Windows
-# programs.
+# libdeflate, libpng, FLTK and the X11 family it needs); Xvfb, xdotool, openbox
+# and xprop for the window tests; tmux for the terminal wizard's test;
+# desktop-file-utils to check the menu entries a setup makes; mingw-w64 and
+# Wine for the Windows programs.
 packages=(g++ cmake ninja-build pkg-config file binutils zlib1g-dev libjpeg62-turbo-dev libgtest-dev
           libgmock-dev googletest clang libclang-rt-14-dev clang-format locales libdeflate-dev
           libpng-dev libfltk1.3-dev libxft-dev libxext-dev libxfixes-dev libxrender-dev
-          libfontconfig-dev libxcursor-dev libxinerama-dev xvfb xauth xdotool tmux fonts-dejavu-core fonts-liberation
-          imagemagick desktop-file-utils mingw-w64 libz-mingw-w64-dev wine wine64 ccache)
+          libfontconfig-dev libxcursor-dev libxinerama-dev xvfb xauth xdotool openbox x11-utils tmux
+          fonts-dejavu-core fonts-liberation imagemagick desktop-file-utils mingw-w64
+          libz-mingw-w64-dev wine wine64 ccache)
 # 32-bit Wine needs the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

@@ -9,6 +9,7 @@
 #include "platform/path_bounds.h"
 #include "script/command_class.h"
 #include "text/digit_cipher.h"
+#include "text/folder_rules.h"
 #include "text/language.h"
 
 namespace wizpak::compiler {
@@ -223,9 +224,16 @@ void CompileCommand(TCompiler& compiler, int32_t command, int line,
       CheckPlainFileName(compiler, line, "outfile", params[0]);
       info.SetupExeName = params[0];
       break;
-    case kCmdInstallDir:
-      info.InstallDir = params[0];
+    case kCmdInstallDir: {
+      // The folder page would refuse it, and a run without one would write
+      // wherever the text happens to lead.
+      const FolderVerdict verdict = CheckFolderSetting(params[0]);
+      if (!verdict.ok()) {
+        compiler.Error(line, "installdir " + params[0] + ": " + FolderProblemEnglish(verdict));
+      }
+      info.InstallDir = verdict.folder;
       break;
+    }
     case kCmdInstallDirRegKey:
       info.InstallDirRegKey.HKEY = RootKeyIndex(params[0]);
       info.InstallDirRegKey.Path = params[1];

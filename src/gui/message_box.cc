@@ -31,6 +31,11 @@ MessageBoxHandler& CurrentHandler() {
   return handler;
 }
 
+ButtonCaptions& CurrentCaptions() {
+  static ButtonCaptions captions;
+  return captions;
+}
+
 AnswerQueue& Queue() {
   static AnswerQueue queue;
   return queue;
@@ -128,6 +133,7 @@ Answer Show(MessageBoxRequest request) {
   {
     std::lock_guard<std::mutex> lock(StateMutex());
     handler = CurrentHandler();
+    request.captions = CurrentCaptions();
   }
   if (handler) return handler(request);
   return HeadlessShow(request);
@@ -177,18 +183,25 @@ Answer HeadlessAnswer(const MessageBoxRequest& request) {
 }
 
 Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
-  return Show(MessageBoxRequest{AnsiToUtf8(text), AnsiToUtf8(caption), buttons, icon});
+  return Show(MessageBoxRequest{AnsiToUtf8(text), AnsiToUtf8(caption), buttons, icon, {}});
 }
 
 Answer MessageBoxW(std::u16string_view text, std::u16string_view caption, Buttons buttons,
                    Icon icon) {
-  return Show(MessageBoxRequest{WideToUtf8(text), WideToUtf8(caption), buttons, icon});
+  return Show(MessageBoxRequest{WideToUtf8(text), WideToUtf8(caption), buttons, icon, {}});
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
   std::lock_guard<std::mutex> lock(StateMutex());
   MessageBoxHandler previous = std::move(CurrentHandler());
   CurrentHandler() = std::move(handler);
+  return previous;
+}
+
+ButtonCaptions SetMessageBoxCaptions(ButtonCaptions captions) {
+  std::lock_guard<std::mutex> lock(StateMutex());
+  ButtonCaptions previous = std::move(CurrentCaptions());
+  CurrentCaptions() = std::move(captions);
   return previous;
 }
 
@@ -201,7 +214,7 @@ void FatalExit(std::string_view message) {
     handler = CurrentHandler();
   }
   if (handler) {
-    handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error, true});
+    handler(MessageBoxRequest{utf8, "Fatal Application Exit", Buttons::Ok, Icon::Error, true, {}});
   } else {
     std::fprintf(stderr, "%s: fatal: %s\n", ProgramNameForMessages().c_str(),
                  OneLine(utf8).c_str());

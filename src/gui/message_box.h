@@ -27,6 +27,12 @@ Answer MessageBoxW(std::u16string_view text, std::u16string_view caption,
 // Shows `message` and ends the process with exit status 3.
 [[noreturn]] void FatalExit(std::string_view message);
 
+// Button captions in the wizard's language (UTF-8, "&" before the Alt
+// letter); an empty one leaves the front-end's English caption.
+struct ButtonCaptions {
+  std::string ok, cancel, yes, no, retry;
+};
+
 // What a front-end installs to answer boxes. Texts arrive as UTF-8.
 struct MessageBoxRequest {
   std::string text;
@@ -35,6 +41,7 @@ struct MessageBoxRequest {
   Icon icon = Icon::None;
   // The program ends right after this box (FatalExit), without unwinding.
   bool fatal = false;
+  ButtonCaptions captions;
 };
 using MessageBoxHandler = std::function<Answer(const MessageBoxRequest&)>;
 // Replaces the handler; returns the previous one. An empty handler restores
@@ -48,6 +55,10 @@ std::string ProgramNameForMessages();
 // `text` on one line: line breaks become one blank, other control
 // characters a blank, trailing blanks dropped.
 std::string OneLine(std::string_view text);
+
+// The captions every later box carries (the wizard sets them when its
+// language changes); returns the previous ones.
+ButtonCaptions SetMessageBoxCaptions(ButtonCaptions captions);
 
 // The headless answer: the next queued WIZPAK_ANSWERS word that fits the
 // buttons, else Ok / Ok / Yes / Cancel for the four button sets.

@@ -109,6 +109,10 @@ void TranscriptStatus(std::string_view text) {
   WriteTranscriptLine("STATUS text=\"" + CEscape(text) + "\"");
 }
 
+void TranscriptRefusal(std::string_view text) {
+  WriteTranscriptLine("REFUSAL text=\"" + CEscape(text) + "\"");
+}
+
 void TranscriptFatal(std::string_view text) {
   WriteTranscriptLine("FATAL text=\"" + CEscape(text) + "\"");
 }

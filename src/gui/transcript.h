@@ -4,6 +4,7 @@
 //   MESSAGEBOX caption="..." text="..." buttons=OK|OKCANCEL|YESNO|RETRYCANCEL answer=...
 //   PAGE index=N type=WORD
 //   STATUS text="..."
+//   REFUSAL text="..."   (why Next is disabled; "" when it no longer is)
 //   FATAL text="..."
 #pragma once
 
@@ -28,6 +29,7 @@ void WriteTranscriptLine(std::string_view line);
 void TranscriptMessageBox(const MessageBoxRequest& request, Answer answer);
 void TranscriptPage(int index, std::string_view type);
 void TranscriptStatus(std::string_view text);
+void TranscriptRefusal(std::string_view text);
 void TranscriptFatal(std::string_view text);
 
 std::string_view ButtonsWord(Buttons buttons);  // "OK", "OKCANCEL", ...

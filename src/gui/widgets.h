@@ -252,6 +252,9 @@ class MainForm {
 
   virtual void SetCaption(std::u16string caption) = 0;
   virtual const std::u16string& Caption() const = 0;
+  // The window's icon from the bytes of an icon file (the title bar and task
+  // bar show it); front-ends whose program carries its own icon ignore it.
+  virtual void SetIcon(std::string_view /*ico_bytes*/) {}
 
   // The language pop-up menu.
   virtual void SetMenuItems(std::vector<MenuItem> items) = 0;
@@ -262,6 +265,19 @@ class MainForm {
   // any) runs its callback.
   virtual void PopupMenuBelow(Widget& anchor) = 0;
 
+  // The page's forward button (Next, Install, or Cancel when it reads
+  // Finish): drawn as the default and pressed by Enter wherever the focus or
+  // the pointer is, unless the focus is on another push button or inside a
+  // multi-line text. Escape is always Cancel. Captions mark their Alt+letter
+  // with "&" ("&&" is a plain "&"). Null: Enter presses nothing.
+  virtual void SetDefaultButton(Button* button) { default_button_ = button; }
+  Button* DefaultButton() const { return default_button_; }
+  // Puts the keyboard focus on `widget` (one of the form's buttons or a
+  // control on its page area); a hidden or disabled one does not take it.
+  virtual void SetFocus(Widget& widget) { focus_ = &widget; }
+  // The widget last given the focus by SetFocus (the headless answer).
+  Widget* FocusedWidget() const { return focus_; }
+
   // Asked before closing; returning false keeps the form open.
   virtual void SetOnCloseQuery(std::function<bool()> on_close_query) = 0;
   // Runs once the form has closed.
@@ -271,6 +287,10 @@ class MainForm {
   virtual bool IsClosed() const = 0;
 
   virtual void Show() = 0;
+
+ private:
+  Button* default_button_ = nullptr;
+  Widget* focus_ = nullptr;
 };
 
 // The small window shown while the package is verified: "Verifying

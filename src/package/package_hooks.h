@@ -26,6 +26,9 @@ struct PackageHooks {
   // stops the extraction there. Every file written so far stays, complete
   // and logged; a large file cut off part-way is discarded, never committed.
   std::function<bool()> stop_requested;
+  // Called between entries and between the pieces of a large one: lets the
+  // window handle its events when it has not for a while.
+  std::function<void()> keep_responsive;
 };
 
 // True when stop_requested is set and asks to stop.

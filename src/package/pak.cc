@@ -581,6 +581,7 @@ void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
       }
     }
     if (Hooks().step_progress) Hooks().step_progress();
+    if (Hooks().keep_responsive) Hooks().keep_responsive();
     FindNext(group, size, false, name);
   }
   writer.Finish();
@@ -602,22 +603,28 @@ void TPak::CopyLarge(InstallWriter& writer, std::string_view path, std::string_v
   uint32_t crc = 0;
   uint32_t remaining = size;
   while (remaining > 0) {
+    // The status names every 25 MiB chunk; the chunk is copied in pieces
+    // with the window's events handled between them, so Cancel and repaints
+    // are not held up by a whole chunk.
+    if ((size - remaining) % kLargeChunkSize == 0) {
+      ShowExtractStatus(std::string(name) + " - " + FormatBytes(size - remaining) + " / " +
+                        FormatBytes(size));
+    }
+    if (Hooks().keep_responsive) Hooks().keep_responsive();
     // Cut off part-way, the new file is discarded and the old one stays.
     if (ExtractionStopRequested()) return;
-    const uint32_t chunk = std::min(kLargeChunkSize, remaining);
-    buffer.resize(chunk);
-    ShowExtractStatus(std::string(name) + " - " + FormatBytes(size - remaining) + " / " +
-                      FormatBytes(size));
-    const int64_t got = file_.ReadAt(int64_t{offset} + (size - remaining), buffer.data(), chunk);
+    const uint32_t piece = std::min(kLargePieceSize, remaining);
+    buffer.resize(piece);
+    const int64_t got = file_.ReadAt(int64_t{offset} + (size - remaining), buffer.data(), piece);
     // The directory check keeps large entries inside the package, so a short
     // read means the package itself is damaged or unreadable.
-    if (got != chunk) {
+    if (got != piece) {
       throw ExtractionError("Cannot read " + std::string(name) + " from the package: " +
                             (got < 0 ? platform::LastErrorText() : "it ends early"));
     }
-    crc = Crc32Continue(crc, buffer.data(), chunk);
+    crc = Crc32Continue(crc, buffer.data(), piece);
     InstallWriter::Write(out, path, buffer.data(), got);
-    remaining -= chunk;
+    remaining -= piece;
   }
   // Checked while copied: a damaged large entry never replaces the old file.
   const auto check = large_checks_.find(index);

@@ -30,6 +30,8 @@ class InstallWriter;
 
 constexpr uint32_t kLargeEntrySize = 73400320;  // 70 MiB
 constexpr uint32_t kLargeChunkSize = 26214400;  // 25 MiB
+// Large entries are copied in pieces of this size (a divisor of the chunk).
+constexpr uint32_t kLargePieceSize = 1048576;  // 1 MiB
 constexpr size_t kTrailerSize = 16;
 
 struct TPakEntry {

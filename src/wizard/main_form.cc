@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "text/language.h"
 #include "text/path_helpers.h"
+#include "text/folder_rules.h"
 #include "text/placeholders.h"
 #include "text/shared_state.h"
 #include "text/status_progress.h"
@@ -26,17 +27,29 @@ constexpr uint16_t kCancelCaption = 14;
 constexpr uint16_t kUninstallTitle = 26;
 constexpr uint16_t kQuitText = 27;
 constexpr uint16_t kQuitCaption = 28;
-
-// Removable, fixed and network drives take an installation; the rest
-// (unknown, no root, CD-ROM, RAM disk) do not.
-bool AcceptedDrive(std::string_view path) {
-  platform::DriveType type = platform::GetDriveType(path.substr(0, 3));
-  return type == platform::DriveType::Removable || type == platform::DriveType::Fixed ||
-         type == platform::DriveType::Remote;
-}
+constexpr uint16_t kBoxOk = 50;
+constexpr uint16_t kBoxCancel = 51;
+constexpr uint16_t kBoxYes = 52;
+constexpr uint16_t kBoxNo = 53;
+constexpr uint16_t kBoxRetry = 54;
 
 std::u16string String(uint16_t number) {
   return TLanguages::Instance().GetString(number);
+}
+
+// A string of the current language in UTF-8; "" when the language has none
+// (language files made before the string was added).
+std::string OptionalString(uint16_t number) {
+  const TLanguage* language = TLanguages::Instance().CurrentLanguage();
+  const std::u16string* text = language ? language->Find(number) : nullptr;
+  return text ? WideToUtf8(*text) : std::string();
+}
+
+// Message boxes speak the wizard's language.
+void UseLanguageForBoxes() {
+  gui::SetMessageBoxCaptions(gui::ButtonCaptions{OptionalString(kBoxOk), OptionalString(kBoxCancel),
+                                                 OptionalString(kBoxYes), OptionalString(kBoxNo),
+                                                 OptionalString(kBoxRetry)});
 }
 
 }  // namespace
@@ -48,6 +61,7 @@ TFrmMain::TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, WizardHost host)
   pages_ =
       std::make_unique<TSEPageControl>(form_.BackButton(), form_.NextButton(), form_.CancelButton(),
                                        form_.LanguageButton(), form_.Pages(), host_.find_entry);
+  pages_->OnPageShown = [this] { PageShown(); };
   form_.BackButton().SetOnClick([this] { BackButtonClick(); });
   form_.NextButton().SetOnClick([this] { NextButtonClick(); });
   form_.CancelButton().SetOnClick([this] { CancelButtonClick(); });
@@ -66,6 +80,7 @@ TFrmMain::~TFrmMain() {
   ActiveGaugeArea = nullptr;
   form_.SetOnCloseQuery(nullptr);
   form_.SetOnClose(nullptr);
+  gui::SetMessageBoxCaptions({});
 }
 
 bool TFrmMain::SetPagesUp() {
@@ -73,7 +88,13 @@ bool TFrmMain::SetPagesUp() {
                              ? AnsiToWide(host_.short_name) + u" " + String(kUninstallTitle)
                              : AnsiToWide(host_.setup_name);
   toolkit_.SetApplicationTitle(title);
-  form_.SetCaption(u" " + title);
+  form_.SetCaption(title);
+  // The page set's icon, which the package carries for the uninstaller.
+  if (host_.find_entry) {
+    if (std::optional<std::string> icon = host_.find_entry("UNINSTALL_ICON.ICO")) {
+      form_.SetIcon(*icon);
+    }
+  }
 
   if (!pages_->LoadPageSet("Pages.txt")) return false;
   if (pages_->PageCount() == 0) {
@@ -122,6 +143,7 @@ void TFrmMain::FindControlReferences() {
   folder_tree_ = nullptr;
   install_dir_edit_ = nullptr;
   space_label_ = nullptr;
+  refusal_labels_.clear();
   ActiveStatusLabel = nullptr;
   ActiveSubStatusLabel = nullptr;
   ActiveGauge = nullptr;
@@ -146,6 +168,8 @@ void TFrmMain::FindControlReferences() {
         folder_tree_ = static_cast<gui::FolderTree*>(control);
       } else if (name == "spaceavalible" && kind == gui::WidgetKind::Label) {
         space_label_ = static_cast<gui::Label*>(control);
+      } else if (name.ends_with("_refusal") && kind == gui::WidgetKind::Label) {
+        refusal_labels_.push_back(static_cast<gui::Label*>(control));
       }
     }
   }
@@ -191,13 +215,69 @@ void TFrmMain::NextButtonClick() {
 }
 
 void TFrmMain::CheckFreeSpace() {
+  SetRefusal(u"");
+  // Without a folder page nobody has checked the folder the setup record
+  // (or the registry) gives; the uninstaller installs nothing.
+  if (!host_.is_uninstaller && !install_dir_edit_) {
+    const FolderVerdict verdict = CheckFolder(*host_.install_dir);
+    if (!verdict.ok()) {
+      form_.NextButton().SetEnabled(false);
+      SetRefusal(RefusalLine(verdict));
+    }
+  }
+  if (refusal_.empty() && TooLittleSpace()) form_.NextButton().SetEnabled(false);
+  if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
+}
+
+bool TFrmMain::TooLittleSpace() {
   const int64_t required = SpaceRequired > static_cast<uint64_t>(INT64_MAX)
                                ? INT64_MAX
                                : static_cast<int64_t>(SpaceRequired);
   // A set that needs no bytes (the uninstaller) is never blocked, even
   // when the drive's free space cannot be read (-1).
-  if (required > 0 && SpaceAvailable < required) form_.NextButton().SetEnabled(false);
-  if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
+  if (required <= 0 || SpaceAvailable >= required) return false;
+  const std::string& folder = *host_.install_dir;
+  const std::u16string drive = folder.size() >= 2 ? AnsiToWide(folder.substr(0, 2)) : u"";
+  SetRefusal(ExpandWizardText(
+      TLanguages::ReplaceAllText(String(kStringTooLittleSpace), u"<%DRIVE%>", drive)));
+  return true;
+}
+
+FolderVerdict TFrmMain::CheckFolder(std::string_view text) {
+  return CheckInstallFolder(text, [this](const std::string& existing) {
+    if (existing != probed_folder_) {
+      probed_folder_ = existing;
+      probed_ok_ = ProbeWritable(existing);
+    }
+    return probed_ok_;
+  });
+}
+
+std::u16string TFrmMain::RefusalLine(const FolderVerdict& verdict) const {
+  if (verdict.ok()) return u"";
+  const std::u16string drive =
+      verdict.drive ? std::u16string(1, static_cast<char16_t>(verdict.drive)) + u":" : u"";
+  return ExpandWizardText(TLanguages::ReplaceAllText(String(FolderProblemString(verdict.problem)),
+                                                     u"<%DRIVE%>", drive));
+}
+
+void TFrmMain::SetRefusal(std::u16string reason) {
+  if (reason == refusal_) return;
+  refusal_ = std::move(reason);
+  for (gui::Label* label : refusal_labels_) label->SetText(refusal_);
+  gui::TranscriptRefusal(WideToUtf8(refusal_));
+}
+
+void TFrmMain::PageShown() {
+  const TPageType type = pages_->CurrentType();
+  if (type != TPageType::ptInstallDir && type != TPageType::ptPatch) SetRefusal(u"");
+  gui::Button& forward = type == TPageType::ptFinish ? form_.CancelButton() : form_.NextButton();
+  form_.SetDefaultButton(&forward);
+  if (type == TPageType::ptInstallDir && install_dir_edit_ && install_dir_edit_->Visible()) {
+    form_.SetFocus(*install_dir_edit_);
+  } else {
+    form_.SetFocus(forward);
+  }
 }
 
 void TFrmMain::CancelButtonClick() {
@@ -208,13 +288,24 @@ void TFrmMain::InstallDir_Edit_Change() {
   if (!install_dir_edit_) return;
   const std::string text = EditText();
   if (pages_->CurrentType() == TPageType::ptInstallDir) {
-    if (!AcceptedDrive(text) || !platform::InstallFolderFault(text).empty()) {
+    const FolderVerdict verdict = CheckFolder(text);
+    // A folder the rules accept can still be beyond the host's path bounds.
+    const std::string fault = verdict.ok() ? platform::InstallFolderFault(verdict.folder) : "";
+    if (!verdict.ok() || !fault.empty()) {
       form_.NextButton().SetEnabled(false);
+      SetRefusal(verdict.ok() ? AnsiToWide(fault) : RefusalLine(verdict));
+      // A drive that exists still shows where the typed folder would go.
+      if (folder_tree_ && verdict.problem != FolderProblem::NotFullPath) {
+        ShowFolderInTree(verdict.folder, true);
+      }
       return;
     }
-    form_.NextButton().SetEnabled(true);
-    if (install_dir_shown_) *host_.install_dir = IncludeBackslash(text);
+    SetRefusal(u"");
+    if (install_dir_shown_) *host_.install_dir = verdict.folder;
     UpdateSpaceAvailable(*host_.install_dir);
+    form_.NextButton().SetEnabled(!install_dir_shown_ || !TooLittleSpace());
+    if (folder_tree_) ShowFolderInTree(verdict.folder, true);
+    return;
   }
   if (folder_tree_) ShowFolderInTree(text, true);
 }
@@ -224,8 +315,10 @@ void TFrmMain::ShellTreeViewChange() {
   // (shorter, existing) folder back into the box the user is typing in.
   if (positioning_tree_ || !install_dir_edit_ || !folder_tree_) return;
   if (pages_->CurrentType() != TPageType::ptInstallDir) return;
+  // Any folder chosen goes into the box, where the page says whether it
+  // can take the installation.
   const std::string path = folder_tree_->SelectedFolder();
-  if (!AcceptedDrive(path)) return;
+  if (path.empty()) return;
   install_dir_edit_->SetText(AnsiToWide(path));
 }
 
@@ -260,6 +353,7 @@ void TFrmMain::SetupLanguages() {
     items.push_back(std::move(item));
   }
   form_.SetMenuItems(std::move(items));
+  UseLanguageForBoxes();
 }
 
 void TFrmMain::SetupCheckedLanguage() {
@@ -276,6 +370,7 @@ void TFrmMain::English1Click(int tag) {
   languages.Current = tag;
   form_.LanguageButton().SetText(languages.Items[static_cast<size_t>(tag)]->Name);
   SetupCheckedLanguage();
+  UseLanguageForBoxes();
   form_.BackButton().SetText(String(kBackCaption));
   form_.NextButton().SetText(String(kNextCaption));
   form_.CancelButton().SetText(String(kCancelCaption));
@@ -292,15 +387,15 @@ bool TFrmMain::FormCloseQuery() {
     // Only the script run can stop part-way (its loop polls the request);
     // the form closes once the run has saved what it did.
     if (pages_->CurrentType() == TPageType::ptPatching && host_.cancel_script &&
-        gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo) ==
-            gui::Answer::Yes) {
+        gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo,
+                         gui::Icon::Question) == gui::Answer::Yes) {
       host_.cancel_script();
     }
     return false;
   }
   if (pages_->CurrentType() == TPageType::ptFinish) return true;
-  return gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo) ==
-         gui::Answer::Yes;
+  return gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo,
+                          gui::Icon::Question) == gui::Answer::Yes;
 }
 
 void TFrmMain::FormClose() {

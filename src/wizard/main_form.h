@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "gui/widgets.h"
+#include "text/folder_rules.h"
 #include "wizard/page_control.h"
 
 namespace wizpak::wizard {
@@ -118,6 +119,12 @@ class TFrmMain {
   // installation folder at set-up.
   void PresetFolder(std::string folder) { preset_folder_ = std::move(folder); }
 
+  // The line of the current language that says why `verdict` is refused.
+  std::u16string RefusalLine(const FolderVerdict& verdict) const;
+  // Why Next is disabled on the current page ("" when it is not, or when the
+  // page does not check anything).
+  const std::u16string& Refusal() const { return refusal_; }
+
   bool Working() const { return working_; }
   bool InstallDirShown() const { return install_dir_shown_; }
   WizardOutcome Outcome() const { return outcome_; }
@@ -132,7 +139,16 @@ class TFrmMain {
   void InstallationRun();
   void UninstallRun();
   // Disables Next when the drive lacks the space needed; sets the space label.
+  // On a page without a folder box the installation folder is checked too.
   void CheckFreeSpace();
+  // The folder rules with a probe that remembers its last answer.
+  FolderVerdict CheckFolder(std::string_view text);
+  // Whether the installation needs more than the drive has; sets the line.
+  bool TooLittleSpace();
+  // Shows `reason` in the page's refusal labels ("" clears them).
+  void SetRefusal(std::u16string reason);
+  // The default button and the focus of the page just shown.
+  void PageShown();
   // The page after a run, or the end of the wizard when the set has none.
   void ShowPageAfterRun();
   void FindControlReferences();
@@ -156,6 +172,10 @@ class TFrmMain {
   gui::Edit* install_dir_edit_ = nullptr;
   gui::FolderTree* folder_tree_ = nullptr;
   gui::Label* space_label_ = nullptr;
+  std::vector<gui::Label*> refusal_labels_;  // labels named "..._Refusal", on any page
+  std::u16string refusal_;
+  std::string probed_folder_;  // the folder the last write probe was made in
+  bool probed_ok_ = false;
 };
 
 }  // namespace wizpak::wizard

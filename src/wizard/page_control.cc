@@ -153,6 +153,7 @@ void TSEPageControl::ShowPage(int index) {
     }
   }
   gui::TranscriptPage(index, PageTypeWord(TypeOf(index)));
+  if (OnPageShown) OnPageShown();
 }
 
 void TSEPageControl::RetranslatePages() {

@@ -5,6 +5,7 @@
 // button for the current page's type.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,7 +37,9 @@ class TSEPageControl {
   void AddPage(std::string_view layout_entry);
 
   // Makes `index` current and sets the buttons; out of range does nothing.
+  // Then runs OnPageShown (the form puts its default button and focus).
   void ShowPage(int index);
+  std::function<void()> OnPageShown;
   void RetranslatePages();
 
   int CurrentPage = 0;

@@ -8,6 +8,7 @@
 #include "gui/message_box.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
+#include "text/folder_rules.h"
 #include "text/number_format.h"
 #include "text/shared_state.h"
 #include "text/status_progress.h"
@@ -170,16 +171,10 @@ int ExitStatusFor(WizardOutcome outcome) {
 
 std::string StuckReason(TFrmMain& wizard) {
   switch (wizard.Pages().CurrentType()) {
-    case TPageType::ptInstallDir: {
-      std::string folder =
-          wizard.InstallDirEdit() ? WideToAnsi(wizard.InstallDirEdit()->Text()) : std::string();
-      return "the installation folder \"" + folder +
-             "\" is not on a fixed, removable or network drive";
-    }
+    case TPageType::ptInstallDir:
     case TPageType::ptPatch:
-      return "not enough free space: " + SpaceRequiredText + " needed, " +
-             (SpaceAvailable < 0 ? std::string("the drive cannot be read")
-                                 : SpaceAvailableText + " available");
+      if (!wizard.Refusal().empty()) return WideToUtf8(wizard.Refusal());
+      return "Next is disabled";
     default:
       return "Next is disabled";
   }
@@ -193,6 +188,18 @@ int RunWizard(gui::Toolkit& toolkit, gui::MainForm& form, TFrmMain& wizard,
   } catch (const WizardError& error) {
     wizard.ReportError(error.what());
     return kExitError;
+  }
+  // A folder given on the command line that the folder page would refuse
+  // ends the run at once, with the page's line.
+  if (!options.dir.empty()) {
+    const FolderVerdict verdict = CheckInstallFolder(options.dir);
+    if (!verdict.ok()) {
+      std::fprintf(stderr, "%s: --dir=%s: %s\n", gui::ProgramNameForMessages().c_str(),
+                   AnsiToUtf8(options.dir).c_str(),
+                   WideToUtf8(wizard.RefusalLine(verdict)).c_str());
+      wizard.Terminate();
+      return kExitStuck;
+    }
   }
   if (const char* dump = std::getenv("WIZPAK_DEBUG_DUMP"); dump && *dump) {
     WriteDebugDump(wizard, dump);

@@ -130,8 +130,22 @@ TEST_F(FltkScreens, KeysPressTheFormButtons) {
   form_->BackButton().SetText(u"< &Zur\u00FCck");
   Show("keys");
   Fl_Window& window = form_->Window();
+  // No default button: Enter presses nothing.
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(next, 0);
+  form_->SetDefaultButton(&form_->NextButton());
   PressKey(window, FL_Enter, 0, "\r");
   EXPECT_EQ(next, 1);
+  // The focus on another push button takes Enter for that button; moved to
+  // the default button, Enter presses it again.
+  form_->SetFocus(form_->CancelButton());
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(cancel, 1);
+  form_->SetFocus(form_->NextButton());
+  PressKey(window, FL_Enter, 0, "\r");
+  EXPECT_EQ(next, 2);
+  cancel = 0;
+  next = 1;
   PressKey(window, 'z', FL_ALT, "z");
   EXPECT_EQ(back, 1);
   PressKey(window, FL_Escape, 0, "\x1b");
@@ -407,8 +421,8 @@ TEST_F(FltkScreens, VerificationWindowBar) {
   SaveArtefact(shot, "verify");
   const uint32_t filled = RgbAt(shot, 8 + 305 / 4, 56);
   const uint32_t empty = RgbAt(shot, 8 + 305 * 3 / 4, 56);
-  EXPECT_EQ(filled, 0x06B025u);
-  EXPECT_NE(empty, 0x06B025u);
+  EXPECT_EQ(filled, 0x94AAD1u);
+  EXPECT_NE(empty, 0x94AAD1u);
   EXPECT_EQ(verify->Status(), "Status: 5 out of 10 files verifyed");
   verify->Close();
   EXPECT_FALSE(verify->IsShown());

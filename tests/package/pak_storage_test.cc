@@ -159,6 +159,8 @@ TEST(LargeEntry, CopiedInChunksOfTwentyFiveMebibytes) {
   test::PakRecorder recorder;
   const auto package_host = platform::ToHostPath(package).value_or(package);
   int package_reads = 0;
+  int pumps = 0;
+  Hooks().keep_responsive = [&] { ++pumps; };
   {
     platform::ScopedFaultHook count([&](platform::FileOp op, std::string_view host) {
       if (op == platform::FileOp::Read && host == package_host) ++package_reads;
@@ -166,7 +168,11 @@ TEST(LargeEntry, CopiedInChunksOfTwentyFiveMebibytes) {
     });
     pak.ExtractGroup(3, "C:\\Install");
   }
-  EXPECT_EQ(package_reads, 4);
+  Hooks().keep_responsive = nullptr;
+  // Read in 1 MiB pieces, with the window's events handled before each one
+  // (and once more after the entry): a 400 MB file never holds them up long.
+  EXPECT_EQ(package_reads, static_cast<int>((kSize + kLargePieceSize - 1) / kLargePieceSize));
+  EXPECT_EQ(pumps, package_reads + 1);
   EXPECT_EQ(recorder.statuses,
             (std::vector<std::string>{"data\\level.dat", "data\\level.dat - 0 MiB / 76 MiB",
                                       "data\\level.dat - 25 MiB / 76 MiB",

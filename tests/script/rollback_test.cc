@@ -204,7 +204,8 @@ TEST_F(Upgrade, AFailedCallOfAnyKindLeavesTheMachineAsItWas) {
   }
   int runs = 0;
   int undone = 0;
-  for (const auto& [op, count] : counts) {
+  for (const auto& [kind, count] : counts) {
+    const FileOp op = kind;  // a plain variable: lambdas cannot capture a binding
     if (op == FileOp::Read || op == FileOp::Seek || op == FileOp::List || op == FileOp::Attributes)
       continue;  // looking is not changing
     for (int n = 1; n <= count; ++n) {

@@ -84,7 +84,7 @@ TEST_F(LayoutTest, LinesBeforeTheFirstSectionFormOneSection) {
 }
 
 TEST_F(LayoutTest, LabelWithoutCaptionShowsItsNameUntilRetranslated) {
-  Load({"[Lonely]", "Type=TLabel", "[Greeting]", "Type=TLabel", "Caption=<LANG40> <%SPACEAVA%>"});
+  Load({"[Lonely]", "Type=TLabel", "[Greeting]", "Type=TLabel", "Caption=<LANG99> <%SPACEAVA%>"});
   SpaceAvailableText = "1.00 KB";
   ASSERT_EQ(page_.Controls().size(), 2u);
   EXPECT_EQ(page_.Controls()[0]->Text(), u"Lonely");
@@ -93,7 +93,7 @@ TEST_F(LayoutTest, LabelWithoutCaptionShowsItsNameUntilRetranslated) {
   page_.RetranslateControls();
   EXPECT_EQ(page_.Controls()[0]->Text(), u"");
   EXPECT_EQ(page_.Controls()[1]->Text(), u"Hallo 2.00 KB");
-  EXPECT_EQ(page_.SourceTexts()[1], u"<LANG40> <%SPACEAVA%>");
+  EXPECT_EQ(page_.SourceTexts()[1], u"<LANG99> <%SPACEAVA%>");
   ResetSharedState();
 }
 
@@ -114,13 +114,13 @@ TEST_F(LayoutTest, OnlyTheWordTrueMakesBold) {
 }
 
 TEST_F(LayoutTest, BreaksInLabelsAndMemosButTagsOnlyInLabels) {
-  Load({"[L]", "Type=TLabel", "Caption=one<br>two<BR><LANG40>", "[M]", "Type=TMemo",
-        "Text=one<Br>two <LANG40>"});
+  Load({"[L]", "Type=TLabel", "Caption=one<br>two<BR><LANG99>", "[M]", "Type=TMemo",
+        "Text=one<Br>two <LANG99>"});
   ASSERT_EQ(page_.Controls().size(), 2u);
   EXPECT_EQ(page_.Controls()[0]->Text(), u"one\rtwo\rHello");
   auto& memo = static_cast<gui::Memo&>(*page_.Controls()[1]);
   ASSERT_EQ(memo.Lines().size(), 2u);
-  EXPECT_EQ(memo.Lines()[1], u"two <LANG40>");
+  EXPECT_EQ(memo.Lines()[1], u"two <LANG99>");
   // Memo texts are not remembered for re-translation.
   EXPECT_EQ(page_.SourceTexts()[1], u"");
 }

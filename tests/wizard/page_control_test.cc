@@ -165,8 +165,8 @@ TEST_F(PageSetTest, MissingLayoutsKeepTheirPlaceAndMissingDescriptionIsReported)
 }
 
 TEST_F(PageSetTest, RetranslateReachesHiddenPages) {
-  package_.Add("a.txt", "[A]\r\nType=TLabel\r\nCaption=<LANG40>\r\n");
-  package_.Add("b.txt", "[B]\r\nType=TLabel\r\nCaption=<LANG40>!\r\n");
+  package_.Add("a.txt", "[A]\r\nType=TLabel\r\nCaption=<LANG99>\r\n");
+  package_.Add("b.txt", "[B]\r\nType=TLabel\r\nCaption=<LANG99>!\r\n");
   pages_.LoadPageSetText("[Pages]\ra.txt\rb.txt\r");
   TLanguages::Instance().Current = 1;
   pages_.RetranslatePages();

@@ -47,7 +47,12 @@ class TwoLanguages {
                                             {16, u"Finish"},
                                             {27, u"Quit the installation?"},
                                             {28, u"Quit"},
-                                            {40, u"Hello"}}));
+                                            {40, u"Not a full path"},
+                                            {41, u"No drive <%DRIVE%>"},
+                                            {42, u"<%DRIVE%> is a CD"},
+                                            {44, u"Cannot be created"},
+                                            {46, u"<%DRIVE%>: <%SPACEREQ%> of <%SPACEAVA%>"},
+                                            {99, u"Hello"}}));
     table.Items.push_back(Make(u"Deutsch", {{7, u"Freier Platz <%SPACEAVA%>"},
                                             {12, u"< Zur\u00fcck"},
                                             {13, u"Weiter >"},
@@ -56,7 +61,11 @@ class TwoLanguages {
                                             {16, u"Fertig"},
                                             {27, u"Installation beenden?"},
                                             {28, u"Beenden"},
-                                            {40, u"Hallo"}}));
+                                            {41, u"Kein Laufwerk <%DRIVE%>"},
+                                            {42, u"<%DRIVE%> ist eine CD"},
+                                            {52, u"&Ja"},
+                                            {53, u"&Nein"},
+                                            {99, u"Hallo"}}));
     table.Current = 0;
   }
   ~TwoLanguages() { TLanguages::Instance().Clear(); }

@@ -39,28 +39,41 @@ class DefaultButton : public Fl_Return_Button {
 };
 
 struct Choice {
-  const char* caption;
+  std::string caption;
   Answer answer;
 };
 
-std::vector<Choice> ChoicesFor(Buttons buttons) {
+std::vector<Choice> ChoicesFor(Buttons buttons, const ButtonCaptions& language) {
+  auto pick = [](const std::string& wanted, const char* english) {
+    return wanted.empty() ? std::string(english) : wanted;
+  };
+  const std::string ok = pick(language.ok, "OK");
+  const std::string cancel = pick(language.cancel, "Cancel");
   switch (buttons) {
     case Buttons::Ok:
-      return {{"OK", Answer::Ok}};
+      return {{ok, Answer::Ok}};
     case Buttons::OkCancel:
-      return {{"OK", Answer::Ok}, {"Cancel", Answer::Cancel}};
+      return {{ok, Answer::Ok}, {cancel, Answer::Cancel}};
     case Buttons::YesNo:
-      return {{"&Yes", Answer::Yes}, {"&No", Answer::No}};
+      return {{pick(language.yes, "&Yes"), Answer::Yes}, {pick(language.no, "&No"), Answer::No}};
     case Buttons::RetryCancel:
-      return {{"&Retry", Answer::Retry}, {"Cancel", Answer::Cancel}};
+      return {{pick(language.retry, "&Retry"), Answer::Retry}, {cancel, Answer::Cancel}};
   }
-  return {{"OK", Answer::Ok}};
+  return {{ok, Answer::Ok}};
 }
 
 // What Escape and the close box give: the last button's answer (Cancel,
 // No), or OK when OK is the only button.
 Answer EscapeAnswer(Buttons buttons) {
-  return ChoicesFor(buttons).back().answer;
+  return ChoicesFor(buttons, {}).back().answer;
+}
+
+// The wizard window the box belongs to: the last form window shown.
+Fl_Window* OwnerWindow() {
+  for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
+    if (dynamic_cast<FormWindow*>(w) && w->shown() && w->visible()) return w;
+  }
+  return nullptr;
 }
 
 // A round icon with its sign, in the colours Windows uses.
@@ -104,7 +117,7 @@ Answer ShowMessageBox(const MessageBoxRequest& request) {
   constexpr int kButtonGap = 6;
   const std::string text = DisplayText(std::string_view(request.text));
   const std::string caption = DisplayText(std::string_view(request.caption));
-  const std::vector<Choice> choices = ChoicesFor(request.buttons);
+  const std::vector<Choice> choices = ChoicesFor(request.buttons, request.captions);
   const bool has_icon = request.icon != Icon::None;
 
   // Measure the text: lines wrap at about two thirds of the screen.
@@ -121,7 +134,16 @@ Answer ShowMessageBox(const MessageBoxRequest& request) {
   fl_measure(text.c_str(), text_w, text_h, 0);
 
   const int text_x = kMargin + (has_icon ? kIconSize + kMargin : 0);
-  const int buttons_w = static_cast<int>(choices.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
+  // Buttons are 75 pixels wide unless a caption needs more ("Wiederholen").
+  int button_w = kButtonWidth;
+  for (const Choice& choice : choices) {
+    std::string shown;
+    for (char c : choice.caption) {
+      if (c != '&') shown += c;
+    }
+    button_w = std::max(button_w, static_cast<int>(fl_width(shown.c_str())) + 2 * kMargin);
+  }
+  const int buttons_w = static_cast<int>(choices.size()) * (button_w + kButtonGap) - kButtonGap;
   const int content_h = std::max(text_h, has_icon ? kIconSize : 0);
   int width = std::max(text_x + text_w + kMargin * 2, buttons_w + kMargin * 2);
   width = std::max(width, 180);
@@ -166,11 +188,11 @@ Answer ShowMessageBox(const MessageBoxRequest& request) {
   for (size_t i = 0; i < choices.size(); ++i) {
     std::unique_ptr<Fl_Button> button;
     if (i == 0) {
-      button = std::make_unique<DefaultButton>(x, buttons_y, kButtonWidth, kButtonHeight);
+      button = std::make_unique<DefaultButton>(x, buttons_y, button_w, kButtonHeight);
     } else {
-      button = std::make_unique<Fl_Button>(x, buttons_y, kButtonWidth, kButtonHeight);
+      button = std::make_unique<Fl_Button>(x, buttons_y, button_w, kButtonHeight);
     }
-    button->label(choices[i].caption);
+    button->label(choices[i].caption.c_str());
     button->labelfont(font);
     button->labelsize(size);
     pressed.push_back(Pressed{&answer, &done, choices[i].answer});
@@ -182,13 +204,21 @@ Answer ShowMessageBox(const MessageBoxRequest& request) {
         },
         &pressed.back());
     buttons.push_back(std::move(button));
-    x += kButtonWidth + kButtonGap;
+    x += button_w + kButtonGap;
   }
   window.end();
   window.callback([](Fl_Widget*, void* data) { *static_cast<bool*>(data) = true; }, &done);
   window.set_modal();
-  CentreOnScreen(window);
+  window.size_range(width, height, width, height);
+  // Centred on the wizard when there is one (FLTK marks a modal window as
+  // transient for it), else on the screen.
+  if (Fl_Window* owner = OwnerWindow()) {
+    window.position(owner->x() + (owner->w() - width) / 2, owner->y() + (owner->h() - height) / 2);
+  } else {
+    CentreOnScreen(window);
+  }
   window.show();
+  OfferOnlyMoveAndClose(window, false);
   buttons.front()->take_focus();
   // A bounded wait: a callback that ends the box without an event (a
   // timer) must not leave the loop asleep.

@@ -5,6 +5,7 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <string>
 
 #include "gui/fltk/fltk_undef_x.h"
 
@@ -23,14 +24,26 @@ void ButtonView::draw() {
   // the frame; the size the layout set comes back after drawing.
   const int set_size = labelsize();
   if (label() != nullptr) {
-    const int room = w() - 2 * kCaptionMargin - (drop_down_mark_ ? kMarkWidth + kGap : 0);
+    // The "&" that marks the Alt letter is not drawn; "&&" draws one "&".
+    std::string shown;
+    for (const char* c = label(); *c; ++c) {
+      if (*c == '&' && c[1] != '\0') ++c;
+      shown += *c;
+    }
+    // The default frame and the focus mark sit one pixel further in.
+    const int room =
+        w() - 2 * kCaptionMargin - (default_ ? 2 : 0) - (drop_down_mark_ ? kMarkWidth + kGap : 0);
     for (int size = set_size; size > std::max(6, set_size - 3); --size) {
       fl_font(labelfont(), size);
-      if (fl_width(label()) <= room) break;
+      if (fl_width(shown.c_str()) <= room) break;
       labelsize(static_cast<Fl_Fontsize>(size - 1));
     }
   }
   DrawFace();
+  if (default_) {
+    fl_color(active_r() ? fl_rgb_color(0x33, 0x33, 0x33) : fl_inactive(FL_BLACK));
+    fl_rect(x(), y(), w(), h());
+  }
   labelsize(static_cast<Fl_Fontsize>(set_size));
 }
 

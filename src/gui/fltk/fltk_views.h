@@ -4,6 +4,7 @@
 // window so controls drawn over a picture stay transparent.
 #pragma once
 
+#include <FL/Fl.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Widget.H>
@@ -35,6 +36,12 @@ class ButtonView : public Fl_Button {
     drop_down_mark_ = on;
     redraw();
   }
+  // The default button of its window: drawn inside a dark frame, as
+  // Windows draws the button Enter presses.
+  void SetDefault(bool on) {
+    default_ = on;
+    redraw();
+  }
   void draw() override;
 
  private:
@@ -42,6 +49,7 @@ class ButtonView : public Fl_Button {
   static constexpr int kCaptionMargin = 5;
   void DrawFace();
   bool drop_down_mark_ = false;
+  bool default_ = false;
 };
 
 // A group whose flat background can be switched off (the page area paints
@@ -53,6 +61,18 @@ class AreaGroup : public Fl_Group {
     box(FL_FLAT_BOX);
     // Children keep their size when the group is placed.
     resizable(nullptr);
+  }
+  // FLTK's group takes an unused Enter for moving the focus to the next
+  // control; here it belongs to the window's default button.
+  int handle(int event) override {
+    if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+      for (int i = children(); i-- > 0;) {
+        Fl_Widget* child = this->child(i);
+        if (child->takesevents() && child->handle(FL_SHORTCUT)) return 1;
+      }
+      return 0;
+    }
+    return Fl_Group::handle(event);
   }
 };
 

@@ -8,6 +8,7 @@
 
 #include "gui/fltk/fltk_canvas.h"
 #include "gui/fltk/fltk_style.h"
+#include "gui/folder_order.h"
 #include "gui/memo_lines.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -135,6 +136,7 @@ std::vector<std::string> Subfolders(const std::string& path) {
   for (const platform::FolderEntry& entry : *entries) {
     if (entry.is_folder && !entry.name.empty() && entry.name[0] != '.') names.push_back(entry.name);
   }
+  SortNaturally(names);
   return names;
 }
 
@@ -155,8 +157,24 @@ std::vector<std::string> SplitPath(std::string_view path) {
 
 }  // namespace
 
+int FolderTreeView::handle(int event) {
+  // Enter belongs to the wizard's default button, not to opening nodes.
+  if (event == FL_KEYBOARD && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+    return 0;
+  }
+  const int used = Fl_Tree::handle(event);
+  if (event == FL_KEYBOARD && used) {
+    Fl_Tree_Item* focus = get_item_focus();
+    if (focus && !focus->is_selected()) {
+      select_only(focus, 1);
+      show_item(focus);
+    }
+  }
+  return used;
+}
+
 FltkFolderTree::FltkFolderTree(FltkPageArea* area, Fl_Group& group)
-    : FltkControl(WidgetKind::FolderTree, area), view_(0, 0, 0, 0) {
+    : FltkControl(WidgetKind::FolderTree, area) {
   view_.end();
   view_.showroot(0);
   view_.selectmode(FL_TREE_SELECT_SINGLE);
@@ -277,6 +295,15 @@ void FltkFolderTree::Refresh() {
   view_.color(FL_WHITE);
   view_.box(FL_DOWN_BOX);
   FltkControl::Refresh();
+}
+
+Fl_Widget* FocusView(Widget& widget) {
+  if (auto* button = dynamic_cast<FltkButton*>(&widget)) return button->View();
+  if (auto* edit = dynamic_cast<FltkEdit*>(&widget)) return edit->View();
+  if (auto* tree = dynamic_cast<FltkFolderTree*>(&widget)) return tree->View();
+  if (auto* memo = dynamic_cast<FltkMemo*>(&widget)) return memo->View();
+  if (auto* rich = dynamic_cast<FltkRichEdit*>(&widget)) return rich->View();
+  return nullptr;
 }
 
 // ---- button

@@ -208,6 +208,14 @@ class FltkEdit : public FltkControl<Edit> {
   bool typing_ = false;
 };
 
+// The tree widget: the arrow keys move the selection, not only the focus
+// frame, as in a Windows tree view.
+class FolderTreeView : public Fl_Tree {
+ public:
+  FolderTreeView() : Fl_Tree(0, 0, 0, 0) {}
+  int handle(int event) override;
+};
+
 // Drives, then their folders, read from the drive map when a node opens.
 class FltkFolderTree : public FltkControl<FolderTree> {
  public:
@@ -231,7 +239,7 @@ class FltkFolderTree : public FltkControl<FolderTree> {
   void Fill(Fl_Tree_Item* item);
   static void Changed(Fl_Widget* widget, void* self);
 
-  Fl_Tree view_;
+  FolderTreeView view_;
   std::deque<Node> nodes_;
   std::string selected_;
   std::function<void()> on_change_;
@@ -381,5 +389,9 @@ class FltkPageArea : public FltkControl<PageArea> {
   AreaGroup group_;
   std::vector<Child> children_;  // z-order, rearmost first
 };
+
+// The FLTK widget that takes the keyboard focus for `widget` (buttons, edit
+// boxes, folder trees, text boxes); null for the others.
+Fl_Widget* FocusView(Widget& widget);
 
 }  // namespace wizpak::gui::fltk

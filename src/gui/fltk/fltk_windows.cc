@@ -3,10 +3,13 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <cctype>
 
 #include "gui/fltk/fltk_style.h"
+#include "gui/grad_gauge.h"
+#include "gui/pictures/picture_decode.h"
 #include "platform/codepage.h"
 
 #include "gui/fltk/fltk_undef_x.h"
@@ -27,6 +30,20 @@ void StyleLabelBox(Fl_Box& box) {
 
 void CentreOnScreen(Fl_Window& window) {
   window.position((Fl::w() - window.w()) / 2, (Fl::h() - window.h()) / 2);
+}
+
+void OfferOnlyMoveAndClose(Fl_Window& window, bool minimize) {
+  if (!window.shown() || !fl_display) return;
+  // _MOTIF_WM_HINTS: flags (1 functions, 2 decorations), functions, decorations,
+  // input mode, status. Functions: 4 move, 8 minimise, 32 close; decorations:
+  // 2 border, 8 title, 16 menu, 32 minimise button.
+  const long functions = 4 | 32 | (minimize ? 8 : 0);
+  const long decorations = 2 | 8 | 16 | (minimize ? 32 : 0);
+  long hints[5] = {1 | 2, functions, decorations, 0, 0};
+  const Atom atom = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
+  XChangeProperty(fl_display, fl_xid(&window), atom, atom, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(hints), 5);
+  XFlush(fl_display);
 }
 
 int FormWindow::handle(int event) {
@@ -100,6 +117,14 @@ void FltkMainForm::SetCaption(std::u16string caption) {
   window_.label(title_.c_str());
 }
 
+void FltkMainForm::SetIcon(std::string_view ico_bytes) {
+  std::optional<RgbaImage> image = DecodePicture(ico_bytes, "ico");
+  if (!image || image->width <= 0 || image->height <= 0) return;
+  icon_pixels_ = std::move(image->pixels);
+  icon_ = std::make_unique<Fl_RGB_Image>(icon_pixels_.data(), image->width, image->height, 4);
+  window_.icon(icon_.get());
+}
+
 void FltkMainForm::CheckMenuItemWithTag(int tag) {
   for (MenuItem& item : menu_) item.checked = item.tag == tag;
 }
@@ -148,6 +173,7 @@ bool FltkMainForm::Close() {
 void FltkMainForm::Show() {
   if (!window_.shown()) CentreOnScreen(window_);
   window_.show();
+  OfferOnlyMoveAndClose(window_, true);
 }
 
 // The window manager's close box and Escape both arrive here: Escape is
@@ -168,7 +194,22 @@ void FltkMainForm::PressEnter() {
       return;
     }
   }
-  next_.Click();
+  if (Fl::focus() && dynamic_cast<Fl_Text_Display*>(Fl::focus())) return;
+  if (Button* button = DefaultButton()) button->Click();
+}
+
+void FltkMainForm::SetDefaultButton(Button* button) {
+  MainForm::SetDefaultButton(button);
+  for (FltkButton* b : {&language_, &back_, &next_, &cancel_}) {
+    b->ViewButton().SetDefault(b == button);
+  }
+}
+
+void FltkMainForm::SetFocus(Widget& widget) {
+  MainForm::SetFocus(widget);
+  Fl_Widget* view = FocusView(widget);
+  if (!view || !view->visible() || !view->active()) return;
+  view->take_focus();
 }
 
 bool FltkMainForm::PressAccelerator(int key) {
@@ -204,7 +245,8 @@ FltkVerifyWindow::FltkVerifyWindow()
   status_label_.label(status_utf8_.c_str());
   bar_.box(FL_DOWN_BOX);
   bar_.color(fl_rgb_color(0xE6, 0xE6, 0xE6));
-  bar_.selection_color(fl_rgb_color(0x06, 0xB0, 0x25));
+  // The colour of the wizard's gauge, so the two bars look alike.
+  bar_.selection_color(ToFlColour(TGradGauge::kDefaultGradientColor));
   bar_.minimum(0);
   bar_.maximum(1);
   bar_.value(0);

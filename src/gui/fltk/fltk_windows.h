@@ -6,9 +6,13 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Progress.H>
+#include <FL/Fl_RGB_Image.H>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gui/fltk/fltk_widgets.h"
@@ -18,7 +22,8 @@
 
 namespace wizpak::gui::fltk {
 
-// Enter presses the focused push button, else the default one; Alt with a
+// Enter presses the focused push button, else the default one (not from
+// inside a multi-line text, whose keys are its own); Alt with a
 // letter goes to the button whose caption marks that letter with "&"
 // (FLTK alone matches the letter's case exactly, so Alt+N would miss "&Next").
 class FormWindow : public Fl_Double_Window {
@@ -47,11 +52,15 @@ class FltkMainForm : public MainForm {
 
   void SetCaption(std::u16string caption) override;
   const std::u16string& Caption() const override { return caption_; }
+  void SetIcon(std::string_view ico_bytes) override;
 
   void SetMenuItems(std::vector<MenuItem> items) override { menu_ = std::move(items); }
   const std::vector<MenuItem>& MenuItems() const override { return menu_; }
   void CheckMenuItemWithTag(int tag) override;
   void PopupMenuBelow(Widget& anchor) override;
+
+  void SetDefaultButton(Button* button) override;
+  void SetFocus(Widget& widget) override;
 
   void SetOnCloseQuery(std::function<bool()> on_close_query) override {
     on_close_query_ = std::move(on_close_query);
@@ -78,6 +87,8 @@ class FltkMainForm : public MainForm {
   FltkButton cancel_;
   std::string title_;
   std::u16string caption_;
+  std::vector<uint8_t> icon_pixels_;
+  std::unique_ptr<Fl_RGB_Image> icon_;
   std::vector<MenuItem> menu_;
   std::function<bool()> on_close_query_;
   std::function<void()> on_close_;
@@ -126,5 +137,10 @@ class FltkDebugWindow : public DebugWindow {
 
 // Places `window` in the middle of the screen.
 void CentreOnScreen(Fl_Window& window);
+
+// Asks the window manager (through the Motif hints most of them read) to
+// offer only moving, closing and, with `minimize`, minimising the shown
+// `window`: no maximise, no resize.
+void OfferOnlyMoveAndClose(Fl_Window& window, bool minimize);
 
 }  // namespace wizpak::gui::fltk

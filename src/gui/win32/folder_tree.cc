@@ -1,5 +1,6 @@
 #include "gui/win32/folder_tree.h"
 
+#include "gui/folder_order.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -89,9 +90,13 @@ void NativeFolderTree::Populate(HTREEITEM item) {
   const std::string path = nodes_[static_cast<size_t>(index)].path;
   int added = 0;
   if (auto entries = platform::ListFolder(path)) {
+    std::vector<std::string> names;
     for (const platform::FolderEntry& entry : *entries) {
-      if (!entry.is_folder) continue;
-      AddNode(item, AnsiToWide(entry.name), path + entry.name + "\\");
+      if (entry.is_folder) names.push_back(entry.name);
+    }
+    SortNaturally(names);
+    for (const std::string& name : names) {
+      AddNode(item, AnsiToWide(name), path + name + "\\");
       ++added;
     }
   }

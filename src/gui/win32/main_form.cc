@@ -49,8 +49,24 @@ Win32MainForm::Win32MainForm() {
   }
   // The page area comes first in the tab order.
   SetWindowPos(pages_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SendMessageW(next_->Handle(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
   language_->SetDropDownMark(true);
+  SetDefaultButton(next_.get());
+}
+
+void Win32MainForm::SetDefaultButton(Button* button) {
+  MainForm::SetDefaultButton(button);
+  for (NativeButton* b : {back_.get(), next_.get(), cancel_.get()}) {
+    SendMessageW(b->Handle(), BM_SETSTYLE, b == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
+}
+
+void Win32MainForm::SetFocus(Widget& widget) {
+  MainForm::SetFocus(widget);
+  auto* native = dynamic_cast<NativeControl*>(&widget);
+  if (!native || !native->Handle()) return;
+  if (!IsWindowVisible(native->Handle()) || !IsWindowEnabled(native->Handle())) return;
+  // Through the dialog manager, so the default-button frame follows.
+  SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(native->Handle()), TRUE);
 }
 
 Win32MainForm::~Win32MainForm() {
@@ -116,7 +132,7 @@ void Win32MainForm::Show() {
   ShowWindow(Handle(), SW_SHOW);
   UpdateWindow(Handle());
   SetForegroundWindow(Handle());
-  if (next_->Visible() && next_->Enabled()) SetFocus(next_->Handle());
+  if (Widget* focus = FocusedWidget()) SetFocus(*focus);
 }
 
 void Win32MainForm::PaintSeparator(HDC dc) {
@@ -142,8 +158,11 @@ LRESULT Win32MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       Close();
       return 0;
-    case DM_GETDEFID:
-      return MAKELRESULT(GetDlgCtrlID(next_->Handle()), DC_HASDEFID);
+    case DM_GETDEFID: {
+      auto* native = dynamic_cast<NativeControl*>(DefaultButton());
+      if (!native || !native->Handle()) return 0;
+      return MAKELRESULT(GetDlgCtrlID(native->Handle()), DC_HASDEFID);
+    }
     case WM_COMMAND:
       // Escape through dialog navigation: IDCANCEL without a sending control.
       if (LOWORD(wparam) == IDCANCEL && lparam == 0) {

@@ -1,7 +1,7 @@
 // The wizard window: client 578 x 413, a fixed single border, centred; the
 // page area on top, a lowered separator line at 375 and the four buttons.
-// Enter presses Next (the default button), Escape presses Cancel, and the
-// close box asks the close query.
+// Enter presses the default button the wizard names (through dialog
+// navigation), Escape presses Cancel, and the close box asks the close query.
 #pragma once
 
 #include <functional>
@@ -33,6 +33,9 @@ class Win32MainForm : public MainForm {
   const std::vector<MenuItem>& MenuItems() const override { return menu_; }
   void CheckMenuItemWithTag(int tag) override;
   void PopupMenuBelow(Widget& anchor) override;
+
+  void SetDefaultButton(Button* button) override;
+  void SetFocus(Widget& widget) override;
 
   void SetOnCloseQuery(std::function<bool()> on_close_query) override {
     on_close_query_ = std::move(on_close_query);

@@ -11,6 +11,9 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <string_view>
+
 namespace wizpak::gui::win32 {
 
 unsigned MessageBoxFlags(Buttons buttons, Icon icon) {
@@ -78,13 +81,63 @@ Answer AnswerFor(int result, Buttons buttons) {
 
 namespace {
 
+// The shown wizard window of this thread, which owns the boxes: Windows
+// centres a box on its owner and keeps it in front of it.
+BOOL CALLBACK FindWizard(HWND hwnd, LPARAM out) {
+  wchar_t name[32] = {};
+  if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, name, 32) > 0 &&
+      std::wstring_view(name) == L"WizpakMainForm") {
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WizardWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindWizard, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The button captions of the box being opened on this thread; the CBT hook
+// puts them on its buttons when it is activated, before it is drawn. Set
+// only for the length of one MessageBoxW call.
+thread_local const ButtonCaptions* tl_captions = nullptr;
+thread_local HHOOK tl_hook = nullptr;
+
+LRESULT CALLBACK CaptionHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_ACTIVATE && tl_captions) {
+    const HWND box = reinterpret_cast<HWND>(wparam);
+    const struct {
+      int id;
+      const std::string& caption;
+    } buttons[] = {{IDOK, tl_captions->ok},
+                   {IDCANCEL, tl_captions->cancel},
+                   {IDYES, tl_captions->yes},
+                   {IDNO, tl_captions->no},
+                   {IDRETRY, tl_captions->retry}};
+    for (const auto& b : buttons) {
+      if (!b.caption.empty() && GetDlgItem(box, b.id)) {
+        SetDlgItemTextW(box, b.id, Wide(Utf8ToWide(b.caption)));
+      }
+    }
+    tl_captions = nullptr;  // the box's own later activations keep them
+  }
+  return CallNextHookEx(tl_hook, code, wparam, lparam);
+}
+
 Answer ShowNativeBox(const MessageBoxRequest& request) {
   const std::u16string text = WithCrLf(Utf8ToWide(request.text));
   const std::u16string caption = Utf8ToWide(request.caption);
-  // No owner window, as the wizard asks; task-modal keeps the wizard from
-  // taking clicks while the question is open.
-  const int result = ::MessageBoxW(nullptr, Wide(text), Wide(caption),
+  // Owned by the wizard when it is up, so the box is centred on it;
+  // task-modal keeps the wizard from taking clicks while it is open.
+  tl_captions = &request.captions;
+  tl_hook = SetWindowsHookExW(WH_CBT, CaptionHook, nullptr, GetCurrentThreadId());
+  const int result = ::MessageBoxW(WizardWindow(), Wide(text), Wide(caption),
                                    MessageBoxFlags(request.buttons, request.icon));
+  if (tl_hook) UnhookWindowsHookEx(tl_hook);
+  tl_hook = nullptr;
+  tl_captions = nullptr;
   const Answer answer = AnswerFor(result, request.buttons);
   TranscriptMessageBox(request, answer);
   return answer;

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "gui/grad_gauge.h"
 #include "gui/transcript.h"
 #include "platform/codepage.h"
 
@@ -36,6 +37,8 @@ Win32VerifyWindow::Win32VerifyWindow() {
         8, 8, 305, 16);
   status_label_ = Child(Handle(), L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 8, 32, 305, 16);
   bar_ = Child(Handle(), PROGRESS_CLASSW, L"", PBS_SMOOTH, 8, 48, 305, 16);
+  // The colour of the wizard's gauge (a themed bar keeps the theme's).
+  SendMessageW(bar_, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(TGradGauge::kDefaultGradientColor));
   SetWindowTextW(status_label_, reinterpret_cast<const wchar_t*>(AnsiToWide(status_).c_str()));
   UpdateBar();
 }
