@@ -53,7 +53,10 @@ bool IsPlainFileName(std::string_view name) {
 std::string InstallFolderFault(std::string_view folder) {
   std::string fault = PathTextFault(folder);
   if (!fault.empty()) return "The folder " + VisibleText(folder) + " " + fault;
-#ifdef PATH_MAX
+#if defined(PATH_MAX) && !defined(_WIN32)
+  // Linux only: there the drive's host folder lengthens every path. (The
+  // Windows headers define PATH_MAX as MAX_PATH for the path itself, which
+  // the checks above already bound.)
   const auto host = ToHostPath(folder);
   const size_t room = 1 + 3 * kMaxPathChars;
   if (host && host->size() + room >= PATH_MAX) {
