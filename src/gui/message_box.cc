@@ -183,12 +183,12 @@ Answer HeadlessAnswer(const MessageBoxRequest& request) {
 }
 
 Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
-  return Show(MessageBoxRequest{AnsiToUtf8(text), AnsiToUtf8(caption), buttons, icon, {}});
+  return Show(MessageBoxRequest{AnsiToUtf8(text), AnsiToUtf8(caption), buttons, icon, false, {}});
 }
 
 Answer MessageBoxW(std::u16string_view text, std::u16string_view caption, Buttons buttons,
                    Icon icon) {
-  return Show(MessageBoxRequest{WideToUtf8(text), WideToUtf8(caption), buttons, icon, {}});
+  return Show(MessageBoxRequest{WideToUtf8(text), WideToUtf8(caption), buttons, icon, false, {}});
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
