@@ -47,7 +47,14 @@ folder="$work/drive_c/Program Files/Wizpak Demo"
 
 (cd "$work" && exec ./WizpakDemoSetup.exe) &
 pid=$!
-win=$(xdotool search --sync --onlyvisible --name '^Wizpak Demo$' | head -1)
+# Polled with the setup's life checked: a setup that ends before its window
+# shows is reported instead of waited for.
+wizard_shown() {
+  kill -0 "$pid" 2>/dev/null || fail "the setup ended before its window showed"
+  xdotool search --onlyvisible --name '^Wizpak Demo$' 2>/dev/null | head -1 | grep -q .
+}
+wait_for wizard_shown
+win=$(xdotool search --onlyvisible --name '^Wizpak Demo$' | head -1)
 xdotool windowmove "$win" 0 0
 wait_for on_page 0 welcome
 key Return; wait_for on_page 1 changelog
