@@ -30,7 +30,16 @@ prefix=walk
 work=$(mktemp -d)
 openbox_pid=
 cleanup() {
-  [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
+  if [ -n "$openbox_pid" ]; then
+    kill "$openbox_pid" 2>/dev/null
+    wait "$openbox_pid" 2>/dev/null || true
+    # The display outlives this walk: a window manager's marks on the root
+    # window that name its destroyed window would make the next program's
+    # look-up of them fail.
+    for property in _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_ACTIVE_WINDOW; do
+      xprop -root -remove "$property" 2>/dev/null || true
+    done
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
