@@ -21,51 +21,29 @@ build=$(realpath "${1:-build}")
 wm=0
 [ "${2:-}" = --wm ] && wm=1
 src=$(cd "$(dirname "$0")/.." && pwd)
-[ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1 || { echo "no display"; exit 77; }
+source "$src/scripts/lib/gui.sh"
 if [ "$wm" = 1 ] && ! command -v openbox >/dev/null; then echo "no openbox"; exit 77; fi
-shots="$build/gui-screens"
-mkdir -p "$shots"
 prefix=walk
 [ "$wm" = 1 ] && prefix=walk-wm
-work=$(mktemp -d)
 openbox_pid=
-cleanup() {
-  if [ -n "$openbox_pid" ]; then
-    kill "$openbox_pid" 2>/dev/null
-    wait "$openbox_pid" 2>/dev/null || true
-    # The display outlives this walk: a window manager's marks on the root
-    # window that name its destroyed window would make the next program's
-    # look-up of them fail.
-    for property in _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_ACTIVE_WINDOW; do
-      xprop -root -remove "$property" 2>/dev/null || true
-    done
-  fi
-  rm -rf "$work"
+on_exit() {
+  [ -n "$openbox_pid" ] || return 0
+  kill "$openbox_pid" 2>/dev/null
+  wait "$openbox_pid" 2>/dev/null || true
+  # The display outlives this walk: a window manager's marks on the root
+  # window that name its destroyed window would make the next program's
+  # look-up of them fail.
+  for property in _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_ACTIVE_WINDOW; do
+    xprop -root -remove "$property" 2>/dev/null || true
+  done
 }
-trap cleanup EXIT
-export WIZPAK_DRIVES="C=$work/drive_c:fixed;D=$work/cd:cdrom;Z=/:fixed"
-export WIZPAK_REGISTRY="$work/registry.reg"
-export WIZPAK_NO_OPEN=1
-# Menu entries, icons and desktop launchers go to a private home, not the
-# user's desktop.
-export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+private_machine D=cd:cdrom Z=/:fixed
 export WIZPAK_TRANSCRIPT="$work/transcript.txt"
-mkdir -p "$work/drive_c" "$work/cd"
 "$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
 
-fail() {
-  echo "FAIL: $*"
+on_fail() {
   import -window root "$shots/$prefix-failed.png" 2>/dev/null || true
   [ -f "$WIZPAK_TRANSCRIPT" ] && grep -v "^STATUS" "$WIZPAK_TRANSCRIPT" | tail -12
-  exit 1
-}
-# Runs "$@" until it succeeds. The limit only turns a hang into a message.
-wait_for() {
-  local deadline=$((SECONDS + 300))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "gave up waiting for: $*"
-    sleep 0.05
-  done
 }
 
 if [ "$wm" = 1 ]; then
@@ -75,9 +53,9 @@ if [ "$wm" = 1 ]; then
   wait_for wm_running
 fi
 
-# The transcript's last page line is page $1 of type $2.
-on_page() { [ "$(grep '^PAGE' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "PAGE index=$1 type=$2" ]; }
 wait_page() { wait_for on_page "$1" "$2"; }
+# A language change shows the welcome page anew: its second page line.
+welcome_shown_twice() { [ "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2 ]; }
 # The last refusal line reads $1 (a fixed string; "" once Next is enabled).
 refusal_is() { [ "$(grep '^REFUSAL' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "REFUSAL text=\"$1\"" ]; }
 # Pixels of a window (or the screen's top left 578 x 413 + $2 rows), as a
@@ -103,7 +81,6 @@ shot_screen() {
   local x=$((X > 20 ? X - 20 : 0)) y=$((Y > 40 ? Y - 40 : 0))
   import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$x+$y" "$shots/$prefix-$1.png"
 }
-pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 # The side picture of the main layout shows behind every page: blue-green,
 # not the white of the page area.
 picture_behind() {
@@ -162,7 +139,7 @@ import -window root -crop 578x460+0+0 "$shots/$prefix-en-menu.png"  # the menu b
 click 40 437  # the second item: Deutsch
 wait_for grep -q '^PAGE index=0 type=welcome' "$WIZPAK_TRANSCRIPT"
 # The language change shows the page anew: wait for its second page line.
-wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+wait_for welcome_shown_twice
 shot de-1-welcome; picture_behind de-1-welcome
 differs en-1-welcome de-1-welcome || fail "the welcome text did not change to German"
 key Return; wait_page 1 changelog; shot de-2-changelog; picture_behind de-2-changelog
@@ -204,15 +181,14 @@ uninstall() {
     click "${language[@]}"
     settled root
     click 40 437  # Deutsch
-    wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+    wait_for welcome_shown_twice
   fi
   shot "un-$2-1-welcome"; picture_behind "un-$2-1-welcome"
   key Return; wait_page 1 patch; shot "un-$2-2-ready"; picture_behind "un-$2-2-ready"
   key Return; wait_page 3 finish; shot "un-$2-3-finish"; picture_behind "un-$2-3-finish"
   key Return
   finish 0 "the uninstaller"
-  gone() { [ ! -e "$1/readme.txt" ]; }
-  wait_for gone "$1"
+  wait_removed "$1/readme.txt"
   [ -z "$(ls -A "$work/drive_c/ProgramData/Start Menu/Programs/Wizpak Demo" 2>/dev/null)" ] ||
     fail "shortcuts left behind"
   [ -z "$(find "$HOME" -name 'wizpak-*' -print -quit)" ] || fail "menu entries left behind"
@@ -278,7 +254,7 @@ start "Wizpak Demo"
 click "${language[@]}"
 settled root
 click 40 437  # Deutsch
-wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+wait_for welcome_shown_twice
 key Escape
 wait_box Beenden
 shot_screen de-close-question
