@@ -7,14 +7,19 @@
 # Wine's own cost of starting a Windows program and ending it (cmd /c exit)
 # in the same warm prefix; the wizard's time is also printed as a ratio to it.
 #
-# Usage: bench/wine-startup.sh STUB_DIR [STUB_DIR...]
+# With --wm first, an openbox window manager runs on the display, as on a
+# desktop (Wine waits for a window manager's word when a window is hidden).
+#
+# Usage: bench/wine-startup.sh [--wm] STUB_DIR [STUB_DIR...]
 #   e.g. bench/wine-startup.sh /tmp/before build-windows   (before and after)
 # Needs build/wizpak. WIZPAK_BENCH_RUNS (default 7) runs per variant.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
+wm=
+[ "${1:-}" = --wm ] && wm=--wm && shift
 [ $# -gt 0 ] || { echo "usage: $0 STUB_DIR [STUB_DIR...]" >&2; exit 2; }
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" $wm "$@"
 fi
 cd "$src"
 source scripts/wine-arch.sh
@@ -23,7 +28,13 @@ runs=${WIZPAK_BENCH_RUNS:-7}
 work=$(mktemp -d /tmp/wizpak-wine-bench.XXXXXX)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-trap '"$wineserver" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+openbox_pid=
+trap '"$wineserver" -k >/dev/null 2>&1 || true; [ -z "$openbox_pid" ] || kill "$openbox_pid"; rm -rf "$work"' EXIT
+if [ -n "$wm" ]; then
+  openbox --sm-disable >/dev/null 2>&1 &
+  openbox_pid=$!
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
+fi
 "$wine" wineboot -i >/dev/null 2>&1 || true
 # A warm prefix: the server stays up between runs, as on a desktop.
 "$wineserver" -p >/dev/null 2>&1 || true
