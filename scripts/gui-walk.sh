@@ -98,7 +98,19 @@ box_shown() {
   id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win" | head -1 || true)
   [ -n "$id" ] && echo "$id" >"$work/box"
 }
-wait_box() { wait_for box_shown "$1"; box=$(cat "$work/box"); }
+wait_box() { wait_for box_shown "$1"; box=$(cat "$work/box"); fixed_size "$box" "box $1"; }
+# Under a window manager a window of fixed size is not offered maximise or
+# resizing (the manager's own list of what it allows), and a message box
+# asks the manager (Motif hints: functions move and close only) not to
+# offer minimise either. Openbox offers minimise whatever a window asks.
+fixed_size() {
+  [ "$wm" = 1 ] || return 0
+  case "$2" in box*) wait_for only_move_and_close "$1" ;; esac
+  local actions
+  actions=$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)
+  case "$actions" in *MAXIMIZE* | *RESIZE*) fail "$2 may be maximised or resized: $actions" ;; esac
+}
+only_move_and_close() { [[ "$(xprop -id "$1" _MOTIF_WM_HINTS)" == *"= 0x3, 0x24, "* ]]; }
 box_gone() { ! xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vxq "$win"; }
 # Keys for the box: a window manager gives it the focus; without one the
 # focus follows the pointer.
@@ -122,6 +134,7 @@ start() {
   # windows before it come and go.
   wait_page 0 welcome
   win=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
+  fixed_size "$win" "the wizard"
   # At the screen's top left a box in the middle covers only its corner.
   [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
 }
