@@ -19,6 +19,8 @@
 #include "package/package_files.h"
 #include "package/package_hooks.h"
 #include "package/zlib_stream.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "platform/codepage.h"
 #include "platform/path_bounds.h"
 
@@ -29,21 +31,6 @@ namespace {
 constexpr size_t kRecordFixedSize = 18;  // CRC, offset, two sizes, group
 // Deflate cannot expand data by more than about 1032:1.
 constexpr uint64_t kMaxInflateRatio = 1032;
-
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint16_t Get16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-void Put32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
-}
-void Put16(std::string& s, uint16_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>(v >> 8);
-}
 
 #ifdef WIZPAK_HAVE_LIBDEFLATE
 struct DecompressorFree {
@@ -112,28 +99,27 @@ std::optional<std::string> Inflate(std::string_view stream, uint32_t expected, u
 }
 
 // Reads a directory region front to back in bounded pieces. Next(n) gives
-// the next n bytes, or nullptr when the region (or the file) ends first.
+// the next n bytes, or nothing when the region (or the file) ends first.
 class DirectoryWindow {
  public:
   DirectoryWindow(platform::File& file, uint64_t region) : file_(file), left_in_file_(region) {}
 
-  const uint8_t* Next(size_t n) {
+  std::optional<ByteReader> Next(size_t n) {
     if (buffer_.size() - pos_ < n) {
       buffer_.erase(0, pos_);
       pos_ = 0;
       const uint64_t want = std::min<uint64_t>(left_in_file_, std::max<size_t>(n, kPiece));
-      if (buffer_.size() + left_in_file_ < n) return nullptr;
+      if (buffer_.size() + left_in_file_ < n) return std::nullopt;
       const size_t had = buffer_.size();
       buffer_.resize(had + static_cast<size_t>(want));
       if (file_.Read(buffer_.data() + had, static_cast<int64_t>(want)) !=
           static_cast<int64_t>(want))
-        return nullptr;
+        return std::nullopt;
       left_in_file_ -= want;
-      if (buffer_.size() < n) return nullptr;
     }
-    const auto* p = reinterpret_cast<const uint8_t*>(buffer_.data() + pos_);
-    pos_ += n;
-    return p;
+    const auto next = ByteReader(buffer_).Part(pos_, n);
+    if (next) pos_ += n;
+    return next;
   }
 
  private:
@@ -215,16 +201,17 @@ void TPak::ReadDirectory() {
   const int64_t size = file_.Size();
   if (size < static_cast<int64_t>(kTrailerSize)) return;
   file_size_ = static_cast<uint64_t>(size);
-  uint8_t trailer[kTrailerSize];
+  std::string trailer(kTrailerSize, '\0');
   if (file_.Seek(size - static_cast<int64_t>(kTrailerSize)) < 0 ||
-      file_.Read(trailer, kTrailerSize) != static_cast<int64_t>(kTrailerSize))
+      file_.Read(trailer.data(), kTrailerSize) != static_cast<int64_t>(kTrailerSize))
     return;
-  std::memcpy(ID, trailer, 4);
+  ByteReader fields(trailer);
+  if (const auto id = fields.Take(4)) id->copy(ID, 4);
   if (!HasPackage()) return;
-  Version = Get16(trailer + 4);
-  FileCount = Get16(trailer + 6);
-  PackageStart = Get32(trailer + 8);
-  DirectoryOffset = Get32(trailer + 12);
+  Version = fields.U16().value_or(0);
+  FileCount = fields.U16().value_or(0);
+  PackageStart = fields.U32().value_or(0);
+  DirectoryOffset = fields.U32().value_or(0);
   Base = size - static_cast<int64_t>(DirectoryOffset);
 
   // The directory must lie between its offset and the trailer; one that
@@ -243,19 +230,19 @@ void TPak::ReadDirectory() {
   DirectoryWindow window(file_, directory_end - DirectoryOffset);
   Entries.reserve(FileCount);
   for (uint32_t i = 0; i < FileCount; ++i) {
-    const uint8_t* count = window.Next(2);
-    if (count == nullptr) return no_package();
-    const size_t length = Get16(count);
-    const uint8_t* record = window.Next(length + kRecordFixedSize);
-    if (record == nullptr) return no_package();
+    auto count = window.Next(2);
+    if (!count) return no_package();
+    const size_t length = count->U16().value_or(0);
+    auto record = window.Next(length + kRecordFixedSize);
+    if (!record) return no_package();
     TPakEntry e;
-    e.Name.assign(reinterpret_cast<const char*>(record), length);
-    const uint8_t* f = record + length;
-    e.CRC = Get32(f);
-    e.Offset = Get32(f + 4);
-    e.StoredSize = Get32(f + 8);
-    e.OrigSize = Get32(f + 12);
-    e.Group = Get16(f + 16);
+    e.Name = std::string(record->Take(length).value_or(""));
+    e.CRC = record->U32().value_or(0);
+    e.Offset = record->U32().value_or(0);
+    e.StoredSize = record->U32().value_or(0);
+    e.OrigSize = record->U32().value_or(0);
+    e.Group = record->U16().value_or(0);
+    if (!record->Ok()) return no_package();
     const uint64_t stored = e.StoredLength();
     e.Damaged =
         (stored > 0 &&
@@ -698,19 +685,19 @@ bool TPak::WriteDirectory() {
   FileCount = static_cast<uint16_t>(Entries.size());
   std::string bytes;
   for (const TPakEntry& e : Entries) {
-    Put16(bytes, static_cast<uint16_t>(e.Name.size()));
+    AppendLe16(bytes, static_cast<uint16_t>(e.Name.size()));
     bytes.append(e.Name);
-    Put32(bytes, e.CRC);
-    Put32(bytes, e.Offset);
-    Put32(bytes, e.StoredSize);
-    Put32(bytes, e.OrigSize);
-    Put16(bytes, e.Group);
+    AppendLe32(bytes, e.CRC);
+    AppendLe32(bytes, e.Offset);
+    AppendLe32(bytes, e.StoredSize);
+    AppendLe32(bytes, e.OrigSize);
+    AppendLe16(bytes, e.Group);
   }
   bytes.append(ID, 4);
-  Put16(bytes, Version);
-  Put16(bytes, FileCount);
-  Put32(bytes, PackageStart);
-  Put32(bytes, DirectoryOffset);
+  AppendLe16(bytes, Version);
+  AppendLe16(bytes, FileCount);
+  AppendLe32(bytes, PackageStart);
+  AppendLe32(bytes, DirectoryOffset);
   return file_.Write(bytes);
 }
 

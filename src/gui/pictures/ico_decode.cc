@@ -7,6 +7,7 @@
 #include "gui/pictures/dib_decode.h"
 #include "gui/pictures/picture_decode.h"
 #include "gui/pictures/picture_limits.h"
+#include "platform/byte_reader.h"
 
 namespace wizpak::gui {
 namespace {
@@ -58,13 +59,14 @@ std::optional<Candidate> Measure(std::string_view image, size_t index) {
 }  // namespace
 
 std::optional<RgbaImage> DecodeIco(std::string_view bytes) {
-  const auto reserved = LoadLe16(bytes, 0), type = LoadLe16(bytes, 2), count = LoadLe16(bytes, 4);
+  ByteReader directory(bytes);
+  const auto reserved = directory.U16(), type = directory.U16(), count = directory.U16();
   if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0) return std::nullopt;
 
   std::vector<Candidate> candidates;
   for (size_t i = 0; i < *count; ++i) {
     const size_t entry = 6 + 16 * i;
-    const auto size = LoadLe32(bytes, entry + 8), offset = LoadLe32(bytes, entry + 12);
+    const auto size = directory.U32At(entry + 8), offset = directory.U32At(entry + 12);
     if (!size || !offset) break;  // the directory is cut off
     if (*offset > bytes.size() || bytes.size() - *offset < *size) continue;
     if (auto c = Measure(bytes.substr(*offset, *size), i)) candidates.push_back(*c);

@@ -10,6 +10,7 @@
 
 #include "gui/pictures/dib_decode.h"
 #include "gui/pictures/picture_limits.h"
+#include "platform/byte_reader.h"
 
 namespace wizpak::gui {
 namespace {
@@ -46,12 +47,13 @@ struct Found {
 }  // namespace
 
 std::vector<SizedPng> IconAsPngs(std::string_view ico) {
-  const auto reserved = LoadLe16(ico, 0), type = LoadLe16(ico, 2), count = LoadLe16(ico, 4);
+  ByteReader directory(ico);
+  const auto reserved = directory.U16(), type = directory.U16(), count = directory.U16();
   if (!count || *reserved != 0 || *type != 1) return {};
   std::map<int, Found, std::greater<int>> by_size;
   for (size_t i = 0; i < *count; ++i) {
     const size_t entry = 6 + 16 * i;
-    const auto size = LoadLe32(ico, entry + 8), offset = LoadLe32(ico, entry + 12);
+    const auto size = directory.U32At(entry + 8), offset = directory.U32At(entry + 12);
     if (!size || !offset) break;  // the directory is cut off
     if (*offset > ico.size() || ico.size() - *offset < *size) continue;
     const std::string_view bytes = ico.substr(*offset, *size);
