@@ -37,7 +37,10 @@ TEST(ByteReader, ShortReadsFailWithoutMoving) {
   EXPECT_FALSE(in.Ok());
 
   // A count with too few bytes behind it reads neither.
-  ByteReader cut(std::string_view("\x05\x00" "abcd", 6));
+  ByteReader cut(
+      std::string_view("\x05\x00"
+                       "abcd",
+                       6));
   EXPECT_EQ(cut.Counted16(), std::nullopt);
   EXPECT_EQ(cut.Position(), 0u);
   ByteReader count_only(std::string_view(three).substr(0, 2));  // says 0x0201
