@@ -1,13 +1,11 @@
-// Windows icon files: a 6-byte header (reserved 0, type 1 for icons or 2 for
-// cursors, image count), 16-byte directory entries (size at 8, offset at 12)
-// and the images, each a bitmap without file header or a PNG file.
+// Windows icon and cursor files: the largest image that decodes.
 #include <algorithm>
 #include <vector>
 
 #include "gui/pictures/dib_decode.h"
+#include "gui/pictures/icon_directory.h"
 #include "gui/pictures/picture_decode.h"
 #include "gui/pictures/picture_limits.h"
-#include "platform/byte_reader.h"
 
 namespace wizpak::gui {
 namespace {
@@ -59,17 +57,9 @@ std::optional<Candidate> Measure(std::string_view image, size_t index) {
 }  // namespace
 
 std::optional<RgbaImage> DecodeIco(std::string_view bytes) {
-  ByteReader directory(bytes);
-  const auto reserved = directory.U16(), type = directory.U16(), count = directory.U16();
-  if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0) return std::nullopt;
-
   std::vector<Candidate> candidates;
-  for (size_t i = 0; i < *count; ++i) {
-    const size_t entry = 6 + 16 * i;
-    const auto size = directory.U32At(entry + 8), offset = directory.U32At(entry + 12);
-    if (!size || !offset) break;  // the directory is cut off
-    if (*offset > bytes.size() || bytes.size() - *offset < *size) continue;
-    if (auto c = Measure(bytes.substr(*offset, *size), i)) candidates.push_back(*c);
+  for (const IconDirectoryImage& image : IconDirectoryImages(bytes, /*cursors=*/true)) {
+    if (auto c = Measure(image.bytes, image.index)) candidates.push_back(*c);
   }
   // Largest first; of equal sizes the deeper colours, then the earlier entry.
   std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {

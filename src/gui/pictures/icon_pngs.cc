@@ -9,8 +9,8 @@
 #include <map>
 
 #include "gui/pictures/dib_decode.h"
+#include "gui/pictures/icon_directory.h"
 #include "gui/pictures/picture_limits.h"
-#include "platform/byte_reader.h"
 
 namespace wizpak::gui {
 namespace {
@@ -47,16 +47,9 @@ struct Found {
 }  // namespace
 
 std::vector<SizedPng> IconAsPngs(std::string_view ico) {
-  ByteReader directory(ico);
-  const auto reserved = directory.U16(), type = directory.U16(), count = directory.U16();
-  if (!count || *reserved != 0 || *type != 1) return {};
   std::map<int, Found, std::greater<int>> by_size;
-  for (size_t i = 0; i < *count; ++i) {
-    const size_t entry = 6 + 16 * i;
-    const auto size = directory.U32At(entry + 8), offset = directory.U32At(entry + 12);
-    if (!size || !offset) break;  // the directory is cut off
-    if (*offset > ico.size() || ico.size() - *offset < *size) continue;
-    const std::string_view bytes = ico.substr(*offset, *size);
+  for (const IconDirectoryImage& entry : IconDirectoryImages(ico, /*cursors=*/false)) {
+    const std::string_view bytes = entry.bytes;
     std::optional<RgbaImage> image;
     int bits = 32;
     if (bytes.starts_with(kPngSignature)) {
