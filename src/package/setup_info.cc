@@ -7,11 +7,6 @@
 
 namespace wizpak {
 
-TSetupInfoFile& TSetupInfoFile::Instance() {
-  static TSetupInfoFile record;
-  return record;
-}
-
 bool TSetupInfoFile::LoadFromBuffer(const void* data, size_t size) {
   ByteReader in(data, size);
   const auto text = [&in](std::string& field) {
