@@ -324,13 +324,20 @@ TEST(TextToolkitTest, ItsOwnWordsComeInTheWizardsLanguage) {
   {
     TextToolkit toolkit(FrontEndOptions{"text", false}, pipes.in[0], pipes.out[1], false);
     toolkit.SetOwnWords(german);
+    // The wizard gives the message boxes' buttons in its language too.
+    const ButtonCaptions english = SetMessageBoxCaptions({"", "", "&Ja", "&Nein", ""});
     Wizard wizard(toolkit);
-    wizard.on_next = [&wizard] { wizard.form.Close(); };
-    pipes.Type("\n");
+    wizard.on_next = [&wizard] {
+      EXPECT_EQ(MessageBox("Extras?", "Setup", Buttons::YesNo), Answer::No);
+      wizard.form.Close();
+    };
+    pipes.Type("\nn\n");
     toolkit.Run(wizard.form);
+    SetMessageBoxCaptions(english);
   }
   out.Stop();
   EXPECT_NE(out.Text().find("Auswahl [1]: "), std::string::npos) << out.Text();
+  EXPECT_NE(out.Text().find("1) Ja  2) Nein"), std::string::npos) << out.Text();
 }
 
 // A line written to standard error while the wizard owns the terminal (a

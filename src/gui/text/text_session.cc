@@ -17,22 +17,30 @@ constexpr int kSequenceWaitMs = 40;
 constexpr int kResizeCheckMs = 250;
 
 struct Choice {
-  const char16_t* caption;
+  std::u16string caption;
   Answer answer;
 };
 
-std::vector<Choice> ChoicesFor(Buttons buttons) {
+// The buttons with the captions of the wizard's language; English where it
+// gives none.
+std::vector<Choice> ChoicesFor(Buttons buttons, const ButtonCaptions& captions) {
+  const auto in_language = [](const std::string& caption, const char16_t* english) {
+    return caption.empty() ? std::u16string(english) : Utf8ToWide(caption);
+  };
+  const Choice ok{in_language(captions.ok, u"OK"), Answer::Ok};
+  const Choice cancel{in_language(captions.cancel, u"Cancel"), Answer::Cancel};
   switch (buttons) {
     case Buttons::Ok:
-      return {{u"OK", Answer::Ok}};
+      return {ok};
     case Buttons::OkCancel:
-      return {{u"OK", Answer::Ok}, {u"Cancel", Answer::Cancel}};
+      return {ok, cancel};
     case Buttons::YesNo:
-      return {{u"&Yes", Answer::Yes}, {u"&No", Answer::No}};
+      return {{in_language(captions.yes, u"&Yes"), Answer::Yes},
+              {in_language(captions.no, u"&No"), Answer::No}};
     case Buttons::RetryCancel:
-      return {{u"&Retry", Answer::Retry}, {u"Cancel", Answer::Cancel}};
+      return {{in_language(captions.retry, u"&Retry"), Answer::Retry}, cancel};
   }
-  return {{u"OK", Answer::Ok}};
+  return {ok};
 }
 
 CellLine KeyedCaption(const std::u16string& caption, char32_t key, uint8_t style) {
@@ -300,7 +308,7 @@ void TextSession::Modal(const Painter& overlay, const std::function<bool(const K
 }
 
 Answer TextSession::AskMessageBox(const MessageBoxRequest& request) {
-  const std::vector<Choice> choices = ChoicesFor(request.buttons);
+  const std::vector<Choice> choices = ChoicesFor(request.buttons, request.captions);
   std::vector<std::u16string> captions;
   for (const Choice& c : choices) captions.push_back(c.caption);
   const std::vector<char32_t> keys = AssignKeys(captions);

@@ -227,7 +227,8 @@ void TextMainForm::Paint(Frame& frame) {
     Append(hint, Shown(default_button->Text()), kDim);
     AppendUtf8(hint, "   ", kDim);
   }
-  if (Usable(cancel_)) {
+  // On the finish page Enter and Escape press the same button: named once.
+  if (Usable(cancel_) && default_button != &cancel_) {
     AppendUtf8(hint, words.escape_key + ": ", kDim);
     Append(hint, Shown(cancel_.Text()), kDim);
     AppendUtf8(hint, "   ", kDim);
