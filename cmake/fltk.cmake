@@ -78,12 +78,12 @@ endif()
 # The walk through the real window (needs a display: scripts/test-gui.sh).
 if(WIZPAK_TESTS)
   add_test(NAME gui_walk COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-walk.sh ${CMAKE_BINARY_DIR})
-  set_tests_properties(gui_walk PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 300
+  set_tests_properties(gui_walk PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 900
     RESOURCE_LOCK display)
   # The same under a window manager (openbox), which owns the focus.
   add_test(NAME gui_walk_openbox
     COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/gui-walk.sh ${CMAKE_BINARY_DIR} --wm)
-  set_tests_properties(gui_walk_openbox PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 300
+  set_tests_properties(gui_walk_openbox PROPERTIES LABELS gui SKIP_RETURN_CODE 77 TIMEOUT 900
     RESOURCE_LOCK display)
   # Cancel during a long extraction; reads the log the run left with the
   # setup's own reader.

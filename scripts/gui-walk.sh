@@ -62,14 +62,22 @@ refusal_is() { [ "$(grep '^REFUSAL' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)"
 # checksum, so a screen is taken once two in a row are the same: painted.
 window_sum() { import -window "$1" rgb:- 2>/dev/null | md5sum; }
 settled() {
-  local a b
-  b=$(window_sum "$1")
-  while :; do
-    a=$b
+  local last="" now give_up=$((SECONDS + ${WAIT_LIMIT:-300}))
+  now=$(window_sum "$1")
+  until [ "$now" = "$last" ]; do
+    [ "$SECONDS" -lt "$give_up" ] || fail "window $1 never stopped changing"
+    last=$now
     sleep 0.05
-    b=$(window_sum "$1")
-    [ "$a" = "$b" ] && return
+    now=$(window_sum "$1")
   done
+}
+# The first shown window whose title matches $1. Polled rather than
+# "search --sync": a search that meets a window as it is destroyed (the
+# verification window, a window manager's frame) ends in an X error.
+shown_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep .; }
+wait_window() {
+  wait_until "a window titled $1" shown_window "$1"
+  win=$(shown_window "$1")
 }
 shot() { settled "$win"; import -window "$win" "$shots/$prefix-$1.png"; }
 # The wizard and a box over it, from the screen.
@@ -133,7 +141,7 @@ start() {
   # The window is looked up once the first page is shown: start-up's
   # windows before it come and go.
   wait_page 0 welcome
-  win=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
+  wait_window "^$1\$"
   fixed_size "$win" "the wizard"
   # At the screen's top left a box in the middle covers only its corner.
   [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
@@ -188,7 +196,7 @@ uninstall() {
   ("$1/WizpakDemo_Uninstall.exe") &
   pid=$!
   wait_page 0 welcome
-  win=$(xdotool search --sync --onlyvisible --name "^WizpakDemo Uninstall" | head -1)
+  wait_window "^WizpakDemo Uninstall"
   [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
   if [ "$2" = de ]; then
     click "${language[@]}"
