@@ -35,13 +35,11 @@ cleanup() { tmx kill-server 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 export WIZPAK_NO_OPEN=1
 
-fail() {
-  echo "FAIL: $*"
-  if tmx has-session -t w 2>/dev/null; then
-    echo "--- screen:"
-    tmx capture-pane -p -t w || true
-  fi
-  exit 1
+source "$src/scripts/lib/wait.sh"
+on_fail() {
+  tmx has-session -t w 2>/dev/null || return 0
+  echo "--- screen:"
+  tmx capture-pane -p -t w || true
 }
 
 # Runs COMMAND... in a fresh 80x24 pane (with the given TERM), from the
@@ -62,35 +60,22 @@ start() {
 
 screen() { tmx capture-pane -p -t w; }
 
-# Waits until TEXT is on the screen (a guard of two minutes against a hang).
-wait_for() {
-  local i
-  for i in $(seq 1 1200); do
-    screen | grep -qF -- "$1" && return 0
-    [ -f "$work/status" ] && ! screen | grep -qF -- "$1" && [ "$i" -gt 1 ] &&
-      fail "the setup ended (status $(cat "$work/status")) while waiting for: $1"
-    sleep 0.1
-  done
-  fail "never on the screen: $1"
+on_screen() { screen | grep -qF -- "$1"; }
+# TEXT is on the screen; a setup that ended without showing it fails.
+shows() {
+  on_screen "$1" && return 0
+  [ -f "$work/status" ] && ! on_screen "$1" &&
+    fail "the setup ended (status $(cat "$work/status")) while waiting for: $1"
+  return 1
 }
-
+# Waits until TEXT is on the screen.
+wait_for() { wait_until "\"$1\" on the screen" shows "$1"; }
 # Waits until TEXT is gone from the screen.
-wait_gone() {
-  for _ in $(seq 1 1200); do
-    screen | grep -qF -- "$1" || return 0
-    sleep 0.1
-  done
-  fail "still on the screen: $1"
-}
-
+off_screen() { ! on_screen "$1"; }
+wait_gone() { wait_until "\"$1\" to leave the screen" off_screen "$1"; }
 # Waits until line N of the screen holds TEXT.
-wait_line() {
-  for _ in $(seq 1 1200); do
-    screen | sed -n "$1p" | grep -qF -- "$2" && return 0
-    sleep 0.1
-  done
-  fail "line $1 never showed: $2"
-}
+line_shows() { screen | sed -n "$1p" | grep -qF -- "$2"; }
+wait_line() { wait_until "line $1 to show \"$2\"" line_shows "$1" "$2"; }
 
 shot() { screen >"$shots/text-$1.txt"; }
 
@@ -98,11 +83,7 @@ keys() { tmx send-keys -t w "$@"; }
 
 # Waits for the setup's exit status and checks it.
 expect_status() {
-  for _ in $(seq 1 1200); do
-    [ -f "$work/status" ] && break
-    sleep 0.1
-  done
-  [ -f "$work/status" ] || fail "the setup did not end"
+  wait_until "the setup to end" test -f "$work/status"
   local got
   got=$(cat "$work/status")
   [ "$got" = "$1" ] || fail "the setup ended with status $got, not $1"
@@ -195,7 +176,7 @@ wait_for "Uninstallation Complete"
 shot uninstall-finish
 keys Enter
 expect_status 0
-for _ in $(seq 1 100); do [ -e "$folder/WizpakDemo_Uninstall.exe" ] || break; sleep 0.1; done
+wait_removed "$folder/WizpakDemo_Uninstall.exe"
 left=$(cd "$folder" && find . -mindepth 1 | sort | tr '\n' ' ')
 [ "$left" = "./notes.txt " ] || fail "the uninstaller left or took the wrong things: $left"
 
@@ -291,10 +272,8 @@ pid=$(setup_pid "$pane" || true)
 [ -n "$pid" ] || fail "the setup's process is not found (pane $pane)"
 kill -STOP "$pid"
 keys Enter Escape
-for _ in $(seq 1 1200); do
-  [ "$("$build/tty_pending" "$tty")" -ge 2 ] && break
-  sleep 0.05
-done
+keys_waiting() { [ "$("$build/tty_pending" "$tty")" -ge "$1" ]; }
+wait_until "both keys to wait in the terminal" keys_waiting 2
 kill -CONT "$pid"
 wait_for "Are you sure you want to quit the installation?"
 shot cancel-question
