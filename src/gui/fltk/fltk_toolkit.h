@@ -20,14 +20,11 @@ class FltkToolkit : public Toolkit {
   std::unique_ptr<MainForm> CreateMainForm() override;
   std::unique_ptr<VerifyWindow> CreateVerifyWindow() override;
   std::unique_ptr<DebugWindow> CreateDebugWindow() override;
-  void SetApplicationTitle(std::u16string title) override { title_ = std::move(title); }
-  const std::u16string& ApplicationTitle() const override { return title_; }
   void ProcessMessages() override;
   void Run(MainForm& form) override;
 
  private:
   FrontEndOptions options_;
-  std::u16string title_;
   MessageBoxHandler previous_handler_;
 };
 

@@ -9,7 +9,6 @@
 #include "gui/fltk/fltk_canvas.h"
 #include "gui/fltk/fltk_style.h"
 #include "gui/folder_order.h"
-#include "gui/memo_lines.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -18,16 +17,7 @@
 
 namespace wizpak::gui::fltk {
 
-void RaiseChild(FltkPageArea& area, const Widget& child) {
-  area.Raise(child);
-}
-void LowerChild(FltkPageArea& area, const Widget& child) {
-  area.Lower(child);
-}
-PageArea* AsPageArea(FltkPageArea* area) {
-  return area;
-}
-ColourRef AreaColour(const FltkPageArea* area) {
+ColourRef AreaColour(const PageArea* area) {
   return area ? area->Colour() : 0x8000000F;
 }
 
@@ -43,7 +33,7 @@ void UseFont(const FontSpec& font) {
 
 // ---- label
 
-FltkLabel::FltkLabel(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind::Label, area) {
+FltkLabel::FltkLabel(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.SetPaint([this](PaintedView& v) { Paint(v); });
   Attach(view_, group);
 }
@@ -79,16 +69,10 @@ void FltkLabel::Paint(PaintedView& v) {
 
 // ---- edit
 
-FltkEdit::FltkEdit(FltkPageArea* area, Fl_Group& group)
-    : FltkControl(WidgetKind::Edit, area), view_(0, 0, 0, 0) {
+FltkEdit::FltkEdit(FltkPageArea* area, Fl_Group& group) : FltkControl(area), view_(0, 0, 0, 0) {
   view_.when(FL_WHEN_CHANGED);
-  view_.callback(Typed, this);
+  view_.callback(TypedIn, this);
   Attach(view_, group);
-}
-
-void FltkEdit::SetText(std::u16string text) {
-  FltkControl::SetText(std::move(text));
-  if (on_change_) on_change_();
 }
 
 void FltkEdit::Refresh() {
@@ -96,18 +80,15 @@ void FltkEdit::Refresh() {
   view_.textfont(FontFor(font.face, font.bold));
   view_.textsize(PixelSize(font.size_points));
   view_.textcolor(ToFlColour(font.colour));
-  if (!typing_) {
-    const std::string utf8 = WideToUtf8(Text());
-    if (utf8 != view_.value()) view_.value(utf8.c_str());
-  }
+  const std::string utf8 = WideToUtf8(Text());
+  if (utf8 != view_.value()) view_.value(utf8.c_str());
   FltkControl::Refresh();
 }
 
-void FltkEdit::Typed(Fl_Widget*, void* self) {
+// What the user typed is in the widget already: it is only stored.
+void FltkEdit::TypedIn(Fl_Widget*, void* self) {
   auto& edit = *static_cast<FltkEdit*>(self);
-  edit.typing_ = true;
-  edit.SetText(Utf8ToWide(edit.view_.value()));
-  edit.typing_ = false;
+  edit.Typed(Utf8ToWide(edit.view_.value()));
 }
 
 // ---- folder tree
@@ -173,8 +154,7 @@ int FolderTreeView::handle(int event) {
   return used;
 }
 
-FltkFolderTree::FltkFolderTree(FltkPageArea* area, Fl_Group& group)
-    : FltkControl(WidgetKind::FolderTree, area) {
+FltkFolderTree::FltkFolderTree(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.end();
   view_.showroot(0);
   view_.selectmode(FL_TREE_SELECT_SINGLE);
@@ -227,9 +207,7 @@ void FltkFolderTree::Changed(Fl_Widget*, void* self) {
     case FL_TREE_REASON_SELECTED: {
       if (tree.selecting_ || !item) break;
       auto* node = static_cast<Node*>(item->user_data());
-      if (!node || EqualsIgnoreCaseAnsi(node->path, tree.selected_)) break;
-      tree.selected_ = node->path;
-      if (tree.on_change_) tree.on_change_();
+      if (node) tree.Selected(node->path);
       break;
     }
     default:
@@ -238,8 +216,7 @@ void FltkFolderTree::Changed(Fl_Widget*, void* self) {
 }
 
 bool FltkFolderTree::SelectFolder(std::string_view folder, bool expand) {
-  std::string wanted(folder);
-  if (!wanted.empty() && wanted.back() != '\\') wanted += '\\';
+  std::string wanted = WithTrailingBackslash(folder);
   const std::vector<std::string> parts = SplitPath(wanted);
   if (parts.empty() || parts[0].size() != 2 || parts[0][1] != ':') return false;
   Fl_Tree_Item* item = nullptr;
@@ -274,9 +251,7 @@ bool FltkFolderTree::SelectFolder(std::string_view folder, bool expand) {
   view_.show_item(item);
   selecting_ = false;
   view_.redraw();
-  if (EqualsIgnoreCaseAnsi(wanted, selected_)) return true;
-  selected_ = wanted;
-  if (on_change_) on_change_();
+  Selected(std::move(wanted));
   return true;
 }
 
@@ -287,7 +262,7 @@ void FltkFolderTree::Clear() {
     if (item != view_.root()) item->close();
   }
   selecting_ = false;
-  selected_.clear();
+  Unselected();
   view_.redraw();
 }
 
@@ -308,20 +283,9 @@ Fl_Widget* FocusView(Widget& widget) {
 
 // ---- button
 
-FltkButton::FltkButton(FltkPageArea* area, Fl_Group& group)
-    : FltkControl(WidgetKind::Button, area) {
+FltkButton::FltkButton(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.callback(Pressed, this);
   Attach(view_, group);
-}
-
-bool FltkButton::Click() {
-  if (!Visible() || !Enabled()) return false;
-  if (on_click_) {
-    // Copied: the handler may replace itself.
-    auto handler = on_click_;
-    handler();
-  }
-  return true;
 }
 
 void FltkButton::Refresh() {
@@ -330,6 +294,7 @@ void FltkButton::Refresh() {
     caption_ = caption;
     view_.label(caption_.c_str());
   }
+  view_.SetDropDownMark(DropDownMark());
   const FontSpec& font = Font();
   view_.labelfont(FontFor(font.face, font.bold));
   view_.labelsize(PixelSize(font.size_points));
@@ -342,8 +307,7 @@ void FltkButton::Pressed(Fl_Widget*, void* self) {
 
 // ---- picture
 
-FltkPicture::FltkPicture(FltkPageArea* area, Fl_Group& group)
-    : FltkControl(WidgetKind::Picture, area) {
+FltkPicture::FltkPicture(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.SetPaint([this](PaintedView& v) { Paint(v); });
   Attach(view_, group);
 }
@@ -361,16 +325,6 @@ bool FltkPicture::SetPicture(std::string bytes, std::string_view format) {
   Rebuild();
   Update();
   return true;
-}
-
-void FltkPicture::SetStretch(bool on) {
-  stretch_ = on;
-  Update();
-}
-
-void FltkPicture::SetCenter(bool on) {
-  center_ = on;
-  Update();
 }
 
 // A transparent picture leaves out every pixel of its lower left pixel's
@@ -407,7 +361,7 @@ void FltkPicture::Paint(PaintedView& v) {
   if (decoded_.width > 0 && keyed_ != Transparent()) Rebuild();
   if (!image_ || v.w() <= 0 || v.h() <= 0) return;
   Fl_Image* shown = image_.get();
-  if (stretch_ && (image_->w() != v.w() || image_->h() != v.h())) {
+  if (Stretch() && (image_->w() != v.w() || image_->h() != v.h())) {
     if (!scaled_ || scaled_->w() != v.w() || scaled_->h() != v.h()) {
       Fl_RGB_Image::RGB_scaling(FL_RGB_SCALING_BILINEAR);
       scaled_.reset(image_->copy(v.w(), v.h()));
@@ -416,7 +370,7 @@ void FltkPicture::Paint(PaintedView& v) {
   }
   int x = v.x();
   int y = v.y();
-  if (center_ && !stretch_) {
+  if (Center() && !Stretch()) {
     x += (v.w() - shown->w()) / 2;
     y += (v.h() - shown->h()) / 2;
   }
@@ -427,7 +381,7 @@ void FltkPicture::Paint(PaintedView& v) {
 
 // ---- panel and bevel
 
-FltkPanel::FltkPanel(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind::Panel, area) {
+FltkPanel::FltkPanel(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.SetPaint([this](PaintedView& v) { Paint(v); });
   Attach(view_, group);
 }
@@ -463,7 +417,7 @@ void FltkPanel::Paint(PaintedView& v) {
   fl_pop_clip();
 }
 
-FltkBevel::FltkBevel(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind::Bevel, area) {
+FltkBevel::FltkBevel(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.SetPaint([this](PaintedView& v) { Paint(v); });
   Attach(view_, group);
 }
@@ -559,16 +513,8 @@ void TextBox::Style(bool border, bool enabled) {
   }
 }
 
-FltkMemo::FltkMemo(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind::Memo, area) {
+FltkMemo::FltkMemo(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   Attach(box_.View(), group);
-}
-
-std::vector<std::u16string> FltkMemo::Lines() const {
-  return SplitMemoLines(Text());
-}
-
-void FltkMemo::SetLines(std::vector<std::u16string> lines) {
-  SetText(JoinMemoLines(lines));
 }
 
 void FltkMemo::Refresh() {
@@ -577,36 +523,14 @@ void FltkMemo::Refresh() {
   FltkControl::Refresh();
 }
 
-FltkRichEdit::FltkRichEdit(FltkPageArea* area, Fl_Group& group)
-    : FltkControl(WidgetKind::RichEdit, area) {
+FltkRichEdit::FltkRichEdit(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   Attach(box_.View(), group);
-}
-
-void FltkRichEdit::SetText(std::u16string text) {
-  content_.clear();
-  FltkControl::SetText(std::move(text));
-}
-
-void FltkRichEdit::LoadContent(std::string_view bytes) {
-  content_.assign(bytes.begin(), bytes.end());
-  FltkControl::SetText(AnsiToWide(bytes));
-}
-
-void FltkRichEdit::AddLine(std::u16string line) {
-  std::u16string text = Text();
-  if (!text.empty()) text += u"\r\n";
-  text += line;
-  SetText(std::move(text));
-}
-
-void FltkRichEdit::Clear() {
-  SetText(u"");
 }
 
 void FltkRichEdit::Refresh() {
   box_.Style(Border(), Enabled());
-  if (IsRichText(content_)) {
-    box_.ShowRich(ParseRichText(content_), Font());
+  if (IsRichText(Content())) {
+    box_.ShowRich(ParseRichText(Content()), Font());
   } else {
     // Plain text, set or loaded, has no styles of its own: it shows in the
     // control's face, size and colour, up to the first zero character.
@@ -618,32 +542,28 @@ void FltkRichEdit::Refresh() {
 
 // ---- gauge
 
-FltkGauge::FltkGauge(FltkPageArea* area, Fl_Group& group) : FltkControl(WidgetKind::Gauge, area) {
+FltkGauge::FltkGauge(FltkPageArea* area, Fl_Group& group) : FltkControl(area) {
   view_.SetPaint([this](PaintedView& v) { Paint(v); });
   Attach(view_, group);
 }
 
 void FltkGauge::Paint(PaintedView& v) {
   FltkCanvas canvas(v.x(), v.y(), v.w(), v.h());
-  if (on_paint_) {
-    on_paint_(canvas);
-  } else {
-    canvas.FillRect(0, 0, v.w(), v.h(), Colour());
-  }
+  DrawFace(canvas);
 }
 
 // ---- page area
 
-FltkPageArea::FltkPageArea(Fl_Group& parent) : FltkControl(WidgetKind::Panel, nullptr) {
+FltkPageArea::FltkPageArea(Fl_Group& parent) {
   Attach(group_, parent);
 }
 
 FltkPageArea::~FltkPageArea() {
   // Controls first: their widgets leave the group as they go.
-  children_.clear();
+  DestroyChildren();
 }
 
-Widget& FltkPageArea::Create(WidgetKind kind) {
+std::unique_ptr<Widget> FltkPageArea::Make(WidgetKind kind) {
   std::unique_ptr<Widget> control;
   Fl_Widget* view = nullptr;
   auto make = [&](auto made) {
@@ -682,41 +602,19 @@ Widget& FltkPageArea::Create(WidgetKind kind) {
       make(std::make_unique<FltkGauge>(this, group_));
       break;
   }
-  Widget& ref = *control;
-  children_.push_back(Child{std::move(control), view});
-  return ref;
+  views_.emplace_back(control.get(), view);
+  return control;
 }
 
-std::vector<Widget*> FltkPageArea::Children() const {
-  std::vector<Widget*> out;
-  out.reserve(children_.size());
-  for (const Child& child : children_) out.push_back(child.control.get());
-  return out;
-}
-
-void FltkPageArea::Raise(const Widget& child) {
-  auto it = std::find_if(children_.begin(), children_.end(),
-                         [&](const Child& c) { return c.control.get() == &child; });
-  if (it == children_.end()) return;
-  Child moved = std::move(*it);
-  children_.erase(it);
-  children_.push_back(std::move(moved));
-  Restack();
-}
-
-void FltkPageArea::Lower(const Widget& child) {
-  auto it = std::find_if(children_.begin(), children_.end(),
-                         [&](const Child& c) { return c.control.get() == &child; });
-  if (it == children_.end()) return;
-  Child moved = std::move(*it);
-  children_.erase(it);
-  children_.insert(children_.begin(), std::move(moved));
-  Restack();
-}
-
-void FltkPageArea::Restack() {
-  for (size_t i = 0; i < children_.size(); ++i) {
-    group_.insert(*children_[i].view, static_cast<int>(i));
+// A new control's widget went to the end of the group when it was made,
+// which is the front already; a moved one is put back in z-order.
+void FltkPageArea::Restacked(Widget&, Stacking how) {
+  if (how == Stacking::Added) return;
+  const std::vector<Widget*>& order = Children();
+  for (size_t i = 0; i < order.size(); ++i) {
+    auto it = std::find_if(views_.begin(), views_.end(),
+                           [&](const auto& entry) { return entry.first == order[i]; });
+    if (it != views_.end()) group_.insert(*it->second, static_cast<int>(i));
   }
   DamageUnder(group_);
 }

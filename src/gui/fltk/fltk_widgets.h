@@ -20,7 +20,6 @@
 
 #include "gui/fltk/fltk_views.h"
 #include "gui/fltk/underlined_text_display.h"
-#include "gui/headless/headless_widgets.h"
 #include "gui/pictures/picture_decode.h"
 #include "gui/richtext/rich_text.h"
 #include "gui/widgets.h"
@@ -31,90 +30,18 @@ namespace wizpak::gui::fltk {
 
 class FltkPageArea;
 
-// Page-area services the controls need (defined with FltkPageArea).
-void RaiseChild(FltkPageArea& area, const Widget& child);
-void LowerChild(FltkPageArea& area, const Widget& child);
-PageArea* AsPageArea(FltkPageArea* area);
-ColourRef AreaColour(const FltkPageArea* area);
+// The page area's colour behind a control (the form's face without one).
+ColourRef AreaColour(const PageArea* area);
 
-// Properties shared by all controls, and the FLTK widget that shows them.
+// The FLTK widget that shows a control of one of the widget interfaces.
 // Subclasses create the widget, hand it to Attach, and redraw it from the
-// properties in Refresh.
+// stored properties in Refresh, which runs after every change.
 template <class Interface>
 class FltkControl : public Interface {
  public:
-  FltkControl(WidgetKind kind, FltkPageArea* area) : kind_(kind), area_(area) {
-    if (kind == WidgetKind::Label) auto_size_ = true;
-  }
+  explicit FltkControl(PageArea* area) : Interface(area) {}
+  FltkControl() = default;  // the page area, which has no parent
 
-  WidgetKind Kind() const override { return kind_; }
-  const std::string& Name() const override { return name_; }
-  void SetName(std::string name) override {
-    // A text that still equals the old name follows the name.
-    if (headless::ShowsNameAsText(kind_) && text_ == WideName()) {
-      name_ = std::move(name);
-      SetText(WideName());
-      return;
-    }
-    name_ = std::move(name);
-  }
-  Rect Bounds() const override { return bounds_; }
-  void SetBounds(const Rect& bounds) override {
-    bounds_ = bounds;
-    Update();
-  }
-  bool Enabled() const override { return enabled_; }
-  void SetEnabled(bool enabled) override {
-    enabled_ = enabled;
-    Update();
-  }
-  bool Visible() const override { return visible_; }
-  void SetVisible(bool visible) override {
-    visible_ = visible;
-    Update();
-  }
-  const std::u16string& Text() const override { return text_; }
-  void SetText(std::u16string text) override {
-    text_ = std::move(text);
-    Update();
-  }
-  const FontSpec& Font() const override { return font_; }
-  void SetFont(const FontSpec& font) override {
-    font_ = font;
-    Update();
-  }
-  bool AutoSize() const override { return auto_size_; }
-  void SetAutoSize(bool on) override {
-    auto_size_ = on;
-    Update();
-  }
-  bool WordWrap() const override { return word_wrap_; }
-  void SetWordWrap(bool on) override {
-    word_wrap_ = on;
-    Update();
-  }
-  bool Transparent() const override { return transparent_; }
-  void SetTransparent(bool on) override {
-    transparent_ = on;
-    Update();
-  }
-  bool Border() const override { return border_; }
-  void SetBorder(bool on) override {
-    border_ = on;
-    Update();
-  }
-  ColourRef Colour() const override { return colour_; }
-  void SetColour(ColourRef colour) override {
-    colour_ = colour;
-    Update();
-  }
-  void BringToFront() override {
-    if (area_) RaiseChild(*area_, *this);
-  }
-  void SendToBack() override {
-    if (area_) LowerChild(*area_, *this);
-  }
-  PageArea* Parent() const override { return AsPageArea(area_); }
   void Repaint() override {
     if (view_) DamageUnder(*view_);
     FlushNow();
@@ -132,10 +59,11 @@ class FltkControl : public Interface {
   }
 
  protected:
+  void Apply(Property) override { Update(); }
   // Applies the properties to the widget. The base places, shows and
   // enables it; subclasses set their own properties first and call it.
   virtual void Refresh() {
-    Rect r = bounds_;
+    Rect r = this->Bounds();
     if (std::optional<Rect> own = OwnSize()) r = *own;
     // A window's children are placed in its own coordinates; a group's in
     // those of the window it is in.
@@ -143,9 +71,10 @@ class FltkControl : public Interface {
     const int x0 = in_window ? 0 : group_->x();
     const int y0 = in_window ? 0 : group_->y();
     view_->resize(x0 + r.left, y0 + r.top, r.width, r.height);
-    if (visible_ && !view_->visible()) view_->show();
-    if (!visible_ && view_->visible()) view_->hide();
-    if (enabled_) {
+    const bool visible = this->Visible();
+    if (visible && !view_->visible()) view_->show();
+    if (!visible && view_->visible()) view_->hide();
+    if (this->Enabled()) {
       view_->activate();
     } else {
       view_->deactivate();
@@ -153,8 +82,7 @@ class FltkControl : public Interface {
   }
   // A size the control gives itself (auto-sized labels); null: the bounds.
   virtual std::optional<Rect> OwnSize() const { return std::nullopt; }
-  ColourRef BackgroundBehind() const { return AreaColour(area_); }
-  FltkPageArea* Area() const { return area_; }
+  ColourRef BackgroundBehind() const { return AreaColour(this->Parent()); }
 
   void Update() {
     if (!view_) return;
@@ -165,23 +93,8 @@ class FltkControl : public Interface {
   }
 
  private:
-  std::u16string WideName() const { return std::u16string(name_.begin(), name_.end()); }
-
-  WidgetKind kind_;
-  FltkPageArea* area_;
   Fl_Widget* view_ = nullptr;
   Fl_Group* group_ = nullptr;
-  std::string name_;
-  Rect bounds_;
-  bool enabled_ = true;
-  bool visible_ = true;
-  std::u16string text_;
-  FontSpec font_;
-  bool auto_size_ = false;
-  bool word_wrap_ = false;
-  bool transparent_ = false;
-  bool border_ = false;
-  ColourRef colour_ = 0xFFFFFF;
 };
 
 class FltkLabel : public FltkControl<Label> {
@@ -197,15 +110,11 @@ class FltkLabel : public FltkControl<Label> {
 class FltkEdit : public FltkControl<Edit> {
  public:
   FltkEdit(FltkPageArea* area, Fl_Group& group);
-  void SetText(std::u16string text) override;
-  void SetOnChange(std::function<void()> on_change) override { on_change_ = std::move(on_change); }
 
  private:
   void Refresh() override;
-  static void Typed(Fl_Widget* widget, void* self);
+  static void TypedIn(Fl_Widget* widget, void* self);
   Fl_Input view_;
-  std::function<void()> on_change_;
-  bool typing_ = false;
 };
 
 // The tree widget: the arrow keys move the selection, not only the focus
@@ -221,9 +130,7 @@ class FltkFolderTree : public FltkControl<FolderTree> {
  public:
   FltkFolderTree(FltkPageArea* area, Fl_Group& group);
   bool SelectFolder(std::string_view folder, bool expand) override;
-  std::string SelectedFolder() const override { return selected_; }
   void Clear() override;
-  void SetOnChange(std::function<void()> on_change) override { on_change_ = std::move(on_change); }
 
   // The labels of `item`'s children after opening it (tests).
   Fl_Tree& Tree() { return view_; }
@@ -241,17 +148,12 @@ class FltkFolderTree : public FltkControl<FolderTree> {
 
   FolderTreeView view_;
   std::deque<Node> nodes_;
-  std::string selected_;
-  std::function<void()> on_change_;
   bool selecting_ = false;
 };
 
 class FltkButton : public FltkControl<Button> {
  public:
   FltkButton(FltkPageArea* area, Fl_Group& group);
-  void SetOnClick(std::function<void()> on_click) override { on_click_ = std::move(on_click); }
-  bool Click() override;
-  void SetDropDownMark(bool on) override { view_.SetDropDownMark(on); }
   ButtonView& ViewButton() { return view_; }
 
  private:
@@ -259,7 +161,6 @@ class FltkButton : public FltkControl<Button> {
   static void Pressed(Fl_Widget* widget, void* self);
   ButtonView view_;
   std::string caption_;
-  std::function<void()> on_click_;
 };
 
 class FltkPicture : public FltkControl<Picture> {
@@ -267,10 +168,6 @@ class FltkPicture : public FltkControl<Picture> {
   FltkPicture(FltkPageArea* area, Fl_Group& group);
   bool SetPicture(std::string bytes, std::string_view format) override;
   bool HasPicture() const override { return image_ != nullptr; }
-  void SetStretch(bool on) override;
-  bool Stretch() const override { return stretch_; }
-  void SetCenter(bool on) override;
-  bool Center() const override { return center_; }
 
  private:
   void Paint(PaintedView& view);
@@ -280,8 +177,6 @@ class FltkPicture : public FltkControl<Picture> {
   std::vector<uint8_t> shown_pixels_;  // decoded_, with the key colour cleared
   std::unique_ptr<Fl_RGB_Image> image_;
   std::unique_ptr<Fl_Image> scaled_;
-  bool stretch_ = false;
-  bool center_ = false;
   bool keyed_ = false;  // whether shown_pixels_ was built transparent
 };
 
@@ -327,8 +222,6 @@ class TextBox {
 class FltkMemo : public FltkControl<Memo> {
  public:
   FltkMemo(FltkPageArea* area, Fl_Group& group);
-  std::vector<std::u16string> Lines() const override;
-  void SetLines(std::vector<std::u16string> lines) override;
 
  private:
   void Refresh() override;
@@ -338,31 +231,20 @@ class FltkMemo : public FltkControl<Memo> {
 class FltkRichEdit : public FltkControl<RichEdit> {
  public:
   FltkRichEdit(FltkPageArea* area, Fl_Group& group);
-  void SetText(std::u16string text) override;
-  void LoadContent(std::string_view bytes) override;
-  const std::string& Content() const override { return content_; }
-  void AddLine(std::u16string line) override;
-  void Clear() override;
   Fl_Text_Display& Display() { return box_.View(); }
 
  private:
   void Refresh() override;
   TextBox box_;
-  std::string content_;
 };
 
 class FltkGauge : public FltkControl<Gauge> {
  public:
   FltkGauge(FltkPageArea* area, Fl_Group& group);
-  void SetOnPaint(std::function<void(Canvas&)> on_paint) override {
-    on_paint_ = std::move(on_paint);
-    Update();
-  }
 
  private:
   void Paint(PaintedView& view);
   PaintedView view_;
-  std::function<void(Canvas&)> on_paint_;
 };
 
 // The page area: a flat group in the page colour holding every control.
@@ -371,23 +253,15 @@ class FltkPageArea : public FltkControl<PageArea> {
   // Placed on `parent` (the form's window) at the bounds it is given.
   explicit FltkPageArea(Fl_Group& parent);
   ~FltkPageArea() override;
-  Widget& Create(WidgetKind kind) override;
-  std::vector<Widget*> Children() const override;
-
-  void Raise(const Widget& child);
-  void Lower(const Widget& child);
   Fl_Group& Group() { return group_; }
 
  private:
-  struct Child {
-    std::unique_ptr<Widget> control;
-    Fl_Widget* view = nullptr;
-  };
+  std::unique_ptr<Widget> Make(WidgetKind kind) override;
+  void Restacked(Widget& child, Stacking how) override;
   void Refresh() override;
-  void Restack();
 
   AreaGroup group_;
-  std::vector<Child> children_;  // z-order, rearmost first
+  std::vector<std::pair<const Widget*, Fl_Widget*>> views_;  // in the order made
 };
 
 // The FLTK widget that takes the keyboard focus for `widget` (buttons, edit

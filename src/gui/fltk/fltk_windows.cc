@@ -88,33 +88,15 @@ FltkMainForm::FltkMainForm()
     fl_color(FL_WHITE);
     fl_xyline(v.x(), v.y() + 1, v.x() + v.w() - 1);
   });
-  struct Layout {
-    FltkButton& button;
-    const char* name;
-    const char16_t* caption;
-    Rect bounds;
-  };
-  const Layout layouts[] = {
-      {language_, "LanguageButton", u"English", {8, 384, 89, 25}},
-      {back_, "BackButton", u"< Back", {344, 384, 73, 25}},
-      {next_, "NextButton", u"Next >", {416, 384, 73, 25}},
-      {cancel_, "CancelButton", u"Cancel", {496, 384, 75, 25}},
-  };
-  for (const Layout& l : layouts) {
-    l.button.SetName(l.name);
-    l.button.SetText(l.caption);
-    l.button.SetBounds(l.bounds);
-  }
-  language_.SetDropDownMark(true);
+  LayOutButtons(language_, back_, next_, cancel_);
 }
 
 FltkMainForm::~FltkMainForm() {
   window_.hide();
 }
 
-void FltkMainForm::SetCaption(std::u16string caption) {
-  caption_ = std::move(caption);
-  title_ = DisplayText(caption_);
+void FltkMainForm::ApplyCaption() {
+  title_ = DisplayText(Caption());
   window_.label(title_.c_str());
 }
 
@@ -126,16 +108,13 @@ void FltkMainForm::SetIcon(std::string_view ico_bytes) {
   window_.icon(icon_.get());
 }
 
-void FltkMainForm::CheckMenuItemWithTag(int tag) {
-  for (MenuItem& item : menu_) item.checked = item.tag == tag;
-}
-
 void FltkMainForm::PopupMenuBelow(Widget& anchor) {
-  if (menu_.empty()) return;
+  const std::vector<MenuItem>& menu = MenuItems();
+  if (menu.empty()) return;
   std::vector<std::string> labels;
-  labels.reserve(menu_.size());
+  labels.reserve(menu.size());
   std::vector<Fl_Menu_Item> items;
-  for (const MenuItem& item : menu_) {
+  for (const MenuItem& item : menu) {
     labels.push_back(DisplayText(item.caption));
     Fl_Menu_Item entry{};
     entry.text = labels.back().c_str();
@@ -157,18 +136,7 @@ void FltkMainForm::PopupMenuBelow(Widget& anchor) {
   const Fl_Menu_Item* picked = items[0].popup(x, y);
   if (!picked) return;
   const size_t index = static_cast<size_t>(picked - items.data());
-  if (index >= menu_.size()) return;
-  auto handler = menu_[index].on_click;
-  if (handler) handler();
-}
-
-bool FltkMainForm::Close() {
-  if (closed_) return true;
-  if (on_close_query_ && !on_close_query_()) return false;
-  closed_ = true;
-  window_.hide();
-  if (on_close_) on_close_();
-  return true;
+  ChooseMenuItem(index);
 }
 
 void FltkMainForm::Show() {
@@ -263,7 +231,7 @@ FltkVerifyWindow::FltkVerifyWindow()
   StyleLabelBox(status_label_);
   // The label tops match a Windows label's text top; FLTK's box sits one
   // pixel higher for the same look.
-  status_utf8_ = AnsiToUtf8(status_);
+  status_utf8_ = AnsiToUtf8(Status());
   status_label_.label(status_utf8_.c_str());
   bar_.box(FL_DOWN_BOX);
   bar_.color(fl_rgb_color(0xE6, 0xE6, 0xE6));
@@ -278,35 +246,21 @@ FltkVerifyWindow::~FltkVerifyWindow() {
   window_.hide();
 }
 
-void FltkVerifyWindow::SetStatus(std::string_view text) {
-  status_.assign(text.begin(), text.end());
-  status_utf8_ = AnsiToUtf8(status_);
+void FltkVerifyWindow::ApplyStatus(bool) {
+  status_utf8_ = AnsiToUtf8(Status());
   status_label_.label(status_utf8_.c_str());
   window_.redraw();
 }
 
-void FltkVerifyWindow::SetProgressMax(int64_t max) {
-  max_ = max;
-  UpdateBar();
-}
-
-void FltkVerifyWindow::SetProgressPosition(int64_t position) {
-  position_ = position;
-  UpdateBar();
-}
-
-void FltkVerifyWindow::UpdateBar() {
-  double fraction = max_ > 0 ? static_cast<double>(position_) / static_cast<double>(max_) : 0.0;
-  if (fraction < 0) fraction = 0;
-  if (fraction > 1) fraction = 1;
-  bar_.value(static_cast<float>(fraction));
+void FltkVerifyWindow::ApplyProgress() {
+  bar_.value(static_cast<float>(ProgressFraction()));
 }
 
 void FltkVerifyWindow::Show() {
   CentreOnScreen(window_);
   window_.show();
   window_.wait_for_expose();
-  shown_ = true;
+  SetShown(true);
   Repaint();
 }
 
@@ -318,7 +272,7 @@ void FltkVerifyWindow::Repaint() {
 void FltkVerifyWindow::Close() {
   window_.hide();
   Fl::flush();
-  shown_ = false;
+  SetShown(false);
 }
 
 // ---- debug window

@@ -50,29 +50,19 @@ class FltkMainForm : public MainForm {
   Button& CancelButton() override { return cancel_; }
   Button& LanguageButton() override { return language_; }
 
-  void SetCaption(std::u16string caption) override;
-  const std::u16string& Caption() const override { return caption_; }
   void SetIcon(std::string_view ico_bytes) override;
-
-  void SetMenuItems(std::vector<MenuItem> items) override { menu_ = std::move(items); }
-  const std::vector<MenuItem>& MenuItems() const override { return menu_; }
-  void CheckMenuItemWithTag(int tag) override;
   void PopupMenuBelow(Widget& anchor) override;
 
   void SetDefaultButton(Button* button) override;
   void SetFocus(Widget& widget) override;
 
-  void SetOnCloseQuery(std::function<bool()> on_close_query) override {
-    on_close_query_ = std::move(on_close_query);
-  }
-  void SetOnClose(std::function<void()> on_close) override { on_close_ = std::move(on_close); }
-  bool Close() override;
-  bool IsClosed() const override { return closed_; }
   void Show() override;
 
   Fl_Double_Window& Window() { return window_; }
 
  private:
+  void ApplyCaption() override;
+  void HideWindow() override { window_.hide(); }
   static void WindowCallback(Fl_Widget* widget, void* self);
   void PressEnter();
   // Widens Back, Next and Cancel to their captions (see FitButtonRow); once
@@ -89,41 +79,26 @@ class FltkMainForm : public MainForm {
   FltkButton next_;
   FltkButton cancel_;
   std::string title_;
-  std::u16string caption_;
   std::vector<uint8_t> icon_pixels_;
   std::unique_ptr<Fl_RGB_Image> icon_;
-  std::vector<MenuItem> menu_;
-  std::function<bool()> on_close_query_;
-  std::function<void()> on_close_;
-  bool closed_ = false;
 };
 
 class FltkVerifyWindow : public VerifyWindow {
  public:
   FltkVerifyWindow();
   ~FltkVerifyWindow() override;
-  void SetStatus(std::string_view text) override;
-  const std::string& Status() const override { return status_; }
-  void SetProgressMax(int64_t max) override;
-  void SetProgressPosition(int64_t position) override;
-  int64_t ProgressMax() const override { return max_; }
-  int64_t ProgressPosition() const override { return position_; }
   void Show() override;
   void Repaint() override;
   void Close() override;
-  bool IsShown() const override { return shown_; }
 
  private:
-  void UpdateBar();
+  void ApplyStatus(bool differs) override;
+  void ApplyProgress() override;
   Fl_Double_Window window_;
   Fl_Box intro_;
   Fl_Box status_label_;
   Fl_Progress bar_;
-  std::string status_ = "Status: 0 out of 0 files verifyed";
   std::string status_utf8_;
-  int64_t max_ = 100;
-  int64_t position_ = 0;
-  bool shown_ = false;
 };
 
 class FltkDebugWindow : public DebugWindow {

@@ -10,55 +10,17 @@ namespace wizpak::gui::headless {
 HeadlessMainForm::HeadlessMainForm() {
   pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
   pages_.SetColour(kWhite);
-  struct Layout {
-    HeadlessButton& button;
-    const char* name;
-    const char16_t* caption;
-    Rect bounds;
-  };
-  const Layout layouts[] = {
-      {language_, "LanguageButton", u"English", {8, 384, 89, 25}},
-      {back_, "BackButton", u"< Back", {344, 384, 73, 25}},
-      {next_, "NextButton", u"Next >", {416, 384, 73, 25}},
-      {cancel_, "CancelButton", u"Cancel", {496, 384, 75, 25}},
-  };
-  for (const Layout& l : layouts) {
-    l.button.SetName(l.name);
-    l.button.SetText(l.caption);
-    l.button.SetBounds(l.bounds);
-  }
-  language_.SetDropDownMark(true);
-}
-
-void HeadlessMainForm::CheckMenuItemWithTag(int tag) {
-  for (MenuItem& item : menu_) item.checked = item.tag == tag;
+  LayOutButtons(language_, back_, next_, cancel_);
 }
 
 void HeadlessMainForm::PopupMenuBelow(Widget&) {
   ++menu_open_count_;
 }
 
-bool HeadlessMainForm::ChooseMenuItem(size_t index) {
-  if (index >= menu_.size()) return false;
-  auto handler = menu_[index].on_click;
-  if (handler) handler();
-  return true;
-}
-
-bool HeadlessMainForm::Close() {
-  if (closed_) return true;
-  if (on_close_query_ && !on_close_query_()) return false;
-  closed_ = true;
-  shown_ = false;
-  if (on_close_) on_close_();
-  return true;
-}
-
-void HeadlessVerifyWindow::SetStatus(std::string_view text) {
-  if (text == status_ && !history_.empty()) return;
-  status_.assign(text.begin(), text.end());
-  history_.push_back(status_);
-  TranscriptStatus(AnsiToUtf8(status_));
+void HeadlessVerifyWindow::ApplyStatus(bool differs) {
+  if (!differs && !history_.empty()) return;
+  history_.push_back(Status());
+  TranscriptStatus(AnsiToUtf8(Status()));
 }
 
 std::unique_ptr<MainForm> HeadlessToolkit::CreateMainForm() {

@@ -29,8 +29,6 @@ class TextToolkit : public Toolkit {
   std::unique_ptr<MainForm> CreateMainForm() override;
   std::unique_ptr<VerifyWindow> CreateVerifyWindow() override;
   std::unique_ptr<DebugWindow> CreateDebugWindow() override;
-  void SetApplicationTitle(std::u16string title) override { title_ = std::move(title); }
-  const std::u16string& ApplicationTitle() const override { return title_; }
   void SetOwnWords(FrontEndWords words) override { session_->SetWords(std::move(words)); }
   // Takes Escape and Ctrl+C typed during a run and brings the screen (the
   // gauge, the status line, a changed window size) up to date.
@@ -45,7 +43,6 @@ class TextToolkit : public Toolkit {
 
   FrontEndOptions options_;
   std::unique_ptr<TextSession> session_;
-  std::u16string title_;
   MessageBoxHandler previous_handler_;
 };
 

@@ -37,11 +37,6 @@ std::unique_ptr<Widget> TextPageArea::Make(WidgetKind kind) {
   return HeadlessPageArea::Make(kind);
 }
 
-GaugeReading TextGauge::Read() const {
-  if (on_read_) return on_read_();
-  return GaugeReading{0, u"0%"};
-}
-
 void TextGauge::Repaint() {
   Control::Repaint();
   if (area_) area_->ChildRepainted();

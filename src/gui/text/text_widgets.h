@@ -40,21 +40,14 @@ class Notifying : public Base {
   TextPageArea* area_;
 };
 
+// Read as a percentage and caption (Gauge::Read), never painted.
 class TextGauge : public headless::Control<Gauge> {
  public:
-  explicit TextGauge(TextPageArea* area) : Control(WidgetKind::Gauge, area), area_(area) {}
-  void SetOnPaint(std::function<void(Canvas&)> on_paint) override {
-    on_paint_ = std::move(on_paint);
-  }
-  void SetOnRead(std::function<GaugeReading()> on_read) override { on_read_ = std::move(on_read); }
-  // What the bar shows; 0% with that caption when nothing reads it.
-  GaugeReading Read() const;
+  explicit TextGauge(TextPageArea* area) : Control(area), area_(area) {}
   void Repaint() override;
 
  private:
   TextPageArea* area_;
-  std::function<void(Canvas&)> on_paint_;  // kept: no pixels are painted here
-  std::function<GaugeReading()> on_read_;
 };
 
 }  // namespace wizpak::gui::text

@@ -50,24 +50,7 @@ TextMainForm::TextMainForm(TextSession& session) : session_(session) {
   pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
   pages_.SetColour(kWhite);
   pages_.SetOnRepaint([this] { Repainted(); });
-  struct Layout {
-    headless::HeadlessButton& button;
-    const char* name;
-    const char16_t* caption;
-    Rect bounds;
-  };
-  const Layout layouts[] = {
-      {language_, "LanguageButton", u"English", {8, 384, 89, 25}},
-      {back_, "BackButton", u"< Back", {344, 384, 73, 25}},
-      {next_, "NextButton", u"Next >", {416, 384, 73, 25}},
-      {cancel_, "CancelButton", u"Cancel", {496, 384, 75, 25}},
-  };
-  for (const Layout& l : layouts) {
-    l.button.SetName(l.name);
-    l.button.SetText(l.caption);
-    l.button.SetBounds(l.bounds);
-  }
-  language_.SetDropDownMark(true);
+  LayOutButtons(language_, back_, next_, cancel_);
 }
 
 TextMainForm::~TextMainForm() {
@@ -76,33 +59,23 @@ TextMainForm::~TextMainForm() {
   if (session_.Target() == this) session_.SetInterruptTarget(nullptr);
 }
 
-void TextMainForm::CheckMenuItemWithTag(int tag) {
-  for (MenuItem& item : menu_) item.checked = item.tag == tag;
-}
-
 void TextMainForm::PopupMenuBelow(Widget&) {
-  if (menu_.empty()) return;
+  const std::vector<MenuItem>& menu = MenuItems();
+  if (menu.empty()) return;
   std::vector<std::u16string> captions;
   int current = 0;
-  for (size_t i = 0; i < menu_.size(); ++i) {
-    captions.push_back(menu_[i].caption);
-    if (menu_[i].checked) current = static_cast<int>(i);
+  for (size_t i = 0; i < menu.size(); ++i) {
+    captions.push_back(menu[i].caption);
+    if (menu[i].checked) current = static_cast<int>(i);
   }
   const int chosen =
       session_.ChooseFromMenu(Utf8ToWide(session_.Words().language), captions, current);
-  if (chosen < 0 || static_cast<size_t>(chosen) >= menu_.size()) return;
-  auto handler = menu_[static_cast<size_t>(chosen)].on_click;
-  if (handler) handler();
+  if (chosen >= 0) ChooseMenuItem(static_cast<size_t>(chosen));
 }
 
-bool TextMainForm::Close() {
-  if (closed_) return true;
-  if (on_close_query_ && !on_close_query_()) return false;
-  closed_ = true;
-  if (on_close_) on_close_();
+void TextMainForm::WindowClosed() {
   session_.ClearBase(this);
   if (session_.Target() == this) session_.SetInterruptTarget(nullptr);
-  return true;
 }
 
 void TextMainForm::Show() {
@@ -147,7 +120,7 @@ void TextMainForm::Paint(Frame& frame) {
   const int height = frame.Height();
   if (height < 1) return;
   // Title.
-  CellLine title = ToCells(caption_.empty() || caption_[0] != u' ' ? u" " + caption_ : caption_,
+  CellLine title = ToCells(Caption().empty() || Caption()[0] != u' ' ? u" " + Caption() : Caption(),
                            kReverse | kBold);
   title = Fit(title, width, true);
   PadTo(title, width, kReverse);
@@ -246,7 +219,7 @@ void TextMainForm::Paint(Frame& frame) {
 }
 
 void TextMainForm::Repainted() {
-  if (!shown_ || closed_) return;
+  if (!shown_ || IsClosed()) return;
   if (session_.Escapes())
     session_.Redraw();
   else
@@ -353,7 +326,7 @@ void TextMainForm::HandleKey(const Key& key) {
 }
 
 void TextMainForm::Interrupt(const Key& key) {
-  if (closed_) return;
+  if (IsClosed()) return;
   if (key.code == KeyCode::CtrlC) {
     Close();
   } else if (Usable(cancel_)) {
@@ -371,7 +344,7 @@ void TextMainForm::PlainStep() {
     printed_language_ = language_.Text();
     plain_tenth_ = -1;
     std::vector<CellLine> out{CellLine{}};
-    std::u16string caption = Shown(caption_);
+    std::u16string caption = Shown(Caption());
     caption.erase(0, caption.find_first_not_of(u' ') == std::u16string::npos
                          ? caption.size()
                          : caption.find_first_not_of(u' '));
@@ -454,12 +427,8 @@ TextVerifyWindow::~TextVerifyWindow() {
   session_.ClearBase(this);
 }
 
-void TextVerifyWindow::SetStatus(std::string_view text) {
-  status_.assign(text.begin(), text.end());
-}
-
 void TextVerifyWindow::Show() {
-  shown_ = true;
+  SetShown(true);
   if (!session_.Escapes()) {
     session_.PrintLine(Utf8ToCells("Verifying contents please wait..."));
     return;
@@ -469,7 +438,7 @@ void TextVerifyWindow::Show() {
 }
 
 void TextVerifyWindow::Close() {
-  shown_ = false;
+  SetShown(false);
   session_.ClearBase(this);
 }
 
@@ -480,9 +449,10 @@ void TextVerifyWindow::Paint(Frame& frame) const {
   PadTo(title, frame.width, kReverse);
   frame.rows[0] = title;
   frame.rows[2] = Utf8ToCells("  Verifying contents please wait...");
-  frame.rows[4] = ToCells(u"  " + AnsiToWide(status_));
+  frame.rows[4] = ToCells(u"  " + AnsiToWide(Status()));
+  const int64_t max = ProgressMax();
   const int percent =
-      max_ > 0 ? static_cast<int>(std::clamp<int64_t>(position_ * 100 / max_, 0, 100)) : 0;
+      max > 0 ? static_cast<int>(std::clamp<int64_t>(ProgressPosition() * 100 / max, 0, 100)) : 0;
   CellLine bar{Cell{U' '}, Cell{U' '}};
   const CellLine b = GaugeBar(percent, std::clamp(frame.width - 4, 4, 60), true);
   bar.insert(bar.end(), b.begin(), b.end());

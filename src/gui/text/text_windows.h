@@ -27,21 +27,8 @@ class TextMainForm : public MainForm, public InterruptTarget {
   Button& CancelButton() override { return cancel_; }
   Button& LanguageButton() override { return language_; }
 
-  void SetCaption(std::u16string caption) override { caption_ = std::move(caption); }
-  const std::u16string& Caption() const override { return caption_; }
-
-  void SetMenuItems(std::vector<MenuItem> items) override { menu_ = std::move(items); }
-  const std::vector<MenuItem>& MenuItems() const override { return menu_; }
-  void CheckMenuItemWithTag(int tag) override;
   // The numbered language menu.
   void PopupMenuBelow(Widget& anchor) override;
-
-  void SetOnCloseQuery(std::function<bool()> on_close_query) override {
-    on_close_query_ = std::move(on_close_query);
-  }
-  void SetOnClose(std::function<void()> on_close) override { on_close_ = std::move(on_close); }
-  bool Close() override;
-  bool IsClosed() const override { return closed_; }
   void Show() override;
 
   // The button Enter presses: Next while it can be pressed, else Cancel when
@@ -62,6 +49,8 @@ class TextMainForm : public MainForm, public InterruptTarget {
     Button* button;
     char32_t key;
   };
+  // Lets go of the screen once closed.
+  void WindowClosed() override;
   void Repainted();
   void PlainProgress();
   // The usable buttons with their keys, navigation buttons first.
@@ -75,11 +64,6 @@ class TextMainForm : public MainForm, public InterruptTarget {
   headless::HeadlessButton next_{nullptr};
   headless::HeadlessButton cancel_{nullptr};
   headless::HeadlessButton language_{nullptr};
-  std::u16string caption_;
-  std::vector<MenuItem> menu_;
-  std::function<bool()> on_close_query_;
-  std::function<void()> on_close_;
-  bool closed_ = false;
   bool shown_ = false;
   int scroll_ = 0;
   int body_height_ = 1;
@@ -93,24 +77,13 @@ class TextVerifyWindow : public VerifyWindow {
  public:
   explicit TextVerifyWindow(TextSession& session) : session_(session) {}
   ~TextVerifyWindow() override;
-  void SetStatus(std::string_view text) override;
-  const std::string& Status() const override { return status_; }
-  void SetProgressMax(int64_t max) override { max_ = max; }
-  void SetProgressPosition(int64_t position) override { position_ = position; }
-  int64_t ProgressMax() const override { return max_; }
-  int64_t ProgressPosition() const override { return position_; }
   void Show() override;
   void Repaint() override { session_.Redraw(); }
   void Close() override;
-  bool IsShown() const override { return shown_; }
 
  private:
   void Paint(Frame& frame) const;
   TextSession& session_;
-  std::string status_ = "Status: 0 out of 0 files verifyed";
-  int64_t max_ = 100;
-  int64_t position_ = 0;
-  bool shown_ = false;
 };
 
 class TextDebugWindow : public DebugWindow {

@@ -2,18 +2,11 @@
 
 #include <commctrl.h>
 
-#include "gui/memo_lines.h"
 #include "gui/win32/dib_canvas.h"
 #include "gui/win32/page_area.h"
 
 namespace wizpak::gui::win32 {
 
-void RaiseOnSurface(PageSurface& surface, Widget& child) {
-  surface.Raise(child);
-}
-void LowerOnSurface(PageSurface& surface, Widget& child) {
-  surface.Lower(child);
-}
 PageArea* AsPageArea(PageSurface* surface) {
   return surface;
 }
@@ -32,20 +25,6 @@ void PaintBehind(const PageSurface* surface, const Widget& child, HDC dc) {
   const Rect b = child.Bounds();
   RECT r{0, 0, b.width, b.height};
   ::FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-}
-
-bool ShowsNameAsText(WidgetKind kind) {
-  switch (kind) {
-    case WidgetKind::Label:
-    case WidgetKind::Edit:
-    case WidgetKind::Button:
-    case WidgetKind::Panel:
-    case WidgetKind::Memo:
-    case WidgetKind::RichEdit:
-      return true;
-    default:
-      return false;
-  }
 }
 
 namespace {
@@ -90,7 +69,7 @@ void ApplyFontColour(HDC dc, const FontSpec& font) {
 
 // ---- Label -------------------------------------------------------------------
 
-NativeLabel::NativeLabel(PageSurface* surface, HWND parent) : Control(WidgetKind::Label, surface) {
+NativeLabel::NativeLabel(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, parent));
 }
 
@@ -138,29 +117,21 @@ HBRUSH NativeLabel::OnControlColour(HDC dc) {
 
 // ---- Edit --------------------------------------------------------------------
 
-NativeEdit::NativeEdit(PageSurface* surface, HWND parent) : Control(WidgetKind::Edit, surface) {
+NativeEdit::NativeEdit(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE, parent));
 }
 
-void NativeEdit::SetText(std::u16string text) {
+// The change callback runs once the text is set (see Edit::SetText), not
+// for the EN_CHANGE the window sends meanwhile.
+void NativeEdit::ApplyText() {
   setting_text_ = true;
-  Control::SetText(std::move(text));
+  Control::ApplyText();
   setting_text_ = false;
-  // As the interface promises: the callback runs even when the text is the
-  // same as before.
-  if (on_change_) {
-    auto handler = on_change_;
-    handler();
-  }
 }
 
 void NativeEdit::OnCommand(WORD code) {
   if (code != EN_CHANGE || setting_text_) return;
-  StoreTypedText(WindowText(Handle()));
-  if (on_change_) {
-    auto handler = on_change_;
-    handler();
-  }
+  Typed(WindowText(Handle()));
 }
 
 HBRUSH NativeEdit::OnControlColour(HDC dc) {
@@ -188,19 +159,8 @@ void NativeEdit::Refit() {
 
 // ---- Button ------------------------------------------------------------------
 
-NativeButton::NativeButton(PageSurface* surface, HWND parent)
-    : Control(WidgetKind::Button, surface) {
+NativeButton::NativeButton(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, parent));
-}
-
-bool NativeButton::Click() {
-  if (!Visible() || !Enabled()) return false;
-  if (on_click_) {
-    // Copied: the handler may replace itself.
-    auto handler = on_click_;
-    handler();
-  }
-  return true;
 }
 
 void NativeButton::OnCommand(WORD code) {
@@ -239,8 +199,13 @@ HIMAGELIST DropDownMarkImages() {
 
 }  // namespace
 
-void NativeButton::SetDropDownMark(bool on) {
-  drop_down_mark_ = on;
+void NativeButton::Apply(Property changed) {
+  Control::Apply(changed);
+  if (changed == Property::DropDownMark) ApplyDropDownMark();
+}
+
+void NativeButton::ApplyDropDownMark() {
+  const bool on = DropDownMark();
   if (!Handle()) return;
   BUTTON_IMAGELIST images{};
   images.himl = nullptr;
@@ -263,25 +228,15 @@ void NativeButton::SetDropDownMark(bool on) {
 
 // ---- Memo --------------------------------------------------------------------
 
-NativeMemo::NativeMemo(PageSurface* surface, HWND parent) : Control(WidgetKind::Memo, surface) {
+NativeMemo::NativeMemo(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"EDIT", WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_LEFT, 0,
                   parent));
 }
 
-std::vector<std::u16string> NativeMemo::Lines() const {
-  return SplitMemoLines(Text());
-}
-
-void NativeMemo::SetLines(std::vector<std::u16string> lines) {
-  std::u16string text = JoinMemoLines(lines);
-  setting_text_ = true;
-  SetText(std::move(text));
-  setting_text_ = false;
-}
-
+// Keeps the text in step with the window's, typed or set.
 void NativeMemo::OnCommand(WORD code) {
-  if (code != EN_CHANGE || setting_text_) return;
-  StoreTypedText(WindowText(Handle()));
+  if (code != EN_CHANGE) return;
+  StoreText(WindowText(Handle()));
 }
 
 HBRUSH NativeMemo::OnControlColour(HDC dc) {
@@ -300,7 +255,7 @@ void NativeMemo::ApplyStyle() {
 
 // ---- Panel -------------------------------------------------------------------
 
-NativePanel::NativePanel(PageSurface* surface, HWND parent) : Control(WidgetKind::Panel, surface) {
+NativePanel::NativePanel(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"WizpakPanel", 0, 0, parent));
   SetColour(GetSysColor(COLOR_BTNFACE));
 }
@@ -322,7 +277,7 @@ void NativePanel::Paint(HDC dc) {
 
 // ---- Bevel -------------------------------------------------------------------
 
-NativeBevel::NativeBevel(PageSurface* surface, HWND parent) : Control(WidgetKind::Bevel, surface) {
+NativeBevel::NativeBevel(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"WizpakBevel", 0, 0, parent));
 }
 
@@ -350,7 +305,7 @@ void NativeBevel::Paint(HDC dc) {
 
 // ---- Gauge -------------------------------------------------------------------
 
-NativeGauge::NativeGauge(PageSurface* surface, HWND parent) : Control(WidgetKind::Gauge, surface) {
+NativeGauge::NativeGauge(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(MakeChild(L"WizpakGauge", 0, 0, parent));
 }
 
@@ -366,7 +321,7 @@ void NativeGauge::Repaint() {
 void NativeGauge::Paint(HDC dc) {
   const Rect b = Bounds();
   DibCanvas canvas(b.width, b.height, Colour());
-  if (on_paint_) on_paint_(canvas);
+  DrawFace(canvas);
   canvas.CopyTo(dc, 0, 0);
 }
 

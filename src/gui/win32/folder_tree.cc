@@ -6,18 +6,7 @@
 #include "platform/paths.h"
 
 namespace wizpak::gui::win32 {
-namespace {
-
-std::string WithTrailingBackslash(std::string_view folder) {
-  std::string out(folder);
-  if (!out.empty() && out.back() != '\\') out += '\\';
-  return out;
-}
-
-}  // namespace
-
-NativeFolderTree::NativeFolderTree(PageSurface* surface, HWND parent)
-    : Control(WidgetKind::FolderTree, surface) {
+NativeFolderTree::NativeFolderTree(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TVS_HASBUTTONS |
                             TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
@@ -139,7 +128,7 @@ bool NativeFolderTree::SelectFolder(std::string_view folder, bool expand) {
     }
   }
   if (node == TVI_ROOT) return false;
-  if (EqualsIgnoreCaseAnsi(wanted, selected_)) return true;
+  if (EqualsIgnoreCaseAnsi(wanted, SelectedFolder())) return true;
   // The selection notification stores the path and runs the callback.
   SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
   SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
@@ -147,7 +136,7 @@ bool NativeFolderTree::SelectFolder(std::string_view folder, bool expand) {
 }
 
 void NativeFolderTree::Clear() {
-  selected_.clear();
+  Unselected();
   SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, 0);
   HTREEITEM root =
       reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -166,12 +155,7 @@ LRESULT NativeFolderTree::OnNotify(const NMHDR& header) {
   }
   if (header.code == TVN_SELCHANGEDW) {
     const std::string path = PathOf(tree.itemNew.hItem);
-    if (path.empty() || EqualsIgnoreCaseAnsi(path, selected_)) return 0;
-    selected_ = path;
-    if (on_change_) {
-      auto handler = on_change_;
-      handler();
-    }
+    if (!path.empty()) Selected(path);
   }
   return 0;
 }

@@ -18,9 +18,7 @@ class NativeFolderTree : public Control<FolderTree> {
  public:
   NativeFolderTree(PageSurface* surface, HWND parent);
   bool SelectFolder(std::string_view folder, bool expand) override;
-  std::string SelectedFolder() const override { return selected_; }
   void Clear() override;
-  void SetOnChange(std::function<void()> on_change) override { on_change_ = std::move(on_change); }
   LRESULT OnNotify(const NMHDR& header) override;
 
   // The program path of a node ("C:\Games\"), "" for none.
@@ -43,8 +41,6 @@ class NativeFolderTree : public Control<FolderTree> {
     bool populated = false;
   };
   std::vector<Node> nodes_;  // indexed by the items' lParam
-  std::string selected_;
-  std::function<void()> on_change_;
 };
 
 }  // namespace wizpak::gui::win32

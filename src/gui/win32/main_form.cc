@@ -161,13 +161,8 @@ Win32MainForm::~Win32MainForm() {
   if (Handle()) SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
 }
 
-void Win32MainForm::SetCaption(std::u16string caption) {
-  caption_ = std::move(caption);
-  SetWindowTextW(Handle(), Wide(caption_));
-}
-
-void Win32MainForm::CheckMenuItemWithTag(int tag) {
-  for (MenuItem& item : menu_) item.checked = item.tag == tag;
+void Win32MainForm::ApplyCaption() {
+  SetWindowTextW(Handle(), Wide(Caption()));
 }
 
 POINT Win32MainForm::MenuPoint(HWND anchor) {
@@ -178,12 +173,13 @@ POINT Win32MainForm::MenuPoint(HWND anchor) {
 
 void Win32MainForm::PopupMenuBelow(Widget& anchor) {
   auto* native = dynamic_cast<NativeControl*>(&anchor);
-  if (!native || menu_.empty()) return;
+  const std::vector<MenuItem>& items = MenuItems();
+  if (!native || items.empty()) return;
   HMENU menu = CreatePopupMenu();
   if (!menu) return;
-  for (size_t i = 0; i < menu_.size(); ++i) {
-    const UINT flags = MF_STRING | (menu_[i].checked ? MF_CHECKED : MF_UNCHECKED);
-    AppendMenuW(menu, flags, i + 1, Wide(menu_[i].caption));
+  for (size_t i = 0; i < items.size(); ++i) {
+    const UINT flags = MF_STRING | (items[i].checked ? MF_CHECKED : MF_UNCHECKED);
+    AppendMenuW(menu, flags, i + 1, Wide(items[i].caption));
   }
   const POINT at = MenuPoint(native->Handle());
   SetForegroundWindow(Handle());
@@ -191,25 +187,20 @@ void Win32MainForm::PopupMenuBelow(Widget& anchor) {
       menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, at.x,
       at.y, 0, Handle(), nullptr));
   DestroyMenu(menu);
-  if (chosen <= 0 || static_cast<size_t>(chosen) > menu_.size()) return;
-  // Copied: the handler rebuilds the menu.
-  auto handler = menu_[static_cast<size_t>(chosen) - 1].on_click;
-  if (handler) handler();
+  if (chosen > 0) ChooseMenuItem(static_cast<size_t>(chosen) - 1);
 }
 
-bool Win32MainForm::Close() {
-  if (closed_) return true;
-  if (on_close_query_ && !on_close_query_()) return false;
-  closed_ = true;
+void Win32MainForm::HideWindow() {
   ShowWindow(Handle(), SW_HIDE);
-  if (on_close_) on_close_();
-  // Wakes a message loop that is waiting, so it sees the form closed.
+}
+
+// Wakes a message loop that is waiting, so it sees the form closed.
+void Win32MainForm::WindowClosed() {
   PostMessageW(Handle(), WM_NULL, 0, 0);
-  return true;
 }
 
 void Win32MainForm::Show() {
-  if (closed_) return;
+  if (IsClosed()) return;
   ShowWindow(Handle(), SW_SHOW);
   UpdateWindow(Handle());
   SetForegroundWindow(Handle());

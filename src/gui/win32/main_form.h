@@ -28,23 +28,11 @@ class Win32MainForm : public MainForm {
   Button& CancelButton() override { return *cancel_; }
   Button& LanguageButton() override { return *language_; }
 
-  void SetCaption(std::u16string caption) override;
-  const std::u16string& Caption() const override { return caption_; }
-
-  void SetMenuItems(std::vector<MenuItem> items) override { menu_ = std::move(items); }
-  const std::vector<MenuItem>& MenuItems() const override { return menu_; }
-  void CheckMenuItemWithTag(int tag) override;
   void PopupMenuBelow(Widget& anchor) override;
 
   void SetDefaultButton(Button* button) override;
   void SetFocus(Widget& widget) override;
 
-  void SetOnCloseQuery(std::function<bool()> on_close_query) override {
-    on_close_query_ = std::move(on_close_query);
-  }
-  void SetOnClose(std::function<void()> on_close) override { on_close_ = std::move(on_close); }
-  bool Close() override;
-  bool IsClosed() const override { return closed_; }
   void Show() override;
 
   HWND Handle() const { return window_.get(); }
@@ -52,6 +40,9 @@ class Win32MainForm : public MainForm {
   static POINT MenuPoint(HWND anchor);
 
  private:
+  void ApplyCaption() override;
+  void HideWindow() override;
+  void WindowClosed() override;
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void PaintSeparator(HDC dc);
@@ -68,11 +59,6 @@ class Win32MainForm : public MainForm {
   std::unique_ptr<NativeButton> next_;
   std::unique_ptr<NativeButton> cancel_;
   std::unique_ptr<NativeButton> language_;
-  std::u16string caption_;
-  std::vector<MenuItem> menu_;
-  std::function<bool()> on_close_query_;
-  std::function<void()> on_close_;
-  bool closed_ = false;
 };
 
 }  // namespace wizpak::gui::win32

@@ -51,7 +51,7 @@ void RegisterControlClasses() {
   RegisterWindowClass(L"WizpakPicture", SelfDrawnProc<NativePicture>, nullptr);
 }
 
-PageSurface::PageSurface(HWND parent) : Control(WidgetKind::Panel, nullptr) {
+PageSurface::PageSurface(HWND parent) {
   RegisterControlClasses();
   brush_.Reset(CreateSolidBrush(ToColorRef(Colour())));
   Adopt(CreateWindowExW(WS_EX_CONTROLPARENT, L"WizpakPageArea", L"",
@@ -60,64 +60,59 @@ PageSurface::PageSurface(HWND parent) : Control(WidgetKind::Panel, nullptr) {
                         ModuleHandle(), nullptr));
 }
 
-void PageSurface::SetColour(ColourRef colour) {
-  brush_.Reset(CreateSolidBrush(ToColorRef(colour)));
-  Control::SetColour(colour);
-  // Labels and pictures take the page colour too.
-  if (Handle())
+// The controls' windows go before the page's own.
+PageSurface::~PageSurface() {
+  DestroyChildren();
+}
+
+void PageSurface::Apply(Property changed) {
+  if (changed == Property::Colour) brush_.Reset(CreateSolidBrush(ToColorRef(Colour())));
+  Control::Apply(changed);
+  if (changed == Property::Colour && Handle())
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-Widget& PageSurface::Create(WidgetKind kind) {
-  std::unique_ptr<Widget> widget;
+std::unique_ptr<Widget> PageSurface::Make(WidgetKind kind) {
   HWND parent = Handle();
   switch (kind) {
     case WidgetKind::Label:
-      widget = std::make_unique<NativeLabel>(this, parent);
-      break;
+      return std::make_unique<NativeLabel>(this, parent);
     case WidgetKind::Edit:
-      widget = std::make_unique<NativeEdit>(this, parent);
-      break;
+      return std::make_unique<NativeEdit>(this, parent);
     case WidgetKind::FolderTree:
-      widget = std::make_unique<NativeFolderTree>(this, parent);
-      break;
+      return std::make_unique<NativeFolderTree>(this, parent);
     case WidgetKind::Button:
-      widget = std::make_unique<NativeButton>(this, parent);
-      break;
+      return std::make_unique<NativeButton>(this, parent);
     case WidgetKind::Picture:
-      widget = std::make_unique<NativePicture>(this, parent);
-      break;
+      return std::make_unique<NativePicture>(this, parent);
     case WidgetKind::Panel:
-      widget = std::make_unique<NativePanel>(this, parent);
-      break;
+      return std::make_unique<NativePanel>(this, parent);
     case WidgetKind::Bevel:
-      widget = std::make_unique<NativeBevel>(this, parent);
-      break;
+      return std::make_unique<NativeBevel>(this, parent);
     case WidgetKind::Memo:
-      widget = std::make_unique<NativeMemo>(this, parent);
-      break;
+      return std::make_unique<NativeMemo>(this, parent);
     case WidgetKind::RichEdit:
-      widget = std::make_unique<NativeRichEdit>(this, parent);
-      break;
+      return std::make_unique<NativeRichEdit>(this, parent);
     case WidgetKind::Gauge:
-      widget = std::make_unique<NativeGauge>(this, parent);
-      break;
+      return std::make_unique<NativeGauge>(this, parent);
   }
-  Widget& ref = *widget;
-  owned_.push_back(std::move(widget));
-  order_.push_back(&ref);
-  // A new control comes in front of the ones made before it.
-  if (auto* native = dynamic_cast<NativeControl*>(&ref)) {
-    SetWindowPos(native->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return nullptr;
+}
+
+// A new or raised control comes in front of the others, a lowered one
+// behind them, in the window z-order too.
+void PageSurface::Restacked(Widget& child, Stacking how) {
+  if (auto* native = dynamic_cast<NativeControl*>(&child)) {
+    SetWindowPos(native->Handle(), how == Stacking::Back ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
-  return ref;
 }
 
 void PageSurface::PaintBehind(const Widget& child, HDC dc) const {
   const Rect c = child.Bounds();
   RECT own{0, 0, c.width, c.height};
   ::FillRect(dc, &own, BackBrush() ? BackBrush() : GetSysColorBrush(COLOR_WINDOW));
-  for (Widget* sibling : order_) {
+  for (Widget* sibling : Children()) {
     if (sibling == &child) break;  // the rest is in front
     const Rect b = sibling->Bounds();
     const bool overlaps = b.left < c.left + c.width && c.left < b.left + b.width &&
@@ -131,27 +126,6 @@ void PageSurface::PaintBehind(const Widget& child, HDC dc) const {
       native->PaintFace(dc, b.left - c.left, b.top - c.top);
       RestoreDC(dc, saved);
     }
-  }
-}
-
-void PageSurface::Raise(Widget& child) {
-  auto it = std::find(order_.begin(), order_.end(), &child);
-  if (it == order_.end()) return;
-  order_.erase(it);
-  order_.push_back(&child);
-  if (auto* native = dynamic_cast<NativeControl*>(&child)) {
-    SetWindowPos(native->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-}
-
-void PageSurface::Lower(Widget& child) {
-  auto it = std::find(order_.begin(), order_.end(), &child);
-  if (it == order_.end()) return;
-  order_.erase(it);
-  order_.insert(order_.begin(), &child);
-  if (auto* native = dynamic_cast<NativeControl*>(&child)) {
-    SetWindowPos(native->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 

@@ -13,23 +13,21 @@ namespace wizpak::gui::win32 {
 class PageSurface : public Control<PageArea> {
  public:
   explicit PageSurface(HWND parent);
-  Widget& Create(WidgetKind kind) override;
-  std::vector<Widget*> Children() const override { return order_; }
-  void SetColour(ColourRef colour) override;
+  ~PageSurface() override;
 
-  void Raise(Widget& child);
   // See PaintBehind in controls.h.
   void PaintBehind(const Widget& child, HDC dc) const;
-  void Lower(Widget& child);
   COLORREF BackColour() const { return ToColorRef(Colour()); }
   HBRUSH BackBrush() const { return brush_.get(); }
 
  protected:
+  std::unique_ptr<Widget> Make(WidgetKind kind) override;
+  void Restacked(Widget& child, Stacking how) override;
+  // A new colour takes a new brush, and labels and pictures take it too.
+  void Apply(Property changed) override;
   void ApplyText() override {}
 
  private:
-  std::vector<std::unique_ptr<Widget>> owned_;
-  std::vector<Widget*> order_;
   GdiObject<HBRUSH> brush_;
 };
 

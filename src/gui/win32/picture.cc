@@ -107,8 +107,7 @@ RECT PicturePlacement(int width, int height, int image_width, int image_height, 
   return r;
 }
 
-NativePicture::NativePicture(PageSurface* surface, HWND parent)
-    : Control(WidgetKind::Picture, surface) {
+NativePicture::NativePicture(PageSurface* surface, HWND parent) : Control(surface) {
   Adopt(CreateWindowExW(0, L"WizpakPicture", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
                         0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
                         ModuleHandle(), nullptr));
@@ -124,14 +123,9 @@ bool NativePicture::SetPicture(std::string bytes, std::string_view) {
   return image_ != nullptr;
 }
 
-void NativePicture::SetStretch(bool on) {
-  stretch_ = on;
-  Invalidate();
-}
-
-void NativePicture::SetCenter(bool on) {
-  center_ = on;
-  Invalidate();
+void NativePicture::Apply(Property changed) {
+  Control::Apply(changed);
+  if (changed == Property::Stretch || changed == Property::Center) Invalidate();
 }
 
 void NativePicture::Paint(HDC dc) {
@@ -148,7 +142,7 @@ void NativePicture::PaintFace(HDC dc, int x, int y) {
   if (!image_) return;
   const Rect b = Bounds();
   RECT target =
-      PicturePlacement(b.width, b.height, image_->Width(), image_->Height(), stretch_, center_);
+      PicturePlacement(b.width, b.height, image_->Width(), image_->Height(), Stretch(), Center());
   OffsetRect(&target, x, y);
   image_->Draw(dc, target);
 }

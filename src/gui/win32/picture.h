@@ -44,20 +44,15 @@ class NativePicture : public Control<Picture> {
   ~NativePicture() override;
   bool SetPicture(std::string bytes, std::string_view format) override;
   bool HasPicture() const override { return image_ != nullptr; }
-  void SetStretch(bool on) override;
-  bool Stretch() const override { return stretch_; }
-  void SetCenter(bool on) override;
-  bool Center() const override { return center_; }
   void Paint(HDC dc);
   void PaintFace(HDC dc, int x, int y) override;
 
  protected:
+  void Apply(Property changed) override;
   void ApplyText() override {}
 
  private:
   std::unique_ptr<DecodedImage> image_;
-  bool stretch_ = false;
-  bool center_ = false;
 };
 
 }  // namespace wizpak::gui::win32

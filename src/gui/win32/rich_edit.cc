@@ -50,8 +50,7 @@ void StreamIn(HWND hwnd, std::string_view bytes, WPARAM format) {
 
 }  // namespace
 
-NativeRichEdit::NativeRichEdit(PageSurface* surface, HWND parent)
-    : Control(WidgetKind::RichEdit, surface) {
+NativeRichEdit::NativeRichEdit(PageSurface* surface, HWND parent) : Control(surface) {
   const wchar_t* window_class = RichEditClass();
   if (!*window_class) window_class = L"EDIT";
   Adopt(CreateWindowExW(
@@ -64,14 +63,13 @@ NativeRichEdit::NativeRichEdit(PageSurface* surface, HWND parent)
   SendMessageW(Handle(), EM_SETTARGETDEVICE, 0, 0);
 }
 
-void NativeRichEdit::SetText(std::u16string text) {
-  content_.clear();
-  Control::SetText(std::move(text));
+void NativeRichEdit::Apply(Property changed) {
+  Control::Apply(changed);
+  if (changed == Property::Content) ApplyContent();
 }
 
-void NativeRichEdit::LoadContent(std::string_view bytes) {
-  StoreTypedText(AnsiToWide(bytes));
-  content_.assign(bytes.begin(), bytes.end());
+void NativeRichEdit::ApplyContent() {
+  const std::string_view bytes = Content();
   if (!Handle()) return;
   if (IsRtf(bytes)) {
     StreamIn(Handle(), bytes, SF_RTF);
@@ -82,17 +80,6 @@ void NativeRichEdit::LoadContent(std::string_view bytes) {
              std::string_view(reinterpret_cast<const char*>(wide.data()), wide.size() * 2),
              SF_TEXT | SF_UNICODE);
   }
-}
-
-void NativeRichEdit::AddLine(std::u16string line) {
-  std::u16string text = Text();
-  if (!text.empty()) text += u"\r\n";
-  text += line;
-  SetText(std::move(text));
-}
-
-void NativeRichEdit::Clear() {
-  SetText(u"");
 }
 
 std::u16string NativeRichEdit::ShownText() const {

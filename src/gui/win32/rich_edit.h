@@ -19,19 +19,16 @@ bool IsRtf(std::string_view bytes);
 class NativeRichEdit : public Control<RichEdit> {
  public:
   NativeRichEdit(PageSurface* surface, HWND parent);
-  void SetText(std::u16string text) override;
-  void LoadContent(std::string_view bytes) override;
-  const std::string& Content() const override { return content_; }
-  void AddLine(std::u16string line) override;
-  void Clear() override;
   // What the window shows now, as plain text.
   std::u16string ShownText() const;
 
  protected:
+  void Apply(Property changed) override;
   void ApplyStyle() override;
 
  private:
-  std::string content_;
+  // Streams the loaded bytes in: RTF as RTF, others as ANSI text.
+  void ApplyContent();
 };
 
 }  // namespace wizpak::gui::win32

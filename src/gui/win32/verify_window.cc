@@ -39,16 +39,15 @@ Win32VerifyWindow::Win32VerifyWindow() {
   bar_ = Child(Handle(), PROGRESS_CLASSW, L"", PBS_SMOOTH, 8, 48, 305, 16);
   // The colour of the wizard's gauge (a themed bar keeps the theme's).
   SendMessageW(bar_, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(TGradGauge::kDefaultGradientColor));
-  SetWindowTextW(status_label_, reinterpret_cast<const wchar_t*>(AnsiToWide(status_).c_str()));
-  UpdateBar();
+  SetWindowTextW(status_label_, reinterpret_cast<const wchar_t*>(AnsiToWide(Status()).c_str()));
+  ApplyProgress();
 }
 
-void Win32VerifyWindow::SetStatus(std::string_view text) {
-  if (text == status_) return;
-  status_.assign(text.begin(), text.end());
-  const std::u16string wide = AnsiToWide(status_);
+void Win32VerifyWindow::ApplyStatus(bool differs) {
+  if (!differs) return;
+  const std::u16string wide = AnsiToWide(Status());
   SetWindowTextW(status_label_, Wide(wide));
-  TranscriptStatus(AnsiToUtf8(status_));
+  TranscriptStatus(AnsiToUtf8(Status()));
 }
 
 int Win32VerifyWindow::ScaledPosition(int64_t position, int64_t max) {
@@ -58,26 +57,16 @@ int Win32VerifyWindow::ScaledPosition(int64_t position, int64_t max) {
   return static_cast<int>(static_cast<long double>(position) * INT_MAX / max);
 }
 
-void Win32VerifyWindow::UpdateBar() {
-  const int top = ScaledPosition(max_, max_);
-  SendMessageW(bar_, PBM_SETRANGE32, 0, top);
-  SendMessageW(bar_, PBM_SETPOS, ScaledPosition(position_, max_), 0);
-}
-
-void Win32VerifyWindow::SetProgressMax(int64_t max) {
-  max_ = max;
-  UpdateBar();
-}
-
-void Win32VerifyWindow::SetProgressPosition(int64_t position) {
-  position_ = position;
-  UpdateBar();
+void Win32VerifyWindow::ApplyProgress() {
+  const int64_t max = ProgressMax();
+  SendMessageW(bar_, PBM_SETRANGE32, 0, ScaledPosition(max, max));
+  SendMessageW(bar_, PBM_SETPOS, ScaledPosition(ProgressPosition(), max), 0);
 }
 
 void Win32VerifyWindow::Show() {
   ShowWindow(Handle(), SW_SHOWNORMAL);
   UpdateWindow(Handle());
-  shown_ = true;
+  SetShown(true);
 }
 
 // Paints at once what changed (the status text and the bar mark themselves
@@ -89,7 +78,7 @@ void Win32VerifyWindow::Repaint() {
 
 void Win32VerifyWindow::Close() {
   ShowWindow(Handle(), SW_HIDE);
-  shown_ = false;
+  SetShown(false);
 }
 
 }  // namespace wizpak::gui::win32
