@@ -11,7 +11,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <condition_variable>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "gui/frontend.h"
@@ -37,6 +40,13 @@ class Drain {
     std::lock_guard<std::mutex> lock(mutex_);
     return text_;
   }
+  // Waits until `needle` has been read, or the other side has closed;
+  // whether it was read. Output written before is not always read yet.
+  bool WaitFor(std::string_view needle) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    arrived_.wait(lock, [&] { return text_.find(needle) != std::string::npos || ended_; });
+    return text_.find(needle) != std::string::npos;
+  }
 
  private:
   void Loop() {
@@ -44,20 +54,32 @@ class Drain {
       pollfd pfd{fd_, POLLIN, 0};
       const int ready = poll(&pfd, 1, 20);
       if (ready <= 0) {
-        if (stop_) return;
+        if (stop_) {
+          std::lock_guard<std::mutex> lock(mutex_);
+          ended_ = true;
+          arrived_.notify_all();
+          return;
+        }
         continue;
       }
       char buffer[4096];
       const ssize_t n = read(fd_, buffer, sizeof buffer);
-      if (n <= 0) return;
       std::lock_guard<std::mutex> lock(mutex_);
+      if (n <= 0) {
+        ended_ = true;
+        arrived_.notify_all();
+        return;
+      }
       text_.append(buffer, static_cast<size_t>(n));
+      arrived_.notify_all();
     }
   }
   int fd_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
+  std::condition_variable arrived_;
   std::string text_;
+  bool ended_ = false;
   std::thread thread_;
 };
 
@@ -205,7 +227,7 @@ TEST(TextToolkitTest, MessageBoxesTakeLettersEnterAndEscape) {
   // Tab moves to the second button; Enter presses it.
   pty.Type("\t\r");
   EXPECT_EQ(MessageBox("Go on?", "Setup", Buttons::OkCancel), Answer::Cancel);
-  EXPECT_NE(screen.Text().find("[Y] Yes"), std::string::npos);
+  EXPECT_TRUE(screen.WaitFor("[Y] Yes")) << screen.Text();
 }
 
 TEST(TextToolkitTest, DumbTerminalGetsNumberedPromptsWithoutEscapes) {
