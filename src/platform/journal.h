@@ -40,8 +40,6 @@ class Journal {
   // when it cannot be written (LastErrorText says why): the run must not
   // change anything then.
   static std::unique_ptr<Journal> Begin(std::string_view install_folder);
-  // Whether this platform keeps journals (the Windows build does not yet).
-  static bool Available();
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
@@ -85,9 +83,9 @@ class Journal {
   void RestoreLast(const std::string& host);
 
  private:
-  Journal(int fd, std::string path, std::string install_host);
+  Journal(intptr_t handle, std::string path, std::string install_host);
   bool Append(std::string_view line, bool flush);
-  int fd_ = -1;
+  intptr_t handle_ = -1;
   std::string path_;
   std::string install_host_;
   size_t records_ = 0;
