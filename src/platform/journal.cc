@@ -142,6 +142,10 @@ bool Undo(const std::vector<std::string>& r) {
     if (kind == "R" && IsFolder(r[1])) host::RemoveEmptyFolder(r[1]);
     return host::Rename(r[2], r[1]);
   }
+  if (kind == "M" && r.size() >= 3) {
+    if (!Exists(r[2]) || Exists(r[1])) return !Exists(r[2]);
+    return host::Rename(r[2], r[1]);
+  }
   if (kind == "V" && r.size() >= 6) {
     Registry& registry = Registry::Instance();
     const auto root = static_cast<RootKey>(std::atoi(r[1].c_str()));
@@ -330,6 +334,10 @@ bool Journal::MoveFolderAside(const std::string& path) {
     return false;
   }
   return true;
+}
+
+bool Journal::NoteMove(const std::string& from, const std::string& to) {
+  return Append("M\t" + Escape(from) + "\t" + Escape(to), false);
 }
 
 bool Journal::NoteRegistryValue(int root, std::string_view key, std::string_view name,

@@ -68,6 +68,9 @@ class Journal {
   bool MoveFileAside(const std::string& host);
   // The same for a folder that holds nothing but what was moved aside.
   bool MoveFolderAside(const std::string& host);
+  // The file `from` is about to be renamed to `to` (whose old file, if any,
+  // was moved aside first): undone by renaming it back.
+  bool NoteMove(const std::string& from, const std::string& to);
   // A registry value about to change: `old_data` is its data, or null when
   // absent. `root` is the RootKey index.
   bool NoteRegistryValue(int root, std::string_view key, std::string_view name,

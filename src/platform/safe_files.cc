@@ -521,31 +521,6 @@ FileLock FileLock::TryLock(std::string_view path, Result& result) {
 
 // ---- ReplacingFile --------------------------------------------------------------
 
-ReplacingFile::~ReplacingFile() {
-  Discard();
-}
-
-ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      folder_fd_(std::exchange(other.folder_fd_, -1)),
-      folder_path_(std::move(other.folder_path_)),
-      host_path_(std::move(other.host_path_)),
-      name_(std::move(other.name_)),
-      temp_name_(std::move(other.temp_name_)) {}
-
-ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
-  if (this != &other) {
-    Discard();
-    fd_ = std::exchange(other.fd_, -1);
-    folder_fd_ = std::exchange(other.folder_fd_, -1);
-    folder_path_ = std::move(other.folder_path_);
-    host_path_ = std::move(other.host_path_);
-    name_ = std::move(other.name_);
-    temp_name_ = std::move(other.temp_name_);
-  }
-  return *this;
-}
-
 void ReplacingFile::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

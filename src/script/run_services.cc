@@ -3,6 +3,7 @@
 
 #include "diagnostics/error_report.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/desktop_files.h"
 #include "platform/path_bounds.h"
 #include "platform/paths.h"
@@ -184,7 +185,9 @@ void BuildUninstaller(const SetupRun& setup_run) {
 }
 
 void LogFile(std::string_view path) {
-  TUninstallList::Instance().AddFile(path);
+  // What was really written: a file found in another letter case is logged
+  // in its stored spelling.
+  TUninstallList::Instance().AddFile(platform::StoredSpelling(path));
 }
 void LogDirectory(std::string_view path) {
   TUninstallList::Instance().AddDirectory(path);
