@@ -7,6 +7,7 @@
 #include "fuzz_target.h"
 #include "gui/headless/headless_widgets.h"
 #include "gui/message_box.h"
+#include "text/run_texts.h"
 #include "wizard/control_parser.h"
 #include "wizard/page_control.h"
 
@@ -18,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)quiet;
   const std::string text(reinterpret_cast<const char*>(data), size);
+  const RunTexts texts;
   {
     gui::headless::HeadlessPageArea area;
-    wizard::TControlParser page(area, [](std::string_view) { return std::nullopt; });
+    wizard::TControlParser page(area, texts, [](std::string_view) { return std::nullopt; });
     try {
       page.LoadLayoutText(text);
     } catch (const wizard::WizardError&) {
@@ -33,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // As a page description whose every layout is the same text.
     gui::headless::HeadlessPageArea area;
     gui::headless::HeadlessButton back(nullptr), next(nullptr), cancel(nullptr), language(nullptr);
-    wizard::TSEPageControl pages(back, next, cancel, language, area,
+    wizard::TSEPageControl pages(back, next, cancel, language, area, texts,
                                  [&text](std::string_view) { return text; });
     try {
       pages.LoadPageSetText(text);

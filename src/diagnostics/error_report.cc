@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 
 #include "gui/message_box.h"
 #include "platform/files.h"
@@ -12,16 +11,6 @@
 
 namespace wizpak::diagnostics {
 namespace {
-
-std::mutex& ProviderMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::function<ReportContext()>& Provider() {
-  static std::function<ReportContext()> provider;
-  return provider;
-}
 
 // Far more reports than anyone keeps; the search always ends.
 constexpr uint32_t kMaxReportNumber = 1'000'000;
@@ -41,28 +30,15 @@ uint32_t MeasureOnce() {
 
 }  // namespace
 
-void SetReportContextProvider(std::function<ReportContext()> provider) {
-  std::lock_guard<std::mutex> lock(ProviderMutex());
-  Provider() = std::move(provider);
-}
-
 uint32_t MeasureCpuMhz() {
   return std::max(MeasureOnce(), MeasureOnce());
 }
 
-ReportFacts GatherReportFacts() {
+ReportFacts GatherReportFacts(ReportContext context) {
   ReportFacts facts;
-  std::function<ReportContext()> provider;
-  {
-    std::lock_guard<std::mutex> lock(ProviderMutex());
-    provider = Provider();
-  }
-  if (provider) {
-    ReportContext context = provider();
-    facts.setup_name = std::move(context.setup_name);
-    facts.setup_exe_name = std::move(context.setup_exe_name);
-    facts.package = std::move(context.package);
-  }
+  facts.setup_name = std::move(context.setup_name);
+  facts.setup_exe_name = std::move(context.setup_exe_name);
+  facts.package = std::move(context.package);
   facts.arguments = platform::CommandLine();
   facts.os = CurrentOSFacts();
   facts.total_physical_bytes = platform::GetMemoryStatus().total_physical;
@@ -97,8 +73,9 @@ std::string WriteReportFile(std::string_view folder, std::string_view report) {
   return path;
 }
 
-std::string WriteErrorReport(std::string_view message, std::string_view error_type) {
-  const ReportFacts facts = GatherReportFacts();
+std::string WriteErrorReport(ReportContext context, std::string_view message,
+                             std::string_view error_type) {
+  const ReportFacts facts = GatherReportFacts(std::move(context));
   const std::string report = FormatErrorReport(facts, message, error_type);
   const std::string path = WriteReportFile(platform::TempFolder(), report);
   if (path.empty()) {

@@ -12,19 +12,18 @@
 
 namespace wizpak::diagnostics {
 
-// What the running setup knows about itself; start-up installs a provider
-// once the package and setup record are loaded. Without one the report says
-// no package was opened and leaves the setup names empty.
+// What the running setup knows about itself (the run asks start-up for it
+// once the package and setup record are loaded). Empty: the report says no
+// package was opened and leaves the setup names empty.
 struct ReportContext {
   std::string setup_name;
   std::string setup_exe_name;
   std::optional<PackageFacts> package;
 };
-void SetReportContextProvider(std::function<ReportContext()> provider);
 
-// The facts of this machine and run (measures the processor clock: blocks for
-// about a second).
-ReportFacts GatherReportFacts();
+// The facts of this machine and of the run `context` describes (measures the
+// processor clock: blocks for about a second).
+ReportFacts GatherReportFacts(ReportContext context);
 
 // The first "ErrorLogNNNN.TXT" that does not exist in `folder` (program form,
 // with trailing "\"), as a full path.
@@ -38,7 +37,8 @@ std::string WriteReportFile(std::string_view folder, std::string_view report);
 // folder, shows the message box and opens the file. ANSI texts; the type may
 // be empty ("Unknown"). Returns the report's path, "" when it could not be
 // written (the message box then says so instead).
-std::string WriteErrorReport(std::string_view message, std::string_view error_type);
+std::string WriteErrorReport(ReportContext context, std::string_view message,
+                             std::string_view error_type);
 
 // Time-stamp counter over 500 ms, measured twice, the larger kept.
 uint32_t MeasureCpuMhz();

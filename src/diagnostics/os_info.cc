@@ -63,7 +63,7 @@ std::string WorkstationEdition(const OSFacts& facts, int kind) {
 OSFacts CurrentOSFacts() {
   OSFacts facts;
   facts.version = platform::GetVersion();
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   facts.registry_product_type =
       registry.ReadString(platform::RootKey::LocalMachine,
                           "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType");

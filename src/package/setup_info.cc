@@ -6,11 +6,6 @@
 
 namespace wizpak {
 
-TSetupInfoFile& TSetupInfoFile::Instance() {
-  static TSetupInfoFile record;
-  return record;
-}
-
 bool TSetupInfoFile::LoadFromBuffer(const void* data, size_t size) {
   if (size > 0x7FFFFFFF) return false;
   TBufferManager buffer(data, static_cast<int32_t>(size));

@@ -30,9 +30,6 @@ struct TSetupInfoFile {
   uint8_t IsUninstaller = 0;
   uint8_t CreateUninstaller = 0;
 
-  // The program-wide record, empty until start-up loads it.
-  static TSetupInfoFile& Instance();
-
   // Replaces every field from a stored record. False (and the record left
   // unchanged) when the bytes end before the last field.
   bool LoadFromBuffer(const void* data, size_t size);

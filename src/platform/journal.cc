@@ -147,16 +147,16 @@ bool Undo(const std::vector<std::string>& r) {
     return host::Rename(r[2], r[1]);
   }
   if (kind == "V" && r.size() >= 6) {
-    Registry& registry = Registry::Instance();
+    Registry registry;
     const auto root = static_cast<RootKey>(std::atoi(r[1].c_str()));
     if (r[4] == "1") return registry.WriteString(root, r[2], r[3], r[5]);
     return !registry.ReadString(root, r[2], r[3]) || registry.DeleteValue(root, r[2], r[3]);
   }
   if (kind == "K" && r.size() >= 3) {
-    return Registry::Instance().DeleteEmptyKey(static_cast<RootKey>(std::atoi(r[1].c_str())), r[2]);
+    return Registry().DeleteEmptyKey(static_cast<RootKey>(std::atoi(r[1].c_str())), r[2]);
   }
   if (kind == "H" && r.size() >= 2) {
-    return Registry::Instance().RemoveHiveIfEmpty();
+    return Registry().RemoveHiveIfEmpty();
   }
   if (kind == "T" && r.size() >= 4) {
     return RestoreTail(r[1], std::atoll(r[2].c_str()), r[3]);

@@ -179,7 +179,7 @@ enum class Change { None, Modified, Refused };
 // when it changed something. False when the hive could not be read or saved,
 // or `apply` refused.
 bool ModifyHive(const std::function<Change(Hive&)>& apply) {
-  const std::string path = Registry::Instance().HivePath();
+  const std::string path = Registry().HivePath();
   if (int fault = ConsultFaultHook(FileOp::Registry, path)) return FailWith(fault);
   if (!CreateHostFolders(FolderOf(path))) return FailWith(errno ? errno : ENOENT);
   Cache& cache = TheCache();
@@ -211,7 +211,7 @@ bool ModifyHive(const std::function<Change(Hive&)>& apply) {
 
 // The hive for reading: no lock needed, since saves replace the file whole.
 std::optional<Hive> ReadHive() {
-  const std::string path = Registry::Instance().HivePath();
+  const std::string path = Registry().HivePath();
   if (int fault = ConsultFaultHook(FileOp::Registry, path)) {
     FailWith(fault);
     return std::nullopt;

@@ -32,11 +32,10 @@ const char* RootKeyName(RootKey root);
 // name) unless the hive cannot be read or saved; Windows refuses single keys.
 bool KeyOpenFailureIsWriteFailure(std::string_view path);
 
+// A value with no state of its own: every call reads or changes the hive
+// (the host's registry on Windows), so any number of them see the same keys.
 class Registry {
  public:
-  // The program-wide accessor.
-  static Registry& Instance();
-
   // Windows RegOpenKeyEx / RegCreateKeyEx: true when the key exists (or,
   // with create, was created together with its missing parents).
   bool OpenKey(RootKey root, std::string_view path, bool create);

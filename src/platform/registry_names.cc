@@ -1,5 +1,5 @@
 // The parts of the registry accessor both platform layers share: the root
-// key names and the program-wide accessor.
+// key names.
 #include "platform/registry.h"
 
 namespace wizpak::platform {
@@ -18,11 +18,6 @@ const char* RootKeyName(RootKey root) {
       return "HKEY_CURRENT_CONFIG";
   }
   return "HKEY_LOCAL_MACHINE";
-}
-
-Registry& Registry::Instance() {
-  static Registry registry;
-  return registry;
 }
 
 }  // namespace wizpak::platform

@@ -10,7 +10,6 @@
 #include "text/digit_cipher.h"
 #include "text/language.h"
 #include "text/replace_all.h"
-#include "text/setup_record_fields.h"
 #include "text/status_progress.h"
 
 namespace wizpak {
@@ -49,21 +48,21 @@ std::u16string Number(uint32_t n) {
 }
 
 // Status texts through the wizard's status label and gauge.
-PatchFeedback WizardFeedback() {
+PatchFeedback WizardFeedback(SetupRun& setup_run) {
   PatchFeedback feedback;
-  feedback.progress = [](const std::string& archive, uint32_t done, uint32_t total) {
-    std::u16string text = TLanguages::Instance().GetString(kPatchingString);
+  feedback.progress = [&setup_run](const std::string& archive, uint32_t done, uint32_t total) {
+    std::u16string text = setup_run.languages.GetString(kPatchingString);
     text = ReplaceAllText(text, u"<%KYPNAME%>", AnsiToWide(archive));
     text = ReplaceAllText(text, u"<%FNUM%>", Number(done));
     text = ReplaceAllText(text, u"<%FTOTAL%>", Number(total));
-    ShowStatus(text, true);
+    setup_run.status.ShowStatus(text, true);
   };
-  feedback.finished = [](const std::string& archive) {
-    ShowStatus(ReplaceAllText(TLanguages::Instance().GetString(kPatchedString), u"<%KYPNAME%>",
-                              AnsiToWide(archive)),
-               true);
+  feedback.finished = [&setup_run](const std::string& archive) {
+    setup_run.status.ShowStatus(ReplaceAllText(setup_run.languages.GetString(kPatchedString),
+                                               u"<%KYPNAME%>", AnsiToWide(archive)),
+                                true);
   };
-  feedback.step = [](bool repaint) { StepProgress(repaint); };
+  feedback.step = [&setup_run](bool repaint) { setup_run.status.StepProgress(repaint); };
   return feedback;
 }
 
@@ -76,9 +75,9 @@ std::string Param(const std::vector<std::string>& params, size_t i) {
 void ExecuteKypUpdate(SetupRun& setup_run, const std::vector<std::string>& params, uint16_t group) {
   const std::string password = DecryptWithDigitKey(kGameArchiveKey, Param(params, 1));
   try {
-    SetupPackage source(setup_run.package);
-    setup_run.archives.UpdateArchive(source, group, RecordInstallDir(), Param(params, 2), password,
-                                     WizardFeedback());
+    SetupPackage source(setup_run.package.pak);
+    setup_run.archives.UpdateArchive(source, group, setup_run.record.InstallDir, Param(params, 2),
+                                     password, WizardFeedback(setup_run));
   } catch (const ArchiveCancelled&) {
     // Cancel in the retry box cancels the run: it stops before its next
     // line and ends as cancelled, saving the log of what was done.
@@ -89,7 +88,8 @@ void ExecuteKypUpdate(SetupRun& setup_run, const std::vector<std::string>& param
 void ExecuteKypOfficial(SetupRun& setup_run, const std::vector<std::string>& params) {
   const std::string code = DecryptWithDigitKey(kGameArchiveKey, Param(params, 1));
   try {
-    setup_run.archives.SetOfficial(RecordInstallDir(), Param(params, 0), code, Param(params, 2));
+    setup_run.archives.SetOfficial(setup_run.record.InstallDir, Param(params, 0), code,
+                                   Param(params, 2));
   } catch (const ArchiveCancelled&) {
     setup_run.script.CancelRequested = true;
   }

@@ -29,7 +29,7 @@ bool NegatingSense(std::string_view sense) {
 // Root (p3), key (p4), value (p5), expected text (p6), sense (p7). The key is
 // opened with create, as the Windows code did: a missing key appears, empty.
 bool RegistryConditionHolds(const TCompLine& line) {
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   const platform::RootKey root = run::RootKeyFromName(line.Param(2));
   const std::string& key = line.Param(3);
   bool equal = false;
@@ -53,18 +53,18 @@ void TFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
     case 0:
       return;
     case 1:
-      run::ExtractGroup(setup_run, group, run::InstallFolder());
+      run::ExtractGroup(setup_run, group, run::InstallFolder(setup_run));
       return;
     case 2:
       run::ExtractGroup(
           setup_run, group,
-          run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
+          run::WithBackslash(run::InstallFolder(setup_run)) + run::WithBackslash(line->Param(1)));
       return;
     case 7:
       if (RegistryConditionHolds(*line)) {
         run::ExtractGroup(
             setup_run, group,
-            run::WithBackslash(run::InstallFolder()) + run::WithBackslash(line->Param(1)));
+            run::WithBackslash(run::InstallFolder(setup_run)) + run::WithBackslash(line->Param(1)));
       }
       return;
     default:
@@ -76,22 +76,22 @@ void TFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
 void TCopyFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  const std::string source = run::ExpandPath(line->Param(0));
-  const std::string destination = run::ExpandPath(line->Param(1));
+  const std::string source = run::ExpandPath(setup_run, line->Param(0));
+  const std::string destination = run::ExpandPath(setup_run, line->Param(1));
   const std::string folder = run::FolderOf(destination);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
-  run::ShowStatusText(
-      run::ReplaceFileName(run::LanguageString(kCopyingText), run::FileNameOf(source)));
+  run::ShowStatusText(setup_run, run::ReplaceFileName(run::LanguageString(setup_run, kCopyingText),
+                                                      run::FileNameOf(source)));
   // Failure is quiet, as it always was, except a link on the way: that is
   // an attack on the installation and ends the run.
   if (!platform::CopyFileWalked(source, destination)) run::StopAtLink(destination);
-  run::LogFile(destination);
+  run::LogFile(setup_run, destination);
 }
 
 void TDeleteCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  const std::string path = run::ExpandPath(line->Param(0));
+  const std::string path = run::ExpandPath(setup_run, line->Param(0));
   if (platform::DeleteFileWalked(path) == platform::DeleteResult::Failed)
     run::StopAtLink(path);  // other failures are quiet
 }
@@ -99,18 +99,18 @@ void TDeleteCommand::Execute(SetupRun& setup_run, int lineIndex) const {
 void TCreateDirectoryCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  const std::string path = run::ExpandPath(line->Param(0));
+  const std::string path = run::ExpandPath(setup_run, line->Param(0));
   run::ForceFoldersLogged(path);
   // Logged once more even when it existed: the uninstaller removes it only
   // if it is empty then.
-  run::LogDirectory(path);
+  run::LogDirectory(setup_run, path);
 }
 
 void TRMDirCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   // The flag is handed on; the removal always takes the contents with it.
-  run::RemoveTree(run::ExpandPath(line->Param(0)), line->Param(1) == "1");
+  run::RemoveTree(run::ExpandPath(setup_run, line->Param(0)), line->Param(1) == "1");
 }
 
 }  // namespace wizpak

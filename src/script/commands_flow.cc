@@ -32,7 +32,7 @@ void TIfFileExistsCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const int32_t present_target = run::ParseTarget(line->Param(1));
   const int32_t absent_target = run::ParseTarget(line->Param(2));
   // A folder at the path counts as absent: only files are asked about.
-  const bool present = platform::FileExists(run::ExpandPath(line->Param(0)));
+  const bool present = platform::FileExists(run::ExpandPath(setup_run, line->Param(0)));
   TScriptRun& state = setup_run.script;
   if (present && present_target >= 0) state.CurrentLine = present_target;
   if (!present && absent_target >= 0) state.CurrentLine = absent_target;
@@ -43,8 +43,8 @@ void TMessageBoxCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   if (line == nullptr) return;
   const int32_t ok_target = run::ParseTarget(line->Param(2));
   const int32_t cancel_target = run::ParseTarget(line->Param(3));
-  const std::string caption = run::ExpandText(line->Param(1));
-  const std::string text = run::ExpandText(line->Param(0));
+  const std::string caption = run::ExpandText(setup_run, line->Param(1));
+  const std::string text = run::ExpandText(setup_run, line->Param(0));
   const gui::Answer answer =
       gui::MessageBox(text, caption, gui::Buttons::OkCancel, gui::Icon::Question);
   // Here a target jumps to the label line itself (which does nothing); 0
@@ -60,11 +60,11 @@ void TMessageBoxCommand::Execute(SetupRun& setup_run, int lineIndex) const {
 void TMessageCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  run::ShowStatusText(run::ExpandLanguageTags(line->Param(0)));
+  run::ShowStatusText(setup_run, run::ExpandLanguageTags(setup_run, line->Param(0)));
 }
 
 void TFailureCommand::Execute(SetupRun& setup_run, int) const {
-  run::ShowSubStatusText(run::LanguageString(kFailureText));
+  run::ShowSubStatusText(setup_run, run::LanguageString(setup_run, kFailureText));
   setup_run.script.StopScript = true;
 }
 

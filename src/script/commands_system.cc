@@ -28,7 +28,7 @@ void TWriteRegStrCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const std::string& key = line->Param(1);
   const std::string& value_name = line->Param(2);
   const std::string& data = line->Param(3);
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   const platform::RootKey root = run::RootKeyFromName(root_name);
   // A key that cannot be opened is skipped quietly; but where the platform
   // says the failure means the hive cannot be saved, the value cannot be set
@@ -37,26 +37,26 @@ void TWriteRegStrCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   if (!opened && platform::KeyOpenFailureIsWriteFailure(key)) {
     throw ScriptError("Failed to set data for '" + value_name + "'");
   }
-  if (opened && !registry.WriteString(root, key, value_name, run::ExpandText(data))) {
+  if (opened && !registry.WriteString(root, key, value_name, run::ExpandText(setup_run, data))) {
     throw ScriptError("Failed to set data for '" + value_name + "'");
   }
   // Logged as written, even when the key did not open.
-  run::LogRegistryEntry(Quoted(root_name) + " " + Quoted(key) + " " + Quoted(value_name) + " " +
-                        Quoted(data));
+  run::LogRegistryEntry(setup_run, Quoted(root_name) + " " + Quoted(key) + " " +
+                                       Quoted(value_name) + " " + Quoted(data));
 }
 
 void TCreateShortCutCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
-  const std::string link = run::ExpandPath(line->Param(0));
+  const std::string link = run::ExpandPath(setup_run, line->Param(0));
   // The link's missing folders are created (and logged) first, so the
   // uninstaller removes a new start-menu folder again.
   const std::string folder = run::FolderOf(link);
   if (!folder.empty()) run::ForceFoldersLogged(folder);
-  const std::string target = run::ExpandPath(line->Param(1));
-  const std::string arguments = run::ExpandText(line->Param(2));
+  const std::string target = run::ExpandPath(setup_run, line->Param(1));
+  const std::string arguments = run::ExpandText(setup_run, line->Param(2));
   run::CreateLink(link, target, arguments);
-  run::LogFile(link);
+  run::LogFile(setup_run, link);
   run::AddLinkToDesktop(setup_run, link, target, arguments);
 }
 
@@ -78,14 +78,14 @@ void TUninstallLogLoadCommand::Execute(SetupRun& setup_run, int lineIndex) const
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string prefix = line->Params.size() >= 2 ? line->Param(1) : std::string();
-  run::LoadInstallLog(run::ExpandPath(line->Param(0)), prefix);
+  run::LoadInstallLog(setup_run, run::ExpandPath(setup_run, line->Param(0)), prefix);
 }
 
 void TUninstallLogSaveCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string prefix = line->Params.size() >= 2 ? line->Param(1) : std::string();
-  run::SaveInstallLog(run::ExpandPath(line->Param(0)), prefix);
+  run::SaveInstallLog(setup_run, run::ExpandPath(setup_run, line->Param(0)), prefix);
 }
 
 }  // namespace wizpak

@@ -29,14 +29,14 @@ namespace wizpak::run {
 
 // ---- Setup record ----------------------------------------------------------
 
-std::string InstallFolder() {
-  return TSetupInfoFile::Instance().InstallDir;
+std::string InstallFolder(const SetupRun& setup_run) {
+  return setup_run.record.InstallDir;
 }
-bool UninstallerWanted() {
-  return TSetupInfoFile::Instance().CreateUninstaller != 0;
+bool UninstallerWanted(const SetupRun& setup_run) {
+  return setup_run.record.CreateUninstaller != 0;
 }
-std::string UninstallPrefix() {
-  return TSetupInfoFile::Instance().UninstallPrefix;
+std::string UninstallPrefix(const SetupRun& setup_run) {
+  return setup_run.record.UninstallPrefix;
 }
 platform::RootKey RootKeyFromName(std::string_view name) {
   // Unknown names give index 0: HKEY_LOCAL_MACHINE.
@@ -45,12 +45,12 @@ platform::RootKey RootKeyFromName(std::string_view name) {
 
 // ---- Text services ----------------------------------------------------------
 
-std::string ExpandText(std::string_view text) {
-  return ExpandPathVariables(text, InstallFolder());
+std::string ExpandText(const SetupRun& setup_run, std::string_view text) {
+  return ExpandPathVariables(setup_run, text);
 }
 
-std::string ExpandPath(std::string_view text) {
-  std::string path = ExpandPathVariables(text, InstallFolder());
+std::string ExpandPath(const SetupRun& setup_run, std::string_view text) {
+  std::string path = ExpandPathVariables(setup_run, text);
   // Checked after expansion: the install folder is part of the path now. A
   // control character (a NUL cuts the name where the host reads it) or a
   // path beyond Windows' bounds is never handed on.
@@ -64,26 +64,26 @@ void StopAtLink(std::string_view path) {
     throw ScriptError("Cannot change " + std::string(path) + ": " + platform::LastErrorText());
 }
 
-std::u16string ExpandLanguageTags(std::string_view text) {
-  TagExpansionResult result = TLanguages::Instance().ExpandLangTagsChecked(AnsiToWide(text));
+std::u16string ExpandLanguageTags(const SetupRun& setup_run, std::string_view text) {
+  TagExpansionResult result = setup_run.languages.ExpandLangTagsChecked(AnsiToWide(text));
   // A tag whose number does not convert is a conversion error of the line.
   if (!result.ok) throw ScriptError(result.message);
   return std::move(result.text);
 }
 
-std::u16string LanguageString(int number) {
-  return TLanguages::Instance().GetString(static_cast<uint16_t>(number));
+std::u16string LanguageString(const SetupRun& setup_run, int number) {
+  return setup_run.languages.GetString(static_cast<uint16_t>(number));
 }
 
 std::u16string ReplaceFileName(std::u16string_view text, std::string_view file_name) {
   return ReplaceAllText(text, u"<%FILENAME%>", AnsiToWide(file_name));
 }
 
-void ShowStatusText(std::u16string_view text) {
-  ShowStatus(text, /*repaint=*/true);
+void ShowStatusText(SetupRun& setup_run, std::u16string_view text) {
+  setup_run.status.ShowStatus(text, /*repaint=*/true);
 }
-void ShowSubStatusText(std::u16string_view text) {
-  ShowSubStatus(text, /*repaint=*/true);
+void ShowSubStatusText(SetupRun& setup_run, std::u16string_view text) {
+  setup_run.status.ShowSubStatus(text, /*repaint=*/true);
 }
 
 int32_t ParseTarget(std::string_view text) {
@@ -112,13 +112,13 @@ namespace {
 // icon is the one the setup carries for its uninstaller, else the page
 // set's own.
 DesktopProduct Product(const SetupRun& setup_run) {
-  const TSetupInfoFile& record = TSetupInfoFile::Instance();
+  const TSetupInfoFile& record = setup_run.record;
   DesktopProduct product;
   product.short_name = record.ShortName;
   product.title = record.SetupName;
-  product.programs_folder = ProgramsFolder;
+  product.programs_folder = setup_run.figures.ProgramsFolder;
   product.desktop_folder = IncludeBackslash(platform::SpecialFolder(platform::kCsidlCommonDesktop));
-  product.icon_file = [package = setup_run.package]() -> std::optional<std::string> {
+  product.icon_file = [package = setup_run.package.pak]() -> std::optional<std::string> {
     if (package == nullptr) return std::nullopt;
     for (const char* name : {"UNINSTALL_ICON.ICO", "icon.ico"}) {
       uint32_t size = 0;
@@ -131,7 +131,7 @@ DesktopProduct Product(const SetupRun& setup_run) {
 
 }  // namespace
 
-void AddLinkToDesktop(const SetupRun& setup_run, std::string_view link, std::string_view target,
+void AddLinkToDesktop(SetupRun& setup_run, std::string_view link, std::string_view target,
                       std::string_view arguments) {
   const auto folders = platform::UserDesktopFolders();
   if (!folders) return;
@@ -156,7 +156,7 @@ std::string FileNameOf(std::string_view path) {
 // ---- Package and install log ------------------------------------------------
 
 void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder) {
-  TPak* package = setup_run.package;
+  TPak* package = setup_run.package.pak;
   if (package == nullptr) {
     throw ScriptError("Cannot extract file group " + std::to_string(group) +
                       ": no package is open");
@@ -168,14 +168,17 @@ void ForceFoldersLogged(std::string_view folder) {
   wizpak::ForceFoldersLogged(folder);
 }
 
-void BuildUninstaller(const SetupRun& setup_run) {
-  const UninstallerBuildResult result = wizpak::BuildUninstaller();
+void BuildUninstaller(SetupRun& setup_run) {
+  const UninstallerBuildResult result =
+      wizpak::BuildUninstaller(setup_run.package, setup_run.record);
   // The uninstaller's menu entry, and the record beside the log saved again
   // with it; then the desktop reads its menus anew.
   if (const auto folders = platform::UserDesktopFolders(); folders && result.built) {
     TUninstallList& log = setup_run.install_log;
-    AddUninstallEntry(log.Desktop(), Product(setup_run), *folders, result.path, InstallFolder());
-    const InstallLogResult saved = log.SaveDesktopRecord(InstallFolder(), UninstallPrefix());
+    AddUninstallEntry(log.Desktop(), Product(setup_run), *folders, result.path,
+                      InstallFolder(setup_run));
+    const InstallLogResult saved =
+        log.SaveDesktopRecord(InstallFolder(setup_run), UninstallPrefix(setup_run));
     platform::RefreshDesktopDatabase(folders->applications);
     if (!saved.ok()) throw ScriptError(saved.message);
   }
@@ -184,43 +187,44 @@ void BuildUninstaller(const SetupRun& setup_run) {
   if (!result.built && !result.message.empty()) throw ScriptError(result.message);
 }
 
-void LogFile(std::string_view path) {
+void LogFile(SetupRun& setup_run, std::string_view path) {
   // What was really written: a file found in another letter case is logged
   // in its stored spelling.
-  TUninstallList::Instance().AddFile(platform::StoredSpelling(path));
+  setup_run.install_log.AddFile(platform::StoredSpelling(path));
 }
-void LogDirectory(std::string_view path) {
-  TUninstallList::Instance().AddDirectory(path);
+void LogDirectory(SetupRun& setup_run, std::string_view path) {
+  setup_run.install_log.AddDirectory(path);
 }
-void LogRegistryEntry(std::string_view entry) {
-  TUninstallList::Instance().AddRegistryEntry(entry);
+void LogRegistryEntry(SetupRun& setup_run, std::string_view entry) {
+  setup_run.install_log.AddRegistryEntry(entry);
 }
 
-void SaveInstallLog(std::string_view folder, std::string_view prefix) {
-  const InstallLogResult result = TUninstallList::Instance().SaveToFile(folder, prefix);
+void SaveInstallLog(SetupRun& setup_run, std::string_view folder, std::string_view prefix) {
+  const InstallLogResult result = setup_run.install_log.SaveToFile(folder, prefix);
   // A log that was not written would leave an installation nobody can
   // remove: report it instead of carrying on as if it were saved.
   if (!result.ok()) throw ScriptError(result.message);
 }
 
-void MergeEarlierInstallLog(std::string_view folder, std::string_view prefix) {
+void MergeEarlierInstallLog(SetupRun& setup_run, std::string_view folder, std::string_view prefix) {
   const auto value_exists = [](std::string_view entry) {
     const RegistryEntryParts parts = SplitRegistryEntry(entry);
     const platform::RootKey root = RootKeyFromName(parts.root);
-    return platform::Registry::Instance().ReadString(root, parts.key, parts.name).has_value();
+    return platform::Registry().ReadString(root, parts.key, parts.name).has_value();
   };
   const InstallLogResult result =
-      TUninstallList::Instance().MergeStillPresent(folder, prefix, value_exists);
+      setup_run.install_log.MergeStillPresent(folder, prefix, value_exists);
   if (!result.ok()) throw ScriptError(result.message);
 }
 
-void LoadInstallLog(std::string_view folder, std::string_view prefix) {
+void LoadInstallLog(SetupRun& setup_run, std::string_view folder, std::string_view prefix) {
   // Only an existing, whole log replaces the lists; anything else keeps them.
-  TUninstallList::Instance().LoadFromFile(folder, prefix);
+  setup_run.install_log.LoadFromFile(folder, prefix);
 }
 
-std::string WriteErrorReport(std::string_view message, std::string_view error_type) {
-  return diagnostics::WriteErrorReport(message, error_type);
+std::string WriteErrorReport(const SetupRun& setup_run, std::string_view message,
+                             std::string_view error_type) {
+  return setup_run.WriteErrorReport(message, error_type);
 }
 
 }  // namespace wizpak::run

@@ -17,29 +17,30 @@ class SetupRun;
 namespace wizpak::run {
 
 // Setup information record.
-std::string InstallFolder();  // InstallDir as chosen on the folder page
-bool UninstallerWanted();     // CreateUninstaller
-std::string UninstallPrefix();
+// InstallDir as chosen on the folder page
+std::string InstallFolder(const SetupRun& setup_run);
+bool UninstallerWanted(const SetupRun& setup_run);  // CreateUninstaller
+std::string UninstallPrefix(const SetupRun& setup_run);
 
 // Text services.
 // Path variables expanded in a text that is not a path (a registry value's
 // data, a message, a shortcut's arguments).
-std::string ExpandText(std::string_view text);
+std::string ExpandText(const SetupRun& setup_run, std::string_view text);
 // Path variables expanded; a result with a control character or beyond
 // Windows' bounds throws ScriptError.
-std::string ExpandPath(std::string_view text);
+std::string ExpandPath(const SetupRun& setup_run, std::string_view text);
 // Adds the still-present entries of an install log already in `folder`
 // (a reinstall) to this run's; a damaged one throws ScriptError.
-void MergeEarlierInstallLog(std::string_view folder, std::string_view prefix);
+void MergeEarlierInstallLog(SetupRun& setup_run, std::string_view folder, std::string_view prefix);
 // After a failed write or delete of `path`: when the failure was a link on
 // the way (an attack on the installation, not a missing file), throws
 // ScriptError naming it; other failures return quietly.
 void StopAtLink(std::string_view path);
-std::u16string ExpandLanguageTags(std::string_view text);
-std::u16string LanguageString(int number);
+std::u16string ExpandLanguageTags(const SetupRun& setup_run, std::string_view text);
+std::u16string LanguageString(const SetupRun& setup_run, int number);
 std::u16string ReplaceFileName(std::u16string_view text, std::string_view file_name);
-void ShowStatusText(std::u16string_view text);
-void ShowSubStatusText(std::u16string_view text);
+void ShowStatusText(SetupRun& setup_run, std::u16string_view text);
+void ShowSubStatusText(SetupRun& setup_run, std::u16string_view text);
 int32_t ParseTarget(std::string_view text);  // decimal integer, else -1
 platform::RootKey RootKeyFromName(std::string_view name);
 std::string WithBackslash(std::string_view path);
@@ -48,7 +49,7 @@ void CreateLink(std::string_view link, std::string_view target, std::string_view
 // The desktop's side of a link (a menu entry or desktop launcher, recorded
 // for the uninstaller), where the desktop has folders for them; the entries
 // take the icon of the run's package.
-void AddLinkToDesktop(const SetupRun& setup_run, std::string_view link, std::string_view target,
+void AddLinkToDesktop(SetupRun& setup_run, std::string_view link, std::string_view target,
                       std::string_view arguments);
 
 // Folder part of a path without its trailing separator ("C:\\" for a file
@@ -61,16 +62,17 @@ std::string FileNameOf(std::string_view path);
 // From the run's package; throws ScriptError when there is none.
 void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder);
 void ForceFoldersLogged(std::string_view folder);
-void LogFile(std::string_view path);
-void LogDirectory(std::string_view path);
-void LogRegistryEntry(std::string_view entry);
+void LogFile(SetupRun& setup_run, std::string_view path);
+void LogDirectory(SetupRun& setup_run, std::string_view path);
+void LogRegistryEntry(SetupRun& setup_run, std::string_view entry);
 // Throw ScriptError when the log cannot be written.
-void SaveInstallLog(std::string_view folder, std::string_view prefix);
-void LoadInstallLog(std::string_view folder, std::string_view prefix);
+void SaveInstallLog(SetupRun& setup_run, std::string_view folder, std::string_view prefix);
+void LoadInstallLog(SetupRun& setup_run, std::string_view folder, std::string_view prefix);
 // Builds and registers the uninstaller and gives it a menu entry.
-void BuildUninstaller(const SetupRun& setup_run);
+void BuildUninstaller(SetupRun& setup_run);
 
 // Diagnostics: writes the error report, returns its path ("" if none).
-std::string WriteErrorReport(std::string_view message, std::string_view error_type);
+std::string WriteErrorReport(const SetupRun& setup_run, std::string_view message,
+                             std::string_view error_type);
 
 }  // namespace wizpak::run

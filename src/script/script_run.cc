@@ -24,7 +24,6 @@
 #include "script/comp_lines.h"
 #include "script/run_services.h"
 #include "script/setup_run.h"
-#include "text/shared_state.h"
 
 namespace wizpak {
 
@@ -87,38 +86,40 @@ platform::FileLock LockInstallFolder(const std::string& install_folder,
 // gauge runs back from where the run left it.
 class RollbackView {
  public:
-  explicit RollbackView(const char* text) : start_(ActiveGauge ? ActiveGauge->Progress() : 0) {
-    ShowStatus(AnsiToWide(text), true);
+  RollbackView(StatusView& status, const char* text)
+      : status_(status), start_(status.Gauge ? status.Gauge->Progress() : 0) {
+    status_.ShowStatus(AnsiToWide(text), true);
   }
   void Step(size_t done, size_t total) {
-    if (ActiveGauge && total > 0) {
+    if (status_.Gauge && total > 0) {
       const int64_t left = static_cast<int64_t>(start_) * static_cast<int64_t>(total - done) /
                            static_cast<int64_t>(total);
-      ActiveGauge->SetProgress(static_cast<int32_t>(left));
+      status_.Gauge->SetProgress(static_cast<int32_t>(left));
     }
     // The window stays responsive, as during extraction.
     const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
     if (percent >= pumped_ + 5) {
       pumped_ = percent;
-      if (ProgressHook) ProgressHook();
+      if (status_.ProgressHook) status_.ProgressHook();
     }
   }
 
  private:
+  StatusView& status_;
   int32_t start_;
   int pumped_ = 0;
 };
 
 // Undoes the run noted in `journal`; says so on the status line and on
 // standard error.
-bool RollBack(platform::Journal& journal) {
+bool RollBack(StatusView& status, platform::Journal& journal) {
   const platform::StopSignalScope no_second_stop;  // the undoing is not cut short
-  RollbackView view("Rolling back the installation...");
+  RollbackView view(status, "Rolling back the installation...");
   const bool all = journal.Rollback([&](size_t done, size_t total) { view.Step(done, total); });
   const char* text = all ? "The installation was rolled back: nothing it changed remains."
                          : "The installation could not be rolled back completely; the next "
                            "start of the setup tries again.";
-  ShowStatus(AnsiToWide(text), true);
+  status.ShowStatus(AnsiToWide(text), true);
   std::fprintf(stderr, "wizpak-stub: %s\n", text);
   return all;
 }
@@ -128,11 +129,12 @@ bool RollBack(platform::Journal& journal) {
 namespace {
 
 // Undoes what a killed earlier run left; the caller holds the folder's lock.
-void UndoKilledRun(const std::string& install_folder) {
+void UndoKilledRun(StatusView& status, const std::string& install_folder) {
   std::unique_ptr<RollbackView> view;
   const platform::RecoveryResult result =
       platform::RecoverInterruptedRun(install_folder, [&](size_t done, size_t total) {
-        if (!view) view = std::make_unique<RollbackView>("Undoing an interrupted installation...");
+        if (!view)
+          view = std::make_unique<RollbackView>(status, "Undoing an interrupted installation...");
         view->Step(done, total);
       });
   if (result == platform::RecoveryResult::RolledBack) {
@@ -148,7 +150,7 @@ void UndoKilledRun(const std::string& install_folder) {
 
 }  // namespace
 
-void RecoverEarlierRun(const std::string& install_folder) {
+void RecoverEarlierRun(StatusView& status, const std::string& install_folder) {
   if (install_folder.empty()) return;
   bool busy = false;
   // Under the install folder's lock: a setup still running there keeps its
@@ -157,7 +159,7 @@ void RecoverEarlierRun(const std::string& install_folder) {
   // later, with the reason.
   try {
     const platform::FileLock lock = LockInstallFolder(install_folder, &busy);
-    if (!busy) UndoKilledRun(install_folder);
+    if (!busy) UndoKilledRun(status, install_folder);
   } catch (const RunNotStarted&) {
   }
 }
@@ -173,7 +175,7 @@ bool RunScriptLines(SetupRun& setup_run) {
   while (state.CurrentLine < last && !state.StopScript) {
     if (--until_pump == 0) {
       until_pump = kLinesPerPump;
-      if (ProgressHook) ProgressHook();
+      if (setup_run.status.ProgressHook) setup_run.status.ProgressHook();
     }
     if (state.CancelRequested || platform::StopRequested()) return false;
     ++state.CurrentLine;
@@ -195,30 +197,30 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
   std::unique_ptr<platform::Journal>& journal = setup_run.journal;
   bool journal_made = false;
   try {
-    const std::string install_folder = run::InstallFolder();
+    const std::string install_folder = run::InstallFolder(setup_run);
     // Refused before anything is written: files that fit but a log that
     // could not be saved would leave an installation nobody can remove.
     if (const std::string fault = platform::InstallFolderFault(install_folder); !fault.empty())
       throw RunNotStarted(fault);
     lock = LockInstallFolder(install_folder);
     // What a killed earlier run left is undone before anything else.
-    UndoKilledRun(install_folder);
+    UndoKilledRun(setup_run.status, install_folder);
     journal = platform::Journal::Begin(install_folder);
     if (!journal) throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
     journal_made = true;
     const platform::JournalScope noting(*journal);
     // First in the folder list, so it is the last folder removed at uninstall.
-    run::LogDirectory(install_folder);
+    run::LogDirectory(setup_run, install_folder);
     // A reinstall keeps what the earlier run installed in the new log.
-    if (run::UninstallerWanted())
-      run::MergeEarlierInstallLog(install_folder, run::UninstallPrefix());
+    if (run::UninstallerWanted(setup_run))
+      run::MergeEarlierInstallLog(setup_run, install_folder, run::UninstallPrefix(setup_run));
     const platform::StopSignalScope stop_signals;
     if (!RunScriptLines(setup_run)) {
       result.outcome = ScriptOutcome::Cancelled;
     } else {
       run::ForceFoldersLogged(install_folder);
-      if (run::UninstallerWanted()) {
-        run::SaveInstallLog(install_folder, run::UninstallPrefix());
+      if (run::UninstallerWanted(setup_run)) {
+        run::SaveInstallLog(setup_run, install_folder, run::UninstallPrefix(setup_run));
         run::BuildUninstaller(setup_run);
       }
       // A cancel answered while the log and the uninstaller were written.
@@ -251,12 +253,12 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
         result.outcome == ScriptOutcome::FailureReported) {
       journal->Commit();
     } else {
-      result.rolled_back = RollBack(*journal);
+      result.rolled_back = RollBack(setup_run.status, *journal);
     }
     journal.reset();
   }
   if (result.outcome == ScriptOutcome::Error && options.write_error_report) {
-    result.report_path = run::WriteErrorReport(result.error, "Unknown");
+    result.report_path = run::WriteErrorReport(setup_run, result.error, "Unknown");
   }
   return result;
 }

@@ -10,6 +10,7 @@
 namespace wizpak {
 
 class SetupRun;
+struct StatusView;
 
 // The script loop's state, part of the run (setup_run.h).
 struct TScriptRun {
@@ -73,7 +74,7 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options =
 
 // Undoes what a killed earlier run into `install_folder` left, unless a
 // setup is still installing there. Start-up calls it before anything else.
-void RecoverEarlierRun(const std::string& install_folder);
+void RecoverEarlierRun(StatusView& status, const std::string& install_folder);
 
 inline constexpr int kLinesPerPump = 4096;
 

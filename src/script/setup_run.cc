@@ -1,9 +1,5 @@
 #include "script/setup_run.h"
 
-#include "package/setup_info.h"
-#include "text/language.h"
-#include "uninstall/uninstall_list.h"
-
 namespace wizpak {
 
 RunPrompts::RunPrompts()
@@ -11,16 +7,19 @@ RunPrompts::RunPrompts()
              gui::Icon icon) { return gui::MessageBox(text, caption, buttons, icon); }),
       fatal([](const std::string& message) { gui::FatalExit(message); }) {}
 
-SetupRun::SetupRun()
-    : record(TSetupInfoFile::Instance()),
-      install_log(TUninstallList::Instance()),
-      languages(TLanguages::Instance()) {
+SetupRun::SetupRun() {
   RegisterCommands(commands);
   archives.retry_handler = [this](const std::string& message) {
     return prompts.Ask(message, "Error", gui::Buttons::RetryCancel, gui::Icon::Warning) ==
            gui::Answer::Retry;
   };
   archives.fail_handler = [this](const std::string& message) { prompts.fatal(message); };
+}
+
+std::string SetupRun::WriteErrorReport(std::string_view message,
+                                       std::string_view error_type) const {
+  return diagnostics::WriteErrorReport(
+      report_context ? report_context() : diagnostics::ReportContext{}, message, error_type);
 }
 
 }  // namespace wizpak

@@ -4,9 +4,9 @@
 // Execute, RunScript and the wizard's host take it as an argument; tests
 // make a fresh one per case.
 //
-// The setup record, the install log and the languages still live in their
-// own layers' program-wide objects; the run names them, so that callers go
-// through the run and those objects can move into it.
+// The run is a RunTexts (text/run_texts.h: setup record, languages,
+// placeholders, figures, status view), so the layers below the script take
+// that part of it and see no more.
 #pragma once
 
 #include <functional>
@@ -14,19 +14,18 @@
 #include <string>
 #include <string_view>
 
+#include "diagnostics/error_report.h"
 #include "gamearchive/pak_system.h"
 #include "gui/message_box.h"
 #include "platform/journal.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/script_run.h"
+#include "text/run_texts.h"
+#include "uninstall/uninstall_list.h"
+#include "uninstall/uninstaller.h"
 
 namespace wizpak {
-
-class TPak;
-struct TSetupInfoFile;
-class TUninstallList;
-class TLanguages;
 
 // What the layers below the wizard ask of a person. The defaults go to the
 // active front-end (gui/message_box.h); tests replace them.
@@ -44,7 +43,7 @@ struct RunPrompts {
   }
 };
 
-class SetupRun {
+class SetupRun : public RunTexts {
  public:
   // The commands registered, no lines, no package; the archive system asks
   // through `prompts`.
@@ -57,17 +56,22 @@ class SetupRun {
   TScriptRun script;      // the script loop's state
   // The package the "file" and archive commands read and the uninstaller is
   // built from; open for the whole run, not owned. Null until start-up sets it.
-  TPak* package = nullptr;
+  RunningPackage package;
+  // What the installation wrote; its paths use this run's path variables.
+  TUninstallList install_log{static_cast<const RunTexts&>(*this)};
   RunPrompts prompts;
   // Patches game archives; its retry box and fatal exit are `prompts`.
   gamearchive::TPakSystem archives;
   // The undo journal of the installation run while it goes on (null
   // otherwise); RunScript makes it, commits it or rolls it back.
   std::unique_ptr<platform::Journal> journal;
+  // What the error report says about this setup; start-up sets it once the
+  // package and the record are loaded. Unset: no package, no names.
+  std::function<diagnostics::ReportContext()> report_context;
 
-  TSetupInfoFile& record;
-  TUninstallList& install_log;
-  TLanguages& languages;
+  // The error report for `message`, with this run's context (see
+  // diagnostics/error_report.h); returns its path, "" when not written.
+  std::string WriteErrorReport(std::string_view message, std::string_view error_type) const;
 };
 
 }  // namespace wizpak

@@ -5,7 +5,6 @@
 
 #include "package/package_hooks.h"
 #include "setup/extraction_hold.h"
-#include "text/shared_state.h"
 #include "platform/codepage.h"
 #include "platform/stop_signals.h"
 #include "platform/system.h"
@@ -14,7 +13,6 @@
 #include "text/language.h"
 #include "text/number_format.h"
 #include "text/replace_all.h"
-#include "text/shared_state.h"
 #include "text/status_progress.h"
 #include "uninstall/uninstall_list.h"
 
@@ -31,27 +29,27 @@ void ConnectPackageHooks(SetupRun& setup_run) {
   const char* hold_value = std::getenv("WIZPAK_TEST_HOLD");
   auto hold = std::make_shared<std::optional<ExtractionHold>>(
       ParseExtractionHold(hold_value ? hold_value : ""));
-  hooks.show_extract_status = [hold](std::string_view file_text) {
-    const std::u16string text = TLanguages::Instance().GetString(kExtractingText);
-    ShowStatus(ReplaceAllText(text, u"<%FILENAME%>", AnsiToWide(file_text)), true);
+  StatusView& status = setup_run.status;
+  hooks.show_extract_status = [hold, &setup_run, &status](std::string_view file_text) {
+    const std::u16string text = setup_run.languages.GetString(kExtractingText);
+    status.ShowStatus(ReplaceAllText(text, u"<%FILENAME%>", AnsiToWide(file_text)), true);
     // The test seam holds once, at its entry.
     if (*hold && file_text == (*hold)->entry_name) {
       const ExtractionHold held = **hold;
       hold->reset();
-      HoldExtraction(held, ProgressHook);
+      HoldExtraction(held, status.ProgressHook);
     }
   };
-  hooks.step_progress = [] { StepProgress(true); };
-  hooks.add_file = [](std::string_view path) { TUninstallList::Instance().AddFile(path); };
-  hooks.add_directory = [](std::string_view path) {
-    TUninstallList::Instance().AddDirectory(path);
-  };
+  hooks.step_progress = [&status] { status.StepProgress(true); };
+  TUninstallList& log = setup_run.install_log;
+  hooks.add_file = [&log](std::string_view path) { log.AddFile(path); };
+  hooks.add_directory = [&log](std::string_view path) { log.AddDirectory(path); };
   // Runs the message pump when the last run of it is kPumpIntervalMs ago;
   // the time of that run is the hook's own.
-  hooks.keep_responsive = [last = platform::TickCount()]() mutable {
+  hooks.keep_responsive = [&status, last = platform::TickCount()]() mutable {
     const uint32_t now = platform::TickCount();
-    if (!ProgressHook || now - last < kPumpIntervalMs) return;
-    ProgressHook();
+    if (!status.ProgressHook || now - last < kPumpIntervalMs) return;
+    status.ProgressHook();
     last = platform::TickCount();
   };
   hooks.format_byte_size = [](uint64_t bytes) { return FormatByteSize(bytes); };

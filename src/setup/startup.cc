@@ -51,14 +51,10 @@ Step StopWith(const std::string& text, const char* caption) {
   return Stop();
 }
 
-TSetupInfoFile& Record() {
-  return TSetupInfoFile::Instance();
-}
-
 // 1. Number format and the system language.
-void SetNumberFormatAndLanguage() {
+void SetNumberFormatAndLanguage(RunFigures& figures) {
   platform::UseClassicNumberFormatting();
-  DefaultLangID = platform::SystemDefaultLangID();
+  figures.DefaultLangID = platform::SystemDefaultLangID();
 }
 
 // 2. The main form first, then the debug form.
@@ -67,7 +63,7 @@ void CreateForms(StartupState& state) {
   state.debug_form = state.toolkit->CreateDebugWindow();
   state.toolkit->SetApplicationTitle(u"Verifying Contents");
   gui::Toolkit* toolkit = state.toolkit;
-  ProgressHook = [toolkit] { toolkit->ProcessMessages(); };
+  state.run.status.ProgressHook = [toolkit] { toolkit->ProcessMessages(); };
 }
 
 // 3. The verification window, painted at once.
@@ -93,8 +89,8 @@ void OpenChosenPackage(StartupState& state) {
   }
   state.pak = OpenPackage(state.package_path);
   // The script's "file" lines and the uninstaller builder read from it.
-  state.run.package = state.pak.get();
-  SetRunningPackage(state.pak.get(), state.package_path, state.package_from_command_line);
+  state.run.package =
+      RunningPackage{state.pak.get(), state.package_path, state.package_from_command_line};
 }
 
 // 5. The trailer identifier.
@@ -125,7 +121,7 @@ Step VerifyPackage(StartupState& state) {
                       "Verification Error");
     case VerifyOutcome::Kind::Exception:
       state.verify_window->Close();
-      diagnostics::WriteErrorReport(outcome.exception_message, "Verification Stage");
+      state.run.WriteErrorReport(outcome.exception_message, "Verification Stage");
       break;
   }
   state.verify_window.reset();
@@ -133,31 +129,34 @@ Step VerifyPackage(StartupState& state) {
 }
 
 // 7. The first CD-ROM drive.
-void FindCdRomDrive() {
-  CDDriveRoot = FirstCdRomRoot(platform::LogicalDriveStrings(),
-                               [](std::string_view root) { return platform::GetDriveType(root); });
+void FindCdRomDrive(RunFigures& figures) {
+  figures.CDDriveRoot = FirstCdRomRoot(platform::LogicalDriveStrings(), [](std::string_view root) {
+    return platform::GetDriveType(root);
+  });
 }
 
 // 8. The setup record.
 Step LoadSetupRecord(StartupState& state) {
   const std::optional<std::string> bytes = FindGroup0Entry(*state.pak, "SetupInfo");
   if (!bytes) return StopWith(kSetupInfoMissingText, "Verification Error");
-  if (!Record().LoadFromBuffer(bytes->data(), bytes->size())) {
+  if (!state.run.record.LoadFromBuffer(bytes->data(), bytes->size())) {
     // A record shorter than its fields: the outermost handler reports it.
     throw std::runtime_error("The setup record is truncated or damaged");
   }
-  state.uninstall_mode = Record().IsUninstaller == 1;
+  state.uninstall_mode = state.run.record.IsUninstaller == 1;
   return kGoOn;
 }
 
 // 9. Uninstall mode: the install log from the installation folder.
-Step LoadInstallLog() {
-  const std::string damage = InstallFolderDamage(Record().InstallDir, "the uninstaller's record");
+Step LoadInstallLog(StartupState& state) {
+  const std::string damage =
+      InstallFolderDamage(state.run.record.InstallDir, "the uninstaller's record");
   if (!damage.empty()) throw std::runtime_error(damage);
-  const std::string path = InstallLogPath(Record().InstallDir, Record().UninstallPrefix);
+  const std::string path =
+      InstallLogPath(state.run.record.InstallDir, state.run.record.UninstallPrefix);
   if (!platform::FileExists(path)) return StopWith(kInstallLogMissingText, "Setup Error");
-  const InstallLogResult result =
-      TUninstallList::Instance().LoadFromFile(Record().InstallDir, Record().UninstallPrefix);
+  const InstallLogResult result = state.run.install_log.LoadFromFile(
+      state.run.record.InstallDir, state.run.record.UninstallPrefix);
   if (!result.ok()) throw std::runtime_error(result.message);
   return kGoOn;
 }
@@ -179,29 +178,29 @@ Step LoadScript(StartupState& state, uint64_t& space_required) {
   space_required = SumSpaceRequired(entries, state.group_kinds);
   // The uninstaller the run leaves goes to the same drive: its image plus
   // the entries copied into its package.
-  if (TSetupInfoFile::Instance().CreateUninstaller != 0)
+  if (state.run.record.CreateUninstaller != 0)
     space_required +=
         UninstallerSpace(*state.pak, state.package_path, state.package_from_command_line);
   return kGoOn;
 }
 
 // 12. The shell folders.
-void FindSpecialFolders() {
-  ProgramFilesFolder = platform::SpecialFolder(38) + "\\";
-  ProgramsFolder = platform::SpecialFolder(2) + "\\";
+void FindSpecialFolders(RunFigures& figures) {
+  figures.ProgramFilesFolder = platform::SpecialFolder(38) + "\\";
+  figures.ProgramsFolder = platform::SpecialFolder(2) + "\\";
 }
 
 // 13. The running file must keep the name the record expects.
 Step CheckExecutableName(const StartupState& state) {
   if (state.uninstall_mode || state.package_from_command_line) return kGoOn;
   const std::string found = FileNamePart(platform::ExecutablePath());
-  if (ExecutableNameAccepted(Record().SetupExeName, found)) return kGoOn;
-  return StopWith(RenamedExecutableMessage(Record().SetupExeName, found), "Error");
+  if (ExecutableNameAccepted(state.run.record.SetupExeName, found)) return kGoOn;
+  return StopWith(RenamedExecutableMessage(state.run.record.SetupExeName, found), "Error");
 }
 
 // 14. The languages, and the one for the system language made current.
 void LoadLanguages(StartupState& state) {
-  TLanguages& languages = TLanguages::Instance();
+  TLanguages& languages = state.run.languages;
   ForEachGroup0Entry(*state.pak, [&](const std::string& name, const std::string& content) {
     if (!IsLanguageEntryName(name)) return;
     // A language file that does not read (a number that is not one, too few
@@ -210,13 +209,13 @@ void LoadLanguages(StartupState& state) {
     const LanguageLoadResult loaded = languages.AddLanguage(content.data(), content.size());
     if (!loaded) throw std::runtime_error(name + ": " + loaded.message);
   });
-  const int32_t found = languages.FindByLangID(DefaultLangID);
+  const int32_t found = languages.FindByLangID(state.run.figures.DefaultLangID);
   languages.Current = found < 0 ? 0 : found;
 }
 
 // 15. Install mode: the installation folder and its free space.
-Step FindInstallFolder() {
-  TSetupInfoFile& record = Record();
+Step FindInstallFolder(StartupState& state) {
+  TSetupInfoFile& record = state.run.record;
   InstallDirSource source;
   source.install_dir = record.InstallDir;
   source.root_index = record.InstallDirRegKey.HKEY;
@@ -227,26 +226,27 @@ Step FindInstallFolder() {
   if (!outcome.ok) return StopWith(kRegistryKeyNotFoundText, "Error");
   record.InstallDir = outcome.install_dir;
   if (outcome.space_available) {
-    SpaceAvailable = *outcome.space_available;
-    SpaceAvailableText =
-        FormatByteSize(static_cast<uint64_t>(std::max<int64_t>(SpaceAvailable, 0)));
+    RunFigures& figures = state.run.figures;
+    figures.SpaceAvailable = *outcome.space_available;
+    figures.SpaceAvailableText =
+        FormatByteSize(static_cast<uint64_t>(std::max<int64_t>(figures.SpaceAvailable, 0)));
   }
   return kGoOn;
 }
 
 // What the report says about this setup once the package is open.
 void ConnectErrorReport(StartupState& state) {
-  diagnostics::SetReportContextProvider([&state] {
+  state.run.report_context = [&state] {
     diagnostics::ReportContext context;
-    context.setup_name = Record().SetupName;
-    context.setup_exe_name = Record().SetupExeName;
+    context.setup_name = state.run.record.SetupName;
+    context.setup_exe_name = state.run.record.SetupExeName;
     if (state.pak && PackageId(*state.pak) == "KYPF") {
       context.package =
           diagnostics::PackageFacts{PackageId(*state.pak), PackageVersion(*state.pak),
                                     PackageEntryCount(*state.pak), state.package_path};
     }
     return context;
-  });
+  };
 }
 
 // 16. The wizard, over the open package.
@@ -281,7 +281,7 @@ StartupState::StartupState() = default;
 StartupState::~StartupState() = default;
 
 int RunStartupSequence(StartupState& state) {
-  SetNumberFormatAndLanguage();
+  SetNumberFormatAndLanguage(state.run.figures);
   CreateForms(state);
   ShowVerifyWindow(state);
   OpenChosenPackage(state);
@@ -289,24 +289,24 @@ int RunStartupSequence(StartupState& state) {
   ConnectPackageHooks(state.run);
   if (Step s = CheckPackageId(state); !s.go_on) return s.exit_status;
   if (Step s = VerifyPackage(state); !s.go_on) return s.exit_status;
-  FindCdRomDrive();
+  FindCdRomDrive(state.run.figures);
   if (Step s = LoadSetupRecord(state); !s.go_on) return s.exit_status;
   uint64_t space_required = 0;
   // A run killed part-way into this folder is undone before anything else
   // (the uninstaller then reads the log of the version installed before it).
-  if (state.uninstall_mode) RecoverEarlierRun(Record().InstallDir);
+  if (state.uninstall_mode) RecoverEarlierRun(state.run.status, state.run.record.InstallDir);
   if (state.uninstall_mode) {
-    if (Step s = LoadInstallLog(); !s.go_on) return s.exit_status;
+    if (Step s = LoadInstallLog(state); !s.go_on) return s.exit_status;
   } else {
     if (Step s = LoadScript(state, space_required); !s.go_on) return s.exit_status;
   }
-  SetSpaceRequired(space_required);
-  FindSpecialFolders();
+  state.run.figures.SetSpaceRequired(space_required);
+  FindSpecialFolders(state.run.figures);
   if (Step s = CheckExecutableName(state); !s.go_on) return s.exit_status;
   LoadLanguages(state);
   if (!state.uninstall_mode) {
-    if (Step s = FindInstallFolder(); !s.go_on) return s.exit_status;
-    RecoverEarlierRun(Record().InstallDir);
+    if (Step s = FindInstallFolder(state); !s.go_on) return s.exit_status;
+    RecoverEarlierRun(state.run.status, state.run.record.InstallDir);
   }
   return RunWizard(state);
 }
@@ -342,13 +342,11 @@ int SetupMain(const std::vector<std::string>& arguments) {
   try {
     status = RunStartupSequence(state);
   } catch (const std::exception& escaped) {
-    diagnostics::WriteErrorReport(escaped.what(), "");
+    state.run.WriteErrorReport(escaped.what(), "");
     status = kExitErrorReport;
   }
   // 17. Release the windows before the toolkit that made them.
-  state.run.package = nullptr;
-  SetRunningPackage(nullptr, false);
-  diagnostics::SetReportContextProvider(nullptr);
+  state.run.package = RunningPackage{};
   state.verify_window.reset();
   state.debug_form.reset();
   state.main_form.reset();

@@ -72,7 +72,7 @@ InstallDirOutcome ResolveInstallDir(const InstallDirSource& source) {
   }
   if (!source.value_name.empty()) {
     const std::optional<platform::RootKey> root = RootKeyFromIndex(source.root_index);
-    platform::Registry& registry = platform::Registry::Instance();
+    platform::Registry registry;
     if (root && registry.OpenKey(*root, source.key_path, false)) {
       std::string from_registry =
           registry.ReadString(*root, source.key_path, source.value_name).value_or("");

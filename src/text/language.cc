@@ -88,11 +88,6 @@ const std::u16string* TLanguage::Find(uint16_t number) const {
   return nullptr;
 }
 
-TLanguages& TLanguages::Instance() {
-  static TLanguages instance;
-  return instance;
-}
-
 LanguageLoadResult TLanguages::AddLanguage(const void* buffer, size_t size) {
   Items.push_back(std::make_unique<TLanguage>());
   return Items.back()->LoadFromBuffer(buffer, size);

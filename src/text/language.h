@@ -1,7 +1,7 @@
 // Languages: one TLanguage per language file (display name, the Windows
 // language identifiers it serves, its numbered strings) and the program-wide
-// table TLanguages with the current language, string lookup and "<LANGn>"
-// tag expansion.
+// table TLanguages (one per run, in RunTexts) with the current language, string lookup and
+// "<LANGn>" tag expansion.
 #pragma once
 
 #include <cstddef>
@@ -59,9 +59,6 @@ class TLanguages {
  public:
   int32_t Current = -1;
   std::vector<std::unique_ptr<TLanguage>> Items;  // load order
-
-  // The program-wide table, empty until start-up loads the languages.
-  static TLanguages& Instance();
 
   // Appends a new language and loads it from the buffer (the content of one
   // language entry). The language stays in the table even when loading

@@ -3,52 +3,58 @@
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "text/replace_all.h"
-#include "text/setup_record_fields.h"
-#include "text/shared_state.h"
+#include "text/run_texts.h"
 #include "text/text_routines.h"
 
 namespace wizpak {
 namespace {
 
 template <typename String, typename View, typename Convert>
-String ExpandImpl(View text, std::string_view install_dir, Convert convert) {
+String ExpandImpl(const RunFigures& folders, View text, std::string_view install_dir,
+                  Convert convert) {
   String out(text);
   const String install = convert(install_dir);
   out = ReplaceAllText(View(out), convert("$INSTDIR"), View(install));
   out = ReplaceAllText(View(out), convert("$INSTALLDIR"), View(install));
-  out = ReplaceAllText(View(out), convert("$SMPROGRAMS"), View(convert(ProgramsFolder)));
-  out = ReplaceAllText(View(out), convert("$PROGRAMFILES"), View(convert(ProgramFilesFolder)));
-  out = ReplaceAllText(View(out), convert("$CDDRIVE"), View(convert(CDDriveRoot)));
+  out = ReplaceAllText(View(out), convert("$SMPROGRAMS"), View(convert(folders.ProgramsFolder)));
+  out = ReplaceAllText(View(out), convert("$PROGRAMFILES"),
+                       View(convert(folders.ProgramFilesFolder)));
+  out = ReplaceAllText(View(out), convert("$CDDRIVE"), View(convert(folders.CDDriveRoot)));
   return ReplaceAllText(View(out), convert("\\\\"), convert("\\"));
 }
 
 }  // namespace
 
-std::string ExpandPathVariables(std::string_view text, std::string_view install_dir) {
+std::string ExpandPathVariables(const RunFigures& folders, std::string_view text,
+                                std::string_view install_dir) {
   return ExpandImpl<std::string, std::string_view>(
-      text, install_dir, [](std::string_view s) { return std::string(s); });
+      folders, text, install_dir, [](std::string_view s) { return std::string(s); });
 }
 
-std::string ExpandPathVariables(std::string_view text) {
-  return ExpandPathVariables(text, RecordInstallDir());
+std::string ExpandPathVariables(const RunTexts& texts, std::string_view text) {
+  return ExpandPathVariables(texts.figures, text, texts.record.InstallDir);
 }
 
-std::u16string ExpandPathVariables(std::u16string_view text) {
+std::u16string ExpandPathVariables(const RunTexts& texts, std::u16string_view text) {
   return ExpandImpl<std::u16string, std::u16string_view>(
-      text, RecordInstallDir(), [](std::string_view s) { return AnsiToWide(s); });
+      texts.figures, text, texts.record.InstallDir,
+      [](std::string_view s) { return AnsiToWide(s); });
 }
 
-std::string CompressPathVariables(std::string_view path, std::string_view install_dir) {
+std::string CompressPathVariables(const RunFigures& folders, std::string_view path,
+                                  std::string_view install_dir) {
   std::string out(path);
   // An empty folder would match nowhere; skipping it keeps that explicit.
   if (!install_dir.empty()) out = ReplaceAllText(out, install_dir, "$INSTDIR");
-  if (!ProgramsFolder.empty()) out = ReplaceAllText(out, ProgramsFolder, "$SMPROGRAMS");
-  if (!ProgramFilesFolder.empty()) out = ReplaceAllText(out, ProgramFilesFolder, "$PROGRAMFILES");
+  if (!folders.ProgramsFolder.empty())
+    out = ReplaceAllText(out, folders.ProgramsFolder, "$SMPROGRAMS");
+  if (!folders.ProgramFilesFolder.empty())
+    out = ReplaceAllText(out, folders.ProgramFilesFolder, "$PROGRAMFILES");
   return out;
 }
 
-std::string CompressPathVariables(std::string_view path) {
-  return CompressPathVariables(path, RecordInstallDir());
+std::string CompressPathVariables(const RunTexts& texts, std::string_view path) {
+  return CompressPathVariables(texts.figures, path, texts.record.InstallDir);
 }
 
 std::string IncludeBackslash(std::string_view path) {

@@ -13,22 +13,27 @@
 
 namespace wizpak {
 
-// Replaces, in this order and ignoring ASCII case, "$INSTDIR" and
-// "$INSTALLDIR" by the setup record's InstallDir, "$SMPROGRAMS" by
-// ProgramsFolder, "$PROGRAMFILES" by ProgramFilesFolder and "$CDDRIVE" by
-// CDDriveRoot (shared_state.h); then collapses every run of backslashes to
-// one. An unknown value expands to nothing.
-std::string ExpandPathVariables(std::string_view text);
-// The same with an explicit installation folder.
-std::string ExpandPathVariables(std::string_view text, std::string_view install_dir);
-std::u16string ExpandPathVariables(std::u16string_view text);
+struct RunFigures;
+class RunTexts;
 
-// Turns the known folders back into variables: InstallDir -> "$INSTDIR",
+// Replaces, in this order and ignoring ASCII case, "$INSTDIR" and
+// "$INSTALLDIR" by `install_dir`, "$SMPROGRAMS" by ProgramsFolder,
+// "$PROGRAMFILES" by ProgramFilesFolder and "$CDDRIVE" by CDDriveRoot of
+// `folders`; then collapses every run of backslashes to one. An unknown value
+// expands to nothing.
+std::string ExpandPathVariables(const RunFigures& folders, std::string_view text,
+                                std::string_view install_dir);
+// The same with the run's figures and its record's InstallDir.
+std::string ExpandPathVariables(const RunTexts& texts, std::string_view text);
+std::u16string ExpandPathVariables(const RunTexts& texts, std::u16string_view text);
+
+// Turns the known folders back into variables: `install_dir` -> "$INSTDIR",
 // ProgramsFolder -> "$SMPROGRAMS", ProgramFilesFolder -> "$PROGRAMFILES"
 // (ASCII case ignored, no backslash collapsing). An empty folder value is
 // not replaced.
-std::string CompressPathVariables(std::string_view path);
-std::string CompressPathVariables(std::string_view path, std::string_view install_dir);
+std::string CompressPathVariables(const RunFigures& folders, std::string_view path,
+                                  std::string_view install_dir);
+std::string CompressPathVariables(const RunTexts& texts, std::string_view path);
 
 // Empty stays empty; otherwise "\" is appended unless the text ends in one.
 std::string IncludeBackslash(std::string_view path);

@@ -1,6 +1,6 @@
-// Text placeholders ("<%SETUPTITLE%>" and its kin): the program-wide table
-// binding each placeholder name to an ANSI string variable owned elsewhere,
-// and the wizard's text pipeline (language tags, "<BR>", placeholders).
+// Text placeholders ("<%SETUPTITLE%>" and its kin): a table binding each
+// placeholder name to an ANSI string variable owned elsewhere. Each run has
+// one (RunTexts), bound to its record and figures.
 #pragma once
 
 #include <string>
@@ -18,13 +18,6 @@ class TLanguageStrings {
  public:
   std::vector<TLanguageString> Items;  // registration order
 
-  // The program-wide table. Created on first use with its five placeholders
-  // registered: "<%SETUPTITLE%>", "<%SETUPSHORTTITLE%>" and "<%CHANGELOG%>"
-  // bound to the setup record's SetupName, ShortName and Changelog, and
-  // "<%SPACEREQ%>", "<%SPACEAVA%>" bound to SpaceRequiredText and
-  // SpaceAvailableText (shared_state.h).
-  static TLanguageStrings& Instance();
-
   // Appends a placeholder bound to `value` by reference: every expansion
   // uses the variable's content at that moment. `value` must outlive the
   // table.
@@ -34,10 +27,5 @@ class TLanguageStrings {
   // registration order, by its variable's current text.
   std::u16string ExpandTextPlaceholders(std::u16string_view text) const;
 };
-
-// The text a wizard control shows: "<LANGn>" tags expanded from the current
-// language, every "<BR>" turned into a carriage return, then the
-// placeholders of the program-wide table replaced.
-std::u16string ExpandWizardText(std::u16string_view text);
 
 }  // namespace wizpak

@@ -6,12 +6,12 @@
 
 namespace wizpak {
 
-void SetSpaceRequired(uint64_t bytes) {
+void RunFigures::SetSpaceRequired(uint64_t bytes) {
   SpaceRequired = bytes;
   SpaceRequiredText = FormatByteSize(bytes);
 }
 
-bool UpdateSpaceAvailable(std::string_view folder) {
+bool RunFigures::UpdateSpaceAvailable(std::string_view folder) {
   if (folder.empty()) return false;
   char letter = folder.front();
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
@@ -24,7 +24,7 @@ bool UpdateSpaceAvailable(std::string_view folder) {
   return true;
 }
 
-bool InitialiseFolderTexts(std::string* error) {
+bool RunFigures::InitialiseFolderTexts(std::string* error) {
   ProgramFilesFolder = GetSpecialFolderPath(38) + "\\";
   ProgramsFolder = GetSpecialFolderPath(2) + "\\";
   std::string drive_error;
@@ -32,23 +32,6 @@ bool InitialiseFolderTexts(std::string* error) {
   if (drive_error.empty()) return true;
   if (error != nullptr) *error = drive_error;
   return false;
-}
-
-void ResetSharedState() {
-  SpaceRequiredText.clear();
-  SpaceAvailableText.clear();
-  ProgramsFolder.clear();
-  ProgramFilesFolder.clear();
-  CDDriveRoot.clear();
-  SpaceRequired = 0;
-  SpaceAvailable = 0;
-  DefaultLangID = 0x0409;
-  ProgressPosition = 0;
-  ProgressTotal = 0;
-  ProgressHookPercent = 0;
-  ProgressHook = nullptr;
-  StatusRepaintTick = 0;
-  StatusRepainted = false;
 }
 
 }  // namespace wizpak

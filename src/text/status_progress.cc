@@ -9,7 +9,6 @@
 #include "platform/codepage.h"
 #include "platform/system.h"
 #include "gui/widgets.h"
-#include "text/shared_state.h"
 
 namespace wizpak {
 namespace {
@@ -22,28 +21,28 @@ void SetCaption(gui::Label* label, std::u16string_view text, bool repaint) {
 
 }  // namespace
 
-void ShowStatus(std::u16string_view text, bool repaint) {
-  if (ActiveStatusLabel == nullptr) return;
+void StatusView::ShowStatus(std::u16string_view text, bool repaint) {
+  if (StatusLabel == nullptr) return;
   // The headless transcript records every change of the status caption.
-  if (ActiveStatusLabel->Text() != text) gui::TranscriptStatus(WideToUtf8(text));
+  if (StatusLabel->Text() != text) gui::TranscriptStatus(WideToUtf8(text));
   if (repaint) {
-    const uint32_t now = StatusRepaintClock ? StatusRepaintClock() : platform::TickCount();
+    const uint32_t now = RepaintClock ? RepaintClock() : platform::TickCount();
     // Differences in 32 bits: the tick count wraps.
-    if (StatusRepainted && now - StatusRepaintTick < kStatusRepaintIntervalMs) {
+    if (Repainted && now - RepaintTick < kStatusRepaintIntervalMs) {
       repaint = false;
     } else {
-      StatusRepaintTick = now;
-      StatusRepainted = true;
+      RepaintTick = now;
+      Repainted = true;
     }
   }
-  SetCaption(ActiveStatusLabel, text, repaint);
+  SetCaption(StatusLabel, text, repaint);
 }
 
-void ShowSubStatus(std::u16string_view text, bool repaint) {
-  SetCaption(ActiveSubStatusLabel, text, repaint);
+void StatusView::ShowSubStatus(std::u16string_view text, bool repaint) {
+  SetCaption(SubStatusLabel, text, repaint);
 }
 
-int32_t ProgressPercent() {
+int32_t StatusView::ProgressPercent() const {
   if (ProgressTotal == 0) return 0;
   const double percent = std::trunc(static_cast<double>(ProgressPosition) /
                                     static_cast<double>(ProgressTotal) * 100.0);
@@ -52,18 +51,16 @@ int32_t ProgressPercent() {
   return static_cast<int32_t>(percent);
 }
 
-void StepProgress(bool repaint) {
-  if (ActiveGauge == nullptr) return;
+void StatusView::StepProgress(bool repaint) {
+  if (Gauge == nullptr) return;
   ++ProgressPosition;
   if (repaint) {
     const uint32_t limit = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
     // The gauge paints only when its bar or caption changes; the area is
     // repainted with it, not once per step (a step per installed file).
-    const int paints = ActiveGauge->ImmediatePaints();
-    ActiveGauge->SetProgress(
-        static_cast<int32_t>(ProgressPosition < limit ? ProgressPosition : limit));
-    if (ActiveGaugeArea != nullptr && ActiveGauge->ImmediatePaints() != paints)
-      ActiveGaugeArea->Repaint();
+    const int paints = Gauge->ImmediatePaints();
+    Gauge->SetProgress(static_cast<int32_t>(ProgressPosition < limit ? ProgressPosition : limit));
+    if (GaugeArea != nullptr && Gauge->ImmediatePaints() != paints) GaugeArea->Repaint();
   }
   if (!ProgressHook) return;
   if (static_cast<int64_t>(ProgressPercent()) > static_cast<int64_t>(ProgressHookPercent) + 5) {

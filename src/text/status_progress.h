@@ -1,9 +1,12 @@
 // Status texts and the shared progress step: the wizard's status labels and
 // gauge that long operations report to, and StepProgress, which also runs
 // the message-pump hook every few percent so the window stays responsive.
+// One StatusView belongs to each run (RunTexts); the wizard points it at its
+// controls.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace wizpak::gui {
@@ -14,37 +17,60 @@ class TGradGauge;
 
 namespace wizpak {
 
-// Set by the wizard once its page controls exist; null until then. Not owned.
-inline gui::Label* ActiveStatusLabel = nullptr;     // "patching_statuslabel"
-inline gui::Label* ActiveSubStatusLabel = nullptr;  // "finishtext"
-inline gui::TGradGauge* ActiveGauge = nullptr;      // "patching_progressbar"
-// The control repainted after a progress step with repaint: the page area
-// the gauge sits on. Null repaints nothing besides the gauge itself.
-inline gui::Widget* ActiveGaugeArea = nullptr;
-
-// Caption of ActiveStatusLabel / ActiveSubStatusLabel; nothing while the
-// label is null. With `repaint` the label is repainted at once; for the
-// status label at most once every kStatusRepaintIntervalMs, since a caption
-// that changes once per installed file would otherwise repaint (and flush a
-// window to the display) thousands of times a second. The caption is always
-// set and shows with the label's next repaint.
-void ShowStatus(std::u16string_view text, bool repaint);
-void ShowSubStatus(std::u16string_view text, bool repaint);
-
 inline constexpr uint32_t kStatusRepaintIntervalMs = 15;
-// The clock of that limit in milliseconds; null uses the system's tick count.
-inline uint32_t (*StatusRepaintClock)() = nullptr;
 
-// One step of progress (nothing while ActiveGauge is null): ProgressPosition
-// grows by one; with `repaint` the gauge takes it, and when that changes what
-// the gauge shows (it repaints), ActiveGaugeArea is repainted too. Then, when
-// ProgressHook is set, the hook runs if the percentage done (truncated) has
-// passed ProgressHookPercent + 5, and ProgressHookPercent becomes the
-// percentage as it stands after the hook. A ProgressTotal of 0 counts as 0
-// percent.
-void StepProgress(bool repaint);
+struct StatusView {
+  // Set by the wizard once its page controls exist; null until then. Not owned.
+  gui::Label* StatusLabel = nullptr;     // "patching_statuslabel"
+  gui::Label* SubStatusLabel = nullptr;  // "finishtext"
+  gui::TGradGauge* Gauge = nullptr;      // "patching_progressbar"
+  // The control repainted after a progress step with repaint: the page area
+  // the gauge sits on. Null repaints nothing besides the gauge itself.
+  gui::Widget* GaugeArea = nullptr;
 
-// trunc(ProgressPosition / ProgressTotal * 100); 0 when ProgressTotal is 0.
-int32_t ProgressPercent();
+  // Progress counters of StepProgress. ProgressHook, when set, runs the
+  // toolkit's message pump.
+  uint32_t ProgressPosition = 0;
+  uint32_t ProgressTotal = 0;
+  int32_t ProgressHookPercent = 0;
+  std::function<void()> ProgressHook;
+
+  // The clock of the status repaint limit in milliseconds; null uses the
+  // system's tick count.
+  uint32_t (*RepaintClock)() = nullptr;
+  // When ShowStatus last repainted the status label at once, by
+  // RepaintClock; Repainted is false until it first did.
+  uint32_t RepaintTick = 0;
+  bool Repainted = false;
+
+  // Caption of StatusLabel / SubStatusLabel; nothing while the label is
+  // null. With `repaint` the label is repainted at once; for the status
+  // label at most once every kStatusRepaintIntervalMs, since a caption that
+  // changes once per installed file would otherwise repaint (and flush a
+  // window to the display) thousands of times a second. The caption is
+  // always set and shows with the label's next repaint.
+  void ShowStatus(std::u16string_view text, bool repaint);
+  void ShowSubStatus(std::u16string_view text, bool repaint);
+
+  // One step of progress (nothing while Gauge is null): ProgressPosition
+  // grows by one; with `repaint` the gauge takes it, and when that changes
+  // what the gauge shows (it repaints), GaugeArea is repainted too. Then,
+  // when ProgressHook is set, the hook runs if the percentage done
+  // (truncated) has passed ProgressHookPercent + 5, and ProgressHookPercent
+  // becomes the percentage as it stands after the hook. A ProgressTotal of 0
+  // counts as 0 percent.
+  void StepProgress(bool repaint);
+
+  // trunc(ProgressPosition / ProgressTotal * 100); 0 when ProgressTotal is 0.
+  int32_t ProgressPercent() const;
+
+  // Forgets the controls (the wizard's pages are going away).
+  void Detach() {
+    StatusLabel = nullptr;
+    SubStatusLabel = nullptr;
+    Gauge = nullptr;
+    GaugeArea = nullptr;
+  }
+};
 
 }  // namespace wizpak

@@ -10,15 +10,12 @@
 #include "package/setup_info.h"
 #include "platform/files.h"
 #include "platform/process.h"
-#include "text/language.h"
 #include "text/path_helpers.h"
+#include "text/run_texts.h"
+#include "uninstall/uninstall_list.h"
 
 namespace wizpak {
 namespace {
-
-TPak* g_running = nullptr;
-std::string g_package_path;
-bool g_from_command_line = false;
 
 class TPakSource : public PackageSource {
  public:
@@ -118,17 +115,6 @@ UninstallerPlan PlanFromRecord(const TSetupInfoFile& record) {
 
 }  // namespace
 
-void SetRunningPackage(TPak* running, std::string package_path, bool from_command_line) {
-  g_running = running;
-  g_package_path = std::move(package_path);
-  g_from_command_line = from_command_line;
-}
-
-void SetRunningPackage(TPak* running, bool from_command_line) {
-  SetRunningPackage(running, from_command_line ? std::string() : platform::ExecutablePath(),
-                    from_command_line);
-}
-
 std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
                                                       const std::string& package_path,
                                                       bool from_command_line) {
@@ -166,42 +152,42 @@ uint64_t UninstallerSpace(const TPak& running, const std::string& package_path,
   return bytes;
 }
 
-UninstallerBuildResult BuildUninstaller() {
-  UninstallerPlan plan = PlanFromRecord(TSetupInfoFile::Instance());
+UninstallerBuildResult BuildUninstaller(const RunningPackage& running,
+                                        const TSetupInfoFile& record) {
+  UninstallerPlan plan = PlanFromRecord(record);
   std::optional<ExecutableImage> image;
-  if (g_running != nullptr) {
-    image = RunningExecutableImage(*g_running, g_package_path, g_from_command_line);
+  if (running.pak != nullptr) {
+    image = RunningExecutableImage(*running.pak, running.path, running.from_command_line);
   }
   if (!image) {
     // Nothing to copy: register only, as when the package has no entries.
     UninstallerBuildResult result = BuildUninstallerFrom(EmptySource(), plan, OpenTPakAppender);
-    result.message = g_running == nullptr
+    result.message = running.pak == nullptr
                          ? "No running package to build the uninstaller from"
                          : "Cannot read the running executable " + platform::ExecutablePath();
     return result;
   }
   plan.image = *image;
-  return BuildUninstallerFrom(TPakSource(*g_running), plan, OpenTPakAppender);
+  return BuildUninstallerFrom(TPakSource(*running.pak), plan, OpenTPakAppender);
 }
 
-void RemoveUninstallRegistration() {
-  RemoveUninstallRegistration(TSetupInfoFile::Instance().ShortName);
+bool StartFinaliser(const RunningPackage& running) {
+  if (running.pak == nullptr) return false;
+  return StartFinaliserFrom(TPakSource(*running.pak), platform::ExecutablePath());
 }
 
-bool StartFinaliser() {
-  if (g_running == nullptr) return false;
-  return StartFinaliserFrom(TPakSource(*g_running), platform::ExecutablePath());
-}
-
-UninstallWalkSummary RunUninstallWalk(const UninstallWalkView& view) {
-  const TSetupInfoFile& record = TSetupInfoFile::Instance();
+UninstallWalkSummary RunUninstallWalk(const RunTexts& texts, TUninstallList& log,
+                                      const UninstallWalkView& view) {
+  const TSetupInfoFile& record = texts.record;
   UninstallWalkContext context;
-  context.get_string = [](uint16_t number) { return TLanguages::Instance().GetString(number); };
-  context.expand_path = [](std::string_view path) { return ExpandPathVariables(path); };
+  context.get_string = [&texts](uint16_t number) { return texts.languages.GetString(number); };
+  context.expand_path = [&texts](std::string_view path) {
+    return ExpandPathVariables(texts, path);
+  };
   context.install_log_path = InstallLogPath(record.InstallDir, record.UninstallPrefix);
   context.short_name = record.ShortName;
   context.desktop_record_path = DesktopRecordPath(record.InstallDir, record.UninstallPrefix);
-  UninstallWalkSummary summary = WalkInstallLog(TUninstallList::Instance(), context, view);
+  UninstallWalkSummary summary = WalkInstallLog(log, context, view);
   // What could not be removed is an error of the uninstall (the report and
   // its status), not a success; the uninstaller stays to be run again.
   if (!summary.failures.empty()) {

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/walked_paths.h"
 #include "text/path_helpers.h"
+#include "text/run_texts.h"
 
 namespace wizpak {
 namespace {
@@ -31,9 +32,14 @@ std::string InstallLogPath(std::string_view folder, std::string_view prefix) {
   return path;
 }
 
-TUninstallList& TUninstallList::Instance() {
-  static TUninstallList instance;
-  return instance;
+std::string TUninstallList::Compress(std::string_view path) const {
+  if (texts_ == nullptr) return CompressPathVariables(RunFigures{}, path, "");
+  return CompressPathVariables(*texts_, path);
+}
+
+std::string TUninstallList::Expand(std::string_view path) const {
+  if (texts_ == nullptr) return ExpandPathVariables(RunFigures{}, path, "");
+  return ExpandPathVariables(*texts_, path);
 }
 
 void TUninstallList::Clear() {
@@ -49,7 +55,7 @@ void TUninstallList::Append(std::vector<std::string>& list, std::unordered_set<s
 }
 
 void TUninstallList::AddFile(std::string_view path) {
-  Append(lists_.files, file_index_, CompressPathVariables(path));
+  Append(lists_.files, file_index_, Compress(path));
 }
 
 bool TUninstallList::HasFile(std::string_view path) const {
@@ -144,7 +150,7 @@ InstallLogResult TUninstallList::MergeStillPresent(
   if (result.status == InstallLogStatus::Missing) return {};
   if (!result.ok()) return result;
   for (const std::string& file : earlier.lists_.files) {
-    const std::string path = ExpandPathVariables(file);
+    const std::string path = Expand(file);
     if (platform::FileExists(path) ||
         platform::GetFileAttributes(path) != platform::kInvalidAttributes)
       Append(lists_.files, file_index_, file);
@@ -157,7 +163,7 @@ InstallLogResult TUninstallList::MergeStillPresent(
   // so the earlier run's keep their order among themselves.
   std::vector<std::string> folders;
   for (const std::string& dir : earlier.lists_.directories) {
-    if (platform::DirectoryExists(ExpandPathVariables(dir))) folders.push_back(dir);
+    if (platform::DirectoryExists(Expand(dir))) folders.push_back(dir);
   }
   const auto at = lists_.directories.begin() + (lists_.directories.empty() ? 0 : 1);
   lists_.directories.insert(at, folders.begin(), folders.end());

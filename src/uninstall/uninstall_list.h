@@ -1,7 +1,7 @@
 // The install log TUninstallList: what an installation wrote (files, registry
 // string values, folders), kept in memory during the run, saved enciphered
-// into the install folder and loaded again by the uninstaller. One instance
-// for the program's life.
+// into the install folder and loaded again by the uninstaller. Each run owns
+// one (SetupRun::install_log).
 #pragma once
 
 #include <functional>
@@ -34,9 +34,15 @@ struct InstallLogResult {
 // doubled separator, which the file system accepts).
 std::string InstallLogPath(std::string_view folder, std::string_view prefix);
 
+class RunTexts;
+
 class TUninstallList {
  public:
-  static TUninstallList& Instance();
+  // Paths go in and out without path variables.
+  TUninstallList() = default;
+  // Paths use the path variables of `texts` (its figures and record's
+  // InstallDir), which must outlive the list.
+  explicit TUninstallList(const RunTexts& texts) : texts_(&texts) {}
 
   const std::vector<std::string>& Files() const { return lists_.files; }
   const std::vector<std::string>& RegistryEntries() const { return lists_.registry_entries; }
@@ -90,7 +96,10 @@ class TUninstallList {
   void Append(std::vector<std::string>& list, std::unordered_set<std::string>& index,
               std::string_view text);
   void Reindex();
+  std::string Compress(std::string_view path) const;
+  std::string Expand(std::string_view path) const;
 
+  const RunTexts* texts_ = nullptr;  // not owned
   InstallLogLists lists_;
   DesktopRecord desktop_;
   // ASCII-lower-cased copies of Files and RegistryEntries, for duplicate checks.

@@ -16,7 +16,7 @@ std::string UninstallerPath(std::string_view install_dir, std::string_view exe_n
 }
 
 void RegisterUninstaller(std::string_view short_name, std::string_view uninstall_string) {
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   const platform::RootKey root = platform::RootKey::LocalMachine;
   const std::string key = UninstallKeyPath(short_name);
   registry.OpenKey(root, key, /*create=*/true);
@@ -30,7 +30,7 @@ void RegisterUninstaller(std::string_view short_name, std::string_view uninstall
 }
 
 bool RemoveUninstallRegistration(std::string_view short_name) {
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   const platform::RootKey root = platform::RootKey::LocalMachine;
   const std::string key = UninstallKeyPath(short_name);
   if (!registry.KeyExists(root, key)) return true;

@@ -223,7 +223,7 @@ UninstallWalkSummary WalkInstallLog(const TUninstallList& log, const UninstallWa
   }
 
   // Only the value goes; the key stays.
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   const PhaseProgress value_progress(context, view, PhaseName(context, kRegistryPhaseString),
                                      value_count, file_count + folder_count);
   for (int32_t i = 0; i < value_count; ++i) {

@@ -235,14 +235,14 @@ bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstall
   return false;
 }
 
-UninstallWalkView ActiveControlsView() {
+UninstallWalkView ActiveControlsView(StatusView& status) {
   UninstallWalkView view;
-  view.set_status = [](std::u16string_view text) { ShowStatus(text, true); };
-  view.set_gauge_maximum = [](int32_t maximum) {
-    if (ActiveGauge != nullptr) ActiveGauge->SetMax(maximum);
+  view.set_status = [&status](std::u16string_view text) { status.ShowStatus(text, true); };
+  view.set_gauge_maximum = [&status](int32_t maximum) {
+    if (status.Gauge != nullptr) status.Gauge->SetMax(maximum);
   };
-  view.set_gauge_position = [](int32_t position) {
-    if (ActiveGauge != nullptr) ActiveGauge->SetProgress(position);
+  view.set_gauge_position = [&status](int32_t position) {
+    if (status.Gauge != nullptr) status.Gauge->SetProgress(position);
   };
   return view;
 }

@@ -22,6 +22,10 @@
 namespace wizpak {
 
 class TPak;
+class RunTexts;
+class TUninstallList;
+struct StatusView;
+struct TSetupInfoFile;
 
 // Entries copied into the uninstaller start with this (compared upper-cased).
 inline constexpr std::string_view kUninstallEntryPrefix = "UNINSTALL_";
@@ -116,18 +120,21 @@ std::string FinaliserPath();
 // uninstaller then stays).
 bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path);
 
-// A walk view showing on ActiveStatusLabel and ActiveGauge, repainting them.
-UninstallWalkView ActiveControlsView();
+// A walk view showing on the status label and gauge of `status`,
+// repainting them.
+UninstallWalkView ActiveControlsView(StatusView& status);
 
-// ---- On the program's own objects -------------------------------------------
+// ---- On the run's own objects -----------------------------------------------
 
-// Start-up names the package it runs from, open for the whole run, and the
-// file it was opened from. `from_command_line`: that file was named on the
-// command line and is not the running executable. Not owned; null forgets it.
-void SetRunningPackage(TPak* running, std::string package_path, bool from_command_line);
-// The same when the package's file is the running executable unless
-// `from_command_line`.
-void SetRunningPackage(TPak* running, bool from_command_line);
+// The package a run runs from, open for the whole run, and the file it was
+// opened from. `from_command_line`: that file was named on the command line
+// and is not the running executable. The package is not owned; null when
+// there is none.
+struct RunningPackage {
+  TPak* pak = nullptr;
+  std::string path;
+  bool from_command_line = false;
+};
 
 // The executable part of the uninstaller. Normally the package's file (the
 // running executable) up to the first entry of its package. When the
@@ -151,16 +158,15 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
 
 // BuildUninstallerFrom on the running package and the setup record (a copy
 // with IsUninstaller = 1 is stored). Registers even without a package.
-UninstallerBuildResult BuildUninstaller();
-
-// The registration of the setup record's ShortName.
-void RemoveUninstallRegistration();
+UninstallerBuildResult BuildUninstaller(const RunningPackage& running,
+                                        const TSetupInfoFile& record);
 
 // StartFinaliserFrom the running package with the running executable's path.
-bool StartFinaliser();
+bool StartFinaliser(const RunningPackage& running);
 
-// The uninstall page's walk over TUninstallList::Instance(), with the current
-// language's strings and the record's InstallDir, UninstallPrefix, ShortName.
-UninstallWalkSummary RunUninstallWalk(const UninstallWalkView& view = ActiveControlsView());
+// The uninstall page's walk over `log`, with the current language's strings
+// and the record's InstallDir, UninstallPrefix, ShortName (all of `texts`).
+UninstallWalkSummary RunUninstallWalk(const RunTexts& texts, TUninstallList& log,
+                                      const UninstallWalkView& view);
 
 }  // namespace wizpak

@@ -6,7 +6,7 @@
 #include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "text/path_helpers.h"
-#include "text/placeholders.h"
+#include "text/run_texts.h"
 #include "text/replace_all.h"
 #include "text/text_routines.h"
 
@@ -53,8 +53,8 @@ std::u16string BreaksOnly(std::string_view value) {
 
 // The caption a label or panel shows for a source text. Panels hold ANSI
 // captions, so their text goes through the ANSI code page once more.
-std::u16string PipelineText(WidgetKind kind, std::u16string_view source) {
-  std::u16string text = ExpandWizardText(source);
+std::u16string PipelineText(const RunTexts& texts, WidgetKind kind, std::u16string_view source) {
+  std::u16string text = ExpandWizardText(texts, source);
   if (kind == WidgetKind::Panel) return AnsiToWide(WideToAnsi(text));
   return text;
 }
@@ -101,8 +101,9 @@ bool IsValidControlName(std::string_view name) {
   return true;
 }
 
-TControlParser::TControlParser(gui::PageArea& page_area, EntryLookup find_entry)
-    : page_area_(page_area), find_entry_(std::move(find_entry)) {}
+TControlParser::TControlParser(gui::PageArea& page_area, const RunTexts& texts,
+                               EntryLookup find_entry)
+    : page_area_(page_area), texts_(texts), find_entry_(std::move(find_entry)) {}
 
 void TControlParser::LoadLayout(std::string_view entry_name) {
   lines_.Clear();
@@ -244,7 +245,7 @@ void TControlParser::ApplyKindProperty(std::string_view key, std::string_view va
     case WidgetKind::Panel:
       if (key == "caption") {
         source_text = AnsiToWide(value);
-        control.SetText(PipelineText(kind, source_text));
+        control.SetText(PipelineText(texts_, kind, source_text));
       } else if (key == "autosize" && kind == WidgetKind::Label) {
         control.SetAutoSize(LayoutBoolean(value));
       } else if (key == "wordwrap" && kind == WidgetKind::Label) {
@@ -256,7 +257,7 @@ void TControlParser::ApplyKindProperty(std::string_view key, std::string_view va
     case WidgetKind::Edit:
       if (key == "text") {
         source_text = AnsiToWide(value);
-        control.SetText(ExpandWizardText(source_text));
+        control.SetText(ExpandWizardText(texts_, source_text));
       } else if (key == "autosize") {
         control.SetAutoSize(LayoutBoolean(value));
       }
@@ -268,8 +269,7 @@ void TControlParser::ApplyKindProperty(std::string_view key, std::string_view va
       } else if (key == "border") {
         control.SetBorder(LayoutBoolean(value));
       } else if (key == "file" && kind == WidgetKind::RichEdit) {
-        std::u16string name =
-            TLanguageStrings::Instance().ExpandTextPlaceholders(AnsiToWide(value));
+        std::u16string name = texts_.placeholders.ExpandTextPlaceholders(AnsiToWide(value));
         LoadRichText(control, WideToAnsi(name));
       }
       break;
@@ -342,7 +342,7 @@ void TControlParser::RetranslateControls() {
   for (size_t i = 0; i < controls_.size(); ++i) {
     gui::Widget& control = *controls_[i];
     if (control.Kind() == WidgetKind::Label || control.Kind() == WidgetKind::Panel) {
-      control.SetText(PipelineText(control.Kind(), source_texts_[i]));
+      control.SetText(PipelineText(texts_, control.Kind(), source_texts_[i]));
     }
   }
 }

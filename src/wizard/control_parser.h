@@ -19,6 +19,10 @@
 #include "gui/widgets.h"
 #include "text/string_list.h"
 
+namespace wizpak {
+class RunTexts;
+}
+
 namespace wizpak::wizard {
 
 // Looks a package entry up by name (group 0, letter case ignored): its bytes,
@@ -61,7 +65,8 @@ bool IsValidControlName(std::string_view name);
 
 class TControlParser {
  public:
-  TControlParser(gui::PageArea& page_area, EntryLookup find_entry);
+  // `texts` (the run's languages and placeholders) must outlive the parser.
+  TControlParser(gui::PageArea& page_area, const RunTexts& texts, EntryLookup find_entry);
   TControlParser(const TControlParser&) = delete;
   TControlParser& operator=(const TControlParser&) = delete;
 
@@ -102,6 +107,7 @@ class TControlParser {
   gui::Widget& CreateKind(gui::WidgetKind kind);
 
   gui::PageArea& page_area_;
+  const RunTexts& texts_;
   EntryLookup find_entry_;
   TStringList lines_;
   std::vector<gui::Widget*> controls_;

@@ -12,9 +12,7 @@
 #include "text/language.h"
 #include "text/path_helpers.h"
 #include "text/folder_rules.h"
-#include "text/placeholders.h"
-#include "text/shared_state.h"
-#include "text/status_progress.h"
+#include "text/run_texts.h"
 #include "text/text_routines.h"
 
 namespace wizpak::wizard {
@@ -33,34 +31,35 @@ constexpr uint16_t kBoxYes = 52;
 constexpr uint16_t kBoxNo = 53;
 constexpr uint16_t kBoxRetry = 54;
 
-std::u16string String(uint16_t number) {
-  return TLanguages::Instance().GetString(number);
+std::u16string String(const TLanguages& languages, uint16_t number) {
+  return languages.GetString(number);
 }
 
 // A string of the current language in UTF-8; "" when the language has none
 // (language files made before the string was added).
-std::string OptionalString(uint16_t number) {
-  const TLanguage* language = TLanguages::Instance().CurrentLanguage();
+std::string OptionalString(const TLanguages& languages, uint16_t number) {
+  const TLanguage* language = languages.CurrentLanguage();
   const std::u16string* text = language ? language->Find(number) : nullptr;
   return text ? WideToUtf8(*text) : std::string();
 }
 
 // Message boxes speak the wizard's language.
-void UseLanguageForBoxes() {
-  gui::SetMessageBoxCaptions(gui::ButtonCaptions{OptionalString(kBoxOk), OptionalString(kBoxCancel),
-                                                 OptionalString(kBoxYes), OptionalString(kBoxNo),
-                                                 OptionalString(kBoxRetry)});
+void UseLanguageForBoxes(const TLanguages& languages) {
+  gui::SetMessageBoxCaptions(
+      gui::ButtonCaptions{OptionalString(languages, kBoxOk), OptionalString(languages, kBoxCancel),
+                          OptionalString(languages, kBoxYes), OptionalString(languages, kBoxNo),
+                          OptionalString(languages, kBoxRetry)});
 }
 
 }  // namespace
 
-TFrmMain::TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, WizardHost host)
-    : toolkit_(toolkit), form_(form), host_(std::move(host)) {
+TFrmMain::TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, RunTexts& texts, WizardHost host)
+    : toolkit_(toolkit), form_(form), texts_(texts), host_(std::move(host)) {
   if (!host_.install_dir) host_.install_dir = &own_install_dir_;
-  ProgressHook = [this] { toolkit_.ProcessMessages(); };
-  pages_ =
-      std::make_unique<TSEPageControl>(form_.BackButton(), form_.NextButton(), form_.CancelButton(),
-                                       form_.LanguageButton(), form_.Pages(), host_.find_entry);
+  texts_.status.ProgressHook = [this] { toolkit_.ProcessMessages(); };
+  pages_ = std::make_unique<TSEPageControl>(form_.BackButton(), form_.NextButton(),
+                                            form_.CancelButton(), form_.LanguageButton(),
+                                            form_.Pages(), texts_, host_.find_entry);
   pages_->OnPageShown = [this] { PageShown(); };
   form_.BackButton().SetOnClick([this] { BackButtonClick(); });
   form_.NextButton().SetOnClick([this] { NextButtonClick(); });
@@ -73,20 +72,17 @@ TFrmMain::TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, WizardHost host)
 
 TFrmMain::~TFrmMain() {
   // The shared references must not outlive the controls they point at.
-  ProgressHook = nullptr;
-  ActiveStatusLabel = nullptr;
-  ActiveSubStatusLabel = nullptr;
-  ActiveGauge = nullptr;
-  ActiveGaugeArea = nullptr;
+  texts_.status.ProgressHook = nullptr;
+  texts_.status.Detach();
   form_.SetOnCloseQuery(nullptr);
   form_.SetOnClose(nullptr);
   gui::SetMessageBoxCaptions({});
 }
 
 bool TFrmMain::SetPagesUp() {
-  std::u16string title = host_.is_uninstaller
-                             ? AnsiToWide(host_.short_name) + u" " + String(kUninstallTitle)
-                             : AnsiToWide(host_.setup_name);
+  std::u16string title = host_.is_uninstaller ? AnsiToWide(host_.short_name) + u" " +
+                                                    String(texts_.languages, kUninstallTitle)
+                                              : AnsiToWide(host_.setup_name);
   toolkit_.SetApplicationTitle(title);
   form_.SetCaption(title);
   // The page set's icon, which the package carries for the uninstaller.
@@ -107,12 +103,12 @@ bool TFrmMain::SetPagesUp() {
   FindControlReferences();
 
   std::string& install_dir = *host_.install_dir;
-  install_dir = ExpandPathVariables(install_dir);
+  install_dir = ExpandPathVariables(texts_, install_dir);
   // Start-up measures the drive only for a folder that begins with its
   // letter; one that began with a variable ("$PROGRAMFILES\Game") has a
   // drive only now. Without a folder page nothing would measure it later, and
   // the patch page would take the unknown figure for a full drive.
-  if (SpaceAvailableText.empty()) UpdateSpaceAvailable(install_dir);
+  if (texts_.figures.SpaceAvailableText.empty()) texts_.figures.UpdateSpaceAvailable(install_dir);
 
   if (folder_tree_) {
     folder_tree_->SetOnChange([this] { ShellTreeViewChange(); });
@@ -122,19 +118,19 @@ bool TFrmMain::SetPagesUp() {
   }
   if (install_dir_edit_) {
     install_dir_edit_->SetOnChange(nullptr);
-    install_dir_edit_->SetText(AnsiToWide(ExpandPathVariables(install_dir)));
+    install_dir_edit_->SetText(AnsiToWide(ExpandPathVariables(texts_, install_dir)));
     install_dir_edit_->SetOnChange([this] { InstallDir_Edit_Change(); });
   }
 
   if (!install_dir_edit_ && !preset_folder_.empty()) {
     install_dir = IncludeBackslash(preset_folder_);
-    UpdateSpaceAvailable(install_dir);
+    texts_.figures.UpdateSpaceAvailable(install_dir);
     preset_folder_.clear();
   }
 
-  form_.BackButton().SetText(String(kBackCaption));
-  form_.NextButton().SetText(String(kNextCaption));
-  form_.CancelButton().SetText(String(kCancelCaption));
+  form_.BackButton().SetText(String(texts_.languages, kBackCaption));
+  form_.NextButton().SetText(String(texts_.languages, kNextCaption));
+  form_.CancelButton().SetText(String(texts_.languages, kCancelCaption));
   SetupLanguages();
   return true;
 }
@@ -144,10 +140,8 @@ void TFrmMain::FindControlReferences() {
   install_dir_edit_ = nullptr;
   space_label_ = nullptr;
   refusal_labels_.clear();
-  ActiveStatusLabel = nullptr;
-  ActiveSubStatusLabel = nullptr;
-  ActiveGauge = nullptr;
-  ActiveGaugeArea = nullptr;
+  StatusView& status = texts_.status;
+  status.Detach();
   // A later match replaces an earlier one. A control whose kind does not fit
   // its reference is not taken: the wizard would otherwise treat a label as a
   // gauge.
@@ -156,12 +150,12 @@ void TFrmMain::FindControlReferences() {
       const std::string name = AsciiLower(control->Name());
       const gui::WidgetKind kind = control->Kind();
       if (name == "patching_statuslabel" && kind == gui::WidgetKind::Label) {
-        ActiveStatusLabel = static_cast<gui::Label*>(control);
+        status.StatusLabel = static_cast<gui::Label*>(control);
       } else if (name == "patching_progressbar" && kind == gui::WidgetKind::Gauge) {
-        ActiveGauge = page->GaugeOf(control);
-        ActiveGaugeArea = &form_.Pages();
+        status.Gauge = page->GaugeOf(control);
+        status.GaugeArea = &form_.Pages();
       } else if (name == "finishtext" && kind == gui::WidgetKind::Label) {
-        ActiveSubStatusLabel = static_cast<gui::Label*>(control);
+        status.SubStatusLabel = static_cast<gui::Label*>(control);
       } else if (name == "installdir_edit" && kind == gui::WidgetKind::Edit) {
         install_dir_edit_ = static_cast<gui::Edit*>(control);
       } else if (name == "installdir_shelltreeview" && kind == gui::WidgetKind::FolderTree) {
@@ -226,20 +220,22 @@ void TFrmMain::CheckFreeSpace() {
     }
   }
   if (refusal_.empty() && TooLittleSpace()) form_.NextButton().SetEnabled(false);
-  if (space_label_) space_label_->SetText(ExpandWizardText(u"<LANG7>"));
+  if (space_label_) space_label_->SetText(ExpandWizardText(texts_, u"<LANG7>"));
 }
 
 bool TFrmMain::TooLittleSpace() {
-  const int64_t required = SpaceRequired > static_cast<uint64_t>(INT64_MAX)
+  const RunFigures& figures = texts_.figures;
+  const int64_t required = figures.SpaceRequired > static_cast<uint64_t>(INT64_MAX)
                                ? INT64_MAX
-                               : static_cast<int64_t>(SpaceRequired);
+                               : static_cast<int64_t>(figures.SpaceRequired);
   // A set that needs no bytes (the uninstaller) is never blocked, even
   // when the drive's free space cannot be read (-1).
-  if (required <= 0 || SpaceAvailable >= required) return false;
+  if (required <= 0 || figures.SpaceAvailable >= required) return false;
   const std::string& folder = *host_.install_dir;
   const std::u16string drive = folder.size() >= 2 ? AnsiToWide(folder.substr(0, 2)) : u"";
   SetRefusal(ExpandWizardText(
-      TLanguages::ReplaceAllText(String(kStringTooLittleSpace), u"<%DRIVE%>", drive)));
+      texts_, TLanguages::ReplaceAllText(String(texts_.languages, kStringTooLittleSpace),
+                                         u"<%DRIVE%>", drive)));
   return true;
 }
 
@@ -257,8 +253,10 @@ std::u16string TFrmMain::RefusalLine(const FolderVerdict& verdict) const {
   if (verdict.ok()) return u"";
   const std::u16string drive =
       verdict.drive ? std::u16string(1, static_cast<char16_t>(verdict.drive)) + u":" : u"";
-  return ExpandWizardText(TLanguages::ReplaceAllText(String(FolderProblemString(verdict.problem)),
-                                                     u"<%DRIVE%>", drive));
+  return ExpandWizardText(
+      texts_,
+      TLanguages::ReplaceAllText(String(texts_.languages, FolderProblemString(verdict.problem)),
+                                 u"<%DRIVE%>", drive));
 }
 
 void TFrmMain::SetRefusal(std::u16string reason) {
@@ -302,7 +300,7 @@ void TFrmMain::InstallDir_Edit_Change() {
     }
     SetRefusal(u"");
     if (install_dir_shown_) *host_.install_dir = verdict.folder;
-    UpdateSpaceAvailable(*host_.install_dir);
+    texts_.figures.UpdateSpaceAvailable(*host_.install_dir);
     form_.NextButton().SetEnabled(!install_dir_shown_ || !TooLittleSpace());
     if (folder_tree_) ShowFolderInTree(verdict.folder, true);
     return;
@@ -338,7 +336,7 @@ void TFrmMain::ShowFolderInTree(std::string_view path_text, bool expand) {
 }
 
 void TFrmMain::SetupLanguages() {
-  const TLanguages& languages = TLanguages::Instance();
+  const TLanguages& languages = texts_.languages;
   gui::Button& button = form_.LanguageButton();
   if (const TLanguage* current = languages.CurrentLanguage()) button.SetText(current->Name);
   if (languages.Items.size() < 2) button.SetVisible(false);
@@ -353,11 +351,11 @@ void TFrmMain::SetupLanguages() {
     items.push_back(std::move(item));
   }
   form_.SetMenuItems(std::move(items));
-  UseLanguageForBoxes();
+  UseLanguageForBoxes(texts_.languages);
 }
 
 void TFrmMain::SetupCheckedLanguage() {
-  form_.CheckMenuItemWithTag(TLanguages::Instance().Current);
+  form_.CheckMenuItemWithTag(texts_.languages.Current);
 }
 
 void TFrmMain::LanguageButtonClick() {
@@ -365,15 +363,15 @@ void TFrmMain::LanguageButtonClick() {
 }
 
 void TFrmMain::English1Click(int tag) {
-  TLanguages& languages = TLanguages::Instance();
+  TLanguages& languages = texts_.languages;
   if (tag < 0 || static_cast<size_t>(tag) >= languages.Items.size()) return;
   languages.Current = tag;
   form_.LanguageButton().SetText(languages.Items[static_cast<size_t>(tag)]->Name);
   SetupCheckedLanguage();
-  UseLanguageForBoxes();
-  form_.BackButton().SetText(String(kBackCaption));
-  form_.NextButton().SetText(String(kNextCaption));
-  form_.CancelButton().SetText(String(kCancelCaption));
+  UseLanguageForBoxes(texts_.languages);
+  form_.BackButton().SetText(String(texts_.languages, kBackCaption));
+  form_.NextButton().SetText(String(texts_.languages, kNextCaption));
+  form_.CancelButton().SetText(String(texts_.languages, kCancelCaption));
   pages_->ShowPage(pages_->CurrentPage);
   pages_->RetranslatePages();
   // ShowPage enables Next again: the folder and space pages decide anew.
@@ -387,14 +385,16 @@ bool TFrmMain::FormCloseQuery() {
     // Only the script run can stop part-way (its loop polls the request);
     // the form closes once the run has saved what it did.
     if (pages_->CurrentType() == TPageType::ptPatching && host_.cancel_script &&
-        gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo,
+        gui::MessageBoxW(String(texts_.languages, kQuitText),
+                         String(texts_.languages, kQuitCaption), gui::Buttons::YesNo,
                          gui::Icon::Question) == gui::Answer::Yes) {
       host_.cancel_script();
     }
     return false;
   }
   if (pages_->CurrentType() == TPageType::ptFinish) return true;
-  return gui::MessageBoxW(String(kQuitText), String(kQuitCaption), gui::Buttons::YesNo,
+  return gui::MessageBoxW(String(texts_.languages, kQuitText),
+                          String(texts_.languages, kQuitCaption), gui::Buttons::YesNo,
                           gui::Icon::Question) == gui::Answer::Yes;
 }
 
@@ -432,14 +432,16 @@ void TFrmMain::InstallationRun() {
   // close button does.
   if (host_.cancel_script) form_.CancelButton().SetEnabled(true);
   try {
-    ProgressTotal = host_.count_grouped ? host_.count_grouped() : 0;
-    const std::string status =
-        "Status: 0 of " + DecimalText(static_cast<uint64_t>(ProgressTotal)) + " files extracted";
-    ShowStatus(AnsiToWide(status), true);
-    if (ActiveGauge) {
-      ActiveGauge->SetProgress(0);
-      ActiveGauge->SetMax(
-          static_cast<int32_t>(ProgressTotal > INT32_MAX ? INT32_MAX : ProgressTotal));
+    StatusView& status = texts_.status;
+    status.ProgressTotal = host_.count_grouped ? host_.count_grouped() : 0;
+    const std::string text = "Status: 0 of " +
+                             DecimalText(static_cast<uint64_t>(status.ProgressTotal)) +
+                             " files extracted";
+    status.ShowStatus(AnsiToWide(text), true);
+    if (status.Gauge) {
+      status.Gauge->SetProgress(0);
+      status.Gauge->SetMax(static_cast<int32_t>(
+          status.ProgressTotal > INT32_MAX ? INT32_MAX : status.ProgressTotal));
     }
     RunResult result = host_.run_script ? host_.run_script() : RunResult::Completed;
     if (result == RunResult::Error) {

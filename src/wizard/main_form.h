@@ -20,6 +20,10 @@
 #include "text/folder_rules.h"
 #include "wizard/page_control.h"
 
+namespace wizpak {
+class RunTexts;
+}
+
 namespace wizpak::wizard {
 
 // How a run ended, as the installation run reports it.
@@ -80,7 +84,9 @@ class TFrmMain {
  public:
   // FormCreate: wires the buttons and close handlers, sets the progress hook
   // to the toolkit's message pump and creates the page set.
-  TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, WizardHost host);
+  // `texts` is the run's (its languages, figures and status view); it must
+  // outlive the form.
+  TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, RunTexts& texts, WizardHost host);
   ~TFrmMain();
   TFrmMain(const TFrmMain&) = delete;
   TFrmMain& operator=(const TFrmMain&) = delete;
@@ -130,6 +136,7 @@ class TFrmMain {
   WizardOutcome Outcome() const { return outcome_; }
   TSEPageControl& Pages() { return *pages_; }
   gui::MainForm& Form() { return form_; }
+  RunTexts& Texts() { return texts_; }
   gui::Edit* InstallDirEdit() const { return install_dir_edit_; }
   gui::FolderTree* FolderTree() const { return folder_tree_; }
   gui::Label* SpaceLabel() const { return space_label_; }
@@ -156,6 +163,7 @@ class TFrmMain {
 
   gui::Toolkit& toolkit_;
   gui::MainForm& form_;
+  RunTexts& texts_;
   WizardHost host_;
   std::unique_ptr<TSEPageControl> pages_;
   bool install_dir_shown_ = false;

@@ -3,7 +3,7 @@
 #include "gui/message_box.h"
 #include "gui/transcript.h"
 #include "platform/codepage.h"
-#include "text/language.h"
+#include "text/run_texts.h"
 
 namespace wizpak::wizard {
 
@@ -31,12 +31,13 @@ TPageType PageTypeFromWord(std::string_view word) {
 
 TSEPageControl::TSEPageControl(gui::Button& back, gui::Button& next, gui::Button& cancel,
                                gui::Button& language, gui::PageArea& page_area,
-                               EntryLookup find_entry)
+                               const RunTexts& texts, EntryLookup find_entry)
     : back_(back),
       next_(next),
       cancel_(cancel),
       language_(language),
       page_area_(page_area),
+      texts_(texts),
       find_entry_(std::move(find_entry)) {}
 
 bool TSEPageControl::LoadPageSet(std::string_view entry_name) {
@@ -95,7 +96,7 @@ void TSEPageControl::ApplySetting(std::string_view line) {
 }
 
 void TSEPageControl::AddPage(std::string_view layout_entry) {
-  auto page = std::make_unique<TControlParser>(page_area_, find_entry_);
+  auto page = std::make_unique<TControlParser>(page_area_, texts_, find_entry_);
   page->LoadLayout(layout_entry);
   page->HideControls();
   pages_.push_back(std::move(page));
@@ -114,7 +115,7 @@ TPageType TSEPageControl::CurrentType() const {
 void TSEPageControl::ShowPage(int index) {
   if (index < 0 || index >= PageCount()) return;
   CurrentPage = index;
-  const TLanguages& languages = TLanguages::Instance();
+  const TLanguages& languages = texts_.languages;
 
   back_.SetVisible(true);
   next_.SetEnabled(true);

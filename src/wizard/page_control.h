@@ -14,6 +14,10 @@
 #include "gui/widgets.h"
 #include "wizard/control_parser.h"
 
+namespace wizpak {
+class RunTexts;
+}
+
 namespace wizpak::wizard {
 
 // A type word ("Welcome", "patching", ...) in any letter case; unknown words
@@ -23,7 +27,7 @@ TPageType PageTypeFromWord(std::string_view word);
 class TSEPageControl {
  public:
   TSEPageControl(gui::Button& back, gui::Button& next, gui::Button& cancel, gui::Button& language,
-                 gui::PageArea& page_area, EntryLookup find_entry);
+                 gui::PageArea& page_area, const RunTexts& texts, EntryLookup find_entry);
   TSEPageControl(const TSEPageControl&) = delete;
   TSEPageControl& operator=(const TSEPageControl&) = delete;
 
@@ -60,6 +64,7 @@ class TSEPageControl {
   gui::Button& cancel_;
   gui::Button& language_;
   gui::PageArea& page_area_;
+  const RunTexts& texts_;
   EntryLookup find_entry_;
   std::vector<std::unique_ptr<TControlParser>> pages_;
 };

@@ -13,7 +13,7 @@
 namespace wizpak::wizard {
 
 WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package) {
-  TSetupInfoFile& record = TSetupInfoFile::Instance();
+  TSetupInfoFile& record = setup_run.record;
   WizardHost host;
   host.find_entry = package.find_entry;
   host.is_uninstaller = record.IsUninstaller == 1;
@@ -38,20 +38,22 @@ WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package) {
     return RunResult::Error;
   };
   host.cancel_script = [&setup_run] { setup_run.script.CancelRequested = true; };
-  host.run_uninstall = [] { RunUninstallWalk(); };
-  host.start_finaliser = [] {
+  host.run_uninstall = [&setup_run] {
+    RunUninstallWalk(setup_run, setup_run.install_log, ActiveControlsView(setup_run.status));
+  };
+  host.start_finaliser = [&setup_run] {
     // Everything else is removed; only the uninstaller itself stays.
-    if (!StartFinaliser()) {
+    if (!StartFinaliser(setup_run.package)) {
       std::fprintf(stderr,
                    "wizpak: the uninstaller cannot remove itself (%s); %s may be deleted by hand\n",
                    platform::LastErrorText().c_str(), platform::ExecutablePath().c_str());
     }
   };
-  host.write_error_report = [](const std::string& message) {
-    diagnostics::WriteErrorReport(message, "");
+  host.write_error_report = [&setup_run](const std::string& message) {
+    setup_run.WriteErrorReport(message, "");
   };
-  host.debug_facts = [package] {
-    const TSetupInfoFile& info = TSetupInfoFile::Instance();
+  host.debug_facts = [package, &setup_run] {
+    const TSetupInfoFile& info = setup_run.record;
     DebugFacts facts;
     facts.package_id = package.id;
     facts.package_version = package.version;
@@ -70,7 +72,7 @@ WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package) {
 
 int RunProgramWizard(SetupRun& setup_run, gui::Toolkit& toolkit, gui::MainForm& form,
                      const ProgramPackage& package, const WizardRunOptions& options) {
-  TFrmMain wizard(toolkit, form, MakeProgramHost(setup_run, package));
+  TFrmMain wizard(toolkit, form, setup_run, MakeProgramHost(setup_run, package));
   return RunWizard(toolkit, form, wizard, options);
 }
 

@@ -1,5 +1,5 @@
-// The wizard as the setup program runs it: a WizardHost bound to the
-// program-wide setup record, the script run, the uninstall walk, the
+// The wizard as the setup program runs it: a WizardHost bound to the run's
+// setup record, the script run, the uninstall walk, the
 // finaliser and the error report, with the package seen through
 // ProgramPackage (start-up fills it from its open package reader).
 #pragma once

@@ -10,7 +10,7 @@
 #include "platform/terminal.h"
 #include "text/folder_rules.h"
 #include "text/number_format.h"
-#include "text/shared_state.h"
+#include "text/run_texts.h"
 #include "text/status_progress.h"
 #include "text/text_routines.h"
 
@@ -36,17 +36,17 @@ void WriteDebugDump(TFrmMain& wizard, const char* target) {
 class UnattendedProgressLine {
  public:
   explicit UnattendedProgressLine(TFrmMain& wizard)
-      : wizard_(wizard), on_(platform::StderrIsTerminal()) {
+      : wizard_(wizard), status_(wizard.Texts().status), on_(platform::StderrIsTerminal()) {
     if (!on_) return;
-    previous_hook_ = ProgressHook;
-    ProgressHook = [this] {
+    previous_hook_ = status_.ProgressHook;
+    status_.ProgressHook = [this] {
       if (previous_hook_) previous_hook_();
       Draw();
     };
   }
   ~UnattendedProgressLine() {
     if (!on_) return;
-    ProgressHook = std::move(previous_hook_);
+    status_.ProgressHook = std::move(previous_hook_);
     if (drawn_) std::fputs("\n", stderr);
   }
   UnattendedProgressLine(const UnattendedProgressLine&) = delete;
@@ -59,9 +59,9 @@ class UnattendedProgressLine {
                        std::to_string(pages.CurrentPage + 1) + "/" +
                        std::to_string(pages.PageCount()) + " (" +
                        std::string(PageTypeWord(pages.CurrentType())) + ")";
-    if (ActiveStatusLabel && !ActiveStatusLabel->Text().empty())
-      line += " " + gui::OneLine(WideToUtf8(ActiveStatusLabel->Text()));
-    if (ProgressTotal > 0) line += " " + std::to_string(ProgressPercent()) + "%";
+    if (status_.StatusLabel && !status_.StatusLabel->Text().empty())
+      line += " " + gui::OneLine(WideToUtf8(status_.StatusLabel->Text()));
+    if (status_.ProgressTotal > 0) line += " " + std::to_string(status_.ProgressPercent()) + "%";
     // Carriage return, the line, and clear what a longer line left.
     std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
     std::fflush(stderr);
@@ -76,6 +76,7 @@ class UnattendedProgressLine {
 
  private:
   TFrmMain& wizard_;
+  StatusView& status_;
   bool on_;
   bool drawn_ = false;
   std::function<void()> previous_hook_;
@@ -125,7 +126,8 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
   // Nobody watches an unattended run: how it ended goes to stderr too.
   const std::string program = gui::ProgramNameForMessages();
   if (status == kExitFailureReported) {
-    std::string why = ActiveSubStatusLabel ? WideToUtf8(ActiveSubStatusLabel->Text()) : "";
+    const gui::Label* sub_status = wizard.Texts().status.SubStatusLabel;
+    std::string why = sub_status ? WideToUtf8(sub_status->Text()) : "";
     std::fprintf(stderr, "%s: the setup script reported a failure%s%s\n", program.c_str(),
                  why.empty() ? "" : ": ", gui::OneLine(why).c_str());
   } else if (status == kExitCancelled) {

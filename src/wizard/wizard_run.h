@@ -13,7 +13,8 @@ namespace wizpak::wizard {
 
 // Exit statuses of the setup program that the wizard decides. They fit
 // between those of start-up (1 a start-up check failed and said why, 2 bad
-// command line, 3 fatal exit, 4 no wizard, 5 error report).
+// command line, 3 fatal exit, 5 error report). 4 is no longer given: start-up
+// always has the wizard.
 inline constexpr int kExitDone = 0;             // installed (or uninstalled)
 inline constexpr int kExitStartupStopped = 1;   // no page description: said so and ended
 inline constexpr int kExitError = 5;            // ended by an error report

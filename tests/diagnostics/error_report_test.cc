@@ -136,11 +136,9 @@ TEST(WriteErrorReportTest, WritesFileAndTellsTheUser) {
   test::ScopedEnv no_open("WIZPAK_NO_OPEN", "1");
   test::WriteHostFile(dir.file("ErrorLog0000.TXT"), "");
   test::WriteHostFile(dir.file("ErrorLog0001.TXT"), "");
-  SetReportContextProvider([] {
-    return ReportContext{"Demo", "setup.exe", PackageFacts{"KYPF", 1, 3, "setup.exe"}};
-  });
-  const std::string path = WriteErrorReport("Out of memory", "Verification Stage");
-  SetReportContextProvider(nullptr);
+  const std::string path =
+      WriteErrorReport(ReportContext{"Demo", "setup.exe", PackageFacts{"KYPF", 1, 3, "setup.exe"}},
+                       "Out of memory", "Verification Stage");
   ASSERT_FALSE(path.empty());
   EXPECT_TRUE(path.ends_with("ErrorLog0002.TXT")) << path;
   const std::string report = test::ReadHostFile(dir.file("ErrorLog0002.TXT"));

@@ -158,7 +158,7 @@ TEST_F(Harden, UninstallFailuresAreFailuresAndKeepTheRegistration) {
   EXPECT_EQ(run.status, 5) << run.err;
   EXPECT_TRUE(fs::exists(Game() + "/docs/manual.txt"));
   EXPECT_TRUE(fs::exists(Game() + "/Hard_install.log"));
-  platform::Registry& hive = platform::Registry::Instance();
+  platform::Registry hive;
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Hard";
   EXPECT_TRUE(hive.ReadString(platform::RootKey::LocalMachine, key, "UninstallString"));
 
@@ -186,8 +186,8 @@ TEST_F(Harden, ReinstallKeepsTheEarlierRunsItemsInTheLog) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(fs::exists(Game() + "/extras"));
   EXPECT_FALSE(fs::exists(Game() + "/readme.txt"));
-  EXPECT_FALSE(platform::Registry::Instance().ReadString(platform::RootKey::CurrentUser,
-                                                         "Software\\Hard", "First"));
+  EXPECT_FALSE(
+      platform::Registry().ReadString(platform::RootKey::CurrentUser, "Software\\Hard", "First"));
 }
 
 // A folder with German letters, given on the command line in UTF-8: every

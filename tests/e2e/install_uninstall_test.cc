@@ -62,8 +62,7 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
     if (!fs::exists(Program(program))) GTEST_SKIP() << program << " is not built";
   }
   // A value of another program that neither run may touch.
-  ASSERT_TRUE(
-      Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Other", "Keep", "1"));
+  ASSERT_TRUE(Registry().WriteString(RootKey::CurrentUser, "Software\\Other", "Keep", "1"));
 
   const std::string setup = BuildDemo();
   ASSERT_TRUE(fs::exists(setup));
@@ -80,7 +79,7 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
   EXPECT_EQ(test::ReadHostFile(folder + "/readme.txt"),
             test::ReadHostFile(test::SourceDir() + "/examples/demo/payload/readme.txt"));
 
-  Registry& hive = Registry::Instance();
+  Registry hive;
   EXPECT_EQ(hive.ReadString(RootKey::CurrentUser, "Software\\Wizpak Demo", "Edition"), "full");
   std::optional<std::string> remembered =
       hive.ReadString(RootKey::CurrentUser, "Software\\Wizpak Demo", "InstallDir");

@@ -98,11 +98,11 @@ TEST_F(ScriptEncodingTest, EveryEncodingBuildsTheSameSetupAndShowsTheSameText) {
   const std::string folder = machine_.drive_c() + "/Program Files/Gr\xC3\xB6";
   EXPECT_TRUE(fs::is_directory(folder));
   // Registry data stays Windows-1252, as the registry stores ANSI strings.
-  EXPECT_EQ(platform::Registry::Instance().ReadString(platform::RootKey::CurrentUser,
-                                                      "Software\\Gr\xFC\xDF"
-                                                      "e",
-                                                      "Gr\xF6\xDF"
-                                                      "e"),
+  EXPECT_EQ(platform::Registry().ReadString(platform::RootKey::CurrentUser,
+                                            "Software\\Gr\xFC\xDF"
+                                            "e",
+                                            "Gr\xF6\xDF"
+                                            "e"),
             "Gr\xF6\xDF"
             "e");
   // The shortcut's file name and the name it shows.

@@ -26,7 +26,7 @@ class JournalTest : public ::testing::Test {
     WriteHostFile(Host("Game/keep.txt"), "old keep");
     WriteHostFile(Host("Game/gone.txt"), "old gone");
     WriteHostFile(Host("Game/cache/a.txt"), "cache a");
-    Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1");
+    Registry().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1");
     hive_before_ = ReadHostFile(machine_.hive());
   }
   std::string Host(const std::string& relative) const {
@@ -40,7 +40,7 @@ class JournalTest : public ::testing::Test {
     ASSERT_TRUE(WriteFileAtomic("C:\\Game\\bin\\tool.exe", "tool"));
     ASSERT_TRUE(DeleteFile("C:\\Game\\cache\\a.txt"));
     ASSERT_TRUE(RemoveDirectory("C:\\Game\\cache"));
-    Registry& registry = Registry::Instance();
+    Registry registry;
     ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "2"));
     ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game\\New\\Deep", "X", "y"));
     ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Added", "z"));
@@ -138,7 +138,7 @@ TEST_F(JournalTest, AHiveTheRunMadeGoesAgain) {
   ASSERT_TRUE(journal);
   {
     const JournalScope scope(*journal);
-    ASSERT_TRUE(Registry::Instance().WriteString(RootKey::LocalMachine, "Software\\X", "A", "b"));
+    ASSERT_TRUE(Registry().WriteString(RootKey::LocalMachine, "Software\\X", "A", "b"));
   }
   EXPECT_TRUE(fs::exists(machine_.hive()));
   EXPECT_TRUE(journal->Rollback());

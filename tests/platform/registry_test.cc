@@ -120,7 +120,7 @@ TEST(HiveText, ValuesThatNoLineCanHoldSurviveARoundTrip) {
 
 TEST(Registry, WritesReadsAndSavesRegedit4Text) {
   TestMachine machine;
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_EQ(registry.HivePath(), machine.hive());
   EXPECT_FALSE(registry.ReadString(HKLM, kUninstall, "DisplayName"));  // no hive yet
   EXPECT_FALSE(registry.KeyExists(HKLM, kUninstall));
@@ -151,7 +151,7 @@ TEST(Registry, WritesReadsAndSavesRegedit4Text) {
 
 TEST(Registry, NamesCompareCaseInsensitivelyAndKeepTheFirstWritersCase) {
   TestMachine machine;
-  Registry& registry = Registry::Instance();
+  Registry registry;
   ASSERT_TRUE(registry.WriteString(HKLM, "Software\\\xC4rger", "InstallDir", "C:\\A"));
   ASSERT_TRUE(registry.WriteString(HKLM, "SOFTWARE\\\xE4RGER", "INSTALLDIR", "C:\\B"));
   ASSERT_TRUE(registry.WriteString(HKLM, "software\\\xe4rger\\Sub\\", "v", "1"));
@@ -166,7 +166,7 @@ TEST(Registry, NamesCompareCaseInsensitivelyAndKeepTheFirstWritersCase) {
 
 TEST(Registry, OpenKeyCreatesMissingParentsOnlyWhenAsked) {
   TestMachine machine;
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_FALSE(registry.OpenKey(HKCU, "A\\B\\C", false));
   EXPECT_FALSE(std::filesystem::exists(machine.hive()));  // reading never creates the hive
   EXPECT_TRUE(registry.OpenKey(HKCU, "A\\B\\C", true));
@@ -183,7 +183,7 @@ TEST(Registry, OpenKeyCreatesMissingParentsOnlyWhenAsked) {
 
 TEST(Registry, DeletesValuesAndWholeSubtrees) {
   TestMachine machine;
-  Registry& registry = Registry::Instance();
+  Registry registry;
   ASSERT_TRUE(registry.WriteString(HKLM, "Software\\Game", "a", "1"));
   ASSERT_TRUE(registry.WriteString(HKLM, "Software\\Game", "b", "2"));
   ASSERT_TRUE(registry.WriteString(HKLM, "Software\\Game\\Sub\\Deep", "c", "3"));
@@ -210,7 +210,7 @@ TEST(Registry, ValuesOfOtherKindsAndCommentsSurviveChanges) {
                 "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
                 "\"Flags\"=dword:00000001\r\n; keep me\r\n\"Bin\"=hex:00,\\\r\n  01\r\n"
                 "\"Text\"=\"t\"\r\n\r\n[HKEY_DYN_DATA\\Foreign]\r\n\"z\"=\"1\"\r\n");
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_FALSE(registry.ReadString(HKLM, "Software\\Other", "Flags"));  // not a string
   ASSERT_TRUE(registry.WriteString(HKLM, "Software\\New", "n", "v"));
   const std::string text = ReadHostFile(machine.hive());
@@ -228,7 +228,7 @@ TEST(Registry, ValuesOfOtherKindsAndCommentsSurviveChanges) {
 TEST(Registry, AForeignFileIsNeverOverwritten) {
   TestMachine machine;
   WriteHostFile(machine.hive(), "not a registry file\n");
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_FALSE(registry.WriteString(HKLM, "Software\\X", "a", "b"));
   EXPECT_FALSE(registry.ReadString(HKLM, "Software\\X", "a"));
   EXPECT_EQ(ReadHostFile(machine.hive()), "not a registry file\n");
@@ -238,7 +238,7 @@ TEST(Registry, HiveDefaultsBesideDriveCAndParentsAreCreated) {
   TempDir dir;
   ScopedEnv hive("WIZPAK_REGISTRY", std::nullopt);
   ScopedEnv drives("WIZPAK_DRIVES", "C=" + dir.path() + "/machine/drive_c");
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_EQ(registry.HivePath(), dir.path() + "/machine/registry.reg");
   ASSERT_TRUE(registry.WriteString(HKLM, "K", "v", "1"));
   EXPECT_TRUE(std::filesystem::exists(dir.path() + "/machine/registry.reg"));
@@ -250,7 +250,7 @@ TEST(Registry, HiveDefaultsBesideDriveCAndParentsAreCreated) {
 
 TEST(Registry, FailedSaveLeavesTheHiveAsItWas) {
   TestMachine machine;
-  Registry& registry = Registry::Instance();
+  Registry registry;
   ASSERT_TRUE(registry.WriteString(HKLM, "Software\\Game", "a", "1"));
   const std::string before = ReadHostFile(machine.hive());
   for (FileOp failing : {FileOp::Write, FileOp::Rename, FileOp::Registry}) {
@@ -269,7 +269,7 @@ TEST(Registry, FailedSaveLeavesTheHiveAsItWas) {
 
 TEST(Registry, SeesChangesMadeByOthersBetweenCalls) {
   TestMachine machine;
-  Registry& registry = Registry::Instance();
+  Registry registry;
   ASSERT_TRUE(registry.WriteString(HKLM, "K", "v", "mine"));
   EXPECT_EQ(registry.ReadString(HKLM, "K", "v"), "mine");
   // Another program rewrites the hive (same size, so only the identity tells).
@@ -291,9 +291,9 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
     if (children[child] == 0) {
       bool ok = true;
       for (int i = 0; i < kValuesEach; ++i) {
-        ok = Registry::Instance().WriteString(HKLM, "Software\\Race",
-                                              "p" + std::to_string(child) + "_" + std::to_string(i),
-                                              std::to_string(i)) &&
+        ok = Registry().WriteString(HKLM, "Software\\Race",
+                                    "p" + std::to_string(child) + "_" + std::to_string(i),
+                                    std::to_string(i)) &&
              ok;
       }
       _exit(ok ? 0 : 1);
@@ -304,7 +304,7 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_EQ(registry.ValueNames(HKLM, "Software\\Race").size(), 2u * kValuesEach);
   for (int child = 0; child < 2; ++child) {
     for (int i = 0; i < kValuesEach; i += 37) {

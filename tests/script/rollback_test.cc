@@ -111,10 +111,10 @@ class Upgrade : public ScriptTest {
     fs::remove_all(machine_.home());
     fs::create_directories(machine_.home());
     run_.script.Reset();
-    TUninstallList::Instance().Clear();
+    run_.install_log.Clear();
     const ScriptRunResult first = Run(Version1());
     ASSERT_EQ(first.outcome, ScriptOutcome::Completed) << first.error;
-    TUninstallList::Instance().Clear();
+    run_.install_log.Clear();
     // The game's data archive, which version 2 patches.
     std::string error;
     ASSERT_TRUE(gamearchive::WriteNewArchive(
@@ -149,7 +149,7 @@ class Upgrade : public ScriptTest {
   }
 
   ScriptRunResult RunVersion2(const platform::FaultHook& hook) {
-    TUninstallList::Instance().Clear();
+    run_.install_log.Clear();
     const platform::ScopedFaultHook scoped(hook);
     return Run(Version2());
   }
@@ -287,7 +287,7 @@ TEST_F(Upgrade, KilledAtRandomCallsTheNextStartRollsItBack) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     // The next start for the folder undoes what the killed run left.
-    RecoverEarlierRun(kInstallDir);
+    RecoverEarlierRun(run_.status, kInstallDir);
     ASSERT_TRUE(WIFSIGNALED(status)) << "call " << kill_at << " of " << total;
     const auto after = Snapshot();
     if (after == before) {

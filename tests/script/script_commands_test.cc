@@ -31,7 +31,7 @@ TEST_F(Commands, CreateDirectoryLogsEachNewFolderAndThePathOnceMore) {
 TEST_F(Commands, CreateDirectoryOfUncOrRelativePathLogsThePathOnly) {
   // Path expansion turns the leading "\\\\" into one backslash.
   for (const std::string path : {"\\server\\share\\dir", "relative\\dir"}) {
-    TUninstallList::Instance().Clear();
+    run_.install_log.Clear();
     ScriptBuilder s;
     s.Command(kCmdCreateDirectory, {path == "relative\\dir" ? path : "\\" + path});
     Run(s);
@@ -103,7 +103,7 @@ TEST_F(Commands, WriteRegStrExpandsTheDataAndLogsItAsWritten) {
   s.Command(kCmdWriteRegStr, {"hkcu", "Software\\Test Game", "Path", "$INSTDIR\\game.exe"});
   s.Command(kCmdWriteRegStr, {"bogus", "Software\\Test Game", "Version", "1.0"});
   EXPECT_EQ(Run(s).outcome, ScriptOutcome::Completed);
-  Registry& registry = Registry::Instance();
+  Registry registry;
   EXPECT_EQ(registry.ReadString(RootKey::CurrentUser, "Software\\Test Game", "Path"),
             "C:\\Games\\Test\\game.exe");
   // Any other root name means HKEY_LOCAL_MACHINE.
@@ -152,7 +152,7 @@ TEST_F(Commands, WriteRegStrIntoAHiveThatCannotBeWrittenEndsTheRun) {
   EXPECT_EQ(result.outcome, ScriptOutcome::Error);
   EXPECT_EQ(result.error, "Failed to set data for 'Value'");
   EXPECT_FALSE(HostFolderExists("C:\\after"));
-  EXPECT_FALSE(Registry::Instance().KeyExists(RootKey::CurrentUser, "Software\\New Key"));
+  EXPECT_FALSE(Registry().KeyExists(RootKey::CurrentUser, "Software\\New Key"));
 }
 
 TEST_F(Commands, CreateShortcutWritesADesktopEntryAndLogsIt) {

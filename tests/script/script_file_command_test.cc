@@ -40,7 +40,7 @@ class Condition : public ScriptTest {
 };
 
 TEST_F(Condition, SensesThatNegateAndThoseThatDoNot) {
-  Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1.2");
+  Registry().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1.2");
   // The value matches: only a negating sense makes the condition false.
   for (const std::string sense : {"0", "F", "f", "FALSE", "False", "false"}) {
     EXPECT_FALSE(Holds(Conditional("HKCU", "Software\\Game", "Version", "1.2", sense))) << sense;
@@ -50,13 +50,13 @@ TEST_F(Condition, SensesThatNegateAndThoseThatDoNot) {
     EXPECT_FALSE(Holds(Conditional("hkcu", "Software\\Game", "Version", "1.3", sense))) << sense;
   }
   // The data compare byte for byte: case and blanks count.
-  Registry::Instance().WriteString(RootKey::CurrentUser, "Software\\Game", "Edition", "Gold");
+  Registry().WriteString(RootKey::CurrentUser, "Software\\Game", "Edition", "Gold");
   EXPECT_FALSE(Holds(Conditional("HKCU", "Software\\Game", "Edition", "gold", "yes")));
   EXPECT_FALSE(Holds(Conditional("HKCU", "Software\\Game", "Edition", "Gold ", "yes")));
 }
 
 TEST_F(Condition, MissingKeyIsCreatedAndAMissingValueReadsEmpty) {
-  Registry& registry = Registry::Instance();
+  Registry registry;
   ASSERT_FALSE(registry.KeyExists(RootKey::LocalMachine, "Software\\New Game"));
   EXPECT_FALSE(Holds(Conditional("HKLM", "Software\\New Game", "Path", "C:\\x", "1")));
   EXPECT_TRUE(registry.KeyExists(RootKey::LocalMachine, "Software\\New Game"));
@@ -152,8 +152,7 @@ TEST_F(FileCommand, AFileFoundInAnotherLetterCaseIsLoggedAsStored) {
 
 TEST_F(FileCommand, FalseConditionLeavesItsGroupToTheNextLine) {
   UsePackage(kTwoGroups);
-  platform::Registry::Instance().WriteString(RootKey::LocalMachine, "Software\\Game", "Edition",
-                                             "Gold");
+  platform::Registry().WriteString(RootKey::LocalMachine, "Software\\Game", "Edition", "Gold");
   ScriptBuilder s;
   s.Command(kCmdFile, Conditional("HKLM", "Software\\Game", "Edition", "Gold", "FALSE"));
   s.Command(kCmdFile, Conditional("HKLM", "Software\\Game", "Edition", "Gold", "no"));

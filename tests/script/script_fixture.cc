@@ -9,7 +9,6 @@
 #include "script/run_services.h"
 #include "uninstall/uninstaller.h"
 #include "text/language.h"
-#include "text/shared_state.h"
 #include "text/status_progress.h"
 #include "uninstall/uninstall_list.h"
 
@@ -35,24 +34,19 @@ int ScriptBuilder::Inert() {
 }
 
 ScriptTest::ScriptTest() {
-  TUninstallList::Instance().Clear();
-  TLanguages::Instance().Clear();
-  ResetSharedState();
-  ProgramsFolder = "C:\\ProgramData\\Start Menu\\Programs\\";
-  ProgramFilesFolder = "C:\\Program Files\\";
+  run_.figures.ProgramsFolder = "C:\\ProgramData\\Start Menu\\Programs\\";
+  run_.figures.ProgramFilesFolder = "C:\\Program Files\\";
   SetRecord(kInstallDir, false, "");
   // What start-up connects: extraction reports to the install log and status.
   PackageHooks& hooks = Hooks();
   hooks = PackageHooks{};
-  hooks.add_file = [](std::string_view path) { TUninstallList::Instance().AddFile(path); };
-  hooks.add_directory = [](std::string_view path) {
-    TUninstallList::Instance().AddDirectory(path);
+  hooks.add_file = [this](std::string_view path) { run_.install_log.AddFile(path); };
+  hooks.add_directory = [this](std::string_view path) { run_.install_log.AddDirectory(path); };
+  hooks.show_extract_status = [this](std::string_view name) {
+    run_.status.ShowStatus(AnsiToWide(name), /*repaint=*/true);
   };
-  hooks.show_extract_status = [](std::string_view name) {
-    ShowStatus(AnsiToWide(name), /*repaint=*/true);
-  };
-  ActiveStatusLabel = &status_label_;
-  ActiveSubStatusLabel = &finish_label_;
+  run_.status.StatusLabel = &status_label_;
+  run_.status.SubStatusLabel = &finish_label_;
   previous_handler_ = gui::SetMessageBoxHandler([this](const gui::MessageBoxRequest& request) {
     boxes_.push_back(request);
     if (!answers_.empty()) {
@@ -65,18 +59,13 @@ ScriptTest::ScriptTest() {
 }
 
 ScriptTest::~ScriptTest() {
-  SetRunningPackage(nullptr, "", false);
   Hooks() = PackageHooks{};
-  TSetupInfoFile::Instance() = TSetupInfoFile{};
   gui::SetMessageBoxHandler(previous_handler_);
-  ActiveStatusLabel = nullptr;
-  ActiveSubStatusLabel = nullptr;
-  TUninstallList::Instance().Clear();
 }
 
 void ScriptTest::SetRecord(const std::string& install_dir, bool create_uninstaller,
                            const std::string& prefix) {
-  TSetupInfoFile& record = TSetupInfoFile::Instance();
+  TSetupInfoFile& record = run_.record;
   record = TSetupInfoFile{};
   record.SetupName = "Test Game";
   record.ShortName = "Test Game";
@@ -100,8 +89,7 @@ void ScriptTest::UsePackage(const std::vector<PackageFile>& files) {
   package_ = std::make_unique<TPak>(path, false, false);
   ASSERT_TRUE(package_->HasPackage());
   package_path_ = path;
-  run_.package = package_.get();
-  SetRunningPackage(package_.get(), path, false);
+  run_.package = RunningPackage{package_.get(), path, false};
 }
 
 void ScriptTest::ChangeRecordedSize(size_t index, uint32_t orig_size) {
@@ -121,8 +109,7 @@ void ScriptTest::ChangeRecordedSize(size_t index, uint32_t orig_size) {
   package_ = std::make_unique<TPak>(package_path_, false, false);
   ASSERT_TRUE(package_->HasPackage());
   ASSERT_EQ(package_->Entries[index].OrigSize, orig_size);
-  run_.package = package_.get();
-  SetRunningPackage(package_.get(), package_path_, false);
+  run_.package = RunningPackage{package_.get(), package_path_, false};
 }
 
 ScriptRunResult ScriptTest::Run(const ScriptBuilder& script) {
@@ -145,7 +132,7 @@ void ScriptTest::UseLanguage(const std::vector<std::string>& lines) {
     bytes.push_back(static_cast<char>(c & 0xFF));
     bytes.push_back(static_cast<char>(c >> 8));
   }
-  TLanguages& languages = TLanguages::Instance();
+  TLanguages& languages = run_.languages;
   const LanguageLoadResult loaded = languages.AddLanguage(bytes.data(), bytes.size());
   ASSERT_TRUE(loaded.ok) << loaded.message;
   languages.Current = static_cast<int32_t>(languages.Items.size()) - 1;
@@ -172,13 +159,13 @@ bool ScriptTest::HostFolderExists(const std::string& program_path) const {
 }
 
 std::vector<std::string> ScriptTest::LoggedFiles() const {
-  return TUninstallList::Instance().Files();
+  return run_.install_log.Files();
 }
 std::vector<std::string> ScriptTest::LoggedDirectories() const {
-  return TUninstallList::Instance().Directories();
+  return run_.install_log.Directories();
 }
 std::vector<std::string> ScriptTest::LoggedRegistryEntries() const {
-  return TUninstallList::Instance().RegistryEntries();
+  return run_.install_log.RegistryEntries();
 }
 
 }  // namespace wizpak::test

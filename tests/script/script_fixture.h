@@ -1,5 +1,5 @@
 // Shared set-up for the tests that run whole compiled scripts: a private
-// machine (drive map and hive), a fresh run, fresh program-wide objects, an install
+// machine (drive map and hive), a fresh run object, an install
 // folder, captured message boxes and status labels, and a small builder for
 // compiled lines.
 #pragma once
@@ -54,7 +54,7 @@ class ScriptTest : public ::testing::Test {
   ScriptTest();
   ~ScriptTest() override;
 
-  // Loads `script` into the program-wide lines (through the writer and
+  // Loads `script` into the run's lines (through the writer and
   // reader, so the stored form is what runs) and runs it.
   ScriptRunResult Run(const ScriptBuilder& script);
 
@@ -62,7 +62,7 @@ class ScriptTest : public ::testing::Test {
   void SetRecord(const std::string& install_dir, bool create_uninstaller,
                  const std::string& prefix);
 
-  // Loads the program-wide lines from `script` without running them.
+  // Loads the run's lines from `script` without running them.
   void Load(const ScriptBuilder& script);
   // Only the loop (no install folder, log or uninstaller).
   void LoadAndRunLines(const ScriptBuilder& script);

@@ -80,7 +80,7 @@ TEST_F(Flow, FailureFirstStopsEverythingElse) {
   EXPECT_TRUE(run_.script.StopScript);
   EXPECT_FALSE(HostFolderExists(Marker("after-failure")));
   // Without a language the string lookup says so; the label got it all the same.
-  EXPECT_EQ(finish_label_.Text(), TLanguages::Instance().GetString(23));
+  EXPECT_EQ(finish_label_.Text(), run_.languages.GetString(23));
   EXPECT_TRUE(LoggedFiles().empty());
   EXPECT_EQ(LoggedDirectories().front(), kInstallDir);
   EXPECT_TRUE(HostFolderExists(kInstallDir));  // step 4 still ran

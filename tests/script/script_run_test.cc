@@ -35,14 +35,14 @@ TEST_F(AfterTheLoop, InstallLogIsSavedUnderThePrefixWhenAnUninstallerIsWanted) {
   ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
   // Step 5 also built and registered the uninstaller.
   EXPECT_TRUE(HostFileExists("C:\\Games\\Test\\Game_Uninstall.exe"));
-  EXPECT_TRUE(platform::Registry::Instance().KeyExists(
+  EXPECT_TRUE(platform::Registry().KeyExists(
       platform::RootKey::LocalMachine,
       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Test Game"));
 
-  const InstallLogLists written = TUninstallList::Instance().Lists();
-  TUninstallList::Instance().Clear();
-  ASSERT_TRUE(TUninstallList::Instance().LoadFromFile(kInstallDir, "Game_").ok());
-  EXPECT_EQ(TUninstallList::Instance().Lists(), written);
+  const InstallLogLists written = run_.install_log.Lists();
+  run_.install_log.Clear();
+  ASSERT_TRUE(run_.install_log.LoadFromFile(kInstallDir, "Game_").ok());
+  EXPECT_EQ(run_.install_log.Lists(), written);
   EXPECT_EQ(written.directories.front(), kInstallDir);
   EXPECT_EQ(written.registry_entries,
             std::vector<std::string>{"\"HKCU\" \"Software\\Game\" \"Path\" \"$INSTDIR\""});
@@ -63,10 +63,10 @@ TEST_F(AfterTheLoop, FailureStillSavesTheLog) {
   s.Command(kCmdCreateDirectory, {"$INSTDIR\\never"});
   EXPECT_EQ(Run(s).outcome, ScriptOutcome::FailureReported);
   ASSERT_TRUE(HostFileExists("C:\\Games\\Test\\install.log"));
-  TUninstallList::Instance().Clear();
-  TUninstallList::Instance().LoadFromFile(kInstallDir, "");
-  EXPECT_TRUE(TUninstallList::Instance().Files().empty());
-  EXPECT_EQ(TUninstallList::Instance().Directories().front(), kInstallDir);
+  run_.install_log.Clear();
+  run_.install_log.LoadFromFile(kInstallDir, "");
+  EXPECT_TRUE(run_.install_log.Files().empty());
+  EXPECT_EQ(run_.install_log.Directories().front(), kInstallDir);
 }
 
 TEST_F(AfterTheLoop, AnErrorSkipsTheLogAndTheFolder) {
@@ -127,20 +127,19 @@ TEST_F(AfterTheLoop, LogCommandsSaveAndLoadUnderTheirPrefix) {
   LoadAndRunLines(s);
   EXPECT_TRUE(HostFileExists("C:\\Shared\\Old_install.log"));
   EXPECT_TRUE(HostFileExists("C:\\Shared\\install.log"));
-  const InstallLogLists saved = TUninstallList::Instance().Lists();
+  const InstallLogLists saved = run_.install_log.Lists();
 
   // Loading replaces the lists; a missing log leaves them as they are.
-  TUninstallList::Instance().Clear();
-  TUninstallList::Instance().AddFile("C:\\somewhere\\else.txt");
+  run_.install_log.Clear();
+  run_.install_log.AddFile("C:\\somewhere\\else.txt");
   ScriptBuilder load;
   load.Command(kCmdUninstallLogLoad, {"C:\\Nowhere", "Old_"});
   LoadAndRunLines(load);
-  EXPECT_EQ(TUninstallList::Instance().Files(),
-            std::vector<std::string>{"C:\\somewhere\\else.txt"});
+  EXPECT_EQ(run_.install_log.Files(), std::vector<std::string>{"C:\\somewhere\\else.txt"});
   ScriptBuilder load2;
   load2.Command(kCmdUninstallLogLoad, {"C:\\Shared", "Old_"});
   LoadAndRunLines(load2);
-  EXPECT_EQ(TUninstallList::Instance().Lists(), saved);
+  EXPECT_EQ(run_.install_log.Lists(), saved);
 }
 
 }  // namespace
@@ -227,12 +226,12 @@ class EndlessScript : public ScriptTest {
     SetRecord(kInstallDir, /*create_uninstaller=*/true, "Game_");
     UsePackage(kUninstallerParts);
   }
-  ~EndlessScript() override { ProgressHook = nullptr; }
+  ~EndlessScript() override { run_.status.ProgressHook = nullptr; }
   int pumps_ = 0;
 };
 
 TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndUndoesIt) {
-  ProgressHook = [this] {
+  run_.status.ProgressHook = [this] {
     if (run_.script.CancelRequested) return;  // the rollback pumps too
     if (++pumps_ == 3) run_.script.CancelRequested = true;
   };
@@ -251,7 +250,7 @@ TEST_F(EndlessScript, StopSignalsEndItCancelledAndKeepTheirEffectOutsideTheRun) 
     run_.script.Reset();
     pumps_ = 0;
     bool raised = false;
-    ProgressHook = [this, signal, &raised] {
+    run_.status.ProgressHook = [this, signal, &raised] {
       if (raised) return;  // the rollback pumps too
       if (++pumps_ == 2) {
         raised = true;

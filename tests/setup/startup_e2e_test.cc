@@ -172,8 +172,8 @@ TEST_F(StartupEndToEnd, RegistryKeyNotFound) {
 // shows the record's InstallDir); the drive's free space is compared in
 // process by the start-up step tests.
 TEST_F(StartupEndToEnd, InstallFolderFromTheHive) {
-  ASSERT_TRUE(platform::Registry::Instance().WriteString(platform::RootKey::LocalMachine,
-                                                         "SOFTWARE\\Demo", "Path", "c:\\games\\x"));
+  ASSERT_TRUE(platform::Registry().WriteString(platform::RootKey::LocalMachine, "SOFTWARE\\Demo",
+                                               "Path", "c:\\games\\x"));
   RecordSpec record;
   record.key_path = "SOFTWARE\\Demo";
   record.key_name = "Path";

@@ -106,7 +106,7 @@ class InstallDirTest : public ::testing::Test {
   }
 
   test::TestMachine machine_;
-  platform::Registry& registry_ = platform::Registry::Instance();
+  platform::Registry registry_;
 };
 
 TEST_F(InstallDirTest, RegistryValueWinsAndGetsItsDriveFreeSpace) {

@@ -128,13 +128,13 @@ TEST_F(FileHelpersTest, FindFirstCDDrive) {
 }
 
 TEST_F(FileHelpersTest, StartupFolderTexts) {
-  ASSERT_TRUE(InitialiseFolderTexts());
-  EXPECT_EQ(ProgramFilesFolder, "C:\\Program Files\\");
-  EXPECT_EQ(ProgramsFolder, "C:\\ProgramData\\Start Menu\\Programs\\");
-  EXPECT_EQ(CDDriveRoot, "D:\\");
-  EXPECT_EQ(ExpandPathVariables("$PROGRAMFILES\\Game\\$CDDRIVE", "C:\\"),
+  RunFigures figures;
+  ASSERT_TRUE(figures.InitialiseFolderTexts());
+  EXPECT_EQ(figures.ProgramFilesFolder, "C:\\Program Files\\");
+  EXPECT_EQ(figures.ProgramsFolder, "C:\\ProgramData\\Start Menu\\Programs\\");
+  EXPECT_EQ(figures.CDDriveRoot, "D:\\");
+  EXPECT_EQ(ExpandPathVariables(figures, "$PROGRAMFILES\\Game\\$CDDRIVE", "C:\\"),
             "C:\\Program Files\\Game\\D:\\");
-  ResetSharedState();
 }
 
 std::string Le32(uint32_t v) {

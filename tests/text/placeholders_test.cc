@@ -8,18 +8,15 @@
 #include "text/number_format.h"
 #include "text/path_helpers.h"
 #include "text/placeholders.h"
-#include "text/shared_state.h"
+#include "text/run_texts.h"
 
 namespace wizpak {
 namespace {
 
 class SharedStateTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSharedState(); }
-  void TearDown() override {
-    ResetSharedState();
-    TLanguages::Instance().Clear();
-  }
+  RunTexts texts;
+  RunFigures& figures = texts.figures;
 };
 
 TEST(Placeholders, FollowTheirVariablesAfterRegistration) {
@@ -43,32 +40,43 @@ TEST(Placeholders, ValueHoldingItsOwnPlaceholderTerminates) {
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%X%>"), u"<%X%><%X%>");
 }
 
-TEST_F(SharedStateTest, ProgramTableHasTheFivePlaceholders) {
-  const TLanguageStrings& table = TLanguageStrings::Instance();
+TEST_F(SharedStateTest, RunTableHasTheFivePlaceholders) {
+  const TLanguageStrings& table = texts.placeholders;
   ASSERT_EQ(table.Items.size(), 5u);
   EXPECT_EQ(table.Items[0].Name, "<%setuptitle%>");
   EXPECT_EQ(table.Items[1].Name, "<%setupshorttitle%>");
   EXPECT_EQ(table.Items[2].Name, "<%changelog%>");
   EXPECT_EQ(table.Items[3].Name, "<%spacereq%>");
   EXPECT_EQ(table.Items[4].Name, "<%spaceava%>");
-  SetSpaceRequired(1536);
-  SpaceAvailableText = "2.00 GB";
+  figures.SetSpaceRequired(1536);
+  figures.SpaceAvailableText = "2.00 GB";
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%SPACEREQ%> / <%SPACEAVA%>"), u"1.50 KB / 2.00 GB");
 }
 
 TEST_F(SharedStateTest, RecordPlaceholdersAndInstallDirFollowTheRecord) {
-  TSetupInfoFile& record = TSetupInfoFile::Instance();
-  const TSetupInfoFile saved = record;
-  const TLanguageStrings& table = TLanguageStrings::Instance();  // registered before loading
+  TSetupInfoFile& record = texts.record;
+  const TLanguageStrings& table = texts.placeholders;  // registered before loading
   record.SetupName = "Game Deluxe";
   record.ShortName = "Game";
   record.Changelog = "v2";
   record.InstallDir = "C:\\Games\\Game\\";
   EXPECT_EQ(table.ExpandTextPlaceholders(u"<%SETUPTITLE%>|<%SETUPSHORTTITLE%>|<%CHANGELOG%>"),
             u"Game Deluxe|Game|v2");
-  EXPECT_EQ(ExpandPathVariables("$INSTDIR\\bin"), "C:\\Games\\Game\\bin");
-  EXPECT_EQ(CompressPathVariables("C:\\Games\\Game\\bin"), "$INSTDIRbin");
-  record = saved;
+  EXPECT_EQ(ExpandPathVariables(texts, "$INSTDIR\\bin"), "C:\\Games\\Game\\bin");
+  EXPECT_EQ(CompressPathVariables(texts, "C:\\Games\\Game\\bin"), "$INSTDIRbin");
+}
+
+// Each run's placeholders are bound to its own record and figures: a second
+// run neither sees nor changes the first one's texts.
+TEST(RunTextsTest, TwoRunsKeepTheirOwnTexts) {
+  RunTexts first;
+  RunTexts second;
+  first.record.SetupName = "First";
+  first.figures.SpaceAvailableText = "1.00 KB";
+  second.record.SetupName = "Second";
+  EXPECT_EQ(first.placeholders.ExpandTextPlaceholders(u"<%SETUPTITLE%> <%SPACEAVA%>"),
+            u"First 1.00 KB");
+  EXPECT_EQ(second.placeholders.ExpandTextPlaceholders(u"<%SETUPTITLE%> <%SPACEAVA%>"), u"Second ");
 }
 
 TEST_F(SharedStateTest, WizardTextOrder) {
@@ -80,13 +88,13 @@ TEST_F(SharedStateTest, WizardTextOrder) {
     }
     return s;
   }();
-  TLanguages& languages = TLanguages::Instance();
+  TLanguages& languages = texts.languages;
   ASSERT_TRUE(languages.AddLanguage(file.data(), file.size()).ok);
   languages.Current = 0;
-  SpaceAvailableText = "3.00 MB";
+  figures.SpaceAvailableText = "3.00 MB";
   // Tags first, so placeholders and "<BR>" inside language strings are
   // replaced too.
-  EXPECT_EQ(ExpandWizardText(u"<LANG7><br>."), u"Free: 3.00 MB\rok\r.");
+  EXPECT_EQ(ExpandWizardText(texts, u"<LANG7><br>."), u"Free: 3.00 MB\rok\r.");
 }
 
 TEST(FormatByteSize, Figures) {
@@ -129,39 +137,41 @@ TEST(NumberFormat, IndependentOfGermanLocale) {
 }
 
 TEST_F(SharedStateTest, ExpandPathVariables) {
-  EXPECT_EQ(ExpandPathVariables("$INSTDIR\\\\\\File", "C:\\Game\\"), "C:\\Game\\File");
-  EXPECT_EQ(ExpandPathVariables("$instdir\\a;$INSTDIR\\b", "C:\\G"), "C:\\G\\a;C:\\G\\b");
-  EXPECT_EQ(ExpandPathVariables("$INSTALLDIR\\x", "D:\\Y\\"), "D:\\Y\\x");
+  EXPECT_EQ(ExpandPathVariables(figures, "$INSTDIR\\\\\\File", "C:\\Game\\"), "C:\\Game\\File");
+  EXPECT_EQ(ExpandPathVariables(figures, "$instdir\\a;$INSTDIR\\b", "C:\\G"), "C:\\G\\a;C:\\G\\b");
+  EXPECT_EQ(ExpandPathVariables(figures, "$INSTALLDIR\\x", "D:\\Y\\"), "D:\\Y\\x");
   // Unknown values expand to nothing; a network prefix collapses too.
-  EXPECT_EQ(ExpandPathVariables("$CDDRIVE\\setup.exe", ""), "\\setup.exe");
-  EXPECT_EQ(ExpandPathVariables("\\\\server\\share", ""), "\\server\\share");
-  ProgramsFolder = "C:\\ProgramData\\Start Menu\\Programs\\";
-  ProgramFilesFolder = "C:\\Program Files\\";
-  CDDriveRoot = "D:\\";
-  EXPECT_EQ(ExpandPathVariables("$SMPROGRAMS\\Game\\Play.lnk", ""),
+  EXPECT_EQ(ExpandPathVariables(figures, "$CDDRIVE\\setup.exe", ""), "\\setup.exe");
+  EXPECT_EQ(ExpandPathVariables(figures, "\\\\server\\share", ""), "\\server\\share");
+  figures.ProgramsFolder = "C:\\ProgramData\\Start Menu\\Programs\\";
+  figures.ProgramFilesFolder = "C:\\Program Files\\";
+  figures.CDDriveRoot = "D:\\";
+  EXPECT_EQ(ExpandPathVariables(figures, "$SMPROGRAMS\\Game\\Play.lnk", ""),
             "C:\\ProgramData\\Start Menu\\Programs\\Game\\Play.lnk");
-  EXPECT_EQ(ExpandPathVariables("$PROGRAMFILES\\Game", ""), "C:\\Program Files\\Game");
-  EXPECT_EQ(ExpandPathVariables("$CDDRIVE\\data", ""), "D:\\data");
+  EXPECT_EQ(ExpandPathVariables(figures, "$PROGRAMFILES\\Game", ""), "C:\\Program Files\\Game");
+  EXPECT_EQ(ExpandPathVariables(figures, "$CDDRIVE\\data", ""), "D:\\data");
   // "$INSTDIR" is replaced before "$INSTALLDIR" could be seen in a folder name.
-  EXPECT_EQ(ExpandPathVariables("$INSTDIR", "C:\\$INSTALLDIR"), "C:\\C:\\$INSTALLDIR");
-  EXPECT_EQ(ExpandPathVariables(std::u16string_view(u"$PROGRAMFILES\\\u0141")),
+  EXPECT_EQ(ExpandPathVariables(figures, "$INSTDIR", "C:\\$INSTALLDIR"), "C:\\C:\\$INSTALLDIR");
+  EXPECT_EQ(ExpandPathVariables(texts, std::u16string_view(u"$PROGRAMFILES\\\u0141")),
             u"C:\\Program Files\\\u0141");
 }
 
 TEST_F(SharedStateTest, CompressPathVariables) {
-  ProgramsFolder = "C:\\Menu\\";
-  ProgramFilesFolder = "C:\\Program Files\\";
-  EXPECT_EQ(CompressPathVariables("c:\\games\\x\\a.dat", "C:\\Games\\X"), "$INSTDIR\\a.dat");
+  figures.ProgramsFolder = "C:\\Menu\\";
+  figures.ProgramFilesFolder = "C:\\Program Files\\";
+  EXPECT_EQ(CompressPathVariables(figures, "c:\\games\\x\\a.dat", "C:\\Games\\X"),
+            "$INSTDIR\\a.dat");
   // The folder values carry their trailing backslash, and so does what they replace;
   // expanding the stored form gives the path back.
-  EXPECT_EQ(CompressPathVariables("C:\\Menu\\Game.lnk", "C:\\Games"), "$SMPROGRAMSGame.lnk");
-  EXPECT_EQ(ExpandPathVariables("$SMPROGRAMSGame.lnk", ""), "C:\\Menu\\Game.lnk");
-  EXPECT_EQ(CompressPathVariables("C:\\Program Files\\Y", "C:\\Games"), "$PROGRAMFILESY");
-  EXPECT_EQ(ExpandPathVariables("$PROGRAMFILESY", ""), "C:\\Program Files\\Y");
+  EXPECT_EQ(CompressPathVariables(figures, "C:\\Menu\\Game.lnk", "C:\\Games"),
+            "$SMPROGRAMSGame.lnk");
+  EXPECT_EQ(ExpandPathVariables(figures, "$SMPROGRAMSGame.lnk", ""), "C:\\Menu\\Game.lnk");
+  EXPECT_EQ(CompressPathVariables(figures, "C:\\Program Files\\Y", "C:\\Games"), "$PROGRAMFILESY");
+  EXPECT_EQ(ExpandPathVariables(figures, "$PROGRAMFILESY", ""), "C:\\Program Files\\Y");
   // Nothing known, nothing replaced; no backslash collapsing.
-  EXPECT_EQ(CompressPathVariables("D:\\\\x", ""), "D:\\\\x");
+  EXPECT_EQ(CompressPathVariables(figures, "D:\\\\x", ""), "D:\\\\x");
   // An installation folder below program files becomes $INSTDIR, not $PROGRAMFILES.
-  EXPECT_EQ(CompressPathVariables("C:\\Program Files\\Game\\a", "C:\\Program Files\\Game"),
+  EXPECT_EQ(CompressPathVariables(figures, "C:\\Program Files\\Game\\a", "C:\\Program Files\\Game"),
             "$INSTDIR\\a");
 }
 

@@ -4,7 +4,6 @@
 
 #include "gui/grad_gauge.h"
 #include "gui/headless/headless_widgets.h"
-#include "text/shared_state.h"
 #include "text/status_progress.h"
 
 namespace wizpak {
@@ -12,50 +11,42 @@ namespace {
 
 class StatusProgressTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSharedState(); }
-  void TearDown() override {
-    ResetSharedState();
-    ActiveStatusLabel = nullptr;
-    ActiveSubStatusLabel = nullptr;
-    ActiveGauge = nullptr;
-    ActiveGaugeArea = nullptr;
-    StatusRepaintClock = nullptr;
-  }
+  StatusView view;
 };
 
 uint32_t fake_now = 0;
 
 TEST_F(StatusProgressTest, StatusGoesToTheActiveLabels) {
-  ShowStatus(u"nobody listens", true);  // no label yet: nothing happens
+  view.ShowStatus(u"nobody listens", true);  // no label yet: nothing happens
   gui::headless::HeadlessLabel status(nullptr);
   gui::headless::HeadlessLabel sub(nullptr);
-  ActiveStatusLabel = &status;
-  ActiveSubStatusLabel = &sub;
-  ShowStatus(u"Extracting a", false);
+  view.StatusLabel = &status;
+  view.SubStatusLabel = &sub;
+  view.ShowStatus(u"Extracting a", false);
   EXPECT_EQ(status.Text(), u"Extracting a");
   EXPECT_EQ(status.RepaintCount(), 0);
-  ShowStatus(u"Extracting b", true);
+  view.ShowStatus(u"Extracting b", true);
   EXPECT_EQ(status.RepaintCount(), 1);
-  ShowSubStatus(u"Setup failed to install.", true);
+  view.ShowSubStatus(u"Setup failed to install.", true);
   EXPECT_EQ(sub.Text(), u"Setup failed to install.");
   EXPECT_EQ(status.Text(), u"Extracting b");
 }
 
 TEST_F(StatusProgressTest, StatusRepaintsAtMostEveryFifteenMillisecondsButTakesEveryCaption) {
   gui::headless::HeadlessLabel status(nullptr);
-  ActiveStatusLabel = &status;
-  StatusRepaintClock = [] { return fake_now; };
+  view.StatusLabel = &status;
+  view.RepaintClock = [] { return fake_now; };
   fake_now = 0xFFFFFFF0u;  // the tick count wraps in between
-  ShowStatus(u"Extracting 1", true);
+  view.ShowStatus(u"Extracting 1", true);
   EXPECT_EQ(status.RepaintCount(), 1);
   for (int i = 2; i <= 1000; ++i) {
     if (i % 100 == 0) fake_now += 1;
-    ShowStatus(u"Extracting " + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)), true);
+    view.ShowStatus(u"Extracting " + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)), true);
   }
   EXPECT_EQ(status.Text(), u"Extracting 0");
   EXPECT_EQ(status.RepaintCount(), 1);  // 10 ms went by
   fake_now += 5;
-  ShowStatus(u"Extracting last", true);
+  view.ShowStatus(u"Extracting last", true);
   EXPECT_EQ(status.RepaintCount(), 2);
   EXPECT_EQ(status.Text(), u"Extracting last");
 }
@@ -63,50 +54,50 @@ TEST_F(StatusProgressTest, StatusRepaintsAtMostEveryFifteenMillisecondsButTakesE
 TEST_F(StatusProgressTest, HookRunsEverySixPercent) {
   gui::TGradGauge gauge;
   gauge.SetMax(200);
-  ActiveGauge = &gauge;
-  ProgressTotal = 200;
+  view.Gauge = &gauge;
+  view.ProgressTotal = 200;
   std::vector<uint32_t> calls;
-  ProgressHook = [&] { calls.push_back(ProgressPosition); };
-  for (int i = 0; i < 200; ++i) StepProgress(false);
+  view.ProgressHook = [&] { calls.push_back(view.ProgressPosition); };
+  for (int i = 0; i < 200; ++i) view.StepProgress(false);
   // 6%, 12%, ... 96% of 200 steps.
   std::vector<uint32_t> expected;
   for (uint32_t p = 6; p <= 96; p += 6) expected.push_back(p * 2);
   EXPECT_EQ(calls, expected);
-  EXPECT_EQ(ProgressPosition, 200u);
+  EXPECT_EQ(view.ProgressPosition, 200u);
   EXPECT_EQ(gauge.Progress(), 0);  // no repaint asked, the gauge was not moved
 }
 
 TEST_F(StatusProgressTest, HookPercentIsTakenAfterTheHook) {
   gui::TGradGauge gauge;
-  ActiveGauge = &gauge;
-  ProgressTotal = 100;
+  view.Gauge = &gauge;
+  view.ProgressTotal = 100;
   // A hook that itself advances the counters (as a nested operation would).
   int calls = 0;
-  ProgressHook = [&] {
+  view.ProgressHook = [&] {
     ++calls;
-    ProgressPosition += 20;
+    view.ProgressPosition += 20;
   };
-  for (int i = 0; i < 6; ++i) StepProgress(false);
+  for (int i = 0; i < 6; ++i) view.StepProgress(false);
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(ProgressHookPercent, 26);
-  for (int i = 0; i < 5; ++i) StepProgress(false);  // up to 31%: not above 26 + 5
+  EXPECT_EQ(view.ProgressHookPercent, 26);
+  for (int i = 0; i < 5; ++i) view.StepProgress(false);  // up to 31%: not above 26 + 5
   EXPECT_EQ(calls, 1);
-  StepProgress(false);  // 32%
+  view.StepProgress(false);  // 32%
   EXPECT_EQ(calls, 2);
 }
 
 TEST_F(StatusProgressTest, RepaintMovesTheGaugeAndRepaintsItsArea) {
-  StepProgress(true);  // no gauge: nothing counted
-  EXPECT_EQ(ProgressPosition, 0u);
+  view.StepProgress(true);  // no gauge: nothing counted
+  EXPECT_EQ(view.ProgressPosition, 0u);
   gui::TGradGauge gauge;
   gui::headless::HeadlessLabel area(nullptr);
-  ActiveGauge = &gauge;
-  ActiveGaugeArea = &area;
-  ProgressTotal = 0;  // unknown total: steps count, the hook never runs
+  view.Gauge = &gauge;
+  view.GaugeArea = &area;
+  view.ProgressTotal = 0;  // unknown total: steps count, the hook never runs
   int calls = 0;
-  ProgressHook = [&] { ++calls; };
-  StepProgress(true);
-  StepProgress(true);
+  view.ProgressHook = [&] { ++calls; };
+  view.StepProgress(true);
+  view.StepProgress(true);
   EXPECT_EQ(gauge.Progress(), 2);
   EXPECT_EQ(area.RepaintCount(), 2);
   EXPECT_EQ(calls, 0);
@@ -116,11 +107,11 @@ TEST_F(StatusProgressTest, TheAreaIsRepaintedOnlyWhenTheGaugeShowsSomethingNew) 
   gui::TGradGauge gauge;
   gauge.SetMax(20000);
   gui::headless::HeadlessLabel area(nullptr);
-  ActiveGauge = &gauge;
-  ActiveGaugeArea = &area;
-  ProgressTotal = 20000;
+  view.Gauge = &gauge;
+  view.GaugeArea = &area;
+  view.ProgressTotal = 20000;
   const int paints_before = gauge.ImmediatePaints();
-  for (int i = 0; i < 20000; ++i) StepProgress(true);
+  for (int i = 0; i < 20000; ++i) view.StepProgress(true);
   EXPECT_EQ(gauge.Progress(), 20000);
   EXPECT_EQ(gauge.Caption(), "100%");
   EXPECT_EQ(area.RepaintCount(), gauge.ImmediatePaints() - paints_before);

@@ -68,7 +68,7 @@ int CheckedLogGeneration(const std::string& host_path) {
 // payload slot holds the value of a completed generation, or of the one
 // after it for the slot that generation writes first.
 int CheckedHiveGeneration() {
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   const std::optional<std::string> gen = registry.ReadString(kRoot, kKey, "Gen");
   if (!gen) return 0;
   const int g = std::stoi(*gen);
@@ -92,7 +92,7 @@ int CheckedHiveGeneration() {
 
 // The child: continues from the generation on disk, forever.
 [[noreturn]] void InstallForever(int start) {
-  platform::Registry& registry = platform::Registry::Instance();
+  platform::Registry registry;
   for (int g = start + 1;; ++g) {
     TUninstallList log;
     log.Assign(LogOfGeneration(g));

@@ -38,10 +38,6 @@ std::string WriteInstaller(
 
 class RunningUninstallerTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    SetRunningPackage(nullptr, "", false);
-    TSetupInfoFile::Instance() = TSetupInfoFile{};
-  }
   test::TestMachine machine_;
   test::TempDir dir_;
 };
@@ -56,15 +52,15 @@ TEST_F(RunningUninstallerTest, BuildsTheUninstallerPackageInOrderWithTheRecordLa
                             {"UNINSTALL_FINALISE.EXE", 0, "finaliser"},
                             {"UNINSTALL_payload.txt", 1, "group one"}});
   TPak running(installer, false, false);
-  TSetupInfoFile& record = TSetupInfoFile::Instance();
+  TSetupInfoFile record;
   record.ShortName = "Demo";
   record.UninstallPrefix = "Demo_";
   record.UninstallExeName = "Demo_Uninstall.exe";
   record.InstallDir = "C:\\Games\\Demo";
   record.CreateUninstaller = 1;
-  SetRunningPackage(&running, installer, false);
 
-  const UninstallerBuildResult result = BuildUninstaller();
+  const UninstallerBuildResult result =
+      BuildUninstaller(RunningPackage{&running, installer, false}, record);
   ASSERT_TRUE(result.built) << result.message;
   EXPECT_EQ(record.IsUninstaller, 0);
 
@@ -124,18 +120,19 @@ TEST_F(RunningUninstallerTest, AnEmptyFirstEntryDoesNotCutTheImageShort) {
 }
 
 TEST_F(RunningUninstallerTest, WithoutARunningPackageOnlyTheRegistrationIsWritten) {
-  TSetupInfoFile::Instance().ShortName = "Solo";
-  TSetupInfoFile::Instance().InstallDir = "C:\\Solo";
-  TSetupInfoFile::Instance().UninstallExeName = "Solo_Uninstall.exe";
-  const UninstallerBuildResult result = BuildUninstaller();
+  TSetupInfoFile record;
+  record.ShortName = "Solo";
+  record.InstallDir = "C:\\Solo";
+  record.UninstallExeName = "Solo_Uninstall.exe";
+  const UninstallerBuildResult result = BuildUninstaller(RunningPackage{}, record);
   EXPECT_FALSE(result.built);
-  EXPECT_EQ(platform::Registry::Instance().ReadString(platform::RootKey::LocalMachine,
-                                                      UninstallKeyPath("Solo"), "UninstallString"),
+  EXPECT_EQ(platform::Registry().ReadString(platform::RootKey::LocalMachine,
+                                            UninstallKeyPath("Solo"), "UninstallString"),
             "C:\\Solo\\Solo_Uninstall.exe");
-  RemoveUninstallRegistration();
-  EXPECT_FALSE(platform::Registry::Instance().KeyExists(platform::RootKey::LocalMachine,
-                                                        UninstallKeyPath("Solo")));
-  EXPECT_FALSE(StartFinaliser());
+  RemoveUninstallRegistration(record.ShortName);
+  EXPECT_FALSE(
+      platform::Registry().KeyExists(platform::RootKey::LocalMachine, UninstallKeyPath("Solo")));
+  EXPECT_FALSE(StartFinaliser(RunningPackage{}));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "platform/files.h"
 #include "support/test_support.h"
 #include "text/path_helpers.h"
-#include "text/shared_state.h"
+#include "text/run_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,12 @@ using test::TestMachine;
 using test::WriteHostFile;
 
 TEST(UninstallList, AddFilePutsTheInstallFolderBackAndRefusesDuplicatesInAnyCase) {
-  TUninstallList log;
-  log.AddFile(CompressPathVariables("C:\\Games\\X\\a.txt", "c:\\games\\x"));
+  // The run's install folder, as the folder page leaves it, is read at each
+  // AddFile.
+  RunTexts texts;
+  TUninstallList log(texts);
+  texts.record.InstallDir = "c:\\games\\x";
+  log.AddFile("C:\\Games\\X\\a.txt");
   EXPECT_EQ(log.Files(), std::vector<std::string>{"$INSTDIR\\a.txt"});
 
   log.AddFile("C:\\Other\\B.TXT");

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "support/test_support.h"
 #include "text/path_helpers.h"
+#include "text/shared_state.h"
 #include "uninstall/uninstall_registration.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ UninstallWalkContext Context(const std::string& install_dir) {
     return u"NOT FOUND";
   };
   context.expand_path = [install_dir](std::string_view p) {
-    return ExpandPathVariables(p, install_dir);
+    return ExpandPathVariables(RunFigures{}, p, install_dir);
   };
   context.install_log_path = InstallLogPath(install_dir, "Demo_");
   context.short_name = "Demo";
@@ -93,7 +94,7 @@ TEST(UninstallWalk, RemovesWhatWasInstalledAndKeepsWhatTheUserAdded) {
   Touch(dir + "\\data\\a.dat");
   Touch(dir + "\\saves\\mine.sav");  // the user's own file
   Touch(dir + "\\Demo_install.log");
-  Registry& registry = Registry::Instance();
+  Registry registry;
   ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Test", "Path", "C:\\X"));
   ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Test", "Other", "keep"));
   ASSERT_TRUE(
@@ -105,8 +106,8 @@ TEST(UninstallWalk, RemovesWhatWasInstalledAndKeepsWhatTheUserAdded) {
   log.AddDirectory("C:\\Games\\Demo\\saves");
   log.AddDirectory("C:\\Games\\Demo\\empty");
   log.AddDirectory("C:\\Games\\Demo\\empty");  // logged twice: the second removal finds nothing
-  log.AddFile(CompressPathVariables(dir + "\\game.exe", dir));
-  log.AddFile(CompressPathVariables(dir + "\\data\\a.dat", dir));
+  log.AddFile(CompressPathVariables(RunFigures{}, dir + "\\game.exe", dir));
+  log.AddFile(CompressPathVariables(RunFigures{}, dir + "\\data\\a.dat", dir));
   log.AddFile("$INSTDIR\\\\never-written.txt");
   log.AddRegistryEntry("\"hkcu\" \"Software\\Test\" \"Path\" \"C:\\X\"");
   log.AddRegistryEntry("\"HKCU\" \"Software\\Missing\" \"Path\" \"C:\\X\"");

@@ -108,7 +108,7 @@ TEST_F(UninstallerTest, CopiesTheImageAndThePrefixedGroupZeroEntriesThenSetupInf
   ASSERT_EQ(listing->size(), 1u);
   EXPECT_EQ((*listing)[0].name, "Demo_Uninstall.exe");
 
-  Registry& registry = Registry::Instance();
+  Registry registry;
   const std::string key = UninstallKeyPath("Demo");
   EXPECT_EQ(key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo");
   EXPECT_EQ(registry.ReadString(RootKey::LocalMachine, key, "DisplayName"), "Demo");
@@ -119,7 +119,7 @@ TEST_F(UninstallerTest, CopiesTheImageAndThePrefixedGroupZeroEntriesThenSetupInf
 }
 
 TEST_F(UninstallerTest, AnEmptyShortNameNeverRemovesOtherProductsRegistrations) {
-  Registry& registry = Registry::Instance();
+  Registry registry;
   const std::string other = UninstallKeyPath("Other Game");
   ASSERT_TRUE(registry.WriteString(RootKey::LocalMachine, other, "DisplayName", "Other Game"));
   for (const char* name : {"", "\\", "\\\\"}) {
@@ -140,9 +140,9 @@ TEST_F(UninstallerTest, RegistersEvenWhenNothingCanBeBuilt) {
   EXPECT_FALSE(result.built);
   EXPECT_TRUE(result.message.empty());
   EXPECT_FALSE(platform::FileExists(result.path));
-  EXPECT_EQ(Registry::Instance().ReadString(RootKey::LocalMachine, UninstallKeyPath("Demo"),
-                                            "UninstallString"),
-            "C:\\Games\\Demo\\\\Demo_Uninstall.exe");
+  EXPECT_EQ(
+      Registry().ReadString(RootKey::LocalMachine, UninstallKeyPath("Demo"), "UninstallString"),
+      "C:\\Games\\Demo\\\\Demo_Uninstall.exe");
 
   plan_.image.size = 1000;  // more than the file holds
   result = BuildUninstallerFrom(ListSource({{"UNINSTALL_a", 0, "a"}}), plan_, OpenTextAppender);

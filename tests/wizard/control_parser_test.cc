@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "gui/headless/headless_widgets.h"
-#include "text/shared_state.h"
 #include "wizard_fixtures.h"
 
 namespace wizpak::wizard {
@@ -13,7 +12,7 @@ using gui::WidgetKind;
 
 class LayoutTest : public ::testing::Test {
  protected:
-  LayoutTest() : page_(area_, package_.Lookup()) {}
+  LayoutTest() : page_(area_, texts_, package_.Lookup()) {}
 
   // Builds a layout whose lines are joined with CR LF.
   void Load(std::initializer_list<std::string> lines, const std::string& eol = "\r\n") {
@@ -26,7 +25,8 @@ class LayoutTest : public ::testing::Test {
     return *page_.Controls().at(0);
   }
 
-  test::TwoLanguages languages_;
+  RunTexts texts_;
+  test::TwoLanguages languages_{texts_.languages};
   test::BoxRecorder boxes_;
   test::FakePackage package_;
   gui::headless::HeadlessPageArea area_;
@@ -85,16 +85,15 @@ TEST_F(LayoutTest, LinesBeforeTheFirstSectionFormOneSection) {
 
 TEST_F(LayoutTest, LabelWithoutCaptionShowsItsNameUntilRetranslated) {
   Load({"[Lonely]", "Type=TLabel", "[Greeting]", "Type=TLabel", "Caption=<LANG99> <%SPACEAVA%>"});
-  SpaceAvailableText = "1.00 KB";
+  texts_.figures.SpaceAvailableText = "1.00 KB";
   ASSERT_EQ(page_.Controls().size(), 2u);
   EXPECT_EQ(page_.Controls()[0]->Text(), u"Lonely");
-  TLanguages::Instance().Current = 1;
-  SpaceAvailableText = "2.00 KB";
+  texts_.languages.Current = 1;
+  texts_.figures.SpaceAvailableText = "2.00 KB";
   page_.RetranslateControls();
   EXPECT_EQ(page_.Controls()[0]->Text(), u"");
   EXPECT_EQ(page_.Controls()[1]->Text(), u"Hallo 2.00 KB");
   EXPECT_EQ(page_.SourceTexts()[1], u"<LANG99> <%SPACEAVA%>");
-  ResetSharedState();
 }
 
 TEST_F(LayoutTest, EmptyTextClearsTheName) {
@@ -145,7 +144,7 @@ TEST_F(LayoutTest, KeysAKindDoesNotAcceptAreIgnored) {
 
 TEST_F(LayoutTest, PanelCaptionsPassThroughTheAnsiCodePage) {
   Load({"[P]", "Type=TPanel", "Caption=<LANG50>", "[L]", "Type=TLabel", "Caption=<LANG50>"});
-  TLanguages::Instance().Items[0]->Strings.push_back({50, u"\u20ac \u0141"});
+  texts_.languages.Items[0]->Strings.push_back({50, u"\u20ac \u0141"});
   page_.RetranslateControls();
   ASSERT_EQ(page_.Controls().size(), 2u);
   EXPECT_EQ(page_.Controls()[0]->Text(), u"\u20ac ?");  // the euro sign is ANSI, L-stroke is not
@@ -171,9 +170,9 @@ TEST_F(LayoutTest, FatalValuesAndNamesCarryTheirMessages) {
 TEST_F(LayoutTest, DuplicateNamesAcrossLayoutsOfOnePageAreaAreFatal) {
   package_.Add("one.txt", "[Title]\r\nType=TLabel\r\n");
   package_.Add("two.txt", "[Title]\r\nType=TLabel\r\n");
-  TControlParser first(area_, package_.Lookup());
+  TControlParser first(area_, texts_, package_.Lookup());
   first.LoadLayout("one.txt");
-  TControlParser second(area_, package_.Lookup());
+  TControlParser second(area_, texts_, package_.Lookup());
   EXPECT_THROW(second.LoadLayout("TWO.TXT"), WizardError);
 }
 
@@ -201,11 +200,10 @@ TEST_F(LayoutTest, PicturesComeFromEntriesAndMissingOnesStaySilentlyEmpty) {
 }
 
 TEST_F(LayoutTest, RichTextFileNamesTakePlaceholdersAndMissingOnesAreReported) {
-  SpaceRequiredText = "notes";
+  texts_.figures.SpaceRequiredText = "notes";
   package_.Add("notes.rtf", "{\\rtf1 hi}");
   Load({"[Log]", "Type=TRichEdit", "Text=kept", "File=<%SPACEREQ%>.rtf", "[Other]",
         "Type=TRichEdit", "Text=kept", "File=none.rtf"});
-  ResetSharedState();
   ASSERT_EQ(page_.Controls().size(), 2u);
   EXPECT_EQ(static_cast<gui::RichEdit&>(*page_.Controls()[0]).Content(), "{\\rtf1 hi}");
   EXPECT_EQ(page_.Controls()[1]->Text(), u"kept");
@@ -218,9 +216,8 @@ TEST_F(LayoutTest, RichTextFileNamesTakePlaceholdersAndMissingOnesAreReported) {
 // change log gives an empty name, which is no missing file: the box stays
 // empty and nothing is reported.
 TEST_F(LayoutTest, RichTextFileThatExpandsToNothingLoadsNothingQuietly) {
-  SpaceRequiredText = "";
+  texts_.figures.SpaceRequiredText = "";
   Load({"[Log]", "Type=TRichEdit", "Text=kept", "File=<%SPACEREQ%>"});
-  ResetSharedState();
   ASSERT_EQ(page_.Controls().size(), 1u);
   EXPECT_EQ(page_.Controls()[0]->Text(), u"kept");
   EXPECT_TRUE(boxes_.boxes.empty());
@@ -245,7 +242,7 @@ TEST_F(LayoutTest, ProgressBarForecolourGivesAFlatGradient) {
 
 TEST_F(LayoutTest, SendingToBackKeepsThePagesOwnOrder) {
   Load({"[Front]", "Type=TLabel"});
-  TControlParser background(area_, package_.Lookup());
+  TControlParser background(area_, texts_, package_.Lookup());
   background.LoadLayoutText("[Back1]\rType=TBevel\r[Back2]\rType=TImage\r");
   background.SendControlsToBack();
   std::vector<gui::Widget*> order = area_.Children();

@@ -6,8 +6,7 @@
 
 #include "gui/headless/headless_toolkit.h"
 #include "support/test_support.h"
-#include "text/shared_state.h"
-#include "text/status_progress.h"
+#include "text/run_texts.h"
 #include "wizard/wizard_run.h"
 #include "wizard_fixtures.h"
 
@@ -38,7 +37,6 @@ void AddInstallSet(test::FakePackage& package) {
 class WizardTest : public ::testing::Test {
  protected:
   WizardTest() {
-    ResetSharedState();
     fs::create_directories(machine_.drive_c() + "/Games");
     fs::create_directories(machine_.drive_d() + "/Disc");
     install_dir_ = "C:\\Games\\Demo\\";
@@ -57,10 +55,9 @@ class WizardTest : public ::testing::Test {
     host_.start_finaliser = [this] { ++finalisers_; };
     host_.write_error_report = [this](const std::string& message) { reports_.push_back(message); };
   }
-  ~WizardTest() override { ResetSharedState(); }
 
   TFrmMain& Make() {
-    wizard_ = std::make_unique<TFrmMain>(toolkit_, form_, host_);
+    wizard_ = std::make_unique<TFrmMain>(toolkit_, form_, texts_, host_);
     return *wizard_;
   }
   TFrmMain& SetUpWizard(bool uninstaller = false) {
@@ -73,7 +70,8 @@ class WizardTest : public ::testing::Test {
   void TypeFolder(const std::u16string& folder) { wizard_->InstallDirEdit()->SetText(folder); }
 
   wizpak::test::TestMachine machine_;
-  test::TwoLanguages languages_;
+  RunTexts texts_;
+  test::TwoLanguages languages_{texts_.languages};
   test::BoxRecorder boxes_;
   test::FakePackage package_;
   gui::headless::HeadlessToolkit toolkit_;
@@ -92,7 +90,7 @@ class WizardTest : public ::testing::Test {
 
 TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
   install_dir_ = "$PROGRAMFILES\\Demo";
-  ProgramFilesFolder = "C:\\Program Files\\";
+  texts_.figures.ProgramFilesFolder = "C:\\Program Files\\";
   TFrmMain& wizard = SetUpWizard();
   EXPECT_EQ(form_.Caption(), u"Demo Game");
   EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Game");
@@ -103,9 +101,9 @@ TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
   ASSERT_NE(wizard.FolderTree(), nullptr);
   EXPECT_FALSE(wizard.FolderTree()->Visible());
   EXPECT_NE(wizard.SpaceLabel(), nullptr);
-  EXPECT_NE(ActiveStatusLabel, nullptr);
-  EXPECT_NE(ActiveGauge, nullptr);
-  EXPECT_EQ(ActiveSubStatusLabel->Text(), u"Done");
+  EXPECT_NE(texts_.status.StatusLabel, nullptr);
+  EXPECT_NE(texts_.status.Gauge, nullptr);
+  EXPECT_EQ(texts_.status.SubStatusLabel->Text(), u"Done");
   EXPECT_EQ(form_.BackButton().Text(), u"< Back");
   EXPECT_EQ(form_.CancelButton().Text(), u"Cancel");
   EXPECT_EQ(form_.LanguageButton().Text(), u"English");
@@ -114,7 +112,7 @@ TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
 }
 
 TEST_F(WizardTest, UninstallerTitleAddsStringTwentySix) {
-  TLanguages::Instance().Items[0]->Strings.push_back({26, u"Uninstallation"});
+  texts_.languages.Items[0]->Strings.push_back({26, u"Uninstallation"});
   SetUpWizard(/*uninstaller=*/true);
   EXPECT_EQ(toolkit_.ApplicationTitle(), u"Demo Uninstallation");
 }
@@ -136,7 +134,7 @@ TEST_F(WizardTest, RefusedFolderDisablesNextWithItsReasonAndAGoodOneBringsItBack
   ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptInstallDir);
   EXPECT_TRUE(form_.NextButton().Enabled());
   EXPECT_EQ(wizard.Refusal(), u"");
-  SpaceAvailableText = "stale";
+  texts_.figures.SpaceAvailableText = "stale";
   const struct {
     std::u16string typed;
     std::u16string reason;
@@ -156,7 +154,7 @@ TEST_F(WizardTest, RefusedFolderDisablesNextWithItsReasonAndAGoodOneBringsItBack
     EXPECT_EQ(wizard.Refusal(), r.reason) << WideToUtf8(r.typed);
     EXPECT_EQ(wizard.Pages().PageList()[1]->Controls().back()->Text(), r.reason);
   }
-  EXPECT_EQ(SpaceAvailableText, "stale");
+  EXPECT_EQ(texts_.figures.SpaceAvailableText, "stale");
   EXPECT_EQ(install_dir_, "C:\\Games\\Demo\\");
   // Slashes are read as backslashes.
   TypeFolder(u"C:/Games/Other");
@@ -164,8 +162,8 @@ TEST_F(WizardTest, RefusedFolderDisablesNextWithItsReasonAndAGoodOneBringsItBack
   EXPECT_EQ(wizard.Refusal(), u"");
   EXPECT_EQ(wizard.Pages().PageList()[1]->Controls().back()->Text(), u"");
   EXPECT_EQ(install_dir_, "C:\\Games\\Other\\");
-  EXPECT_NE(SpaceAvailableText, "stale");
-  EXPECT_GT(SpaceAvailable, 0);
+  EXPECT_NE(texts_.figures.SpaceAvailableText, "stale");
+  EXPECT_GT(texts_.figures.SpaceAvailable, 0);
 }
 
 TEST_F(WizardTest, FolderBoxChangesBeforeTheFolderPageLeaveInstallDirAlone) {
@@ -204,14 +202,14 @@ TEST_F(WizardTest, ChoosingAFolderInTheTreeFillsTheBoxAndThePageJudgesIt) {
 // The folder page already refuses a drive with too little room, with the
 // figures; the ready page checks again for page sets without a folder page.
 TEST_F(WizardTest, TooLittleSpaceIsRefusedWithTheFigures) {
-  SetSpaceRequired(uint64_t{1} << 60);
+  texts_.figures.SetSpaceRequired(uint64_t{1} << 60);
   TFrmMain& wizard = SetUpWizard();
   Next();
   EXPECT_FALSE(form_.NextButton().Enabled());
-  EXPECT_EQ(wizard.Refusal(),
-            u"C:: " + AnsiToWide(SpaceRequiredText) + u" of " + AnsiToWide(SpaceAvailableText));
+  EXPECT_EQ(wizard.Refusal(), u"C:: " + AnsiToWide(texts_.figures.SpaceRequiredText) + u" of " +
+                                  AnsiToWide(texts_.figures.SpaceAvailableText));
   EXPECT_EQ(StuckReason(wizard), WideToUtf8(wizard.Refusal()));
-  SetSpaceRequired(1000);
+  texts_.figures.SetSpaceRequired(1000);
   TypeFolder(u"C:\\Games\\Demo");
   EXPECT_TRUE(form_.NextButton().Enabled());
   EXPECT_EQ(wizard.Refusal(), u"");
@@ -220,7 +218,7 @@ TEST_F(WizardTest, TooLittleSpaceIsRefusedWithTheFigures) {
   EXPECT_TRUE(form_.NextButton().Enabled());
   EXPECT_EQ(form_.NextButton().Text(), u"Install");
   form_.BackButton().Click();
-  SetSpaceRequired(uint64_t{1} << 60);
+  texts_.figures.SetSpaceRequired(uint64_t{1} << 60);
   form_.BackButton().Click();
   Next();
   Next();
@@ -282,31 +280,32 @@ TEST_F(WizardTest, MessageBoxButtonsSpeakTheWizardsLanguage) {
 // without a folder page is not blocked on its patch page.
 TEST_F(WizardTest, FolderFromAVariableIsMeasuredWithoutAFolderPage) {
   install_dir_ = "$PROGRAMFILES\\Demo";
-  ProgramFilesFolder = "C:\\Program Files\\";
-  SetSpaceRequired(1000);
+  texts_.figures.ProgramFilesFolder = "C:\\Program Files\\";
+  texts_.figures.SetSpaceRequired(1000);
   package_.Add("Pages.txt",
                "[Pages]\r\nwelcome.txt\r\nready.txt\r\ndone.txt\r\n[PageTypes]\r\nwelcome\r\n"
                "patch\r\nfinish\r\n");
   TFrmMain& wizard = SetUpWizard();
-  EXPECT_GT(SpaceAvailable, 1000);
+  EXPECT_GT(texts_.figures.SpaceAvailable, 1000);
   Next();
   ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
   EXPECT_TRUE(form_.NextButton().Enabled());
-  EXPECT_EQ(wizard.SpaceLabel()->Text(), u"Space available " + AnsiToWide(SpaceAvailableText));
+  EXPECT_EQ(wizard.SpaceLabel()->Text(),
+            u"Space available " + AnsiToWide(texts_.figures.SpaceAvailableText));
 }
 
 // A figure start-up did compute is kept as it is.
 TEST_F(WizardTest, FigureFromStartUpIsKept) {
-  SpaceAvailable = 123;
-  SpaceAvailableText = "123.00 Bytes";
+  texts_.figures.SpaceAvailable = 123;
+  texts_.figures.SpaceAvailableText = "123.00 Bytes";
   SetUpWizard();
-  EXPECT_EQ(SpaceAvailable, 123);
-  EXPECT_EQ(SpaceAvailableText, "123.00 Bytes");
+  EXPECT_EQ(texts_.figures.SpaceAvailable, 123);
+  EXPECT_EQ(texts_.figures.SpaceAvailableText, "123.00 Bytes");
 }
 
 TEST_F(WizardTest, NothingRequiredNeverBlocksThePatchPage) {
-  SpaceAvailable = -1;
-  SetSpaceRequired(0);
+  texts_.figures.SpaceAvailable = -1;
+  texts_.figures.SetSpaceRequired(0);
   package_.Add("Pages.txt",
                "[Pages]\r\nwelcome.txt\r\nready.txt\r\n[PageTypes]\r\nwelcome\r\npatch\r\n");
   SetUpWizard(true);
@@ -319,9 +318,9 @@ TEST_F(WizardTest, InstallationRunShowsStatusWorksAndAdvances) {
   bool close_refused = false;
   during_run_ = [&] {
     EXPECT_TRUE(wizard.Working());
-    EXPECT_EQ(ActiveStatusLabel->Text(), u"Status: 0 of 10 files extracted");
-    EXPECT_EQ(ActiveGauge->Max(), 10);
-    EXPECT_EQ(ActiveGauge->Progress(), 0);
+    EXPECT_EQ(texts_.status.StatusLabel->Text(), u"Status: 0 of 10 files extracted");
+    EXPECT_EQ(texts_.status.Gauge->Max(), 10);
+    EXPECT_EQ(texts_.status.Gauge->Progress(), 0);
     EXPECT_FALSE(form_.NextButton().Enabled());
     EXPECT_FALSE(form_.CancelButton().Enabled());
     EXPECT_FALSE(form_.BackButton().Visible());
@@ -335,7 +334,7 @@ TEST_F(WizardTest, InstallationRunShowsStatusWorksAndAdvances) {
   EXPECT_TRUE(close_refused);
   EXPECT_TRUE(boxes_.boxes.empty());
   EXPECT_FALSE(wizard.Working());
-  EXPECT_EQ(ProgressTotal, 10u);
+  EXPECT_EQ(texts_.status.ProgressTotal, 10u);
   ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptFinish);
   // The finish page closes without a question.
   form_.CancelButton().Click();
@@ -351,8 +350,9 @@ TEST_F(WizardTest, HookRunsEverySixPercentDuringARun) {
   during_run_ = [&] {
     for (int i = 0; i < 100; ++i) {
       int before = toolkit_.ProcessMessagesCount();
-      StepProgress(true);
-      if (toolkit_.ProcessMessagesCount() != before) pumped_at.push_back(ProgressPosition);
+      texts_.status.StepProgress(true);
+      if (toolkit_.ProcessMessagesCount() != before)
+        pumped_at.push_back(texts_.status.ProgressPosition);
     }
   };
   SetUpWizard();
@@ -362,7 +362,7 @@ TEST_F(WizardTest, HookRunsEverySixPercentDuringARun) {
   std::vector<uint32_t> expected;
   for (uint32_t p = 6; p <= 100; p += 6) expected.push_back(p);
   EXPECT_EQ(pumped_at, expected);
-  EXPECT_EQ(ActiveGauge->Caption(), "100%");
+  EXPECT_EQ(texts_.status.Gauge->Caption(), "100%");
 }
 
 TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
@@ -371,8 +371,8 @@ TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
   Next();
   Next();
   Next();
-  EXPECT_EQ(ActiveStatusLabel->Text(), u"Status: 0 of 0 files extracted");
-  EXPECT_EQ(ActiveGauge->Max(), 100);
+  EXPECT_EQ(texts_.status.StatusLabel->Text(), u"Status: 0 of 0 files extracted");
+  EXPECT_EQ(texts_.status.Gauge->Max(), 100);
 }
 
 TEST_F(WizardTest, AnErrorInTheRunEndsWithTheReportAndNoFinishPage) {
@@ -418,7 +418,7 @@ TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndRetranslatesHiddenPages) {
   Next();
   TypeFolder(u"C:\\Games\\Mine");
   ASSERT_TRUE(form_.ChooseMenuItem(1));
-  EXPECT_EQ(TLanguages::Instance().Current, 1);
+  EXPECT_EQ(texts_.languages.Current, 1);
   EXPECT_EQ(form_.LanguageButton().Text(), u"Deutsch");
   EXPECT_TRUE(form_.MenuItems()[1].checked);
   EXPECT_FALSE(form_.MenuItems()[0].checked);
@@ -433,7 +433,7 @@ TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndRetranslatesHiddenPages) {
 }
 
 TEST_F(WizardTest, OneLanguageHidesTheLanguageButton) {
-  TLanguages::Instance().Items.pop_back();
+  texts_.languages.Items.pop_back();
   SetUpWizard();
   EXPECT_FALSE(form_.LanguageButton().Visible());
 }
@@ -509,7 +509,7 @@ TEST_F(WizardTest, CancelDuringTheRunAsksAndStopsTheScript) {
 }
 
 TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndSpaceChecks) {
-  SetSpaceRequired(1000);
+  texts_.figures.SetSpaceRequired(1000);
   TFrmMain& wizard = SetUpWizard();
   Next();
   TypeFolder(u"D:\\Disc\\Game");
@@ -520,8 +520,8 @@ TEST_F(WizardTest, LanguageSwitchKeepsTheFolderAndSpaceChecks) {
   wizard.English1Click(0);
   EXPECT_TRUE(form_.NextButton().Enabled());
 
-  SpaceAvailable = 10;
-  SpaceAvailableText = "10.00 Bytes";
+  texts_.figures.SpaceAvailable = 10;
+  texts_.figures.SpaceAvailableText = "10.00 Bytes";
   Next();
   ASSERT_EQ(wizard.Pages().CurrentType(), TPageType::ptPatch);
   ASSERT_FALSE(form_.NextButton().Enabled());

@@ -12,7 +12,7 @@ class PageSetTest : public ::testing::Test {
  protected:
   PageSetTest()
       : pages_(form_.BackButton(), form_.NextButton(), form_.CancelButton(), form_.LanguageButton(),
-               form_.Pages(), package_.Lookup()) {}
+               form_.Pages(), texts_, package_.Lookup()) {}
 
   // Each page layout holds one label named after the page, the main layout
   // an image on the left and a bevel.
@@ -47,7 +47,8 @@ class PageSetTest : public ::testing::Test {
     return true;
   }
 
-  test::TwoLanguages languages_;
+  RunTexts texts_;
+  test::TwoLanguages languages_{texts_.languages};
   test::BoxRecorder boxes_;
   test::FakePackage package_;
   gui::headless::HeadlessMainForm form_;
@@ -168,7 +169,7 @@ TEST_F(PageSetTest, RetranslateReachesHiddenPages) {
   package_.Add("a.txt", "[A]\r\nType=TLabel\r\nCaption=<LANG99>\r\n");
   package_.Add("b.txt", "[B]\r\nType=TLabel\r\nCaption=<LANG99>!\r\n");
   pages_.LoadPageSetText("[Pages]\ra.txt\rb.txt\r");
-  TLanguages::Instance().Current = 1;
+  texts_.languages.Current = 1;
   pages_.RetranslatePages();
   EXPECT_EQ(pages_.PageList()[1]->Controls()[0]->Text(), u"Hallo!");
   EXPECT_FALSE(pages_.PageList()[1]->Controls()[0]->Visible());

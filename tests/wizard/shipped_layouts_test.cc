@@ -10,8 +10,6 @@
 
 #include "gui/headless/headless_toolkit.h"
 #include "support/test_support.h"
-#include "text/shared_state.h"
-#include "text/status_progress.h"
 #include "wizard/main_form.h"
 #include "wizard/wizard_run.h"
 #include "wizard_fixtures.h"
@@ -42,8 +40,8 @@ struct Walk {
 
 Walk WalkShippedSet(const std::string& set, bool uninstaller) {
   wizpak::test::TestMachine machine;
-  ResetSharedState();
-  test::TwoLanguages languages;
+  RunTexts texts;
+  test::TwoLanguages languages(texts.languages);
   test::BoxRecorder boxes;
   test::FakePackage package = ShippedSet(set);
   gui::headless::HeadlessToolkit toolkit;
@@ -59,7 +57,7 @@ Walk WalkShippedSet(const std::string& set, bool uninstaller) {
     return RunResult::Completed;
   };
   host.run_uninstall = [&] { ++walk.runs; };
-  TFrmMain wizard(toolkit, form, host);
+  TFrmMain wizard(toolkit, form, texts, host);
   WizardRunOptions options;
   options.unattended = true;
   walk.exit_status = RunWizard(toolkit, form, wizard, options);
@@ -68,9 +66,9 @@ Walk WalkShippedSet(const std::string& set, bool uninstaller) {
   walk.found_edit = wizard.InstallDirEdit() != nullptr;
   walk.found_tree = wizard.FolderTree() != nullptr;
   walk.found_space = wizard.SpaceLabel() != nullptr;
-  walk.found_status = ActiveStatusLabel != nullptr;
-  walk.found_gauge = ActiveGauge != nullptr;
-  walk.found_finish_text = ActiveSubStatusLabel != nullptr;
+  walk.found_status = texts.status.StatusLabel != nullptr;
+  walk.found_gauge = texts.status.Gauge != nullptr;
+  walk.found_finish_text = texts.status.SubStatusLabel != nullptr;
   return walk;
 }
 

@@ -1,6 +1,6 @@
 // Shared pieces of the wizard tests: an in-memory package (entries by name,
-// letter case ignored), two small languages made current, and a recorder of
-// message boxes.
+// letter case ignored), two small languages made current in a run's texts,
+// and a recorder of message boxes.
 #pragma once
 
 #include <map>
@@ -12,6 +12,7 @@
 #include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "text/language.h"
+#include "text/run_texts.h"
 #include "wizard/control_parser.h"
 
 namespace wizpak::wizard::test {
@@ -33,11 +34,11 @@ class FakePackage {
   std::map<std::string, std::string> entries_;
 };
 
-// English (index 0, current) and German (index 1) with the wizard's strings.
+// English (index 0, current) and German (index 1) with the wizard's strings,
+// put into `table` (a run's languages).
 class TwoLanguages {
  public:
-  TwoLanguages() {
-    TLanguages& table = TLanguages::Instance();
+  explicit TwoLanguages(TLanguages& table) {
     table.Clear();
     table.Items.push_back(Make(u"English", {{7, u"Space available <%SPACEAVA%>"},
                                             {12, u"< Back"},
@@ -68,7 +69,6 @@ class TwoLanguages {
                                             {99, u"Hallo"}}));
     table.Current = 0;
   }
-  ~TwoLanguages() { TLanguages::Instance().Clear(); }
 
  private:
   static std::unique_ptr<TLanguage> Make(std::u16string name, std::vector<TLID> strings) {

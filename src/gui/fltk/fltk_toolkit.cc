@@ -1,5 +1,7 @@
 #include "gui/fltk/fltk_toolkit.h"
 
+#include <cstdio>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Tooltip.H>
 #include <FL/x.H>
@@ -13,11 +15,30 @@
 
 namespace wizpak::gui::fltk {
 
+namespace {
+
+// A protocol error is the answer to one request, not a lost display: a
+// window manager that died leaves its marks on the root window naming a
+// window that no longer exists, and reading them fails with BadWindow.
+// Xlib's own handler ends the process on any error, so the wizard would
+// never appear; this one reports the error and lets the request fail.
+int ReportXError(Display* display, XErrorEvent* event) {
+  char text[128];
+  XGetErrorText(display, event->error_code, text, sizeof text);
+  std::fprintf(stderr, "X error ignored: %s (request %d, resource 0x%lx)\n", text,
+               event->request_code, static_cast<unsigned long>(event->resourceid));
+  return 0;
+}
+
+}  // namespace
+
 bool OpenDisplay(std::string& why) {
   static bool open = false;
   if (open) return true;
   if (!LoadXLibraries(why)) return false;
   // FLTK ends the process when it cannot open a display, so ask Xlib first.
+  // Opening it here skips FLTK's own error handler, so set one.
+  XSetErrorHandler(ReportXError);
   Display* display = XOpenDisplay(nullptr);
   if (!display) {
     const char* name = XDisplayName(nullptr);

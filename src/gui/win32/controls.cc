@@ -51,9 +51,10 @@ bool ShowsNameAsText(WidgetKind kind) {
 namespace {
 
 HWND MakeChild(const wchar_t* window_class, DWORD style, DWORD ex_style, HWND parent) {
-  return CreateWindowExW(
-      ex_style, window_class, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
-      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())), Instance(), nullptr);
+  return CreateWindowExW(ex_style, window_class, L"",
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
+                         ModuleHandle(), nullptr);
 }
 
 void ChangeStyle(HWND hwnd, LONG_PTR add, LONG_PTR remove) {

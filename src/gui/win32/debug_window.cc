@@ -11,7 +11,7 @@ Win32DebugWindow::Win32DebugWindow() {
   const POINT at = CentredOnScreen(870, 600);
   window_.Reset(CreateWindowExW(WS_EX_CONTROLPARENT, L"WizpakDebug", L"Debug",
                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.x, at.y, 870, 600,
-                                nullptr, nullptr, Instance(), nullptr));
+                                nullptr, nullptr, ModuleHandle(), nullptr));
   SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   content_ = std::make_unique<NativeRichEdit>(nullptr, Handle());
   content_->SetName("RichEdit1");

@@ -22,8 +22,8 @@ NativeFolderTree::NativeFolderTree(PageSurface* surface, HWND parent)
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TVS_HASBUTTONS |
                             TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                         0, 0, 0, 0, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())), Instance(),
-                        nullptr));
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
+                        ModuleHandle(), nullptr));
   AddDrives();
 }
 

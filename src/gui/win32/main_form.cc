@@ -19,7 +19,7 @@ Win32MainForm::Win32MainForm() {
   const int height = frame.bottom - frame.top;
   const POINT at = CentredOnScreen(width, height);
   window_.Reset(CreateWindowExW(kFormExStyle, L"WizpakMainForm", L"", kFormStyle, at.x, at.y, width,
-                                height, nullptr, nullptr, Instance(), this));
+                                height, nullptr, nullptr, ModuleHandle(), this));
   AddDialogRoot(Handle());
 
   pages_ = std::make_unique<PageSurface>(Handle());

@@ -125,7 +125,7 @@ int NextControlId() {
   return next++;
 }
 
-HINSTANCE Instance() {
+HINSTANCE ModuleHandle() {
   return GetModuleHandleW(nullptr);
 }
 
@@ -133,16 +133,16 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH backgrou
                          HCURSOR cursor) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
-  if (GetClassInfoExW(Instance(), name, &existing)) return;
+  if (GetClassInfoExW(ModuleHandle(), name, &existing)) return;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = procedure;
-  wc.hInstance = Instance();
+  wc.hInstance = ModuleHandle();
   wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = background;
   wc.lpszClassName = name;
-  wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+  wc.hIcon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(1));
   RegisterClassExW(&wc);
 }
 

@@ -131,7 +131,10 @@ bool RouteChildMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& resu
 // never IDOK or IDCANCEL.
 int NextControlId();
 
-HINSTANCE Instance();
+// The program's own module handle (GetModuleHandle(NULL)), which window
+// classes and windows are registered under: a fact of the process, asked
+// of Windows each time, not state of a run.
+HINSTANCE ModuleHandle();
 
 // Registers a window class once; `name` must be a string literal.
 void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background,

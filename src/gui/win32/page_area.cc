@@ -57,7 +57,7 @@ PageSurface::PageSurface(HWND parent) : Control(WidgetKind::Panel, nullptr) {
   Adopt(CreateWindowExW(WS_EX_CONTROLPARENT, L"WizpakPageArea", L"",
                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
-                        Instance(), nullptr));
+                        ModuleHandle(), nullptr));
 }
 
 void PageSurface::SetColour(ColourRef colour) {

@@ -111,7 +111,7 @@ NativePicture::NativePicture(PageSurface* surface, HWND parent)
     : Control(WidgetKind::Picture, surface) {
   Adopt(CreateWindowExW(0, L"WizpakPicture", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
                         0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
-                        Instance(), nullptr));
+                        ModuleHandle(), nullptr));
 }
 
 NativePicture::~NativePicture() = default;

@@ -59,7 +59,7 @@ NativeRichEdit::NativeRichEdit(PageSurface* surface, HWND parent)
       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
           ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_DISABLENOSCROLL,
       0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())),
-      Instance(), nullptr));
+      ModuleHandle(), nullptr));
   // Lines wrap at the window's width; the scroll bars stay shown.
   SendMessageW(Handle(), EM_SETTARGETDEVICE, 0, 0);
 }

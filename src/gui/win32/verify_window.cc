@@ -17,7 +17,7 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 HWND Child(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style, int x, int y,
            int width, int height) {
   HWND hwnd = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                              height, parent, nullptr, Instance(), nullptr);
+                              height, parent, nullptr, ModuleHandle(), nullptr);
   if (hwnd) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
   return hwnd;
 }
@@ -32,7 +32,7 @@ Win32VerifyWindow::Win32VerifyWindow() {
   const int height = frame.bottom - frame.top;
   const POINT at = CentredOnScreen(width, height);
   window_.Reset(CreateWindowExW(kExStyle, L"WizpakVerify", L"Verifying Contents", kStyle, at.x,
-                                at.y, width, height, nullptr, nullptr, Instance(), nullptr));
+                                at.y, width, height, nullptr, nullptr, ModuleHandle(), nullptr));
   Child(Handle(), L"STATIC", L"Verifying contents please wait...", SS_LEFTNOWORDWRAP | SS_NOPREFIX,
         8, 8, 305, 16);
   status_label_ = Child(Handle(), L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 8, 32, 305, 16);

@@ -114,9 +114,9 @@ constexpr const char* kKey = "Software\\WizpakPlatformTest";
 
 class Win32Registry : public ::testing::Test {
  protected:
-  void SetUp() override { Registry::Instance().DeleteKey(RootKey::CurrentUser, kKey); }
-  void TearDown() override { Registry::Instance().DeleteKey(RootKey::CurrentUser, kKey); }
-  Registry& registry = Registry::Instance();
+  void SetUp() override { Registry().DeleteKey(RootKey::CurrentUser, kKey); }
+  void TearDown() override { Registry().DeleteKey(RootKey::CurrentUser, kKey); }
+  Registry registry;
 };
 
 TEST_F(Win32Registry, WritesReadsAndDeletesStringValues) {
