@@ -280,13 +280,13 @@ std::unique_ptr<Journal> Journal::Begin(std::string_view install_folder) {
   return nullptr;
 }
 
-bool Journal::Append(std::string_view line, bool flush) {
-  std::string text(line);
+bool Journal::Append(std::string_view lines, bool flush, size_t notes) {
+  std::string text(lines);
   text += '\n';
   if (!host::AppendJournalFile(handle_, text, text_.size())) return false;
   text_ += text;
-  ++records_;
-  ++unflushed_;
+  records_ += notes;
+  unflushed_ += notes;
   if (flush || unflushed_ >= kFlushBatch) {
     if (!host::SyncJournalFile(handle_)) return false;
     unflushed_ = 0;
@@ -296,6 +296,10 @@ bool Journal::Append(std::string_view line, bool flush) {
 
 bool Journal::NoteNewFile(const std::string& path) {
   return Append("N\t" + Escape(path), false);
+}
+
+bool Journal::NoteNewFiles(const std::string& first, const std::string& second) {
+  return Append("N\t" + Escape(first) + "\nN\t" + Escape(second), false, 2);
 }
 
 bool Journal::NoteNewFolder(const std::string& path) {

@@ -62,6 +62,8 @@ class Journal {
   // Each returns false when the note cannot be written; the change must then
   // not be made. `Cancel` voids the last note (its change did not happen).
   bool NoteNewFile(const std::string& host);
+  // Two new files in one write (a file and the temporary it is written as).
+  bool NoteNewFiles(const std::string& first, const std::string& second);
   bool NoteNewFolder(const std::string& host);
   // Renames the file (or link) `host` to a hidden name beside it and notes
   // it; afterwards the name is free. False (nothing moved) on failure.
@@ -87,7 +89,8 @@ class Journal {
 
  private:
   Journal(intptr_t handle, std::string path, std::string install_host);
-  bool Append(std::string_view line, bool flush);
+  // Writes `notes` lines (`text` without its last line break).
+  bool Append(std::string_view text, bool flush, size_t notes = 1);
   intptr_t handle_ = -1;
   std::string path_;
   std::string install_host_;
