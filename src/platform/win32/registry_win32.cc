@@ -113,7 +113,7 @@ bool NoteKeysToCreate(RootKey root, const std::wstring& key_path) {
 bool NoteOldValue(RootKey root, std::string_view path, std::string_view name) {
   Journal* journal = ActiveJournal();
   if (journal == nullptr) return true;
-  const std::optional<std::string> old = Registry::Instance().ReadString(root, path, name);
+  const std::optional<std::string> old = Registry().ReadString(root, path, name);
   return journal->NoteRegistryValue(static_cast<int>(root), win32::WideToAcp(KeyPath(path)), name,
                                     old ? &*old : nullptr);
 }

@@ -36,7 +36,7 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     }
   };
   walk(walk, folder);
-  Registry& registry = Registry::Instance();
+  Registry registry;
   for (const char* key : {kKey, "Software\\WizpakJournalTest\\New\\Deeper"}) {
     seen[std::string("key ") + key] = registry.KeyExists(RootKey::CurrentUser, key) ? "1" : "0";
     for (const std::string& name : registry.ValueNames(RootKey::CurrentUser, key))
@@ -90,7 +90,7 @@ class Win32Journal : public ::testing::Test {
 
   test::TempDir dir_;
   const std::string app_ = FromHostPath(dir_.path()) + "\\App";
-  Registry& registry_ = Registry::Instance();
+  Registry registry_;
 };
 
 TEST_F(Win32Journal, RollbackPutsEveryFileFolderAndValueBack) {
