@@ -10,30 +10,10 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 src=$(cd "$(dirname "$0")/.." && pwd)
-[ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1 || { echo "no display"; exit 77; }
-shots="$build/gui-screens"
-mkdir -p "$shots"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export WIZPAK_DRIVES="C=$work/drive_c:fixed"
-export WIZPAK_REGISTRY="$work/registry.reg"
-export WIZPAK_NO_OPEN=1
+source "$src/scripts/lib/gui.sh"
+private_machine
 export WIZPAK_TRANSCRIPT="$work/transcript.txt"
-mkdir -p "$work/drive_c"
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$WIZPAK_TRANSCRIPT" ] && tail -5 "$WIZPAK_TRANSCRIPT"
-  exit 1
-}
-wait_for() {  # the limit only turns a hang into a message
-  local deadline=$((SECONDS + 300))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "gave up waiting for: $*"
-    sleep 0.02
-  done
-}
-on_page() { [ "$(grep '^PAGE' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "PAGE index=$1 type=$2" ]; }
+on_fail() { [ -f "$WIZPAK_TRANSCRIPT" ] && tail -5 "$WIZPAK_TRANSCRIPT"; }
 copying_large() { grep -q '^STATUS text=".*big\.bin - ' "$WIZPAK_TRANSCRIPT" 2>/dev/null; }
 question_up() { xdotool search --onlyvisible --name '^Quit$' >/dev/null 2>&1; }
 key() { xdotool mousemove --window "$win" 300 200 key "$1"; }
@@ -63,7 +43,7 @@ key Return; wait_for on_page 3 patch
 key Return; wait_for copying_large
 start=$(date +%s%N)
 xdotool mousemove --window "$win" 533 396 click 1
-wait_for question_up
+WAIT_STEP=0.02 wait_for question_up
 end=$(date +%s%N)
 import -window root -crop 578x413+0+0 "$shots/cancel-large-question.png"
 last=$(grep '^STATUS' "$WIZPAK_TRANSCRIPT" | tail -1)

@@ -13,39 +13,16 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 src=$(cd "$(dirname "$0")/.." && pwd)
-[ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1 || { echo "no display"; exit 77; }
-shots="$build/gui-screens"
-mkdir -p "$shots"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export WIZPAK_DRIVES="C=$work/drive_c:fixed"
-export WIZPAK_REGISTRY="$work/registry.reg"
-export WIZPAK_NO_OPEN=1
-# Menu entries, icons and desktop launchers go to a private home, not the
-# user's desktop.
-export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+source "$src/scripts/lib/gui.sh"
+private_machine
 
-fail() { echo "FAIL: $*"; exit 1; }
-# Waits for a condition: polls COMMAND... every 0.05 s; after $limit
-# seconds (far beyond any machine's need) says what it waited for, so a
-# hang is reported before ctest's own timeout ends the test unexplained.
-limit=150
-wait_for() {
-  local what=$1 give_up=$((SECONDS + limit))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$SECONDS" -lt "$give_up" ] || fail "no end to waiting for $what"
-    sleep 0.05
-  done
-}
-pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 pages_shown() { grep -c '^PAGE' "$transcript" 2>/dev/null || true; }
 at_least_pages() { [ "$(pages_shown)" -ge "$1" ]; }
 # Clicks at window position X Y, then waits until the setup has shown page
 # number $3 (counting every page shown since the start).
 click_to_page() {
   xdotool mousemove --window "$win" "$1" "$2" click 1
-  wait_for "page $3 after a click at $1,$2" at_least_pages "$3"
+  wait_until "page $3 after a click at $1,$2" at_least_pages "$3"
 }
 next=(452 396); cancel=(533 396)
 
@@ -67,7 +44,7 @@ find_wizard() {
   xdotool search --onlyvisible --name "Wizpak Demo" 2>/dev/null | head -1 | grep .
 }
 wait_window() {
-  wait_for "a window titled $1" find_window "$1"
+  wait_until "a window titled $1" find_window "$1"
   find_window "$1"
 }
 at_top_left() { xdotool getwindowgeometry "$win" | grep -q 'Position: 0,0'; }
@@ -85,23 +62,23 @@ start_and_cancel() {
   # Polled rather than "search --sync": a search that meets the verification
   # window as it is destroyed ends in an X error.
   win=""
-  wait_for "the wizard window" find_wizard
+  wait_until "the wizard window" find_wizard
   win=$(find_wizard)
   # At the screen's top left the message box in the middle covers no gauge.
   xdotool windowmove "$win" 0 0
-  wait_for "the wizard at the top left" at_top_left
-  wait_for "the welcome page" at_least_pages 1
+  wait_until "the wizard at the top left" at_top_left
+  wait_until "the welcome page" at_least_pages 1
   click_to_page "${next[@]}" 2  # change log
   click_to_page "${next[@]}" 3  # folder
   click_to_page "${next[@]}" 4  # ready
   xdotool mousemove --window "$win" "${next[@]}" click 1
-  wait_for "the extraction to reach the held file" test -e "$release.held"
+  wait_until "the extraction to reach the held file" test -e "$release.held"
   xdotool mousemove --window "$win" "${cancel[@]}" click 1
   box=$(wait_window Quit) || fail "no close question after Cancel during the extraction"
   # The box opens centred on the wizard: moved aside, the gauge shows.
   xdotool windowmove "$box" 600 450
   box_aside() { xdotool getwindowgeometry "$box" | grep -q 'Position: 600,450'; }
-  wait_for "the close question moved aside" box_aside
+  wait_until "the close question moved aside" box_aside
   local shot="$shots/cancel-$1-question.png"
   import -window root "$shot"
   # The gauge (184..562 by 152..176 on the page) is part-way: filled in blue
@@ -142,7 +119,7 @@ extras=$(wait_window "Wizpak Demo") || fail "the installation did not go on afte
 import -window root "$shots/cancel-no-extras-question.png"
 xdotool mousemove --window "$extras" 20 20 key Return  # "Install the optional extras too?" -> OK
 finish_shown() { grep -q '^PAGE .*type=finish' "$transcript"; }
-wait_for "the finish page" finish_shown
+wait_until "the finish page" finish_shown
 import -window "$win" "$shots/cancel-no-finish.png"
 xdotool mousemove --window "$win" "${cancel[@]}" click 1  # the finish page's close button
 status=0

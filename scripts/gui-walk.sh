@@ -21,51 +21,29 @@ build=$(realpath "${1:-build}")
 wm=0
 [ "${2:-}" = --wm ] && wm=1
 src=$(cd "$(dirname "$0")/.." && pwd)
-[ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1 || { echo "no display"; exit 77; }
+source "$src/scripts/lib/gui.sh"
 if [ "$wm" = 1 ] && ! command -v openbox >/dev/null; then echo "no openbox"; exit 77; fi
-shots="$build/gui-screens"
-mkdir -p "$shots"
 prefix=walk
 [ "$wm" = 1 ] && prefix=walk-wm
-work=$(mktemp -d)
 openbox_pid=
-cleanup() {
-  if [ -n "$openbox_pid" ]; then
-    kill "$openbox_pid" 2>/dev/null
-    wait "$openbox_pid" 2>/dev/null || true
-    # The display outlives this walk: a window manager's marks on the root
-    # window that name its destroyed window would make the next program's
-    # look-up of them fail.
-    for property in _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_ACTIVE_WINDOW; do
-      xprop -root -remove "$property" 2>/dev/null || true
-    done
-  fi
-  rm -rf "$work"
+on_exit() {
+  [ -n "$openbox_pid" ] || return 0
+  kill "$openbox_pid" 2>/dev/null
+  wait "$openbox_pid" 2>/dev/null || true
+  # The display outlives this walk: a window manager's marks on the root
+  # window that name its destroyed window would make the next program's
+  # look-up of them fail.
+  for property in _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_ACTIVE_WINDOW; do
+    xprop -root -remove "$property" 2>/dev/null || true
+  done
 }
-trap cleanup EXIT
-export WIZPAK_DRIVES="C=$work/drive_c:fixed;D=$work/cd:cdrom;Z=/:fixed"
-export WIZPAK_REGISTRY="$work/registry.reg"
-export WIZPAK_NO_OPEN=1
-# Menu entries, icons and desktop launchers go to a private home, not the
-# user's desktop.
-export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+private_machine D=cd:cdrom Z=/:fixed
 export WIZPAK_TRANSCRIPT="$work/transcript.txt"
-mkdir -p "$work/drive_c" "$work/cd"
 "$build/wizpak" build "$src/examples/demo/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
 
-fail() {
-  echo "FAIL: $*"
+on_fail() {
   import -window root "$shots/$prefix-failed.png" 2>/dev/null || true
   [ -f "$WIZPAK_TRANSCRIPT" ] && grep -v "^STATUS" "$WIZPAK_TRANSCRIPT" | tail -12
-  exit 1
-}
-# Runs "$@" until it succeeds. The limit only turns a hang into a message.
-wait_for() {
-  local deadline=$((SECONDS + 300))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "gave up waiting for: $*"
-    sleep 0.05
-  done
 }
 
 if [ "$wm" = 1 ]; then
@@ -75,9 +53,9 @@ if [ "$wm" = 1 ]; then
   wait_for wm_running
 fi
 
-# The transcript's last page line is page $1 of type $2.
-on_page() { [ "$(grep '^PAGE' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "PAGE index=$1 type=$2" ]; }
 wait_page() { wait_for on_page "$1" "$2"; }
+# A language change shows the welcome page anew: its second page line.
+welcome_shown_twice() { [ "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2 ]; }
 # The last refusal line reads $1 (a fixed string; "" once Next is enabled).
 refusal_is() { [ "$(grep '^REFUSAL' "$WIZPAK_TRANSCRIPT" 2>/dev/null | tail -1)" = "REFUSAL text=\"$1\"" ]; }
 # Pixels of a window (or the screen's top left 578 x 413 + $2 rows), as a
@@ -103,7 +81,6 @@ shot_screen() {
   local x=$((X > 20 ? X - 20 : 0)) y=$((Y > 40 ? Y - 40 : 0))
   import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$x+$y" "$shots/$prefix-$1.png"
 }
-pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 # The side picture of the main layout shows behind every page: blue-green,
 # not the white of the page area.
 picture_behind() {
@@ -121,7 +98,19 @@ box_shown() {
   id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$win" | head -1 || true)
   [ -n "$id" ] && echo "$id" >"$work/box"
 }
-wait_box() { wait_for box_shown "$1"; box=$(cat "$work/box"); }
+wait_box() { wait_for box_shown "$1"; box=$(cat "$work/box"); fixed_size "$box" "box $1"; }
+# Under a window manager a window of fixed size is not offered maximise or
+# resizing (the manager's own list of what it allows), and a message box
+# asks the manager (Motif hints: functions move and close only) not to
+# offer minimise either. Openbox offers minimise whatever a window asks.
+fixed_size() {
+  [ "$wm" = 1 ] || return 0
+  case "$2" in box*) wait_for only_move_and_close "$1" ;; esac
+  local actions
+  actions=$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)
+  case "$actions" in *MAXIMIZE* | *RESIZE*) fail "$2 may be maximised or resized: $actions" ;; esac
+}
+only_move_and_close() { [[ "$(xprop -id "$1" _MOTIF_WM_HINTS)" == *"= 0x3, 0x24, "* ]]; }
 box_gone() { ! xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vxq "$win"; }
 # Keys for the box: a window manager gives it the focus; without one the
 # focus follows the pointer.
@@ -145,6 +134,7 @@ start() {
   # windows before it come and go.
   wait_page 0 welcome
   win=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
+  fixed_size "$win" "the wizard"
   # At the screen's top left a box in the middle covers only its corner.
   [ "$wm" = 1 ] || xdotool windowmove "$win" 0 0
 }
@@ -162,7 +152,7 @@ import -window root -crop 578x460+0+0 "$shots/$prefix-en-menu.png"  # the menu b
 click 40 437  # the second item: Deutsch
 wait_for grep -q '^PAGE index=0 type=welcome' "$WIZPAK_TRANSCRIPT"
 # The language change shows the page anew: wait for its second page line.
-wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+wait_for welcome_shown_twice
 shot de-1-welcome; picture_behind de-1-welcome
 differs en-1-welcome de-1-welcome || fail "the welcome text did not change to German"
 key Return; wait_page 1 changelog; shot de-2-changelog; picture_behind de-2-changelog
@@ -204,15 +194,14 @@ uninstall() {
     click "${language[@]}"
     settled root
     click 40 437  # Deutsch
-    wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+    wait_for welcome_shown_twice
   fi
   shot "un-$2-1-welcome"; picture_behind "un-$2-1-welcome"
   key Return; wait_page 1 patch; shot "un-$2-2-ready"; picture_behind "un-$2-2-ready"
   key Return; wait_page 3 finish; shot "un-$2-3-finish"; picture_behind "un-$2-3-finish"
   key Return
   finish 0 "the uninstaller"
-  gone() { [ ! -e "$1/readme.txt" ]; }
-  wait_for gone "$1"
+  wait_removed "$1/readme.txt"
   [ -z "$(ls -A "$work/drive_c/ProgramData/Start Menu/Programs/Wizpak Demo" 2>/dev/null)" ] ||
     fail "shortcuts left behind"
   [ -z "$(find "$HOME" -name 'wizpak-*' -print -quit)" ] || fail "menu entries left behind"
@@ -278,7 +267,7 @@ start "Wizpak Demo"
 click "${language[@]}"
 settled root
 click 40 437  # Deutsch
-wait_for test "$(grep -c '^PAGE index=0' "$WIZPAK_TRANSCRIPT")" -ge 2
+wait_for welcome_shown_twice
 key Escape
 wait_box Beenden
 shot_screen de-close-question

@@ -6,13 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-export WIZPAK_DRIVES="C=$work/drive_c:fixed;Z=/:fixed"
-export WIZPAK_REGISTRY="$work/registry.reg"
-export WIZPAK_NO_OPEN=1
-mkdir -p "$work/drive_c"
+source scripts/lib/wait.sh
+source scripts/lib/machine.sh
+private_machine Z=/:fixed
 
 echo "== build the demo setup"
 "$build/wizpak" build examples/demo/setup.kys -o "$work/WizpakDemoSetup.exe"
@@ -29,10 +25,7 @@ sed 's/^/  /' "$WIZPAK_REGISTRY"
 echo "== uninstall unattended"
 "$folder/WizpakDemo_Uninstall.exe" --ui=headless --unattended
 # The finaliser removes the uninstaller once it has ended, then the folder.
-for _ in $(seq 1 50); do
-  [ -e "$folder" ] || break
-  sleep 0.1
-done
+wait_removed "$folder"
 left=$(cd "$work/drive_c" && find . -type f | sort)
 if [ -n "$left" ]; then
   echo "left behind after uninstalling:"

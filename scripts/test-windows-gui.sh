@@ -62,6 +62,7 @@ fi
 cat >"$work/walk.sh" <<'WALK'
 set -euo pipefail
 work=$1 shots=$2 wine=$3
+source "$4/scripts/lib/wait.sh"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine" wineboot -i >/dev/null 2>&1 || true
 if [ -f "$work/test_gui_win32.exe" ]; then
@@ -85,9 +86,8 @@ setup=$!
 status=0
 
 # Waits until the transcript has shown page $1 $2 times (default once).
-wait_page() {
-  until [ "$(grep -cx "PAGE index=$1 type=.*" "$transcript")" -ge "${2:-1}" ]; do sleep 0.1; done
-}
+page_shown() { [ "$(grep -cx "PAGE index=$1 type=.*" "$transcript")" -ge "$2" ]; }
+wait_page() { wait_until "page $1" page_shown "$1" "${2:-1}"; }
 # Waits until two grabs of the screen in a row are alike (the windows have
 # finished painting), unlike the screen $2 when given (what a click changed),
 # and keeps the last one as $1.
@@ -116,14 +116,8 @@ main=$(xdotool search --sync --name '^ ?Wizpak Demo$' | head -1)
 click() { xdotool mousemove --sync --window "$main" "$1" "$2" click 1; }
 next() { click 452 396; }
 # Waits for a shown window titled by the pattern $1 other than the wizard.
-other_window() {
-  local id=
-  until [ -n "$id" ]; do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$main" | head -1 || true)
-    [ -n "$id" ] || sleep 0.1
-  done
-  echo "$id"
-}
+other_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$main" | head -1 | grep .; }
+other_window() { wait_until "a window titled $1" other_id "$1" && other_id "$1"; }
 
 geometry=$(xdotool getwindowgeometry --shell "$main")
 eval "$geometry"
@@ -190,7 +184,7 @@ WALK
 
 [ -f "$win_build/test_gui_win32.exe" ] && cp "$win_build/test_gui_win32.exe" "$work/"
 # The bound only keeps a hung walk from blocking the run for ever.
-timeout 3600 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/walk.sh" "$work" "$shots" "$wine"
+timeout 3600 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/walk.sh" "$work" "$shots" "$wine" "$root"
 
 fail=0
 check() { echo "FAIL: $*" >&2; fail=1; }

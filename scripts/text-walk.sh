@@ -11,10 +11,12 @@
 #
 # Usage: scripts/text-walk.sh [BUILD]   (exits 77 without tmux)
 #
-# Hook for a root holding only the C library: with TEXT_WALK_ROOT=DIR (a
-# folder with the loader, libc, libm, /dev and /proc, as the chroot test
-# makes it) the setups are copied into DIR and run with `chroot DIR`; the
-# drive map and registry then live inside DIR too.
+# Inside a root holding only the C library: with TEXT_WALK_ROOT=DIR (a folder
+# with the loader, libc, libm, /dev/null, /home, /tmp and a mounted /proc, as
+# tests/e2e/libc_only_root.sh --text-walk makes it) the setups are copied
+# into DIR and started with `chroot DIR` (nothing else runs inside: the root
+# has no shell); the drive map and registry then live inside DIR too, and
+# the screens are saved as text-libc-root-*.txt.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,75 +36,60 @@ tmx() { tmux -L "$sock" "$@"; }
 cleanup() { tmx kill-server 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 export WIZPAK_NO_OPEN=1
+# tmux reads and writes the screens as UTF-8 (German texts, box lines).
+export LC_ALL=C.UTF-8
 
-fail() {
-  echo "FAIL: $*"
-  if tmx has-session -t w 2>/dev/null; then
-    echo "--- screen:"
-    tmx capture-pane -p -t w || true
-  fi
-  exit 1
+source "$src/scripts/lib/wait.sh"
+on_fail() {
+  tmx has-session -t w 2>/dev/null || return 0
+  echo "--- screen:"
+  tmx capture-pane -p -t w || true
 }
 
-# Runs COMMAND... in a fresh 80x24 pane (with the given TERM), from the
-# work folder; its exit status goes to $work/status.
+# Runs PROGRAM (a path below the work folder) in a fresh 80x24 pane with
+# the given TERM (and the extraction hold HOLD when set); its exit status
+# goes to $work/status.
 start() {
   local term=$1
-  shift
+  local program="'$inside/$2'"
   rm -f "$work/status"
   tmx kill-session -t w 2>/dev/null || true
   local env="WIZPAK_DRIVES='C=$inside/drive_c:fixed' WIZPAK_REGISTRY='$inside/registry.reg'"
   env+=" WIZPAK_NO_OPEN=1 WIZPAK_LANGID=${LANGID:-0409} TERM=$term LANG=C.UTF-8"
-  local run="cd '$inside' && env -u DISPLAY -u WAYLAND_DISPLAY $env $*"
+  [ -z "${HOLD:-}" ] || env+=" WIZPAK_TEST_HOLD='$HOLD'"
+  local run="cd '$inside' && env -u DISPLAY -u WAYLAND_DISPLAY $env $program"
   if [ -n "$root" ]; then
-    run="chroot '$root' /bin/sh -c \"$run\""
+    run="env -i HOME=/home TMPDIR=/tmp $env $(command -v chroot) '$root' $program"
   fi
   tmx new-session -d -x 80 -y 24 -s w "sh -c \"$run; echo \\\$? >'$work/status.new'; mv '$work/status.new' '$work/status'\"; sleep 600"
 }
 
 screen() { tmx capture-pane -p -t w; }
 
-# Waits until TEXT is on the screen (a guard of two minutes against a hang).
-wait_for() {
-  local i
-  for i in $(seq 1 1200); do
-    screen | grep -qF -- "$1" && return 0
-    [ -f "$work/status" ] && ! screen | grep -qF -- "$1" && [ "$i" -gt 1 ] &&
-      fail "the setup ended (status $(cat "$work/status")) while waiting for: $1"
-    sleep 0.1
-  done
-  fail "never on the screen: $1"
+on_screen() { screen | grep -qF -- "$1"; }
+# TEXT is on the screen; a setup that ended without showing it fails.
+shows() {
+  on_screen "$1" && return 0
+  [ -f "$work/status" ] && ! on_screen "$1" &&
+    fail "the setup ended (status $(cat "$work/status")) while waiting for: $1"
+  return 1
 }
-
+# Waits until TEXT is on the screen.
+wait_for() { wait_until "\"$1\" on the screen" shows "$1"; }
 # Waits until TEXT is gone from the screen.
-wait_gone() {
-  for _ in $(seq 1 1200); do
-    screen | grep -qF -- "$1" || return 0
-    sleep 0.1
-  done
-  fail "still on the screen: $1"
-}
-
+off_screen() { ! on_screen "$1"; }
+wait_gone() { wait_until "\"$1\" to leave the screen" off_screen "$1"; }
 # Waits until line N of the screen holds TEXT.
-wait_line() {
-  for _ in $(seq 1 1200); do
-    screen | sed -n "$1p" | grep -qF -- "$2" && return 0
-    sleep 0.1
-  done
-  fail "line $1 never showed: $2"
-}
+line_shows() { screen | sed -n "$1p" | grep -qF -- "$2"; }
+wait_line() { wait_until "line $1 to show \"$2\"" line_shows "$1" "$2"; }
 
-shot() { screen >"$shots/text-$1.txt"; }
+shot() { screen >"$shots/text-${root:+libc-root-}$1.txt"; }
 
 keys() { tmx send-keys -t w "$@"; }
 
 # Waits for the setup's exit status and checks it.
 expect_status() {
-  for _ in $(seq 1 1200); do
-    [ -f "$work/status" ] && break
-    sleep 0.1
-  done
-  [ -f "$work/status" ] || fail "the setup did not end"
+  wait_until "the setup to end" test -f "$work/status"
   local got
   got=$(cat "$work/status")
   [ "$got" = "$1" ] || fail "the setup ended with status $got, not $1"
@@ -121,7 +108,7 @@ tmx new-session -d -s keep "sleep 3600"
 # ---------------------------------------------------------------- English
 echo "== English walk"
 fresh_drive
-LANGID=0409 start xterm-256color ./WizpakDemoSetup.exe
+LANGID=0409 start xterm-256color WizpakDemoSetup.exe
 wait_for "Welcome to the Wizpak Demo Setup Wizard"
 wait_for "[N] Next >"
 shot en-welcome
@@ -183,7 +170,7 @@ folder="$work/drive_c/Games/Wizpak Demo"
 # ------------------------------------------------------------ uninstaller
 echo "== Uninstaller"
 echo "mine" >"$folder/notes.txt"
-start xterm-256color "'./drive_c/Games/Wizpak Demo/WizpakDemo_Uninstall.exe'"
+start xterm-256color "drive_c/Games/Wizpak Demo/WizpakDemo_Uninstall.exe"
 wait_for "Welcome to the WizpakDemo Uninstall Wizard"
 shot uninstall-welcome
 keys Enter
@@ -195,14 +182,14 @@ wait_for "Uninstallation Complete"
 shot uninstall-finish
 keys Enter
 expect_status 0
-for _ in $(seq 1 100); do [ -e "$folder/WizpakDemo_Uninstall.exe" ] || break; sleep 0.1; done
+wait_removed "$folder/WizpakDemo_Uninstall.exe"
 left=$(cd "$folder" && find . -mindepth 1 | sort | tr '\n' ' ')
 [ "$left" = "./notes.txt " ] || fail "the uninstaller left or took the wrong things: $left"
 
 # ----------------------------------------------------------------- German
 echo "== German walk, the language chosen from the menu"
 fresh_drive
-LANGID=0409 start xterm-256color ./WizpakDemoSetup.exe
+LANGID=0409 start xterm-256color WizpakDemoSetup.exe
 wait_for "[E] English"
 keys e
 wait_for "2) Deutsch"
@@ -216,8 +203,14 @@ wait_for "Neuigkeiten"
 shot de-changelog
 keys Enter
 wait_for "Installationsordner"
+# The front-end's own words are German too.
+wait_for "2) Ordner durchsuchen"
+wait_for "Strg+C: schließen"
+shot de-folder
 keys 1
 wait_for "> C:\\Program Files\\Wizpak Demo"
+wait_for "Eingabe: übernehmen"
+shot de-folder-prompt
 keys C-u 'C:\Spiele\Wizpak Demo' Enter
 wait_for "1) C:\\Spiele\\Wizpak Demo"
 shot de-folder-typed
@@ -226,6 +219,7 @@ wait_for "Bereit zur Installation"
 shot de-ready
 keys Enter
 wait_for "Install the optional extras too?"
+wait_for "Eingabe: OK   Esc: Abbrechen"  # the box's buttons in German
 shot de-extras-question
 keys Escape  # the last button: Cancel
 wait_for "Fertigstellen des Setup-Assistenten von Wizpak Demo"
@@ -238,7 +232,7 @@ expect_status 0
 # ------------------------------------------------------- plain (TERM=dumb)
 echo "== Plain prompts on a dumb terminal"
 fresh_drive
-start dumb ./WizpakDemoSetup.exe
+start dumb WizpakDemoSetup.exe
 wait_for "Choice [1]:"
 screen | grep -q $'\e' && fail "escape sequences on a dumb terminal"
 keys Enter
@@ -263,7 +257,10 @@ mkdir -p "$work/big/payload/data"
 head -c $((blobs * 65536)) /dev/urandom | split -b 65536 -a 3 -d - "$work/big/payload/data/blob"
 "$build/wizpak" build "$work/big/setup.kys" -o "$work/WizpakDemoSetup.exe" >/dev/null
 fresh_drive
-start xterm-256color ./WizpakDemoSetup.exe
+# The extraction is held at the hundredth file (the setup's test seam) until
+# the walk releases it, so Escape is pressed part-way whatever the machine's
+# speed.
+HOLD="data\\blob100:$inside/release" start xterm-256color WizpakDemoSetup.exe
 wait_for "[N] Next >"
 keys Enter
 wait_for "What's New"
@@ -271,37 +268,23 @@ keys Enter
 wait_for "Install Directory"
 keys Enter
 wait_for "[I] Install"
-# Install and Escape typed together while the setup is held, so Escape is
-# waiting when the extraction first looks at the keyboard.
-pane=$(tmx display -p -t w '#{pane_pid}')
-tty=$(tmx display -p -t w '#{pane_tty}')
-# The setup's process: the one below the pane named after it.
-setup_pid() {
-  local child
-  for child in $(pgrep -P "$1"); do
-    if [ "$(cat "/proc/$child/comm" 2>/dev/null)" = WizpakDemoSetup ]; then
-      echo "$child"
-      return 0
-    fi
-    setup_pid "$child" && return 0
-  done
-  return 1
-}
-pid=$(setup_pid "$pane" || true)
-[ -n "$pid" ] || fail "the setup's process is not found (pane $pane)"
-kill -STOP "$pid"
-keys Enter Escape
-for _ in $(seq 1 1200); do
-  [ "$("$build/tty_pending" "$tty")" -ge 2 ] && break
-  sleep 0.05
-done
-kill -CONT "$pid"
+keys Enter
+held() { [ -e "$work/release.held" ]; }
+wait_until "the extraction to reach the held file" held
+wait_for "Extracting data\\blob100"
+keys Escape
 wait_for "Are you sure you want to quit the installation?"
 shot cancel-question
 percent=$(screen | grep -o '[0-9]\+%' | head -1 | tr -d %)
-[ -n "$percent" ] && [ "$percent" -lt 100 ] || fail "no part-way gauge under the question"
+[ -n "$percent" ] && [ "$percent" -gt 0 ] && [ "$percent" -lt 100 ] ||
+  fail "no part-way gauge under the question"
 keys y
+wait_gone "Are you sure you want to quit the installation?"
+touch "$work/release"
 expect_status 6
+# The rolled-back line stays in view on the terminal after the wizard.
+wait_for "WizpakDemoSetup.exe: The installation was rolled back"
+shot cancel-after
 # A cancelled run is undone: the drive and the hive are as they were before
 # it.
 left=$(cd "$work/drive_c" && find . -mindepth 1 | head -5 | tr '\n' ' ')

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <ctime>
 
-#include "gamearchive/bytes.h"
 #include "package/zlib_stream.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "text/marl_encryption.h"
 
 namespace wizpak::gamearchive {
@@ -48,31 +49,31 @@ std::string TableBytes(const std::vector<TableEntry>& entries) {
 std::string TableAndHeader(const std::vector<TableEntry>& entries) {
   const std::string table = TableBytes(entries);
   std::string out = DeflateBest(table);
-  AppendU32(out, static_cast<uint32_t>(out.size()));
-  AppendU32(out, static_cast<uint32_t>(table.size()));
-  AppendU32(out, kArchiveVersion);
-  AppendU32(out, static_cast<uint32_t>(entries.size()));
-  AppendU32(out, 0);
+  AppendLe32(out, static_cast<uint32_t>(out.size()));
+  AppendLe32(out, static_cast<uint32_t>(table.size()));
+  AppendLe32(out, kArchiveVersion);
+  AppendLe32(out, static_cast<uint32_t>(entries.size()));
+  AppendLe32(out, 0);
   return out;
 }
 
 // Reads the extra information after a long trailer head at `head` in `tail`
 // (the last bytes of the file); `tail` ends at the end of the file.
 void ReadExtraInfo(std::string_view tail, size_t head, ExtraInfo& extra) {
-  const size_t at = head + kLongTrailerHead;
-  if (tail.size() - at < 4) return;
-  const std::string_view tag = tail.substr(at, 4);
+  ByteReader in(tail);
+  in.Seek(head + kLongTrailerHead);
+  const auto tag = in.Take(4);
   if (tag != "EIH1" && tag != "EIH2") return;
-  if (tail.size() - at < 8) return;
   TMarlEncryptionType cipher;
-  cipher.SineSeed = static_cast<uint8_t>(tail[at + 4]);
-  cipher.CosineSeed = static_cast<uint8_t>(tail[at + 5]);
-  const size_t length = GetU16(tail, at + 6);
-  if (tail.size() - (at + 8) < length) return;
-  extra.password = cipher.Decrypt(tail.substr(at + 8, length));
+  const auto sine = in.U8(), cosine = in.U8();
+  const auto password = in.Counted16();
+  if (!password) return;
+  cipher.SineSeed = *sine;
+  cipher.CosineSeed = *cosine;
+  extra.password = cipher.Decrypt(*password);
   extra.has_password = !extra.password.empty();
   extra.official = false;
-  if (tag == "EIH2" && tail.size() - (at + 8) > length) extra.official = tail[at + 8 + length] != 0;
+  if (tag == "EIH2") extra.official = in.U8().value_or(0) != 0;
 }
 
 }  // namespace
@@ -80,19 +81,19 @@ void ReadExtraInfo(std::string_view tail, size_t head, ExtraInfo& extra) {
 TableEntry TableEntry::FromBytes(std::string_view bytes) {
   TableEntry e;
   std::copy_n(bytes.begin(), std::min(bytes.size(), kTableEntrySize), e.bytes_.begin());
-  PutU32(e.bytes_, 20, 0);
+  StoreLe32(e.bytes_, 20, 0);
   return e;
 }
 
 TableEntry TableEntry::Make(StorageKind kind, uint32_t dos_date, uint32_t stored_size,
                             uint32_t unpacked_size, uint32_t offset, std::string_view name) {
   TableEntry e;
-  PutU16(e.bytes_, 0, kMarker);
+  StoreLe16(e.bytes_, 0, kMarker);
   e.bytes_[2] = static_cast<char>(kind);
-  PutU32(e.bytes_, 4, dos_date);
-  PutU32(e.bytes_, 8, stored_size);
-  PutU32(e.bytes_, 12, unpacked_size);
-  PutU32(e.bytes_, 16, offset);
+  StoreLe32(e.bytes_, 4, dos_date);
+  StoreLe32(e.bytes_, 8, stored_size);
+  StoreLe32(e.bytes_, 12, unpacked_size);
+  StoreLe32(e.bytes_, 16, offset);
   const size_t length = std::min(name.size(), kMaxNameLength);
   e.bytes_[24] = static_cast<char>(length);
   std::copy_n(name.begin(), length, e.bytes_.begin() + 25);
@@ -100,22 +101,22 @@ TableEntry TableEntry::Make(StorageKind kind, uint32_t dos_date, uint32_t stored
 }
 
 uint16_t TableEntry::marker() const {
-  return GetU16(bytes_, 0);
+  return ByteReader(bytes_).U16At(0).value_or(0);
 }
 uint8_t TableEntry::kind() const {
   return static_cast<uint8_t>(bytes_[2]);
 }
 uint32_t TableEntry::dos_date() const {
-  return GetU32(bytes_, 4);
+  return ByteReader(bytes_).U32At(4).value_or(0);
 }
 uint32_t TableEntry::stored_size() const {
-  return GetU32(bytes_, 8);
+  return ByteReader(bytes_).U32At(8).value_or(0);
 }
 uint32_t TableEntry::unpacked_size() const {
-  return GetU32(bytes_, 12);
+  return ByteReader(bytes_).U32At(12).value_or(0);
 }
 uint32_t TableEntry::offset() const {
-  return GetU32(bytes_, 16);
+  return ByteReader(bytes_).U32At(16).value_or(0);
 }
 
 std::string TableEntry::name() const {
@@ -159,10 +160,12 @@ std::optional<ArchiveIndex> ReadArchiveIndex(uint64_t file_size, const ReadAt& r
   std::string header;
   if (!read_at(header_pos, kHeaderBlockSize, header) || header.size() != kHeaderBlockSize)
     return std::nullopt;
-  const uint32_t compressed = GetU32(header, 0);
-  const uint32_t table_size = GetU32(header, 4);
-  const uint32_t count = GetU32(header, 12);
-  if (GetU32(header, 8) != kArchiveVersion || GetU32(header, 16) != 0) return std::nullopt;
+  ByteReader fields(header);
+  const uint32_t compressed = fields.U32().value_or(0);
+  const uint32_t table_size = fields.U32().value_or(0);
+  const uint32_t version = fields.U32().value_or(0);
+  const uint32_t count = fields.U32().value_or(0);
+  if (fields.U32() != 0u || version != kArchiveVersion) return std::nullopt;
   if (compressed > header_pos || count > kMaxEntries ||
       static_cast<uint64_t>(count) * kTableEntrySize != table_size)
     return std::nullopt;
@@ -198,11 +201,11 @@ std::string BuildArchiveTail(const std::vector<TableEntry>& entries, const Extra
   cipher.CosineSeed = cosine_seed;
   const std::string enciphered = cipher.Encrypt(extra.password);
   out += "KYP3";
-  AppendU16(out, 1);
+  AppendLe16(out, 1);
   out += "EIH2";
   out += static_cast<char>(sine_seed);
   out += static_cast<char>(cosine_seed);
-  AppendU16(out, static_cast<uint16_t>(enciphered.size()));
+  AppendLe16(out, static_cast<uint16_t>(enciphered.size()));
   out += enciphered;
   out += static_cast<char>(extra.official ? 1 : 0);
   return out;
@@ -221,14 +224,16 @@ std::string BuildArchiveTailShort(const std::vector<TableEntry>& entries,
 std::string StampedStream(std::string_view content) {
   std::string stream = DeflateBest(content);
   if (stream.size() > 4)
-    PutU32(stream, 0, GetU32(stream, 0) ^ Crc32(std::string_view(stream).substr(4)));
+    StoreLe32(stream, 0,
+              ByteReader(stream).U32At(0).value_or(0) ^ Crc32(std::string_view(stream).substr(4)));
   return stream;
 }
 
 std::optional<std::string> UnstampStream(std::string_view stored, uint32_t unpacked_size) {
   std::string stream(stored);
   if (stream.size() > 4)
-    PutU32(stream, 0, GetU32(stream, 0) ^ Crc32(std::string_view(stream).substr(4)));
+    StoreLe32(stream, 0,
+              ByteReader(stream).U32At(0).value_or(0) ^ Crc32(std::string_view(stream).substr(4)));
   if (static_cast<uint64_t>(unpacked_size) > 1032ull * stream.size() + 64) return std::nullopt;
   return InflateExactly(stream, unpacked_size);
 }

@@ -2,13 +2,14 @@
 
 #include <unordered_map>
 
-#include "gamearchive/bytes.h"
 #include "gamearchive/sound_form.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/journal.h"
 #include "text/digit_cipher.h"
 #include "text/marl_encryption.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 
 namespace wizpak::gamearchive {
 
@@ -45,12 +46,10 @@ bool ReadExact(platform::File& file, uint64_t offset, size_t size, std::string& 
 // the saved tail, CRC-32 of everything before it.
 std::string JournalBytes(uint64_t table_start, uint64_t original_size, const std::string& tail) {
   std::string j(kJournalMagic);
-  AppendU32(j, static_cast<uint32_t>(table_start));
-  AppendU32(j, static_cast<uint32_t>(table_start >> 32));
-  AppendU32(j, static_cast<uint32_t>(original_size));
-  AppendU32(j, static_cast<uint32_t>(original_size >> 32));
+  AppendLe(j, table_start);
+  AppendLe(j, original_size);
   j += tail;
-  AppendU32(j, Crc32(j));
+  AppendLe32(j, Crc32(j));
   return j;
 }
 
@@ -61,13 +60,15 @@ struct Journal {
 };
 
 std::optional<Journal> ParseJournal(std::string_view j) {
-  if (j.size() < 24 || j.substr(0, 4) != kJournalMagic) return std::nullopt;
-  if (Crc32(j.substr(0, j.size() - 4)) != GetU32(j, j.size() - 4)) return std::nullopt;
+  if (j.size() < 24) return std::nullopt;
+  ByteReader in(j.substr(0, j.size() - 4));
+  if (in.Take(4) != kJournalMagic || ByteReader(j).U32At(j.size() - 4) != Crc32(in.Whole()))
+    return std::nullopt;
   Journal out;
-  out.table_start = GetU32(j, 4) | static_cast<uint64_t>(GetU32(j, 8)) << 32;
-  out.original_size = GetU32(j, 12) | static_cast<uint64_t>(GetU32(j, 16)) << 32;
-  out.tail.assign(j.substr(20, j.size() - 24));
-  if (out.original_size != out.table_start + out.tail.size()) return std::nullopt;
+  out.table_start = in.U64().value_or(0);
+  out.original_size = in.U64().value_or(0);
+  out.tail.assign(in.Rest());
+  if (!in.Ok() || out.original_size != out.table_start + out.tail.size()) return std::nullopt;
   return out;
 }
 

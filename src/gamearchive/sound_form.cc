@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "gamearchive/bytes.h"
 #include "gamearchive/ima_adpcm.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 
 namespace wizpak::gamearchive {
 
@@ -14,19 +15,20 @@ bool Tag(std::string_view b, size_t at, std::string_view tag) {
   return b.substr(at, 4) == tag;
 }
 
-int16_t Sample(std::string_view b, size_t at) {
-  return static_cast<int16_t>(GetU16(b, at));
+int16_t Sample(const ByteReader& b, size_t at) {
+  return static_cast<int16_t>(b.U16At(at).value_or(0));
 }
 
 void PutState(std::string& out, size_t at, const AdpcmState& one, const AdpcmState& two) {
-  PutU16(out, at, static_cast<uint16_t>(one.predicted));
+  StoreLe16(out, at, static_cast<uint16_t>(one.predicted));
   out[at + 2] = static_cast<char>(one.index);
-  PutU16(out, at + 3, static_cast<uint16_t>(two.predicted));
+  StoreLe16(out, at + 3, static_cast<uint16_t>(two.predicted));
   out[at + 5] = static_cast<char>(two.index);
 }
 
 // Encodes the D sample bytes at offset 44 of `wav` into blocks at `out`.
-void EncodeBlocks(std::string_view wav, const WaveHeader& h, char* out) {
+void EncodeBlocks(std::string_view bytes, const WaveHeader& h, char* out) {
+  const ByteReader wav(bytes);
   AdpcmState left, right;
   std::vector<int16_t> samples, second;
   const size_t total = static_cast<size_t>(h.data_size);
@@ -57,15 +59,16 @@ void EncodeBlocks(std::string_view wav, const WaveHeader& h, char* out) {
 
 std::optional<WaveHeader> ParseWaveHeader(std::string_view wav) {
   if (wav.size() < kWaveHeaderSize) return std::nullopt;
+  const ByteReader in(wav);
   if (!Tag(wav, 0, "RIFF") || !Tag(wav, 8, "WAVE") || !Tag(wav, 12, "fmt ") ||
-      GetU32(wav, 16) != 16 || !Tag(wav, 36, "data"))
+      in.U32At(16) != 16u || !Tag(wav, 36, "data"))
     return std::nullopt;
   WaveHeader h;
-  h.channels = GetU16(wav, 22);
-  h.sample_rate = GetU32(wav, 24);
-  h.bytes_per_second = GetU32(wav, 28);
-  h.bits_per_sample = GetU16(wav, 34);
-  h.data_size = static_cast<int32_t>(GetU32(wav, 40));
+  h.channels = in.U16At(22).value_or(0);
+  h.sample_rate = in.U32At(24).value_or(0);
+  h.bytes_per_second = in.U32At(28).value_or(0);
+  h.bits_per_sample = in.U16At(34).value_or(0);
+  h.data_size = static_cast<int32_t>(in.U32At(40).value_or(0));
   if (h.data_size <= 0) return std::nullopt;
   // A data size larger than the samples really there is declined rather than
   // read past the end of the file.
@@ -79,16 +82,16 @@ LoopPoints FindLoopPoints(std::string_view wav, const WaveHeader& h) {
   // The loop points are counted in bytes: bytes-per-second div sample rate is
   // the size of one sample frame. A zero sample rate has no frame size.
   const int64_t frame = h.sample_rate ? h.bytes_per_second / h.sample_rate : 0;
+  const ByteReader in(wav);
   uint64_t pos = kWaveHeaderSize + static_cast<uint64_t>(h.data_size);
   while (pos < wav.size()) {
-    const auto id = wav.size() - pos >= 4 ? std::optional(wav.substr(pos, 4)) : std::nullopt;
-    const auto size = TryU32(wav, pos + 4);
+    const auto id = in.TakeAt(pos, 4);
+    const auto size = in.U32At(pos + 4);
     if (!id || !size) break;
     if (*id == "cue ") {
-      const auto count = TryU32(wav, pos + 8);
-      const uint32_t points = count ? *count : 0;
+      const uint32_t points = in.U32At(pos + 8).value_or(0);
       for (uint32_t i = 0; i < points && i < 2; ++i) {
-        const auto position = TryU32(wav, pos + 12 + 24ull * i + 4);
+        const auto position = in.U32At(pos + 12 + 24ull * i + 4);
         if (!position) break;
         const auto bytes = static_cast<int32_t>(frame * static_cast<int64_t>(*position));
         if (i == 0) {
@@ -126,12 +129,12 @@ std::optional<std::string> BuildSoundForm(std::string_view wav, std::string_view
   }
   std::string out(kSoundHeaderSize + static_cast<size_t>(stored_size), '\0');
   std::copy(wav.begin(), wav.begin() + kWaveHeaderSize, out.begin());
-  PutU32(out, 40, static_cast<uint32_t>(h.data_size));
+  StoreLe32(out, 40, static_cast<uint32_t>(h.data_size));
   out[44] = adpcm ? 1 : 0;
-  PutU32(out, 45, static_cast<uint32_t>(loop.start));
-  PutU32(out, 49, static_cast<uint32_t>(loop.end));
+  StoreLe32(out, 45, static_cast<uint32_t>(loop.start));
+  StoreLe32(out, 49, static_cast<uint32_t>(loop.end));
   out[53] = loop.end_from_single_cue ? 1 : 0;
-  PutU32(out, 54, static_cast<uint32_t>(stored_size));
+  StoreLe32(out, 54, static_cast<uint32_t>(stored_size));
   if (adpcm) {
     if (h.data_size > 0) EncodeBlocks(wav, h, out.data() + kSoundHeaderSize);
   } else {
@@ -143,16 +146,17 @@ std::optional<std::string> BuildSoundForm(std::string_view wav, std::string_view
 std::optional<SoundFormInfo> ParseSoundForm(std::string_view stored) {
   if (stored.size() < kSoundHeaderSize) return std::nullopt;
   SoundFormInfo info;
-  info.header.channels = GetU16(stored, 22);
-  info.header.sample_rate = GetU32(stored, 24);
-  info.header.bytes_per_second = GetU32(stored, 28);
-  info.header.bits_per_sample = GetU16(stored, 34);
-  info.header.data_size = static_cast<int32_t>(GetU32(stored, 40));
-  info.adpcm = stored[44] == 1;
-  info.loop.start = static_cast<int32_t>(GetU32(stored, 45));
-  info.loop.end = static_cast<int32_t>(GetU32(stored, 49));
-  info.loop.end_from_single_cue = stored[53] == 1;
-  info.sample_bytes = static_cast<int32_t>(GetU32(stored, 54));
+  const ByteReader in(stored);
+  info.header.channels = in.U16At(22).value_or(0);
+  info.header.sample_rate = in.U32At(24).value_or(0);
+  info.header.bytes_per_second = in.U32At(28).value_or(0);
+  info.header.bits_per_sample = in.U16At(34).value_or(0);
+  info.header.data_size = static_cast<int32_t>(in.U32At(40).value_or(0));
+  info.adpcm = in.U8At(44) == 1u;
+  info.loop.start = static_cast<int32_t>(in.U32At(45).value_or(0));
+  info.loop.end = static_cast<int32_t>(in.U32At(49).value_or(0));
+  info.loop.end_from_single_cue = in.U8At(53) == 1u;
+  info.sample_bytes = static_cast<int32_t>(in.U32At(54).value_or(0));
   if (info.sample_bytes < 0 ||
       static_cast<uint64_t>(info.sample_bytes) != stored.size() - kSoundHeaderSize ||
       info.header.data_size < 0)
@@ -171,8 +175,8 @@ std::optional<std::string> DecodeSoundForm(std::string_view stored) {
   const std::string_view samples = stored.substr(kSoundHeaderSize);
   std::string out(stored.substr(0, kWaveHeaderSize));
   if (!info->adpcm) {
-    PutU32(out, 40, static_cast<uint32_t>(samples.size()));
-    PutU32(out, 4, static_cast<uint32_t>(36 + samples.size()));
+    StoreLe32(out, 40, static_cast<uint32_t>(samples.size()));
+    StoreLe32(out, 4, static_cast<uint32_t>(36 + samples.size()));
     out.append(samples);
     return out;
   }
@@ -198,9 +202,9 @@ std::optional<std::string> DecodeSoundForm(std::string_view stored) {
       DecodeAdpcm(left, codes, n, decoded.data());
     }
     for (size_t i = 0; i < n; ++i)
-      PutU16(out, kWaveHeaderSize + done + 2 * i, static_cast<uint16_t>(decoded[i]));
+      StoreLe16(out, kWaveHeaderSize + done + 2 * i, static_cast<uint16_t>(decoded[i]));
   }
-  PutU32(out, 4, static_cast<uint32_t>(36 + total));
+  StoreLe32(out, 4, static_cast<uint32_t>(36 + total));
   return out;
 }
 

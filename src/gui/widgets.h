@@ -15,6 +15,7 @@
 
 #include "gui/canvas.h"
 #include "gui/font.h"
+#include "gui/front_end_words.h"
 
 namespace wizpak::gui {
 
@@ -341,6 +342,8 @@ class Toolkit {
   // The application title (task bar text).
   virtual void SetApplicationTitle(std::u16string title) = 0;
   virtual const std::u16string& ApplicationTitle() const = 0;
+  // The words the front-end writes on its own, in the wizard's language.
+  virtual void SetOwnWords(FrontEndWords) {}
 
   // Handles pending window messages and returns (the progress hook).
   virtual void ProcessMessages() = 0;

@@ -2,6 +2,8 @@
 
 #include "package/install_writer.h"
 #include "package/package_hooks.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "platform/safe_files.h"
 
 namespace wizpak {
@@ -17,9 +19,9 @@ bool ExtractionStopRequested() {
 }
 
 std::optional<std::string> ReadShortString(platform::File& file) {
-  uint8_t count[2];
+  char count[2];
   if (file.Read(count, 2) != 2) return std::nullopt;
-  std::string text(static_cast<size_t>(count[0] | count[1] << 8), '\0');
+  std::string text(ByteReader(count, 2).U16().value_or(0), '\0');
   if (file.Read(text.data(), static_cast<int64_t>(text.size())) !=
       static_cast<int64_t>(text.size()))
     return std::nullopt;
@@ -27,9 +29,10 @@ std::optional<std::string> ReadShortString(platform::File& file) {
 }
 
 bool WriteShortString(platform::File& file, std::string_view s) {
-  const size_t n = s.size() & 0xFFFF;
-  const char count[2] = {static_cast<char>(n & 0xFF), static_cast<char>(n >> 8)};
-  return !file.Write(count, 2) || !file.Write(s.data(), static_cast<int64_t>(n));
+  const auto n = static_cast<uint16_t>(s.size() & 0xFFFF);
+  std::string count;
+  AppendLe16(count, n);
+  return !file.Write(count) || !file.Write(s.data(), n);
 }
 
 std::optional<std::string> ReadWholeFile(std::string_view path) {

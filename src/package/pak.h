@@ -10,6 +10,10 @@
 // bytes lie outside the entry data, whose content size no zlib stream of its
 // stored size can reach, or whose name could leave its folder ("..", a drive,
 // a leading "\") is marked damaged: it reads as nothing, like a CRC error.
+//
+// One class, one file a job: pak_directory.cc (opening, directory, lookups),
+// pak_reader.cc (one entry's bytes), pak_verify.cc, pak_extract.cc and
+// pak_writer.cc.
 #pragma once
 
 #include <cstdint>

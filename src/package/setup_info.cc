@@ -1,33 +1,33 @@
 #include "package/setup_info.h"
 
-#include "package/buffer_manager.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace wizpak {
 
 bool TSetupInfoFile::LoadFromBuffer(const void* data, size_t size) {
-  if (size > 0x7FFFFFFF) return false;
-  TBufferManager buffer(data, static_cast<int32_t>(size));
+  ByteReader in(data, size);
+  const auto text = [&in](std::string& field) {
+    if (const auto read = in.Counted16()) field = std::string(*read);
+  };
   TSetupInfoFile loaded;
-  try {
-    loaded.SetupName = ReadBufString(buffer);
-    loaded.ShortName = ReadBufString(buffer);
-    loaded.SetupExeName = ReadBufString(buffer);
-    loaded.UninstallExeName = ReadBufString(buffer);
-    loaded.UninstallPrefix = ReadBufString(buffer);
-    loaded.InstallDir = ReadBufString(buffer);
-    loaded.Changelog = ReadBufString(buffer);
-    loaded.InstallDirRegKey.HKEY = ReadBufInt8(buffer);
-    loaded.InstallDirRegKey.Path = ReadBufString(buffer);
-    loaded.InstallDirRegKey.Key = ReadBufString(buffer);
-    loaded.Pages = ReadBufString(buffer);
-    loaded.UninstallPages = ReadBufString(buffer);
-    loaded.IsUninstaller = ReadBufInt8(buffer);
-    loaded.CreateUninstaller = ReadBufInt8(buffer);
-  } catch (const BufferUnderrun&) {
-    return false;
-  }
+  text(loaded.SetupName);
+  text(loaded.ShortName);
+  text(loaded.SetupExeName);
+  text(loaded.UninstallExeName);
+  text(loaded.UninstallPrefix);
+  text(loaded.InstallDir);
+  text(loaded.Changelog);
+  loaded.InstallDirRegKey.HKEY = in.U8().value_or(0);
+  text(loaded.InstallDirRegKey.Path);
+  text(loaded.InstallDirRegKey.Key);
+  text(loaded.Pages);
+  text(loaded.UninstallPages);
+  loaded.IsUninstaller = in.U8().value_or(0);
+  loaded.CreateUninstaller = in.U8().value_or(0);
+  if (!in.Ok()) return false;
   *this = std::move(loaded);
   return true;
 }
@@ -36,8 +36,7 @@ std::string TSetupInfoFile::SaveToBuffer() const {
   std::string out;
   auto put = [&out](const std::string& s) {
     const size_t n = s.size() > 0xFFFF ? 0xFFFF : s.size();
-    out += static_cast<char>(n & 0xFF);
-    out += static_cast<char>(n >> 8);
+    AppendLe16(out, static_cast<uint16_t>(n));
     out.append(s, 0, n);
   };
   put(SetupName);

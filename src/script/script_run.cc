@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gui/grad_gauge.h"
+#include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "platform/journal.h"
 #include "text/status_progress.h"
@@ -120,7 +121,7 @@ bool RollBack(StatusView& status, platform::Journal& journal) {
                          : "The installation could not be rolled back completely; the next "
                            "start of the setup tries again.";
   status.ShowStatus(AnsiToWide(text), true);
-  std::fprintf(stderr, "wizpak-stub: %s\n", text);
+  std::fprintf(stderr, "%s: %s\n", gui::ProgramNameForMessages().c_str(), text);
   return all;
 }
 
@@ -138,13 +139,12 @@ void UndoKilledRun(StatusView& status, const std::string& install_folder) {
         view->Step(done, total);
       });
   if (result == platform::RecoveryResult::RolledBack) {
-    std::fprintf(stderr, "wizpak-stub: an interrupted installation into %s was rolled back\n",
-                 install_folder.c_str());
+    std::fprintf(stderr, "%s: an interrupted installation into %s was rolled back\n",
+                 gui::ProgramNameForMessages().c_str(), install_folder.c_str());
   } else if (result == platform::RecoveryResult::Incomplete) {
     std::fprintf(stderr,
-                 "wizpak-stub: an interrupted installation into %s could not be rolled back "
-                 "completely\n",
-                 install_folder.c_str());
+                 "%s: an interrupted installation into %s could not be rolled back completely\n",
+                 gui::ProgramNameForMessages().c_str(), install_folder.c_str());
   }
 }
 

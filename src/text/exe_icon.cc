@@ -1,19 +1,11 @@
 #include "text/exe_icon.h"
 
+#include "platform/byte_reader.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 
 namespace wizpak {
 namespace {
-
-uint16_t ReadU16(std::string_view b, size_t at) {
-  return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
-                               (static_cast<unsigned char>(b[at + 1]) << 8));
-}
-
-uint32_t ReadU32(std::string_view b, size_t at) {
-  return static_cast<uint32_t>(ReadU16(b, at)) | (static_cast<uint32_t>(ReadU16(b, at + 2)) << 16);
-}
 
 constexpr size_t kHeaderBytes = 6;
 constexpr size_t kEntryBytes = 16;
@@ -21,28 +13,26 @@ constexpr size_t kEntryBytes = 16;
 }  // namespace
 
 std::optional<IconImage> ParseIconFile(std::string_view file) {
-  if (file.size() < kHeaderBytes + kEntryBytes) return std::nullopt;
-  if (ReadU16(file, 0) != 0 || ReadU16(file, 2) != 1) return std::nullopt;
-  const uint16_t count = ReadU16(file, 4);
-  if (count == 0) return std::nullopt;
-  const size_t entry = kHeaderBytes;
-  const uint64_t size = ReadU32(file, entry + 8);
-  const uint64_t offset = ReadU32(file, entry + 12);
-  if (size == 0 || offset > file.size() || size > file.size() - offset) return std::nullopt;
+  ByteReader in(file);
+  const auto reserved = in.U16(), type = in.U16(), count = in.U16();
+  const auto entry = in.Part(kHeaderBytes, kEntryBytes);
+  if (!entry || reserved != 0u || type != 1u || count == 0u) return std::nullopt;
+  const auto width = entry->U8At(0), height = entry->U8At(1);
+  const auto bytes = in.TakeAt(entry->U32At(12).value_or(0), entry->U32At(8).value_or(0));
+  if (!bytes || bytes->empty()) return std::nullopt;
   IconImage image;
-  image.width = static_cast<uint8_t>(file[entry]);
-  image.height = static_cast<uint8_t>(file[entry + 1]);
-  image.image_count = count;
-  image.directory_entry = std::string(file.substr(entry, 12));
-  image.bytes = std::string(file.substr(static_cast<size_t>(offset), static_cast<size_t>(size)));
+  image.width = *width;
+  image.height = *height;
+  image.image_count = *count;
+  image.directory_entry = std::string(entry->Whole().substr(0, 12));
+  image.bytes = std::string(*bytes);
   return image;
 }
 
 bool IsPeImage(std::string_view header) {
   if (header.size() < 0x40 || header[0] != 'M' || header[1] != 'Z') return false;
-  const uint32_t pe = ReadU32(header, 0x3C);
-  if (pe > header.size() || header.size() - pe < 4) return false;
-  return header.substr(pe, 4) == std::string_view("PE\0\0", 4);
+  const ByteReader in(header);
+  return in.TakeAt(in.U32At(0x3C).value_or(0), 4) == std::string_view("PE\0\0", 4);
 }
 
 bool ReplaceExeIcon(std::string_view icon_file, std::string_view exe_file) {

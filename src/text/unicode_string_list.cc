@@ -1,5 +1,7 @@
 #include "text/unicode_string_list.h"
 
+#include "platform/byte_reader.h"
+
 namespace wizpak {
 
 int32_t TUnicodeStringList::AddObject(std::u16string text, const void* obj) {
@@ -21,15 +23,13 @@ const void* TUnicodeStringList::GetObject(int32_t index) const {
 bool TUnicodeStringList::LoadFromBuffer(const void* buffer, size_t size) {
   Clear();
   if (buffer == nullptr) return false;
-  const auto* bytes = static_cast<const unsigned char*>(buffer);
-  const size_t chars = size < 2 ? 0 : (size - 2) / 2;
-  auto char_at = [&](size_t i) {
-    const size_t at = 2 + i * 2;
-    return static_cast<char16_t>(bytes[at] | (bytes[at + 1] << 8));
-  };
+  // The first two bytes are the byte-order mark; a last odd byte is no
+  // character.
+  ByteReader in(buffer, size);
+  in.Skip(2);
   std::u16string line;
-  for (size_t i = 0; i < chars; ++i) {
-    const char16_t c = char_at(i);
+  for (auto unit = in.U16(); unit; unit = in.U16()) {
+    const auto c = static_cast<char16_t>(*unit);
     if (c == u'\r') {
       Add(std::move(line));
       line.clear();

@@ -30,6 +30,9 @@ constexpr uint16_t kBoxCancel = 51;
 constexpr uint16_t kBoxYes = 52;
 constexpr uint16_t kBoxNo = 53;
 constexpr uint16_t kBoxRetry = 54;
+constexpr uint16_t kLanguageWord = 31;
+// The front-end's own words (key hints, prompt titles) start here.
+constexpr uint16_t kFirstFrontEndWord = 60;
 
 std::u16string String(const TLanguages& languages, uint16_t number) {
   return languages.GetString(number);
@@ -49,6 +52,44 @@ void UseLanguageForBoxes(const TLanguages& languages) {
       gui::ButtonCaptions{OptionalString(languages, kBoxOk), OptionalString(languages, kBoxCancel),
                           OptionalString(languages, kBoxYes), OptionalString(languages, kBoxNo),
                           OptionalString(languages, kBoxRetry)});
+}
+
+// The words the front-end writes on its own, in the current language; a
+// string the language file lacks keeps the English default.
+gui::FrontEndWords FrontEndWordsOfLanguage(const TLanguages& languages) {
+  gui::FrontEndWords words;
+  std::string gui::FrontEndWords::*const fields[] = {
+      &gui::FrontEndWords::browse_folders,
+      &gui::FrontEndWords::read_whole_text,
+      &gui::FrontEndWords::read_lines,
+      &gui::FrontEndWords::change,
+      &gui::FrontEndWords::choice,
+      &gui::FrontEndWords::folder,
+      &gui::FrontEndWords::drives,
+      &gui::FrontEndWords::folders_in,
+      &gui::FrontEndWords::no_folders,
+      &gui::FrontEndWords::no_such_folder,
+      &gui::FrontEndWords::enter_key,
+      &gui::FrontEndWords::escape_key,
+      &gui::FrontEndWords::close_hint,
+      &gui::FrontEndWords::open_field,
+      &gui::FrontEndWords::open_fields,
+      &gui::FrontEndWords::more_below,
+      &gui::FrontEndWords::scroll,
+      &gui::FrontEndWords::line_prompt_hint,
+      &gui::FrontEndWords::folder_prompt_hint,
+      &gui::FrontEndWords::menu_hint,
+      &gui::FrontEndWords::pager_hint,
+      &gui::FrontEndWords::end_of_text,
+  };
+  uint16_t number = kFirstFrontEndWord;
+  for (std::string gui::FrontEndWords::*field : fields) {
+    std::string text = OptionalString(languages, number++);
+    if (!text.empty()) words.*field = std::move(text);
+  }
+  if (std::string text = OptionalString(languages, kLanguageWord); !text.empty())
+    words.language = text;
+  return words;
 }
 
 }  // namespace
@@ -352,6 +393,7 @@ void TFrmMain::SetupLanguages() {
   }
   form_.SetMenuItems(std::move(items));
   UseLanguageForBoxes(texts_.languages);
+  toolkit_.SetOwnWords(FrontEndWordsOfLanguage(texts_.languages));
 }
 
 void TFrmMain::SetupCheckedLanguage() {
@@ -369,6 +411,7 @@ void TFrmMain::English1Click(int tag) {
   form_.LanguageButton().SetText(languages.Items[static_cast<size_t>(tag)]->Name);
   SetupCheckedLanguage();
   UseLanguageForBoxes(texts_.languages);
+  toolkit_.SetOwnWords(FrontEndWordsOfLanguage(texts_.languages));
   form_.BackButton().SetText(String(texts_.languages, kBackCaption));
   form_.NextButton().SetText(String(texts_.languages, kNextCaption));
   form_.CancelButton().SetText(String(texts_.languages, kCancelCaption));

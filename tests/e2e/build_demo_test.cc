@@ -2,36 +2,16 @@
 // that must give one clear error line and leave no setup behind.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
-#include "support/test_support.h"
+#include "support/setup_rig.h"
 
 namespace wizpak {
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  return "'" + s + "'";
-}
-
-RunResult RunWizpak(const test::TempDir& dir, const std::string& arguments) {
-  const std::string out = dir.file("stdout.txt");
-  const std::string err = dir.file("stderr.txt");
-  const std::string command = Quote(test::BuildDir() + "/wizpak") + " " + arguments + " >" +
-                              Quote(out) + " 2>" + Quote(err);
-  RunResult run;
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = test::ReadHostFile(out);
-  run.err = test::ReadHostFile(err);
-  return run;
+test::Ran RunWizpak(const test::TempDir& dir, const std::vector<std::string>& arguments) {
+  return test::RunKept(test::BuildDir() + "/wizpak", arguments, dir.path());
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -44,15 +24,14 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(BuildDemo, ListShowsSupportEntriesThenFileGroupsInOrder) {
   test::TempDir dir;
   const std::string setup = dir.file("demo.exe");
-  const RunResult build =
-      RunWizpak(dir, "build " + Quote(test::SourceDir() + "/examples/demo/setup.kys") + " -o " +
-                         Quote(setup));
+  const test::Ran build =
+      RunWizpak(dir, {"build", test::SourceDir() + "/examples/demo/setup.kys", "-o", setup});
   ASSERT_EQ(build.status, 0) << build.err;
   EXPECT_TRUE(build.err.empty()) << build.err;  // the demo compiles without warnings
   const auto perms = std::filesystem::status(setup).permissions();
   EXPECT_NE(perms & std::filesystem::perms::owner_exec, std::filesystem::perms::none);
 
-  const RunResult list = RunWizpak(dir, "list " + Quote(setup));
+  const test::Ran list = RunWizpak(dir, {"list", setup});
   ASSERT_EQ(list.status, 0) << list.err;
   // Each of these names appears, in this order, in the listing.
   const std::vector<std::string> expected = {
@@ -96,7 +75,7 @@ TEST(BuildDemo, BadScriptsGiveOneErrorLineAndNoSetup) {
   for (const Case& c : cases) {
     test::TempDir dir;
     test::WriteHostFile(dir.file("setup.kys"), c.script);
-    const RunResult run = RunWizpak(dir, "build " + Quote(dir.file("setup.kys")));
+    const test::Ran run = RunWizpak(dir, {"build", dir.file("setup.kys")});
     EXPECT_EQ(run.status, 1) << c.message;
     const std::vector<std::string> lines = Lines(run.err);
     ASSERT_EQ(lines.size(), 1u) << run.err;
@@ -107,7 +86,7 @@ TEST(BuildDemo, BadScriptsGiveOneErrorLineAndNoSetup) {
 
 TEST(BuildDemo, MissingScriptIsOneErrorLine) {
   test::TempDir dir;
-  const RunResult run = RunWizpak(dir, "build " + Quote(dir.file("nothing.kys")));
+  const test::Ran run = RunWizpak(dir, {"build", dir.file("nothing.kys")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
   EXPECT_NE(run.err.find("cannot read the script"), std::string::npos) << run.err;

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "platform/process.h"
-#include "support/test_support.h"
+#include "support/setup_rig.h"
 
 namespace wizpak {
 namespace {
@@ -19,43 +19,22 @@ namespace fs = std::filesystem;
 // Every file and folder below `root`, as paths relative to it.
 std::set<std::string> Tree(const std::string& root) {
   std::set<std::string> found;
-  if (!fs::exists(root)) return found;
-  for (const auto& item : fs::recursive_directory_iterator(root)) {
-    found.insert(fs::relative(item.path(), root).string());
-  }
+  for (const auto& [path, facts] : test::Snapshot(root)) found.insert(path);
   return found;
 }
 
 class DesktopIntegrationTest : public ::testing::Test {
  protected:
-  DesktopIntegrationTest()
-      : no_open_("WIZPAK_NO_OPEN", "1"),
-        transcript_("WIZPAK_TRANSCRIPT", machine_.root().file("transcript.txt")),
-        answers_("WIZPAK_ANSWERS", std::nullopt),
-        language_("WIZPAK_LANGID", "0409"),
-        display_("DISPLAY", std::nullopt) {}
-
-  std::string Program(const std::string& name) const { return test::BuildDir() + "/" + name; }
-  std::string Home(const std::string& rel) const { return machine_.home() + "/" + rel; }
+  std::string Home(const std::string& rel) const { return rig_.home() + "/" + rel; }
   std::string Applications(const std::string& name) const {
     return Home(".local/share/applications/" + name);
   }
-  std::string Transcript() const {
-    return test::ReadHostFile(machine_.root().file("transcript.txt"));
-  }
 
-  test::TestMachine machine_;
-  test::ScopedEnv no_open_;
-  test::ScopedEnv transcript_;
-  test::ScopedEnv answers_;
-  test::ScopedEnv language_;
-  test::ScopedEnv display_;
+  test::SetupRig rig_;
 };
 
 TEST_F(DesktopIntegrationTest, DemoMenuEntriesAreValidAndGoWithTheUninstall) {
-  for (const char* program : {"wizpak", "wizpak-stub", "wizpak-finalise"}) {
-    if (!fs::exists(Program(program))) GTEST_SKIP() << program << " is not built";
-  }
+  if (!test::SetupRig::Built()) GTEST_SKIP() << "the programs are not built";
   const std::string validate = "/usr/bin/desktop-file-validate";
   ASSERT_TRUE(fs::exists(validate)) << "desktop-file-utils is not installed (scripts/setup.sh)";
 
@@ -69,12 +48,7 @@ TEST_F(DesktopIntegrationTest, DemoMenuEntriesAreValidAndGoWithTheUninstall) {
   const std::set<std::string> before_data = Tree(Home(".local/share"));
   const std::set<std::string> before_config = Tree(Home(".config"));
 
-  const std::string setup = machine_.root().file("WizpakDemoSetup.exe");
-  ASSERT_EQ(
-      platform::RunProgram(Program("wizpak"),
-                           {"build", test::SourceDir() + "/examples/demo/setup.kys", "-o", setup}),
-      0);
-  ASSERT_EQ(platform::RunProgram(setup, {"--ui=headless", "--unattended"}), 0) << Transcript();
+  ASSERT_EQ(rig_.RunUnattended(rig_.BuildDemo()).status, 0) << rig_.Transcript();
 
   // Every entry and submenu file the installation made passes the validator.
   int checked = 0;
@@ -90,7 +64,7 @@ TEST_F(DesktopIntegrationTest, DemoMenuEntriesAreValidAndGoWithTheUninstall) {
   }
   EXPECT_EQ(checked, 4);  // program, read-me, uninstaller, submenu
 
-  const std::string folder = machine_.drive_c() + "/Program Files/Wizpak Demo";
+  const std::string folder = rig_.drive_c() + "/Program Files/Wizpak Demo";
   const std::string program =
       test::ReadHostFile(Applications("wizpak-WizpakDemo-Wizpak Demo-Wizpak Demo.desktop"));
   EXPECT_NE(program.find("\nExec=/bin/sh \"" + folder + "/demo.sh\"\n"), std::string::npos)
@@ -113,11 +87,9 @@ TEST_F(DesktopIntegrationTest, DemoMenuEntriesAreValidAndGoWithTheUninstall) {
   EXPECT_TRUE(fs::exists(folder + "/WizpakDemo_desktop.log"));
 
   // The user deletes a link; its menu entry still goes with the uninstall.
-  fs::remove(machine_.drive_c() + "/ProgramData/Start Menu/Programs/Wizpak Demo/Read Me.lnk");
-  ASSERT_EQ(
-      platform::RunProgram(folder + "/WizpakDemo_Uninstall.exe", {"--ui=headless", "--unattended"}),
-      0)
-      << Transcript();
+  fs::remove(rig_.drive_c() + "/ProgramData/Start Menu/Programs/Wizpak Demo/Read Me.lnk");
+  ASSERT_EQ(rig_.RunUnattended(folder + "/WizpakDemo_Uninstall.exe").status, 0)
+      << rig_.Transcript();
   EXPECT_EQ(Tree(Home(".local/share")), before_data);
   EXPECT_EQ(Tree(Home(".config")), before_config);
   EXPECT_FALSE(fs::exists(folder + "/WizpakDemo_desktop.log"));

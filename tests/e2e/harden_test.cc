@@ -3,38 +3,27 @@
 // shortcuts; uninstalls that cannot remove everything; a reinstall; a
 // folder with German letters; a hive lock held by another process; and
 // what a finished install and uninstall leave behind (nothing).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-
-#include <chrono>
-#include <map>
-#include <random>
-#include <cstdlib>
-#include <thread>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "platform/registry.h"
-#include "support/test_support.h"
+#include "support/setup_rig.h"
 
 namespace wizpak {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ToolRun {
-  int status = -1;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  return "'" + s + "'";
-}
+using test::Ran;
 
 constexpr const char* kHeader =
     "name Hard\nshortname Hard\noutfile hard.exe\ninstalldir \"C:\\Games\\Hard\"\n"
@@ -43,55 +32,32 @@ constexpr const char* kHeader =
 
 class Harden : public ::testing::Test {
  protected:
-  Harden()
-      : no_open_("WIZPAK_NO_OPEN", "1"),
-        language_("WIZPAK_LANGID", "0409"),
-        display_("DISPLAY", std::nullopt),
-        transcript_("WIZPAK_TRANSCRIPT", std::nullopt),
-        answers_("WIZPAK_ANSWERS", std::nullopt),
-        tmpdir_("TMPDIR", dir_.file("tmp")),
-        cache_("XDG_CACHE_HOME", dir_.file("cache")),
-        runtime_("XDG_RUNTIME_DIR", std::nullopt) {
-    fs::create_directories(dir_.file("tmp"));
-    test::WriteHostFile(dir_.file("src/readme.txt"), "read me");
-    test::WriteHostFile(dir_.file("src/docs/manual.txt"), "manual");
+  Harden() {
+    test::WriteHostFile(rig_.File("src/readme.txt"), "read me");
+    test::WriteHostFile(rig_.File("src/docs/manual.txt"), "manual");
+  }
+  void SetUp() override {
+    if (!test::SetupRig::Built()) GTEST_SKIP() << "the programs are not built";
   }
 
-  // Runs `program arguments`, stdout dropped; a hang ends after 120 s.
-  ToolRun Run(const std::string& program, const std::string& arguments) {
-    const std::string err = dir_.file("stderr.txt");
-    const std::string command = "timeout 120 " + Quote(program) + " " + arguments +
-                                " >/dev/null 2>" + Quote(err) + " </dev/null";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadHostFile(err)};
+  Ran Build(const std::string& body, const std::string& out = "hard.exe") {
+    test::WriteHostFile(rig_.File("setup.kys"), std::string(kHeader) + body);
+    return rig_.Build(rig_.File("setup.kys"), rig_.File(out));
   }
-  ToolRun Build(const std::string& body, const std::string& out = "hard.exe") {
-    test::WriteHostFile(dir_.file("setup.kys"), std::string(kHeader) + body);
-    return Run(test::BuildDir() + "/wizpak",
-               "build " + Quote(dir_.file("setup.kys")) + " -o " + Quote(dir_.file(out)));
+  Ran Install(std::vector<std::string> extra = {}) {
+    return rig_.RunUnattended(rig_.File("hard.exe"), std::move(extra));
   }
-  ToolRun Install(const std::string& extra = "", const std::string& out = "hard.exe") {
-    return Run(dir_.file(out), "--ui=headless --unattended" + extra);
-  }
-  ToolRun Uninstall() {
+  Ran Uninstall() {
     // A copy runs, so the finaliser has nothing to wait for in the folder.
-    fs::copy_file(Game() + "/Hard_Uninstall.exe", dir_.file("uninstall.exe"),
+    fs::copy_file(Game() + "/Hard_Uninstall.exe", rig_.File("uninstall.exe"),
                   fs::copy_options::overwrite_existing);
-    return Run(dir_.file("uninstall.exe"), "--ui=headless --unattended");
+    return rig_.RunUnattended(rig_.File("uninstall.exe"));
   }
-  std::string Game() const { return machine_.drive_c() + "/Games/Hard"; }
-  // The error reports written into the temporary folder, one after another.
-  std::string Reports() const {
-    std::string text;
-    for (const auto& entry : fs::directory_iterator(dir_.file("tmp")))
-      text += test::ReadHostFile(entry.path().string());
-    return text;
-  }
+  std::string Game() const { return rig_.drive_c() + "/Games/Hard"; }
 
-  test::TestMachine machine_;
-  test::TempDir dir_;
+  // Constructed before the rig points TMPDIR into its own folder.
   test::TempDir outside_;
-  test::ScopedEnv no_open_, language_, display_, transcript_, answers_, tmpdir_, cache_, runtime_;
+  test::SetupRig rig_{{.transcript = false}};
 };
 
 // The install folder, or its parent, is a link to a folder outside: nothing
@@ -99,17 +65,17 @@ class Harden : public ::testing::Test {
 TEST_F(Harden, LogAndUninstallerAreNeverWrittenThroughAPlantedLink) {
   ASSERT_EQ(Build("file src\n").status, 0);
   test::WriteHostFile(outside_.file("Hard_install.log"), "keep");
-  fs::create_directories(machine_.drive_c() + "/Games");
+  fs::create_directories(rig_.drive_c() + "/Games");
   fs::create_directory_symlink(outside_.path(), Game());
-  ToolRun run = Install();
+  Ran run = Install();
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(test::ReadHostFile(outside_.file("Hard_install.log")), "keep");
   EXPECT_FALSE(fs::exists(outside_.file("Hard_Uninstall.exe")));
   EXPECT_FALSE(fs::exists(outside_.file("readme.txt")));
 
   fs::remove(Game());
-  fs::remove(machine_.drive_c() + "/Games");
-  fs::create_directory_symlink(outside_.path(), machine_.drive_c() + "/Games");
+  fs::remove(rig_.drive_c() + "/Games");
+  fs::create_directory_symlink(outside_.path(), rig_.drive_c() + "/Games");
   run = Install();
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(test::ReadHostFile(outside_.file("Hard_install.log")), "keep");
@@ -127,9 +93,9 @@ TEST_F(Harden, CopyAndDeleteRefuseAPlantedLink) {
   test::WriteHostFile(outside_.file("mine.txt"), "the user's");
   fs::create_directories(Game());
   fs::create_directory_symlink(outside_.path(), Game() + "/scratch");
-  const ToolRun run = Install();
+  const Ran run = Install();
   EXPECT_EQ(run.status, 5) << run.err;
-  EXPECT_NE(Reports().find("scratch is a link"), std::string::npos) << Reports();
+  EXPECT_NE(rig_.Reports().find("scratch is a link"), std::string::npos) << rig_.Reports();
   EXPECT_EQ(test::ReadHostFile(outside_.file("mine.txt")), "the user's");
 }
 
@@ -139,10 +105,10 @@ TEST_F(Harden, ShortcutIsNeverWrittenThroughAPlantedLink) {
                 .status,
             0);
   test::WriteHostFile(outside_.file("Hard.lnk"), "the user's");
-  const std::string programs = machine_.drive_c() + "/ProgramData/Start Menu/Programs";
+  const std::string programs = rig_.drive_c() + "/ProgramData/Start Menu/Programs";
   fs::create_directories(programs);
   fs::create_directory_symlink(outside_.path(), programs + "/Hard");
-  const ToolRun run = Install();
+  const Ran run = Install();
   EXPECT_EQ(run.status, 5) << run.err;
   EXPECT_EQ(test::ReadHostFile(outside_.file("Hard.lnk")), "the user's");
 }
@@ -154,7 +120,7 @@ TEST_F(Harden, UninstallFailuresAreFailuresAndKeepTheRegistration) {
   ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
   ASSERT_EQ(Install().status, 0);
   ASSERT_EQ(::chmod((Game() + "/docs/manual.txt").c_str(), 0444), 0);
-  ToolRun run = Uninstall();
+  Ran run = Uninstall();
   EXPECT_EQ(run.status, 5) << run.err;
   EXPECT_TRUE(fs::exists(Game() + "/docs/manual.txt"));
   EXPECT_TRUE(fs::exists(Game() + "/Hard_install.log"));
@@ -173,7 +139,7 @@ TEST_F(Harden, UninstallFailuresAreFailuresAndKeepTheRegistration) {
 // The first run installs extras the second does not: the uninstaller
 // removes both runs' files and folders.
 TEST_F(Harden, ReinstallKeepsTheEarlierRunsItemsInTheLog) {
-  test::WriteHostFile(dir_.file("extras/extra.txt"), "extra");
+  test::WriteHostFile(rig_.File("extras/extra.txt"), "extra");
   ASSERT_EQ(Build("file src\nfile extras extras\n"
                   "writeregstr HKCU \"Software\\Hard\" First 1\n")
                 .status,
@@ -182,7 +148,7 @@ TEST_F(Harden, ReinstallKeepsTheEarlierRunsItemsInTheLog) {
   ASSERT_TRUE(fs::exists(Game() + "/extras/extra.txt"));
   ASSERT_EQ(Build("file src\n").status, 0);
   ASSERT_EQ(Install().status, 0);
-  const ToolRun run = Uninstall();
+  const Ran run = Uninstall();
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(fs::exists(Game() + "/extras"));
   EXPECT_FALSE(fs::exists(Game() + "/readme.txt"));
@@ -203,33 +169,29 @@ TEST_F(Harden, GermanInstallFolderWorksEndToEnd) {
                   "missing:\nfailure\ndone:\n")
                 .status,
             0);
-  const std::string folder = machine_.drive_c() + "/Spiele/Größe";
-  const ToolRun run = Install(" '--dir=C:\\Spiele\\Größe'");
+  const std::string folder = rig_.drive_c() + "/Spiele/Größe";
+  const Ran run = Install({"--dir=C:\\Spiele\\Größe"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_regular_file(folder + "/readme.txt"));
   EXPECT_EQ(test::ReadHostFile(folder + "/Übung/Größe.txt"), "read me");
   EXPECT_TRUE(fs::is_regular_file(folder + "/Hard_install.log"));
-  const ToolRun removed = Run(folder + "/Hard_Uninstall.exe", "--ui=headless --unattended");
+  const Ran removed = rig_.RunUnattended(folder + "/Hard_Uninstall.exe");
   EXPECT_EQ(removed.status, 0) << removed.err;
   // The finaliser removes the uninstaller and then the empty folder.
-  for (int i = 0; i < 1200 && fs::exists(folder); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_TRUE(test::WaitUntil([&] { return !fs::exists(folder); }));
 }
 
 TEST_F(Harden, PrefixAndOutfileMustBePlainFileNames) {
   for (const char* bad : {"..\\..\\evil", "a/b", "C:evil", "x?y", ".."}) {
     SCOPED_TRACE(bad);
-    test::WriteHostFile(dir_.file("setup.kys"), std::string(kHeader) + "prefix \"" + bad +
+    test::WriteHostFile(rig_.File("setup.kys"), std::string(kHeader) + "prefix \"" + bad +
                                                     "\"\noutfile ok.exe\nfile src\n");
-    ToolRun run = Run(test::BuildDir() + "/wizpak", "build " + Quote(dir_.file("setup.kys")) +
-                                                        " -o " + Quote(dir_.file("o.exe")));
+    Ran run = rig_.Build(rig_.File("setup.kys"), rig_.File("o.exe"));
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("prefix must be a plain file name"), std::string::npos) << run.err;
-    test::WriteHostFile(dir_.file("setup.kys"),
+    test::WriteHostFile(rig_.File("setup.kys"),
                         std::string(kHeader) + "outfile \"" + bad + "\"\nfile src\n");
-    run = Run(test::BuildDir() + "/wizpak",
-              "build " + Quote(dir_.file("setup.kys")) + " -o " + Quote(dir_.file("o.exe")));
+    run = rig_.Build(rig_.File("setup.kys"), rig_.File("o.exe"));
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("outfile must be a plain file name"), std::string::npos) << run.err;
   }
@@ -244,8 +206,8 @@ TEST_F(Harden, BuildSweepsPartialOutputsOfDeadBuilds) {
   ASSERT_GE(child, 0);
   if (child == 0) _exit(0);
   ASSERT_EQ(waitpid(child, nullptr, 0), child);
-  const std::string dead = dir_.file("hard.exe.partial-" + std::to_string(child));
-  const std::string alive = dir_.file("hard.exe.partial-" + std::to_string(::getpid()));
+  const std::string dead = rig_.File("hard.exe.partial-" + std::to_string(child));
+  const std::string alive = rig_.File("hard.exe.partial-" + std::to_string(::getpid()));
   test::WriteHostFile(dead, "partial");
   test::WriteHostFile(alive, "partial");
   ASSERT_EQ(Build("file src\n").status, 0);
@@ -253,53 +215,42 @@ TEST_F(Harden, BuildSweepsPartialOutputsOfDeadBuilds) {
   EXPECT_TRUE(fs::exists(alive));
 }
 
-// SIGTERM or SIGINT at any moment of a build: the partial output never
-// stays (either the build finished, or it stopped and removed it).
+// SIGTERM or SIGINT at moments spread over a build: the partial output
+// never stays (either the build finished, or it stopped and removed it).
 TEST_F(Harden, StoppedBuildRemovesItsPartialOutput) {
   for (int file = 0; file < 400; ++file) {
     std::string bytes(32 * 1024, static_cast<char>(file));
     for (size_t i = 0; i < bytes.size(); i += 7) bytes[i] = static_cast<char>(i * 31 + file);
-    test::WriteHostFile(dir_.file("src/many/f" + std::to_string(file) + ".bin"), bytes);
+    test::WriteHostFile(rig_.File("src/many/f" + std::to_string(file) + ".bin"), bytes);
   }
-  test::WriteHostFile(dir_.file("setup.kys"), std::string(kHeader) + "file src\n");
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> delay_us(1000, 400000);
+  test::WriteHostFile(rig_.File("setup.kys"), std::string(kHeader) + "file src\n");
+  const std::string wizpak = test::SetupRig::Program("wizpak");
+  const std::vector<std::string> build = {"build", rig_.File("setup.kys"), "-o",
+                                          rig_.File("stopped.exe")};
+  int status = 0;
+  const uint64_t total = test::BytesOfWholeRun(wizpak, build, status);
+  ASSERT_EQ(status, 0);
   int stopped = 0;
   for (const int signal : {SIGTERM, SIGINT, SIGTERM, SIGINT}) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      const int null = ::open("/dev/null", O_RDWR);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      const std::string wizpak = test::BuildDir() + "/wizpak";
-      const std::string script = dir_.file("setup.kys");
-      const std::string out = dir_.file("stopped.exe");
-      ::execl(wizpak.c_str(), wizpak.c_str(), "build", script.c_str(), "-o", out.c_str(), nullptr);
-      _exit(127);
-    }
-    usleep(static_cast<useconds_t>(delay_us(random)));
-    ::kill(child, signal);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    fs::remove(rig_.File("stopped.exe"));
+    status = test::SignalAtByte(wizpak, build, total * (stopped + 1) / 5, signal);
     if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0)) ++stopped;
-    for (const auto& entry : fs::directory_iterator(dir_.path()))
+    for (const auto& entry : fs::directory_iterator(rig_.root().path()))
       EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos)
           << entry.path();
-    fs::remove(dir_.file("stopped.exe"));
   }
   std::printf("%d of 4 builds stopped part-way\n", stopped);
 }
 
 // Source names the package cannot hold stop the build with the file named.
 TEST_F(Harden, SourceNamesWindows1252CannotHoldAreBuildErrors) {
-  test::WriteHostFile(dir_.file("src/日本.txt"), "x");
-  ToolRun run = Build("file src\n");
+  test::WriteHostFile(rig_.File("src/日本.txt"), "x");
+  Ran run = Build("file src\n");
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find("Windows-1252 has no character"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("日本.txt"), std::string::npos) << run.err;
-  fs::remove(dir_.file("src/日本.txt"));
-  test::WriteHostFile(dir_.file("src/tab\there.txt"), "x");
+  fs::remove(rig_.File("src/日本.txt"));
+  test::WriteHostFile(rig_.File("src/tab\there.txt"), "x");
   run = Build("file src\n");
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find("control character"), std::string::npos) << run.err;
@@ -309,12 +260,12 @@ TEST_F(Harden, SourceNamesWindows1252CannotHoldAreBuildErrors) {
 // (shortened here) with a line naming the lock, instead of hanging.
 TEST_F(Harden, HeldHiveLockIsGivenUpWithAMessage) {
   ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
-  const std::string lock_path = machine_.hive() + ".lock";
+  const std::string lock_path = rig_.hive() + ".lock";
   const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT, 0666);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
   const test::ScopedEnv wait("WIZPAK_LOCK_WAIT_MS", "300");
-  const ToolRun run = Install();
+  const Ran run = Install();
   ::close(fd);
   EXPECT_NE(run.status, -1);
   EXPECT_NE(run.err.find("The registry lock " + lock_path + " is held by another process"),
@@ -326,41 +277,22 @@ TEST_F(Harden, HeldHiveLockIsGivenUpWithAMessage) {
 // of being swallowed by the wait.
 TEST_F(Harden, SigtermEndsTheWaitForAHeldHiveLock) {
   ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
-  const std::string lock_path = machine_.hive() + ".lock";
+  const std::string lock_path = rig_.hive() + ".lock";
   const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT, 0666);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
   const test::ScopedEnv wait("WIZPAK_LOCK_WAIT_MS", "3600000");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 0);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    const std::string setup = dir_.file("hard.exe");
-    ::execl(setup.c_str(), setup.c_str(), "--ui=headless", "--unattended", nullptr);
-    _exit(127);
-  }
+  const pid_t child = test::Spawn(rig_.File("hard.exe"), {"--ui=headless", "--unattended"});
   // Until the setup has reached the registry (it waits for the lock then),
   // or has ended by itself.
-  int status = 0;
-  pid_t ended = 0;
-  for (int i = 0; i < 600 && ended == 0 && !fs::exists(Game() + "/readme.txt"); ++i) {
-    ended = waitpid(child, &status, WNOHANG);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (ended == 0) ::kill(child, SIGTERM);
-  for (int i = 0; i < 600 && ended == 0; ++i) {
-    ended = waitpid(child, &status, WNOHANG);
-    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (ended == 0) {
-    ::kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-  }
+  ASSERT_TRUE(
+      test::WaitUntil([&] { return test::HasEnded(child) || fs::exists(Game() + "/readme.txt"); }));
+  ::kill(child, SIGTERM);
+  const bool ended = test::WaitUntil([&] { return test::HasEnded(child); });
+  if (!ended) ::kill(child, SIGKILL);
+  test::WaitExit(child);
   ::close(fd);
-  EXPECT_NE(ended, 0) << "the setup ignored SIGTERM while waiting for the lock";
+  EXPECT_TRUE(ended) << "the setup ignored SIGTERM while waiting for the lock";
 }
 
 // Nothing stays behind a finished install and uninstall: no lock files in
@@ -371,92 +303,92 @@ TEST_F(Harden, InstallAndUninstallLeaveNoLocksOrEmptyCacheFolders) {
   ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
   ASSERT_EQ(Install().status, 0);
   ASSERT_EQ(Uninstall().status, 0);
-  EXPECT_TRUE(fs::is_empty(dir_.file("tmp")));
-  EXPECT_FALSE(fs::exists(machine_.hive() + ".lock"));
+  EXPECT_TRUE(fs::is_empty(rig_.TempFolder()));
+  EXPECT_FALSE(fs::exists(rig_.hive() + ".lock"));
   // The finaliser removes itself and then its folder, after the uninstaller
   // has ended.
-  for (int i = 0; i < 1200 && fs::exists(dir_.file("cache/wizpak")); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_FALSE(fs::exists(dir_.file("cache/wizpak")));
+  const std::string cache = rig_.home() + "/.cache/wizpak";
+  EXPECT_TRUE(test::WaitUntil([&] { return !fs::exists(cache); }));
 
-  const test::ScopedEnv unwritable("TMPDIR", dir_.file("no-such-folder"));
-  fs::create_directories(machine_.drive_c() + "/Games");
-  const ToolRun run = Install();
+  const test::ScopedEnv unwritable("TMPDIR", rig_.File("no-such-folder"));
+  fs::create_directories(rig_.drive_c() + "/Games");
+  const Ran run = Install();
   EXPECT_EQ(run.status, 0) << run.err;
-  for (const auto& entry : fs::directory_iterator(machine_.drive_c() + "/Games"))
+  for (const auto& entry : fs::directory_iterator(rig_.drive_c() + "/Games"))
     EXPECT_EQ(entry.path().filename(), "Hard");
 }
 
-// Every file and folder below `root`: relative path, kind, size and a hash
-// of the content.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> out;
+// The temporaries a killed run left part-written on the drive.
+int PartWritten(const std::string& root) {
+  int found = 0;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string relative = fs::relative(entry.path(), root).string();
-    if (entry.is_symlink()) {
-      out[relative] = "link";
-    } else if (entry.is_directory()) {
-      out[relative] = "folder";
-    } else {
-      const std::string bytes = test::ReadHostFile(entry.path().string());
-      out[relative] =
-          std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes));
-    }
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(".") && name.ends_with(".tmp")) ++found;
   }
-  return out;
+  return found;
 }
 
-// Installs killed with SIGKILL at random moments, then one whole install
-// and its uninstall: the drive is as it was before the first run (no
-// part-written file, no hidden temporary, no empty folder). The folder
-// above the install folder exists beforehand: a killed run leaves no
-// record of the parent folders it made.
+// Installs killed with SIGKILL at moments drawn from the bytes a whole run
+// writes, each followed by a whole install and its uninstall: the drive is
+// as it was before the first run every time (no part-written file, no
+// hidden temporary, no empty folder), the hive as a whole run and its
+// uninstall leave it. The folder above the install folder exists
+// beforehand: the uninstall of a whole run leaves a parent folder the run
+// made (the finaliser removes only the install folder).
 TEST_F(Harden, SigkilledInstallsThenARerunAndUninstallLeaveTheDriveAsBefore) {
-  constexpr int kKills = 12;
-  for (int folder = 0; folder < 8; ++folder) {
-    for (int file = 0; file < 40; ++file) {
-      std::string bytes(64 * 1024 + 97 * file, static_cast<char>('a' + folder));
-      for (size_t i = 0; i < bytes.size(); i += 61) bytes[i] = static_cast<char>(file * 7 + i);
+  constexpr int kKills = 30;
+  // Many small files and a few large ones, of bytes deflate cannot shrink.
+  std::mt19937 noise(11);
+  const auto bytes = [&noise](size_t size) {
+    std::string out(size, '\0');
+    for (char& c : out) c = static_cast<char>(noise());
+    return out;
+  };
+  for (int folder = 0; folder < 6; ++folder)
+    for (int file = 0; file < 40; ++file)
       test::WriteHostFile(
-          dir_.file("src/d" + std::to_string(folder) + "/f" + std::to_string(file) + ".bin"),
-          bytes);
-    }
-  }
+          rig_.File("src/d" + std::to_string(folder) + "/f" + std::to_string(file) + ".bin"),
+          bytes(1024 + 997 * static_cast<size_t>(file)));
+  for (int large = 1; large <= 3; ++large)
+    test::WriteHostFile(rig_.File("src/large" + std::to_string(large) + ".bin"),
+                        bytes(static_cast<size_t>(large) << 20));
   ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
-  fs::create_directories(machine_.drive_c() + "/Games");
-  const auto before = Snapshot(machine_.drive_c());
+  const std::string setup = rig_.File("hard.exe");
+  const std::vector<std::string> unattended = {"--ui=headless", "--unattended"};
+  fs::create_directories(rig_.drive_c() + "/Games");
+  const auto drive = test::Snapshot(rig_.drive_c());
+  const auto Uninstall = [&] {
+    ASSERT_EQ(rig_.RunUnattended(Game() + "/Hard_Uninstall.exe").status, 0);
+    // The finaliser removes the uninstaller and then the empty folder.
+    ASSERT_TRUE(test::WaitUntil([&] { return !fs::exists(Game()); }));
+    EXPECT_EQ(test::Snapshot(rig_.drive_c()), drive);
+  };
+
+  // A whole run and its uninstall first: what it writes spans the kill
+  // moments.
+  int status = 0;
+  const uint64_t total = test::BytesOfWholeRun(setup, unattended, status);
+  ASSERT_EQ(status, 0);
+  Uninstall();
+  const std::string hive = test::ReadHostFile(rig_.hive());
+  ASSERT_FALSE(HasFatalFailure());
 
   std::mt19937 random(20261209);
-  std::uniform_int_distribution<int> delay_us(2000, 1500000);
-  int killed = 0;
+  std::uniform_int_distribution<uint64_t> moment(1, total - 1);
+  int killed = 0, inside_a_file = 0;
   for (int run = 0; run < kKills; ++run) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      const int null = ::open("/dev/null", O_RDWR);
-      ::dup2(null, 0);
-      ::dup2(null, 1);
-      ::dup2(null, 2);
-      const std::string setup = dir_.file("hard.exe");
-      ::execl(setup.c_str(), setup.c_str(), "--ui=headless", "--unattended", nullptr);
-      _exit(127);
-    }
-    usleep(static_cast<useconds_t>(delay_us(random)));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    if (WIFSIGNALED(status)) ++killed;
+    const uint64_t at = moment(random);
+    SCOPED_TRACE("killed at byte " + std::to_string(at) + " of " + std::to_string(total));
+    if (WIFSIGNALED(test::SignalAtByte(setup, unattended, at, SIGKILL))) ++killed;
+    if (PartWritten(rig_.drive_c()) > 0) ++inside_a_file;
+    ASSERT_EQ(rig_.RunUnattended(setup).status, 0);
+    Uninstall();
+    EXPECT_EQ(test::ReadHostFile(rig_.hive()), hive);
+    if (HasFatalFailure()) return;
   }
-  std::printf("%d of %d runs killed part-way\n", killed, kKills);
-  EXPECT_GT(killed, 0);
-
-  ASSERT_EQ(Install().status, 0);
-  const std::string uninstaller = Game() + "/Hard_Uninstall.exe";
-  ASSERT_EQ(Run(uninstaller, "--ui=headless --unattended").status, 0);
-  // The finaliser removes the uninstaller and then the empty folder.
-  for (int i = 0; i < 1200 && fs::exists(Game()); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(Snapshot(machine_.drive_c()), before);
+  std::printf("%d of %d runs killed part-way (%d inside a file) over %llu bytes\n", killed, kKills,
+              inside_a_file, static_cast<unsigned long long>(total));
+  EXPECT_GT(killed, kKills / 2);
 }
 
 }  // namespace

@@ -4,13 +4,10 @@
 // registration and its log, and that the finaliser removed the uninstaller.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
-#include "platform/process.h"
 #include "platform/registry.h"
-#include "support/test_support.h"
+#include "support/setup_rig.h"
 
 namespace wizpak {
 namespace {
@@ -24,51 +21,26 @@ constexpr const char* kUninstallKey =
 
 class InstallUninstallTest : public ::testing::Test {
  protected:
-  InstallUninstallTest()
-      : no_open_("WIZPAK_NO_OPEN", "1"),
-        transcript_("WIZPAK_TRANSCRIPT", machine_.root().file("transcript.txt")),
-        answers_("WIZPAK_ANSWERS", std::nullopt),
-        language_("WIZPAK_LANGID", "0409"),
-        display_("DISPLAY", std::nullopt) {}
-
-  std::string Program(const std::string& name) const { return test::BuildDir() + "/" + name; }
-  std::string InstallFolder() const { return machine_.drive_c() + "/Program Files/Wizpak Demo"; }
+  void SetUp() override {
+    if (!test::SetupRig::Built()) GTEST_SKIP() << "the programs are not built";
+  }
+  std::string InstallFolder() const { return rig_.drive_c() + "/Program Files/Wizpak Demo"; }
   std::string MenuFolder() const {
-    return machine_.drive_c() + "/ProgramData/Start Menu/Programs/Wizpak Demo";
-  }
-  std::string Transcript() const {
-    return test::ReadHostFile(machine_.root().file("transcript.txt"));
+    return rig_.drive_c() + "/ProgramData/Start Menu/Programs/Wizpak Demo";
   }
 
-  // Builds the demo setup into the machine's folder; returns its host path.
-  std::string BuildDemo() {
-    const std::string out = machine_.root().file("WizpakDemoSetup.exe");
-    int status = platform::RunProgram(
-        Program("wizpak"), {"build", test::SourceDir() + "/examples/demo/setup.kys", "-o", out});
-    EXPECT_EQ(status, 0);
-    return out;
-  }
-
-  test::TestMachine machine_;
-  test::ScopedEnv no_open_;
-  test::ScopedEnv transcript_;
-  test::ScopedEnv answers_;
-  test::ScopedEnv language_;
-  test::ScopedEnv display_;
+  test::SetupRig rig_;
 };
 
 TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
-  for (const char* program : {"wizpak", "wizpak-stub", "wizpak-finalise"}) {
-    if (!fs::exists(Program(program))) GTEST_SKIP() << program << " is not built";
-  }
   // A value of another program that neither run may touch.
   ASSERT_TRUE(Registry().WriteString(RootKey::CurrentUser, "Software\\Other", "Keep", "1"));
 
-  const std::string setup = BuildDemo();
+  const std::string setup = rig_.BuildDemo();
   ASSERT_TRUE(fs::exists(setup));
 
   // ---- Install ----
-  ASSERT_EQ(platform::RunProgram(setup, {"--ui=headless", "--unattended"}), 0) << Transcript();
+  ASSERT_EQ(rig_.RunUnattended(setup).status, 0) << rig_.Transcript();
   const std::string folder = InstallFolder();
   EXPECT_TRUE(fs::is_regular_file(folder + "/readme.txt"));
   EXPECT_TRUE(fs::is_regular_file(folder + "/demo.sh"));
@@ -100,7 +72,7 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
   const std::string uninstaller = folder + "/WizpakDemo_Uninstall.exe";
   ASSERT_TRUE(fs::is_regular_file(uninstaller));
 
-  const std::string install_transcript = Transcript();
+  const std::string install_transcript = rig_.Transcript();
   EXPECT_NE(install_transcript.find("PAGE index=5 type=finish"), std::string::npos)
       << install_transcript;
 
@@ -108,12 +80,11 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
   test::WriteHostFile(folder + "/saved-game.dat", "mine");
 
   // A copy of the uninstaller, to run once more after the uninstall.
-  const std::string second = machine_.root().file("WizpakDemo_Uninstall.exe");
+  const std::string second = rig_.root().file("WizpakDemo_Uninstall.exe");
   fs::copy_file(uninstaller, second);
 
   // ---- Uninstall ----
-  ASSERT_EQ(platform::RunProgram(uninstaller, {"--ui=headless", "--unattended"}), 0)
-      << Transcript();
+  ASSERT_EQ(rig_.RunUnattended(uninstaller).status, 0) << rig_.Transcript();
   EXPECT_FALSE(fs::exists(folder + "/readme.txt"));
   EXPECT_FALSE(fs::exists(folder + "/docs"));
   EXPECT_FALSE(fs::exists(folder + "/extras"));
@@ -127,29 +98,20 @@ TEST_F(InstallUninstallTest, DemoInstallsAndUninstallsUnattended) {
   EXPECT_EQ(hive.ReadString(RootKey::CurrentUser, "Software\\Other", "Keep"), "1");
 
   // The finaliser waits for the uninstaller to end, then deletes it.
-  for (int i = 0; i < 100 && fs::exists(uninstaller); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  EXPECT_FALSE(fs::exists(uninstaller));
+  EXPECT_TRUE(test::WaitUntil([&] { return !fs::exists(uninstaller); }));
 
   // Run again, the uninstaller finds no install log and says so.
-  EXPECT_EQ(platform::RunProgram(second, {"--ui=headless", "--unattended"}), 1);
-  EXPECT_NE(Transcript().find(
+  EXPECT_EQ(rig_.RunUnattended(second).status, 1);
+  EXPECT_NE(rig_.Transcript().find(
                 "MESSAGEBOX caption=\"Setup Error\" text=\"Error: install log is missing\""),
             std::string::npos)
-      << Transcript();
+      << rig_.Transcript();
 }
 
 TEST_F(InstallUninstallTest, CdRomFolderStopsTheUnattendedSetup) {
-  for (const char* program : {"wizpak", "wizpak-stub"}) {
-    if (!fs::exists(Program(program))) GTEST_SKIP() << program << " is not built";
-  }
-  fs::create_directories(machine_.drive_d());
-  const std::string setup = BuildDemo();
-  int status =
-      platform::RunProgram(setup, {"--ui=headless", "--unattended", "--dir=D:\\Wizpak Demo"});
-  EXPECT_EQ(status, 8);
-  EXPECT_FALSE(fs::exists(machine_.drive_d() + "/Wizpak Demo"));
+  fs::create_directories(rig_.drive_d());
+  EXPECT_EQ(rig_.RunUnattended(rig_.BuildDemo(), {"--dir=D:\\Wizpak Demo"}).status, 8);
+  EXPECT_FALSE(fs::exists(rig_.drive_d() + "/Wizpak Demo"));
   EXPECT_FALSE(fs::exists(InstallFolder()));
 }
 

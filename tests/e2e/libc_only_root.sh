@@ -8,8 +8,13 @@
 # checks that the setup runtime, the finaliser and the uninstaller the run
 # leaves name only libc, libm and the loader (readelf -d).
 # Needs root (chroot, mount); exits 77 (skipped) otherwise.
+#
+# With --text-walk the same root is made and the terminal wizard is walked
+# inside it through tmux instead (scripts/text-walk.sh with TEXT_WALK_ROOT;
+# tmux runs outside the root, the setups inside).
 set -euo pipefail
 build=$(realpath "${1:-build}")
+text_walk=${2:-}
 src=$(cd "$(dirname "$0")/../.." && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -46,6 +51,12 @@ done
 mkdir -p "$root/dev" "$root/proc" "$root/tmp" "$root/drive_c/Program Files" "$root/home"
 mknod -m 666 "$root/dev/null" c 1 3
 mount -t proc proc "$root/proc" || { echo "cannot mount /proc: chroot test skipped"; exit 77; }
+if [ "$text_walk" = --text-walk ]; then
+  command -v tmux >/dev/null || { echo "tmux is not installed"; exit 77; }
+  echo "root folder: $(cd "$root" && find . -path ./proc -prune -o ! -type d -print | sort | tr '\n' ' ')"
+  TEXT_WALK_ROOT=$root bash "$src/scripts/text-walk.sh" "$build"
+  exit
+fi
 "$build/wizpak" build "$src/examples/demo/setup.kys" -o "$root/WizpakDemoSetup.exe" >/dev/null
 echo "root folder: $(cd "$root" && find . -path ./proc -prune -o ! -type d -print | sort | tr '\n' ' ')"
 

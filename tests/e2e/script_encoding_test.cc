@@ -8,9 +8,8 @@
 #include <filesystem>
 
 #include "platform/codepage.h"
-#include "platform/process.h"
 #include "platform/registry.h"
-#include "support/test_support.h"
+#include "support/setup_rig.h"
 
 namespace wizpak {
 namespace {
@@ -51,36 +50,22 @@ std::string Utf16LeWithMark(const std::string& utf8) {
 
 class ScriptEncodingTest : public ::testing::Test {
  protected:
-  ScriptEncodingTest()
-      : transcript_("WIZPAK_TRANSCRIPT", machine_.root().file("transcript.txt")),
-        answers_("WIZPAK_ANSWERS", std::nullopt),
-        no_open_("WIZPAK_NO_OPEN", "1"),
-        display_("DISPLAY", std::nullopt) {}
-
-  std::string Program(const std::string& name) const { return test::BuildDir() + "/" + name; }
-
   // Builds the script saved as `bytes`; returns the setup's host path, or ""
   // when the build failed.
   std::string Build(const std::string& name, const std::string& bytes) {
-    const std::string folder = machine_.root().file(name);
-    fs::create_directories(folder);
+    const std::string folder = rig_.File(name);
     test::WriteHostFile(folder + "/setup.kys", bytes);
     const std::string out = folder + "/GrSetup.exe";
-    const int status = platform::RunProgram(Program("wizpak"), {"build", folder + "/setup.kys"});
+    const int status =
+        rig_.Run(test::SetupRig::Program("wizpak"), {"build", folder + "/setup.kys"}).status;
     return status == 0 && fs::exists(out) ? out : "";
   }
 
-  test::TestMachine machine_;
-  test::ScopedEnv transcript_;
-  test::ScopedEnv answers_;
-  test::ScopedEnv no_open_;
-  test::ScopedEnv display_;
+  test::SetupRig rig_;
 };
 
 TEST_F(ScriptEncodingTest, EveryEncodingBuildsTheSameSetupAndShowsTheSameText) {
-  for (const char* program : {"wizpak", "wizpak-stub"}) {
-    if (!fs::exists(Program(program))) GTEST_SKIP() << program << " is not built";
-  }
+  if (!test::SetupRig::Built({"wizpak", "wizpak-stub"})) GTEST_SKIP() << "not built";
   const std::string utf8 = kScript;
   const std::string setups[] = {
       Build("utf8", utf8),
@@ -93,9 +78,8 @@ TEST_F(ScriptEncodingTest, EveryEncodingBuildsTheSameSetupAndShowsTheSameText) {
   const std::string first = test::ReadHostFile(setups[0]);
   for (const std::string& setup : setups) EXPECT_TRUE(test::ReadHostFile(setup) == first) << setup;
 
-  ASSERT_EQ(platform::RunProgram(setups[0], {"--ui=headless", "--unattended"}), 0)
-      << test::ReadHostFile(machine_.root().file("transcript.txt"));
-  const std::string folder = machine_.drive_c() + "/Program Files/Gr\xC3\xB6";
+  ASSERT_EQ(rig_.RunUnattended(setups[0]).status, 0) << rig_.Transcript();
+  const std::string folder = rig_.drive_c() + "/Program Files/Gr\xC3\xB6";
   EXPECT_TRUE(fs::is_directory(folder));
   // Registry data stays Windows-1252, as the registry stores ANSI strings.
   EXPECT_EQ(platform::Registry().ReadString(platform::RootKey::CurrentUser,
@@ -113,7 +97,7 @@ TEST_F(ScriptEncodingTest, EveryEncodingBuildsTheSameSetupAndShowsTheSameText) {
                       "e\n"),
             std::string::npos)
       << link;
-  const std::string transcript = test::ReadHostFile(machine_.root().file("transcript.txt"));
+  const std::string transcript = rig_.Transcript();
   EXPECT_NE(transcript.find("STATUS text=\"Gr\xC3\xB6\xC3\x9F"
                             "e wird gepr\xC3\xBC"
                             "ft\""),
@@ -127,10 +111,10 @@ TEST_F(ScriptEncodingTest, EveryEncodingBuildsTheSameSetupAndShowsTheSameText) {
 }
 
 TEST_F(ScriptEncodingTest, CharacterOutsideWindows1252LeavesNoSetup) {
-  if (!fs::exists(Program("wizpak"))) GTEST_SKIP() << "wizpak is not built";
+  if (!test::SetupRig::Built({"wizpak"})) GTEST_SKIP() << "wizpak is not built";
   // "ő" (U+0151) has no Windows-1252 byte.
   EXPECT_EQ(Build("bad", std::string(kScript) + "message \"Gr\xC5\x91\"\r\n"), "");
-  EXPECT_FALSE(fs::exists(machine_.root().file("bad/GrSetup.exe")));
+  EXPECT_FALSE(fs::exists(rig_.root().file("bad/GrSetup.exe")));
 }
 
 }  // namespace

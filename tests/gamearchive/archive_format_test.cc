@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "gamearchive/archive_format.h"
-#include "gamearchive/bytes.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "text/marl_encryption.h"
 
 namespace wizpak::gamearchive {
@@ -64,8 +65,8 @@ TEST(ArchiveFormat, ArchiveWithoutTrailerHasNoPassword) {
 
 TEST(ArchiveFormat, ClearsTheReservedWordOfEveryEntry) {
   std::string record = TableEntry::Make(StorageKind::Stamped, 0, 1, 1, 0, "n").bytes();
-  PutU32(record, 20, 0xDEADBEEF);
-  EXPECT_EQ(GetU32(TableEntry::FromBytes(record).bytes(), 20), 0u);
+  StoreLe32(record, 20, 0xDEADBEEF);
+  EXPECT_EQ(ByteReader(TableEntry::FromBytes(record).bytes()).U32At(20), 0u);
 }
 
 TEST(ArchiveFormat, NamesAreCutTo127Characters) {
@@ -81,20 +82,20 @@ TEST(ArchiveFormat, RejectsDamagedHeaderBlocksAndTables) {
   const size_t header = good.size() - trailer - kHeaderBlockSize;
 
   std::string version4 = good;
-  PutU32(version4, header + 8, 4);
+  StoreLe32(version4, header + 8, 4);
   EXPECT_FALSE(ReadArchiveIndex(version4));
 
   std::string reserved = good;
-  PutU32(reserved, header + 16, 1);
+  StoreLe32(reserved, header + 16, 1);
   EXPECT_FALSE(ReadArchiveIndex(reserved));
 
   std::string huge_table = good;
-  PutU32(huge_table, header + 0, 0x7FFFFFFF);
+  StoreLe32(huge_table, header + 0, 0x7FFFFFFF);
   EXPECT_FALSE(ReadArchiveIndex(huge_table));
 
   std::string wrong_size = good;
-  PutU32(wrong_size, header + 4, 3 * 152);
-  PutU32(wrong_size, header + 12, 3);
+  StoreLe32(wrong_size, header + 4, 3 * 152);
+  StoreLe32(wrong_size, header + 12, 3);
   EXPECT_FALSE(ReadArchiveIndex(wrong_size));
 
   std::string bad_stream = good;

@@ -8,7 +8,8 @@
 #include <map>
 
 #include "gamearchive/archive_file.h"
-#include "gamearchive/bytes.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "gamearchive/pak_system.h"
 #include "platform/files.h"
 #include "support/test_support.h"
@@ -143,7 +144,7 @@ TEST_F(PakSystemTest, SameContentStoredByAnotherCompressorStaysInPlace) {
   compress2(reinterpret_cast<Bytef*>(stream.data()), &length,
             reinterpret_cast<const Bytef*>(content.data()), content.size(), 1);
   stream.resize(length);
-  PutU32(stream, 0, GetU32(stream, 0) ^ Crc32(std::string_view(stream).substr(4)));
+  StoreLe32(stream, 0, *ByteReader(stream).U32At(0) ^ Crc32(std::string_view(stream).substr(4)));
   ASSERT_NE(stream, StampedStream(content));
   const std::string bee = StampedStream("bee");
   const std::vector<TableEntry> entries = {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "gamearchive/bytes.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "gamearchive/ima_adpcm.h"
 #include "gamearchive/sound_form.h"
 #include "wav_builder.h"
@@ -14,7 +15,7 @@ using test::Tone;
 using test::WavSpec;
 
 int32_t I32(const std::string& s, size_t at) {
-  return static_cast<int32_t>(GetU32(s, at));
+  return static_cast<int32_t>(*ByteReader(s).U32At(at));
 }
 
 TEST(SoundForm, MonoSixteenBitBecomesTwoFullAdpcmBlocks) {
@@ -116,13 +117,14 @@ TEST(SoundForm, BlockStateBytesCarryTheEncoderState) {
   ASSERT_TRUE(stored);
   AdpcmState state;
   std::vector<int16_t> samples;
-  for (size_t i = 0; i < 1024; ++i) samples.push_back(static_cast<int16_t>(GetU16(tone, 2 * i)));
+  for (size_t i = 0; i < 1024; ++i)
+    samples.push_back(static_cast<int16_t>(*ByteReader(tone).U16At(2 * i)));
   std::vector<uint8_t> codes(512);
   EncodeAdpcm(state, samples, codes.data());
   EXPECT_EQ(std::string(codes.begin(), codes.end()), stored->substr(58, 512));
-  EXPECT_EQ(static_cast<int16_t>(GetU16(*stored, 58 + 512)), state.predicted);
+  EXPECT_EQ(static_cast<int16_t>(*ByteReader(*stored).U16At(58 + 512)), state.predicted);
   EXPECT_EQ(static_cast<uint8_t>((*stored)[58 + 514]), state.index);
-  EXPECT_EQ(GetU16(*stored, 58 + 515), 0);  // mono: channel 2 stays 0
+  EXPECT_EQ(*ByteReader(*stored).U16At(58 + 515), 0);  // mono: channel 2 stays 0
 }
 
 TEST(Adpcm, EncoderFollowsTheStepTable) {
@@ -143,7 +145,7 @@ TEST(Adpcm, DecoderReproducesTheEncodersPredictions) {
   const std::string tone = Tone(4000);
   std::vector<int16_t> samples;
   for (size_t i = 0; i < tone.size() / 2; ++i)
-    samples.push_back(static_cast<int16_t>(GetU16(tone, 2 * i)));
+    samples.push_back(static_cast<int16_t>(*ByteReader(tone).U16At(2 * i)));
   AdpcmState enc, dec;
   std::vector<int16_t> predicted;
   std::vector<uint8_t> codes;
@@ -170,8 +172,8 @@ TEST(SoundForm, DecodesBackToAPlayableWave) {
   // Samples come back close to the originals.
   int64_t error = 0;
   for (size_t i = 0; i < 5000 / 2; ++i)
-    error += std::abs(static_cast<int16_t>(GetU16(*decoded, 44 + 2 * i)) -
-                      static_cast<int16_t>(GetU16(wav, 44 + 2 * i)));
+    error += std::abs(static_cast<int16_t>(*ByteReader(*decoded).U16At(44 + 2 * i)) -
+                      static_cast<int16_t>(*ByteReader(wav).U16At(44 + 2 * i)));
   EXPECT_LT(error / (5000 / 2), 2000);
   // A damaged stored size is refused.
   std::string damaged = *stored;

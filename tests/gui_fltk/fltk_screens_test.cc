@@ -92,20 +92,34 @@ TEST_F(FltkScreens, FormLayoutAndLanguageMark) {
   EXPECT_NE(RgbAt(shot, mark_x, mark_y + 5), 0u);
 }
 
-// A translation nearly as wide as its button is drawn smaller, clear of the
-// frame and the focus mark, instead of running into them.
-TEST_F(FltkScreens, LongButtonCaptionStaysInsideItsFrame) {
-  form_->NextButton().SetText(u"Deinstallieren");
+// Long translations widen their buttons to the left, keeping the row's
+// right edge; each caption is drawn whole, at its size, clear of the frame
+// and of where the focus mark goes.
+TEST_F(FltkScreens, LongButtonCaptionsWidenTheirButtons) {
+  form_->BackButton().SetText(u"< &Zur\u00FCck");
+  form_->NextButton().SetText(u"&Deinstallieren");
+  form_->CancelButton().SetText(u"&Fertig stellen");
   const RgbaImage shot = Show("button-caption");
-  // The Next button is 416, 384, 73 x 25; inside its frame the face is the
-  // colour of its inner left column wherever no text is.
-  const gui::Rect inside{418, 390, 69, 13};
-  const uint32_t face = RgbAt(shot, inside.left, inside.top + 6);
-  const auto ink = InkColumns(shot, inside, face);
-  EXPECT_LT(ink.first, ink.second);  // the caption is drawn
-  // At least 5 pixels from either edge of the button, clear of its focus mark.
-  EXPECT_GE(ink.first, 416 + 5);
-  EXPECT_LE(ink.second, 416 + 73 - 5);
+  const gui::Rect back = form_->BackButton().Bounds();
+  const gui::Rect next = form_->NextButton().Bounds();
+  const gui::Rect cancel = form_->CancelButton().Bounds();
+  EXPECT_EQ(cancel.left + cancel.width, 571);
+  EXPECT_GT(next.width, 73);
+  EXPECT_EQ(next.left + next.width + 7, cancel.left);  // the gap is kept
+  EXPECT_EQ(back.left + back.width - 1, next.left);    // Back still meets Next
+  EXPECT_GT(back.left, 8 + 89);                        // clear of the language button
+  for (gui::Button* button : {&form_->NextButton(), &form_->CancelButton()}) {
+    const gui::Rect b = button->Bounds();
+    // Inside the frame the face is the colour of its inner left column
+    // wherever no text is.
+    const gui::Rect inside{b.left + 2, b.top + 6, b.width - 4, 13};
+    const uint32_t face = RgbAt(shot, inside.left, inside.top + 6);
+    const auto ink = InkColumns(shot, inside, face);
+    const int drawn = dynamic_cast<gui::fltk::FltkButton*>(button)->ViewButton().CaptionWidth();
+    EXPECT_GE(ink.second - ink.first, drawn - 2) << "drawn smaller";
+    EXPECT_GE(ink.first, b.left + 6);
+    EXPECT_LE(ink.second, b.left + b.width - 6);
+  }
 }
 
 // Delivers a key to the form as the display would.

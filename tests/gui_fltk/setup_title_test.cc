@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "gui/fltk/fltk_undef_x.h"
 #include "platform/process.h"
@@ -94,11 +93,13 @@ std::optional<std::string> WizardTitle(const std::string& setup) {
   std::optional<std::string> title;
   int status = 0;
   bool ended = false;
-  while (!title && !ended) {
-    title = FirstWindowTitle(display);
-    ended = !title && waitpid(pid, &status, WNOHANG) == pid;
-    if (!title && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  WaitUntil(
+      [&] {
+        title = FirstWindowTitle(display);
+        ended = !title && waitpid(pid, &status, WNOHANG) == pid;
+        return title || ended;
+      },
+      std::chrono::milliseconds(50));
   if (!ended) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -290,6 +291,86 @@ TEST(TextToolkitTest, APageTallerThanTheScreenScrollsAndSaysSo) {
   form.Paint(frame);
   EXPECT_EQ(RowText(frame, 8), "  line T");
   EXPECT_EQ(RowText(frame, 11).find("↓ more"), std::string::npos);
+}
+
+// The front-end's own words follow the wizard's language: the key hints of
+// the screen and the plain prompt's words.
+TEST(TextToolkitTest, ItsOwnWordsComeInTheWizardsLanguage) {
+  FrontEndWords german;
+  german.choice = "Auswahl";
+  german.enter_key = "Eingabe";
+  german.close_hint = "Strg+C: schließen";
+  german.browse_folders = "Ordner durchsuchen";
+  Pipes pipes;
+  ASSERT_GE(pipes.in[0], 0);
+  Drain out(pipes.out[0]);
+  {
+    TextToolkit toolkit(FrontEndOptions{"text", false}, pipes.in[0], pipes.out[1], true);
+    toolkit.SetOwnWords(german);
+    Wizard wizard(toolkit);
+    wizard.form.Pages().CreateFolderTree().SetBounds({184, 120, 378, 100});
+    auto& form = static_cast<TextMainForm&>(wizard.form);
+    Frame frame;
+    frame.width = 80;
+    frame.rows.assign(24, CellLine{});
+    form.Paint(frame);
+    std::string screen;
+    for (size_t r = 0; r < frame.rows.size(); ++r) screen += RowText(frame, r) + "\n";
+    EXPECT_NE(screen.find("1) Ordner durchsuchen"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("Eingabe: Weiter >"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("Strg+C: schließen"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("Ctrl+C"), std::string::npos) << screen;
+  }
+  {
+    TextToolkit toolkit(FrontEndOptions{"text", false}, pipes.in[0], pipes.out[1], false);
+    toolkit.SetOwnWords(german);
+    // The wizard gives the message boxes' buttons in its language too.
+    const ButtonCaptions english = SetMessageBoxCaptions({"", "", "&Ja", "&Nein", ""});
+    Wizard wizard(toolkit);
+    wizard.on_next = [&wizard] {
+      EXPECT_EQ(MessageBox("Extras?", "Setup", Buttons::YesNo), Answer::No);
+      wizard.form.Close();
+    };
+    pipes.Type("\nn\n");
+    toolkit.Run(wizard.form);
+    SetMessageBoxCaptions(english);
+  }
+  out.Stop();
+  EXPECT_NE(out.Text().find("Auswahl [1]: "), std::string::npos) << out.Text();
+  EXPECT_NE(out.Text().find("1) Ja  2) Nein"), std::string::npos) << out.Text();
+}
+
+// A line written to standard error while the wizard owns the terminal (a
+// rolled-back run says so there) is shown under the title and written again
+// once the screen is left, instead of being lost with the alternate screen.
+TEST(TextToolkitTest, StandardErrorLinesStayVisible) {
+  Pty pty;
+  ASSERT_GE(pty.slave, 0);
+  Drain screen(pty.master);
+  const int saved = dup(STDERR_FILENO);
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(dup2(pty.slave, STDERR_FILENO), 0);
+  {
+    TextToolkit toolkit(FrontEndOptions{"text", false}, pty.slave, pty.slave, true);
+    Wizard wizard(toolkit);
+    wizard.on_next = [&] {
+      std::fprintf(stderr, "setup: The installation was rolled back.\n");
+      toolkit.ProcessMessages();
+      wizard.form.Close();
+    };
+    pty.Type("w");
+    toolkit.Run(wizard.form);
+  }
+  dup2(saved, STDERR_FILENO);
+  close(saved);
+  screen.Stop();
+  const std::string out = screen.Text();
+  const size_t left = out.find("\x1b[?1049l");
+  ASSERT_NE(left, std::string::npos);
+  const size_t shown = out.find("setup: The installation was rolled back.");
+  EXPECT_LT(shown, left) << "not shown in the wizard";
+  EXPECT_NE(out.find("setup: The installation was rolled back.\r\n", left), std::string::npos)
+      << "not written after the screen was left";
 }
 
 TEST(FrontEndChoiceTest, TerminalWizardWhenThereIsNoDisplayButATerminal) {

@@ -7,6 +7,7 @@
 #include "gui/win32/debug_window.h"
 #include "gui/win32/dib_canvas.h"
 #include "gui/win32/main_form.h"
+#include "gui/win32/message_loop.h"
 #include "gui/win32/register.h"
 #include "gui/win32/rich_edit.h"
 #include "gui/win32/toolkit.h"
@@ -74,6 +75,55 @@ TEST_F(Win32ControlsTest, FormHasItsFixedClientAreaAndNoSizingFrame) {
   auto& next = dynamic_cast<NativeButton&>(form_.NextButton());
   EXPECT_EQ(LOWORD(def), GetDlgCtrlID(next.Handle()));
   EXPECT_EQ(form_.NextButton().Bounds(), (Rect{416, 384, 73, 25}));
+}
+
+// Tab walks the page's controls in the order the page made them (the tree
+// made after the folder box comes after it, though it lies in front), then
+// Back, Next, Cancel and the language button; Shift+Tab walks back.
+TEST_F(Win32ControlsTest, TabFollowsThePagesOrderThenTheButtons) {
+  const HWND edit = dynamic_cast<NativeControl&>(pages_.CreateEdit()).Handle();
+  pages_.CreateLabel();
+  const HWND tree = dynamic_cast<NativeControl&>(pages_.CreateFolderTree()).Handle();
+  auto handle = [](Button& b) { return dynamic_cast<NativeButton&>(b).Handle(); };
+  Widget& box = *pages_.Children().front();
+  form_.Show();
+  form_.SetFocus(box);
+  ASSERT_EQ(GetFocus(), edit);
+  auto tab = [](bool shift) {
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    DispatchOne(message);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    return GetFocus();
+  };
+  EXPECT_EQ(tab(false), tree);
+  EXPECT_EQ(tab(false), handle(form_.BackButton()));
+  form_.NextButton().SetEnabled(false);  // skipped while disabled
+  EXPECT_EQ(tab(false), handle(form_.CancelButton()));
+  EXPECT_EQ(tab(false), handle(form_.LanguageButton()));
+  EXPECT_EQ(tab(false), edit);
+  EXPECT_EQ(tab(true), handle(form_.LanguageButton()));
+}
+
+// Long captions widen their buttons to the left; the row keeps its right
+// edge and Back still meets Next.
+TEST_F(Win32ControlsTest, LongCaptionsWidenTheirButtons) {
+  form_.NextButton().SetText(u"&Deinstallieren mit allen Dateien");
+  form_.SetDefaultButton(&form_.NextButton());
+  const Rect back = form_.BackButton().Bounds();
+  const Rect next = form_.NextButton().Bounds();
+  const Rect cancel = form_.CancelButton().Bounds();
+  EXPECT_EQ(cancel, (Rect{496, 384, 75, 25}));
+  EXPECT_EQ(next.left + next.width, 489);
+  EXPECT_GT(next.width, 73);
+  EXPECT_EQ(back.left + back.width - 1, next.left);
+  RECT shown{};
+  GetWindowRect(dynamic_cast<NativeButton&>(form_.NextButton()).Handle(), &shown);
+  EXPECT_EQ(shown.right - shown.left, next.width);
 }
 
 TEST_F(Win32ControlsTest, CloseAsksTheQueryAndEndsOnce) {

@@ -23,16 +23,6 @@ using test::TempDir;
 using test::TestMachine;
 using test::WriteHostFile;
 
-// Polls `condition` for up to two seconds.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  for (int i = 0; i < 200; ++i) {
-    if (condition()) return true;
-    SleepMilliseconds(10);
-  }
-  return condition();
-}
-
 // Zombie children of this process, from /proc/<pid>/stat.
 int ZombieChildren() {
   int zombies = 0;
@@ -91,8 +81,8 @@ TEST(Process, StartProgramDoesNotWaitAndLeavesNoZombie) {
       {"-c", "while [ ! -e '" + release + "' ]; do sleep 0.01; done; echo done > '" + flag + "'"}));
   EXPECT_FALSE(std::filesystem::exists(flag));
   WriteHostFile(release, "");
-  EXPECT_TRUE(Eventually([&] { return ReadHostFile(flag) == "done\n"; }));
-  EXPECT_TRUE(Eventually([] { return ZombieChildren() == 0; }));
+  EXPECT_TRUE(test::WaitUntil([&] { return ReadHostFile(flag) == "done\n"; }));
+  EXPECT_TRUE(test::WaitUntil([] { return ZombieChildren() == 0; }));
   EXPECT_FALSE(StartProgram("C:\\missing.exe", {}));
   EXPECT_FALSE(StartProgram("", {}));
 }
@@ -109,7 +99,7 @@ TEST(Process, SeesAnotherProcessRunningAFile) {
     execl(host.c_str(), "uninst.exe", "10", static_cast<char*>(nullptr));
     _exit(127);
   }
-  EXPECT_TRUE(Eventually([] {
+  EXPECT_TRUE(test::WaitUntil([] {
     return IsExecutedByAnotherProcess("c:\\UNINST.EXE") ||
            IsExecutedByAnotherProcess("C:\\uninst.exe");
   }));
@@ -161,9 +151,9 @@ TEST(Process, DefaultHandlerGetsTheHostPath) {
   chmod(bin.file("xdg-open").c_str(), 0755);
   ScopedEnv path("PATH", bin.path() + ":/usr/bin:/bin");
   ASSERT_TRUE(OpenWithDefaultHandler("C:\\Games\\readme.txt"));
-  EXPECT_TRUE(Eventually([&] { return !ReadHostFile(log).empty(); }));
+  EXPECT_TRUE(test::WaitUntil([&] { return !ReadHostFile(log).empty(); }));
   ASSERT_TRUE(OpenWithDefaultHandler("https://example.org/x"));
-  EXPECT_TRUE(Eventually([&] {
+  EXPECT_TRUE(test::WaitUntil([&] {
     return ReadHostFile(log) == machine.drive_c() + "/Games/readme.txt\nhttps://example.org/x\n";
   })) << ReadHostFile(log);
 }

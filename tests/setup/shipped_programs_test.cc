@@ -97,6 +97,26 @@ TEST(ShippedStub, HeadlessRunLoadsNoXLibrary) {
   EXPECT_EQ(trace.find("file=libfontconfig"), std::string::npos) << trace;
 }
 
+// What every setup carries besides its own files (the runtime, the
+// finaliser, the page sets and languages) stays under 3 MB: a setup of one
+// empty file.
+TEST(ShippedStub, ASetupOfOneEmptyFileStaysUnderThreeMegabytes) {
+  if (kSanitized) GTEST_SKIP() << "sanitizer builds are not shipped";
+  const test::TempDir dir;
+  test::WriteHostFile(dir.file("one/empty.txt"), "");
+  test::WriteHostFile(dir.file("one.kys"),
+                      "name \"One\"\noutfile one.exe\ninstalldir \"C:\\One\"\n"
+                      "prefix One\npages default\nuninstallpages uninstall\n"
+                      "language install\\english\n"
+                      "uninstalllanguage uninstall\\english\nfile \"" +
+                          dir.file("one") + "\"\n");
+  const std::string setup = dir.file("one.exe");
+  Output("'" + test::BuildDir() + "/wizpak' build '" + dir.file("one.kys") + "' -o '" + setup +
+         "' 2>&1");
+  ASSERT_TRUE(std::filesystem::exists(setup));
+  EXPECT_LT(std::filesystem::file_size(setup), 3'000'000u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram,
                          ::testing::Values("wizpak-stub", "wizpak-finalise"), [](const auto& info) {
                            std::string name = info.param;

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 namespace wizpak::test {
 
@@ -105,6 +106,16 @@ void WriteHostFile(const std::string& host_path, const std::string& bytes) {
   if (p.has_parent_path()) fs::create_directories(p.parent_path());
   std::ofstream out(host_path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::microseconds step,
+               std::chrono::seconds limit) {
+  const auto give_up = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(step);
+  }
+  return true;
 }
 
 std::string BuildDir() {

@@ -2,7 +2,9 @@
 // private drive map with its own registry hive.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -60,6 +62,13 @@ class TestMachine {
 // Whole host file as bytes ("" when missing) and writing one (creating parents).
 std::string ReadHostFile(const std::string& host_path);
 void WriteHostFile(const std::string& host_path, const std::string& bytes);
+
+// Polls `done` every `step` until it returns true: the way tests wait for
+// another process (a finaliser, a window), never for a time. False when it
+// still has not after `limit`, which only turns a hang into a failure.
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::microseconds step = std::chrono::milliseconds(20),
+               std::chrono::seconds limit = std::chrono::seconds(300));
 
 // Where the build put the programs (wizpak, wizpak-stub, ...).
 std::string BuildDir();

@@ -209,7 +209,9 @@ TEST(ShippedLanguages, LoadWithEveryProgramString) {
     ASSERT_TRUE(result.ok) << result.message;
     table.Current = table.FindByLangID(file.lang_id);
     ASSERT_EQ(table.Current, 0);
-    for (uint16_t n = 1; n <= 32; ++n) {
+    // 60-81: the terminal wizard's own words, so a German run is German
+    // throughout.
+    for (uint16_t n = 1; n <= 81; n = n == 32 ? 60 : n + 1) {
       EXPECT_EQ(table.GetString(n).find(u"NOT FOUND"), std::u16string::npos) << n;
     }
   }

@@ -1,11 +1,11 @@
 // Crash safety of what an installation rewrites: a child process saves the
 // install log and writes registry values in a loop, as an installation does,
-// and is killed (SIGKILL) at random moments. After every kill the install log
-// and the hive must each be a complete file: the one before the interrupted
-// write or the one after it.
+// and is killed (SIGKILL) at random moments of its writing. After every kill
+// the install log and the hive must each be a complete file: the one before
+// the interrupted write or the one after it.
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "support/test_support.h"
+#include "support/setup_rig.h"
 #include "uninstall/install_log_format.h"
 #include "uninstall/uninstall_list.h"
 
@@ -110,7 +110,9 @@ TEST(KillTest, InstallLogAndHiveSurviveSigkillAtRandomMoments) {
   const std::string log_path = machine.drive_c() + "/Games/Kill/Kill_install.log";
 
   std::mt19937 random(20261208);
-  std::uniform_int_distribution<int> delay_us(1000, 60000);
+  // Kill moments by the bytes the child has written (a generation writes
+  // some kilobytes), whatever the machine's speed.
+  std::uniform_int_distribution<uint64_t> moment(1, 64 << 10);
   int log_generation = 0;
   int hive_generation = 0;
   for (int run = 0; run < kRuns; ++run) {
@@ -120,7 +122,10 @@ TEST(KillTest, InstallLogAndHiveSurviveSigkillAtRandomMoments) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) InstallForever(start);
-    usleep(static_cast<useconds_t>(delay_us(random)));
+    const uint64_t at = moment(random);
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return test::HasEnded(child) || test::BytesWritten(child) >= at; },
+                        std::chrono::microseconds(100)));
     ASSERT_EQ(kill(child, SIGKILL), 0);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

@@ -207,9 +207,7 @@ TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
   const std::string scratch = *platform::ToHostPath(FinaliserPath());
   EXPECT_EQ(scratch.rfind(dir.file("run") + "/FINALISE.", 0), 0u) << scratch;
   EXPECT_NE(FinaliserPath(), FinaliserPath());
-  for (int i = 0; i < 300 && test::ReadHostFile(out).empty(); ++i) {
-    platform::SleepMilliseconds(10);
-  }
+  EXPECT_TRUE(test::WaitUntil([&] { return !test::ReadHostFile(out).empty(); }));
   EXPECT_EQ(test::ReadHostFile(out), "\"C:\\Games\\Demo\\Demo_Uninstall.exe\"");
 
   EXPECT_FALSE(StartFinaliserFrom(ListSource({{"FINALISE.EXE", 1, "wrong group"}}), "x"));

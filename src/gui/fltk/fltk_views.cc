@@ -24,12 +24,7 @@ void ButtonView::draw() {
   // the frame; the size the layout set comes back after drawing.
   const int set_size = labelsize();
   if (label() != nullptr) {
-    // The "&" that marks the Alt letter is not drawn; "&&" draws one "&".
-    std::string shown;
-    for (const char* c = label(); *c; ++c) {
-      if (*c == '&' && c[1] != '\0') ++c;
-      shown += *c;
-    }
+    const std::string shown = ShownCaption();
     // The default frame and the focus mark sit one pixel further in.
     const int room =
         w() - 2 * kCaptionMargin - (default_ ? 2 : 0) - (drop_down_mark_ ? kMarkWidth + kGap : 0);
@@ -45,6 +40,23 @@ void ButtonView::draw() {
     fl_rect(x(), y(), w(), h());
   }
   labelsize(static_cast<Fl_Fontsize>(set_size));
+}
+
+std::string ButtonView::ShownCaption() const {
+  std::string shown;
+  if (label() == nullptr) return shown;
+  for (const char* c = label(); *c; ++c) {
+    if (*c == '&' && c[1] != '\0') ++c;
+    shown += *c;
+  }
+  return shown;
+}
+
+int ButtonView::CaptionWidth() const {
+  const std::string shown = ShownCaption();
+  if (shown.empty()) return 0;
+  fl_font(labelfont(), labelsize());
+  return static_cast<int>(fl_width(shown.c_str()) + 0.5);
 }
 
 void ButtonView::DrawFace() {

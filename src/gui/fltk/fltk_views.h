@@ -10,6 +10,7 @@
 #include <FL/Fl_Widget.H>
 
 #include <functional>
+#include <string>
 
 #include "gui/fltk/fltk_undef_x.h"
 
@@ -43,8 +44,13 @@ class ButtonView : public Fl_Button {
     redraw();
   }
   void draw() override;
+  // The width of the caption as drawn at the size the layout set, without
+  // the "&" that marks the Alt letter. Needs the display.
+  int CaptionWidth() const;
 
  private:
+  // The caption as drawn: "&" before a letter is not drawn, "&&" draws one.
+  std::string ShownCaption() const;
   // Room kept free of the caption on either side, inside the frame.
   static constexpr int kCaptionMargin = 5;
   void DrawFace();

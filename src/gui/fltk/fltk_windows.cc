@@ -8,6 +8,7 @@
 #include <cctype>
 
 #include "gui/fltk/fltk_style.h"
+#include "gui/button_row.h"
 #include "gui/grad_gauge.h"
 #include "gui/pictures/picture_decode.h"
 #include "platform/codepage.h"
@@ -174,6 +175,25 @@ void FltkMainForm::Show() {
   if (!window_.shown()) CentreOnScreen(window_);
   window_.show();
   OfferOnlyMoveAndClose(window_, true);
+  FitButtons();
+}
+
+void FltkMainForm::FitButtons() {
+  if (!window_.shown()) return;
+  FltkButton* buttons[] = {&back_, &next_, &cancel_};
+  std::vector<RowButton> row;
+  for (size_t i = 0; i < 3; ++i) {
+    row.push_back({kWizardRow[i], buttons[i]->ViewButton().CaptionWidth()});
+  }
+  const std::vector<Rect> fitted = FitButtonRow(row, kWizardRowLeftLimit);
+  bool moved = false;
+  for (size_t i = 0; i < fitted.size(); ++i) {
+    if (buttons[i]->Bounds() == fitted[i]) continue;
+    buttons[i]->SetBounds(fitted[i]);
+    moved = true;
+  }
+  // The strip under the buttons shows through where a button left.
+  if (moved) window_.redraw();
 }
 
 // The window manager's close box and Escape both arrive here: Escape is
@@ -203,6 +223,8 @@ void FltkMainForm::SetDefaultButton(Button* button) {
   for (FltkButton* b : {&language_, &back_, &next_, &cancel_}) {
     b->ViewButton().SetDefault(b == button);
   }
+  // The wizard names the default button once a page's captions are set.
+  FitButtons();
 }
 
 void FltkMainForm::SetFocus(Widget& widget) {

@@ -75,6 +75,9 @@ class FltkMainForm : public MainForm {
  private:
   static void WindowCallback(Fl_Widget* widget, void* self);
   void PressEnter();
+  // Widens Back, Next and Cancel to their captions (see FitButtonRow); once
+  // the window is shown, since measuring needs the display.
+  void FitButtons();
   bool PressAccelerator(int key);
 
   // The window first: everything below lives in it and leaves it first.

@@ -2,7 +2,7 @@
 // words, offset of the pixel rows) followed by a device-independent bitmap.
 #include "gui/pictures/dib_decode.h"
 #include "gui/pictures/picture_decode.h"
-#include "gui/pictures/picture_limits.h"
+#include "platform/byte_reader.h"
 
 namespace wizpak::gui {
 
@@ -12,7 +12,8 @@ std::optional<RgbaImage> DecodeBmp(std::string_view bytes) {
   DibPlace place;
   place.header_at = kFileHeaderBytes;
   // Some writers leave the offset zero: the rows then follow the palette.
-  if (const uint32_t offset = *LoadLe32(bytes, 10); offset != 0) place.pixels_at = offset;
+  if (const uint32_t offset = ByteReader(bytes).U32At(10).value_or(0); offset != 0)
+    place.pixels_at = offset;
   return DecodeDib(bytes, place);
 }
 

@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "gui/pictures/picture_limits.h"
+#include "platform/byte_reader.h"
 
 namespace wizpak::gui {
 namespace {
@@ -47,14 +48,15 @@ bool KnownHeaderSize(uint32_t size) {
 
 std::optional<Header> ReadHeader(std::string_view bytes, const DibPlace& place) {
   const size_t at = place.header_at;
-  const auto size = LoadLe32(bytes, at);
+  const ByteReader in(bytes);
+  const auto size = in.U32At(at);
   if (!size || !KnownHeaderSize(*size) || bytes.size() - at < *size) return std::nullopt;
   Header h;
-  const auto width = static_cast<int32_t>(*LoadLe32(bytes, at + 4));
-  const auto height = static_cast<int32_t>(*LoadLe32(bytes, at + 8));
-  h.shape.bits = *LoadLe16(bytes, at + 14);
-  h.compression = *LoadLe32(bytes, at + 16);
-  const uint32_t colours_used = *LoadLe32(bytes, at + 32);
+  const auto width = static_cast<int32_t>(in.U32At(at + 4).value_or(0));
+  const auto height = static_cast<int32_t>(in.U32At(at + 8).value_or(0));
+  h.shape.bits = in.U16At(at + 14).value_or(0);
+  h.compression = in.U32At(at + 16).value_or(0);
+  const uint32_t colours_used = in.U32At(at + 32).value_or(0);
 
   h.top_down = height < 0;
   h.shape.width = width;
@@ -79,7 +81,7 @@ std::optional<Header> ReadHeader(std::string_view bytes, const DibPlace& place) 
       return std::nullopt;  // the alpha mask would overlap what follows
     }
     for (int i = 0; i < count || (i < 4 && *size >= 56); ++i) {
-      const auto mask = LoadLe32(bytes, masks_at + 4 * i);
+      const auto mask = in.U32At(masks_at + 4 * i);
       if (!mask) return std::nullopt;
       h.masks[i] = *mask;
     }
@@ -135,9 +137,11 @@ void DecodeIndexedRow(const Palette& palette, const uint8_t* row, size_t width, 
   }
 }
 
-void DecodeRow(const Header& h, const Palette& palette, const uint8_t* row, RgbaImage& image,
+// `pixels` is one whole row of the bitmap.
+void DecodeRow(const Header& h, const Palette& palette, std::string_view pixels, RgbaImage& image,
                size_t first_pixel) {
   const size_t width = static_cast<size_t>(h.shape.width);
+  const auto* row = reinterpret_cast<const uint8_t*>(pixels.data());
   uint8_t* out = &image.pixels[first_pixel * 4];
   switch (h.shape.bits) {
     case 1:
@@ -158,15 +162,9 @@ void DecodeRow(const Header& h, const Palette& palette, const uint8_t* row, Rgba
     default: {
       const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
       const bool wide = h.shape.bits == 32;
+      const ByteReader in(pixels);
       for (size_t x = 0; x < width; ++x) {
-        uint32_t pixel;
-        if (wide) {
-          const uint8_t* p = row + 4 * x;
-          pixel = p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
-        } else {
-          const uint8_t* p = row + 2 * x;
-          pixel = p[0] | (p[1] << 8);
-        }
+        const uint32_t pixel = wide ? in.U32At(4 * x).value_or(0) : in.U16At(2 * x).value_or(0);
         Put(image, first_pixel + x, red.Of(pixel, 0), green.Of(pixel, 0), blue.Of(pixel, 0),
             alpha.Of(pixel, 255));
       }
@@ -215,8 +213,8 @@ std::optional<RgbaImage> DecodeDib(std::string_view bytes, const DibPlace& place
   const Palette palette = ReadPalette(h, bytes);
   for (int64_t r = 0; r < height; ++r) {
     const int64_t y = h.top_down ? r : height - 1 - r;
-    DecodeRow(h, palette, data + pixels_at + static_cast<uint64_t>(r) * stride, *image,
-              static_cast<size_t>(y * width));
+    DecodeRow(h, palette, bytes.substr(pixels_at + static_cast<uint64_t>(r) * stride, stride),
+              *image, static_cast<size_t>(y * width));
   }
 
   const bool has_alpha = h.masks[3] != 0 && !MakeOpaqueIfInvisible(*image);

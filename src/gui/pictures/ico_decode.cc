@@ -1,10 +1,9 @@
-// Windows icon files: a 6-byte header (reserved 0, type 1 for icons or 2 for
-// cursors, image count), 16-byte directory entries (size at 8, offset at 12)
-// and the images, each a bitmap without file header or a PNG file.
+// Windows icon and cursor files: the largest image that decodes.
 #include <algorithm>
 #include <vector>
 
 #include "gui/pictures/dib_decode.h"
+#include "gui/pictures/icon_directory.h"
 #include "gui/pictures/picture_decode.h"
 #include "gui/pictures/picture_limits.h"
 
@@ -58,16 +57,9 @@ std::optional<Candidate> Measure(std::string_view image, size_t index) {
 }  // namespace
 
 std::optional<RgbaImage> DecodeIco(std::string_view bytes) {
-  const auto reserved = LoadLe16(bytes, 0), type = LoadLe16(bytes, 2), count = LoadLe16(bytes, 4);
-  if (!count || *reserved != 0 || (*type != 1 && *type != 2) || *count == 0) return std::nullopt;
-
   std::vector<Candidate> candidates;
-  for (size_t i = 0; i < *count; ++i) {
-    const size_t entry = 6 + 16 * i;
-    const auto size = LoadLe32(bytes, entry + 8), offset = LoadLe32(bytes, entry + 12);
-    if (!size || !offset) break;  // the directory is cut off
-    if (*offset > bytes.size() || bytes.size() - *offset < *size) continue;
-    if (auto c = Measure(bytes.substr(*offset, *size), i)) candidates.push_back(*c);
+  for (const IconDirectoryImage& image : IconDirectoryImages(bytes, /*cursors=*/true)) {
+    if (auto c = Measure(image.bytes, image.index)) candidates.push_back(*c);
   }
   // Largest first; of equal sizes the deeper colours, then the earlier entry.
   std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "gui/pictures/dib_decode.h"
+#include "gui/pictures/icon_directory.h"
 #include "gui/pictures/picture_limits.h"
 
 namespace wizpak::gui {
@@ -46,15 +47,9 @@ struct Found {
 }  // namespace
 
 std::vector<SizedPng> IconAsPngs(std::string_view ico) {
-  const auto reserved = LoadLe16(ico, 0), type = LoadLe16(ico, 2), count = LoadLe16(ico, 4);
-  if (!count || *reserved != 0 || *type != 1) return {};
   std::map<int, Found, std::greater<int>> by_size;
-  for (size_t i = 0; i < *count; ++i) {
-    const size_t entry = 6 + 16 * i;
-    const auto size = LoadLe32(ico, entry + 8), offset = LoadLe32(ico, entry + 12);
-    if (!size || !offset) break;  // the directory is cut off
-    if (*offset > ico.size() || ico.size() - *offset < *size) continue;
-    const std::string_view bytes = ico.substr(*offset, *size);
+  for (const IconDirectoryImage& entry : IconDirectoryImages(ico, /*cursors=*/false)) {
+    const std::string_view bytes = entry.bytes;
     std::optional<RgbaImage> image;
     int bits = 32;
     if (bytes.starts_with(kPngSignature)) {

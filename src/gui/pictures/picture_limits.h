@@ -1,6 +1,5 @@
-// The size limits every picture decoder checks before it allocates, the
-// allocation of a blank image within them, and the little-endian field
-// readers the Windows formats share.
+// The size limits every picture decoder checks before it allocates, and the
+// allocation of a blank image within them.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +19,5 @@ inline constexpr int64_t kMaxPicturePixels = int64_t{64} << 20;
 // An opaque black image of the given size, or nothing when a side is not
 // positive or the size passes the limits.
 std::optional<RgbaImage> BlankImage(int64_t width, int64_t height);
-
-// Field readers: nothing when the field does not lie wholly inside `bytes`.
-std::optional<uint32_t> LoadLe32(std::string_view bytes, size_t at);
-std::optional<uint16_t> LoadLe16(std::string_view bytes, size_t at);
 
 }  // namespace wizpak::gui

@@ -51,12 +51,12 @@ std::string DeepestExistingFolder(std::string_view path_text) {
   return path;
 }
 
-std::vector<CellLine> FolderListing(std::string_view typed, int width) {
+std::vector<CellLine> FolderListing(std::string_view typed, int width, const FrontEndWords& words) {
   std::vector<CellLine> out;
   std::vector<std::u16string> drives;
   for (const platform::Drive& drive : platform::DriveMap())
     drives.push_back(AnsiToWide(std::string(1, drive.letter) + ":\\"));
-  AppendWrapped(out, "Drives:", drives, width);
+  AppendWrapped(out, words.drives, drives, width);
   const std::string folder = DeepestExistingFolder(typed);
   if (folder.empty()) return out;
   std::vector<std::u16string> names;
@@ -69,27 +69,28 @@ std::vector<CellLine> FolderListing(std::string_view typed, int width) {
     }
   }
   if (total > kMaxListed) names.push_back(u"… (" + AnsiToWide(std::to_string(total)) + u")");
-  if (names.empty()) names.push_back(u"(none)");
-  AppendWrapped(out, "Folders in " + AnsiToUtf8(folder) + ":", names, width);
+  if (names.empty()) names.push_back(Utf8ToWide(words.no_folders));
+  AppendWrapped(out, FillWord(words.folders_in, "FOLDER", AnsiToUtf8(folder)), names, width);
   return out;
 }
 
 void BrowseFolders(TextSession& session, FolderTree& tree, const std::u16string& title) {
   const int width = std::max(session.Size().columns - 4, 20);
   std::u16string text = AnsiToWide(tree.SelectedFolder());
-  std::vector<CellLine> info = FolderListing(WideToAnsi(text), width);
-  const auto lister = [width](const std::u16string& typed) {
-    return FolderListing(WideToAnsi(typed), width);
+  const FrontEndWords& words = session.Words();
+  std::vector<CellLine> info = FolderListing(WideToAnsi(text), width, words);
+  const auto lister = [width, &words](const std::u16string& typed) {
+    return FolderListing(WideToAnsi(typed), width, words);
   };
   while (true) {
     const std::optional<std::u16string> answer =
-        session.PromptLine(title.empty() ? u"Folder" : title, text, info, lister);
+        session.PromptLine(title.empty() ? Utf8ToWide(words.folder) : title, text, info, lister);
     if (!answer) return;
     std::u16string typed = *answer;
     if (!typed.empty() && typed.back() == u'?') {
       typed.pop_back();
       text = typed;
-      info = FolderListing(WideToAnsi(typed), width);
+      info = FolderListing(WideToAnsi(typed), width, words);
       continue;
     }
     const std::string folder = NormaliseFolder(WideToAnsi(typed));
@@ -97,8 +98,8 @@ void BrowseFolders(TextSession& session, FolderTree& tree, const std::u16string&
         tree.SelectFolder(folder, true))
       return;
     text = typed;
-    info = {Utf8ToCells("There is no folder " + AnsiToUtf8(folder) + ".", kBold)};
-    const std::vector<CellLine> listing = FolderListing(folder, width);
+    info = {Utf8ToCells(FillWord(words.no_such_folder, "FOLDER", AnsiToUtf8(folder)), kBold)};
+    const std::vector<CellLine> listing = FolderListing(folder, width, words);
     info.insert(info.end(), listing.begin(), listing.end());
   }
 }

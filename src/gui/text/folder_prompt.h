@@ -24,7 +24,8 @@ std::string DeepestExistingFolder(std::string_view path);
 
 // The drives and the subfolders of the deepest existing folder of `typed`,
 // wrapped to `width`.
-std::vector<CellLine> FolderListing(std::string_view typed, int width);
+std::vector<CellLine> FolderListing(std::string_view typed, int width,
+                                    const FrontEndWords& words = {});
 
 // Asks for a folder until an existing one is chosen (selected in `tree`) or
 // the person leaves.

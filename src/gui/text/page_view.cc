@@ -161,6 +161,8 @@ std::vector<char32_t> AssignKeys(const std::vector<std::u16string>& captions) {
 }
 
 PageView RenderPage(const PageArea& area, int width, const ViewStyle& style) {
+  static const FrontEndWords kEnglish;
+  const FrontEndWords& words = style.words ? *style.words : kEnglish;
   PageView view;
   width = std::max(width, 10);
   std::vector<Widget*> shown;
@@ -210,7 +212,7 @@ PageView RenderPage(const PageArea& area, int width, const ViewStyle& style) {
         auto& tree = static_cast<FolderTree&>(w);
         view.fields.push_back(PageField{PageField::Kind::Folder, &w, previous_label});
         CellLine line = FieldPrefix(view.fields.size());
-        Append(line, u"Browse folders", dim);
+        AppendUtf8(line, words.browse_folders, dim);
         const std::string selected = tree.SelectedFolder();
         if (!selected.empty()) {
           AppendUtf8(line, "  (", dim);
@@ -232,8 +234,9 @@ PageView RenderPage(const PageArea& area, int width, const ViewStyle& style) {
         view.fields.push_back(PageField{PageField::Kind::Reader, &w, previous_label});
         CellLine line = FieldPrefix(view.fields.size());
         AppendUtf8(line,
-                   text.size() > preview ? "Read all " + std::to_string(text.size()) + " lines"
-                                         : std::string("Read in the pager"),
+                   text.size() > preview
+                       ? FillWord(words.read_lines, "LINES", std::to_string(text.size()))
+                       : words.read_whole_text,
                    dim);
         view.lines.push_back(std::move(line));
         break;

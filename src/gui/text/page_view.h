@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/front_end_words.h"
 #include "gui/text/cells.h"
 #include "gui/widgets.h"
 
@@ -33,8 +34,9 @@ struct PageView {
 };
 
 struct ViewStyle {
-  bool escapes = true;    // styles and block characters; false: plain ASCII bars
-  int preview_lines = 8;  // lines of a memo or rich edit shown on the page
+  bool escapes = true;                   // styles and block characters; false: plain ASCII bars
+  int preview_lines = 8;                 // lines of a memo or rich edit shown on the page
+  const FrontEndWords* words = nullptr;  // null: the English words
 };
 
 // The order in which a person reads the controls: by top, controls whose

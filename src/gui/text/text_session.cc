@@ -17,22 +17,30 @@ constexpr int kSequenceWaitMs = 40;
 constexpr int kResizeCheckMs = 250;
 
 struct Choice {
-  const char16_t* caption;
+  std::u16string caption;
   Answer answer;
 };
 
-std::vector<Choice> ChoicesFor(Buttons buttons) {
+// The buttons with the captions of the wizard's language; English where it
+// gives none.
+std::vector<Choice> ChoicesFor(Buttons buttons, const ButtonCaptions& captions) {
+  const auto in_language = [](const std::string& caption, const char16_t* english) {
+    return caption.empty() ? std::u16string(english) : Utf8ToWide(caption);
+  };
+  const Choice ok{in_language(captions.ok, u"OK"), Answer::Ok};
+  const Choice cancel{in_language(captions.cancel, u"Cancel"), Answer::Cancel};
   switch (buttons) {
     case Buttons::Ok:
-      return {{u"OK", Answer::Ok}};
+      return {ok};
     case Buttons::OkCancel:
-      return {{u"OK", Answer::Ok}, {u"Cancel", Answer::Cancel}};
+      return {ok, cancel};
     case Buttons::YesNo:
-      return {{u"&Yes", Answer::Yes}, {u"&No", Answer::No}};
+      return {{in_language(captions.yes, u"&Yes"), Answer::Yes},
+              {in_language(captions.no, u"&No"), Answer::No}};
     case Buttons::RetryCancel:
-      return {{u"&Retry", Answer::Retry}, {u"Cancel", Answer::Cancel}};
+      return {{in_language(captions.retry, u"&Retry"), Answer::Retry}, cancel};
   }
-  return {{u"OK", Answer::Ok}};
+  return {ok};
 }
 
 CellLine KeyedCaption(const std::u16string& caption, char32_t key, uint8_t style) {
@@ -67,6 +75,7 @@ TextSession::TextSession(int in_fd, int out_fd, bool escapes)
   if (escapes_) {
     terminal_.Write(kEnterScreen);
     active_ = true;
+    errors_ = std::make_unique<ErrorCapture>(out_fd);
   }
 }
 
@@ -79,6 +88,8 @@ void TextSession::Shutdown() {
     terminal_.Write(kLeaveScreen);
     active_ = false;
   }
+  // After the screen is left, so the lines stay in view.
+  if (errors_) errors_->Release();
   escapes_ = false;
   terminal_.RestoreMode();
 }
@@ -96,6 +107,14 @@ void TextSession::Redraw() {
   frame.width = size.columns;
   frame.rows.assign(static_cast<size_t>(size.rows), CellLine{});
   if (base_) base_(frame);
+  if (errors_) {
+    for (std::string& line : errors_->NewLines())
+      if (!line.empty()) last_error_line_ = std::move(line);
+  }
+  if (!last_error_line_.empty() && frame.Height() > 2) {
+    // Under the title, where every window leaves a blank row.
+    frame.rows[1] = Fit(Utf8ToCells(" " + last_error_line_, kBold), frame.width, true);
+  }
   if (overlay_) overlay_(frame);
   Present(frame);
 }
@@ -289,7 +308,7 @@ void TextSession::Modal(const Painter& overlay, const std::function<bool(const K
 }
 
 Answer TextSession::AskMessageBox(const MessageBoxRequest& request) {
-  const std::vector<Choice> choices = ChoicesFor(request.buttons);
+  const std::vector<Choice> choices = ChoicesFor(request.buttons, request.captions);
   std::vector<std::u16string> captions;
   for (const Choice& c : choices) captions.push_back(c.caption);
   const std::vector<char32_t> keys = AssignKeys(captions);
@@ -309,7 +328,7 @@ Answer TextSession::AskMessageBox(const MessageBoxRequest& request) {
     out.push_back(options);
     PrintLines(out);
     while (true) {
-      terminal_.Write("Choice [1]: ");
+      terminal_.Write(words_.choice + " [1]: ");
       const std::optional<std::u16string> line = ReadPlainLine();
       if (!line) return escape_answer;
       if (line->empty()) return choices.front().answer;
@@ -338,9 +357,9 @@ Answer TextSession::AskMessageBox(const MessageBoxRequest& request) {
         }
         body.push_back(buttons);
         CellLine hint;
-        AppendUtf8(hint, "Enter: ", kDim);
+        AppendUtf8(hint, words_.enter_key + ": ", kDim);
         Append(hint, Shown(captions[focus]), kDim);
-        AppendUtf8(hint, "   Esc: ", kDim);
+        AppendUtf8(hint, "   " + words_.escape_key + ": ", kDim);
         Append(hint, Shown(captions.back()), kDim);
         body.push_back(hint);
         DrawBottomBox(frame, title, body);
@@ -395,7 +414,7 @@ int TextSession::ChooseFromMenu(const std::u16string& title,
     }
     PrintLines(out);
     while (true) {
-      terminal_.Write("Choice [" + std::to_string(current + 1) + "]: ");
+      terminal_.Write(words_.choice + " [" + std::to_string(current + 1) + "]: ");
       const std::optional<std::u16string> line = ReadPlainLine();
       if (!line) return -1;
       if (line->empty()) return current;
@@ -418,7 +437,7 @@ int TextSession::ChooseFromMenu(const std::u16string& title,
           body.push_back(line);
         }
         CellLine hint;
-        AppendUtf8(hint, "1-" + std::to_string(count) + " or ↑↓ Enter: choose   Esc: leave", kDim);
+        AppendUtf8(hint, FillWord(words_.menu_hint, "COUNT", std::to_string(count)), kDim);
         body.push_back(hint);
         DrawBottomBox(frame, title, body);
       },
@@ -487,10 +506,7 @@ std::optional<std::u16string> TextSession::PromptLine(
           input.push_back(Cell{t[k], kUnderline});
         body.push_back(input);
         CellLine hint;
-        AppendUtf8(hint,
-                   on_tab ? "Enter: take it   Tab: list folders   Esc: leave   Ctrl+U: clear"
-                          : "Enter: take it   Esc: leave it as it was   Ctrl+U: clear",
-                   kDim);
+        AppendUtf8(hint, on_tab ? words_.folder_prompt_hint : words_.line_prompt_hint, kDim);
         body.push_back(hint);
         const int first = DrawBottomBox(frame, title, body);
         frame.cursor_row = first + static_cast<int>(body.size()) - 2;
@@ -520,7 +536,7 @@ void TextSession::ShowReader(const std::u16string& title, const std::vector<Cell
   if (!escapes_) {
     std::vector<CellLine> out{CellLine{}, ToCells(title)};
     out.insert(out.end(), lines.begin(), lines.end());
-    out.push_back(Utf8ToCells("(end of text)"));
+    out.push_back(Utf8ToCells(words_.end_of_text));
     PrintLines(out);
     return;
   }
@@ -544,11 +560,10 @@ void TextSession::ShowReader(const std::u16string& title, const std::vector<Cell
           frame.rows[static_cast<size_t>(r + 1)] = row;
         }
         CellLine foot;
-        AppendUtf8(foot,
-                   " lines " + std::to_string(count ? top + 1 : 0) + "-" +
-                       std::to_string(std::min(top + page, count)) + " of " +
-                       std::to_string(count) + "   ↑↓ PgUp PgDn Space: scroll   Enter/Esc/q: back",
-                   kDim);
+        std::string hint =
+            FillWord(words_.pager_hint, "FIRST", std::to_string(count ? top + 1 : 0));
+        hint = FillWord(hint, "LAST", std::to_string(std::min(top + page, count)));
+        AppendUtf8(foot, " " + FillWord(hint, "COUNT", std::to_string(count)), kDim);
         frame.rows[static_cast<size_t>(height - 1)] = foot;
       },
       [&](const Key& key) {

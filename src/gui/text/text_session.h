@@ -9,12 +9,16 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "gui/front_end_words.h"
 #include "gui/message_box.h"
 #include "gui/text/cells.h"
+#include "gui/text/error_capture.h"
 #include "gui/text/keys.h"
 #include "gui/text/terminal.h"
 
@@ -47,9 +51,16 @@ class TextSession {
   TextSession& operator=(const TextSession&) = delete;
 
   bool Escapes() const { return escapes_; }
-  // Leaves the alternate screen and restores the input mode. Later output
-  // goes to the normal screen as plain lines.
+  // The words of prompts and hints, in the wizard's language.
+  const FrontEndWords& Words() const { return words_; }
+  void SetWords(FrontEndWords words) { words_ = std::move(words); }
+  // Leaves the alternate screen, writes out what standard error received
+  // meanwhile and restores the input mode. Later output goes to the normal
+  // screen as plain lines.
   void Shutdown();
+  // The newest line written to standard error while the screen is ours
+  // ("" when none); the screen shows it under its title.
+  const std::string& LastErrorLine() const { return last_error_line_; }
 
   // ---- screen (escapes only; without them these do nothing)
   using Painter = std::function<void(Frame&)>;
@@ -130,6 +141,9 @@ class TextSession {
   Painter base_;
   Painter overlay_;
   InterruptTarget* interrupt_target_ = nullptr;
+  FrontEndWords words_;
+  std::unique_ptr<ErrorCapture> errors_;  // while the alternate screen is ours
+  std::string last_error_line_;
 };
 
 }  // namespace wizpak::gui::text

@@ -31,6 +31,7 @@ class TextToolkit : public Toolkit {
   std::unique_ptr<DebugWindow> CreateDebugWindow() override;
   void SetApplicationTitle(std::u16string title) override { title_ = std::move(title); }
   const std::u16string& ApplicationTitle() const override { return title_; }
+  void SetOwnWords(FrontEndWords words) override { session_->SetWords(std::move(words)); }
   // Takes Escape and Ctrl+C typed during a run and brings the screen (the
   // gauge, the status line, a changed window size) up to date.
   void ProcessMessages() override;

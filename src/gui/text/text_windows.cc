@@ -88,7 +88,8 @@ void TextMainForm::PopupMenuBelow(Widget&) {
     captions.push_back(menu_[i].caption);
     if (menu_[i].checked) current = static_cast<int>(i);
   }
-  const int chosen = session_.ChooseFromMenu(Shown(language_.Text()), captions, current);
+  const int chosen =
+      session_.ChooseFromMenu(Utf8ToWide(session_.Words().language), captions, current);
   if (chosen < 0 || static_cast<size_t>(chosen) >= menu_.size()) return;
   auto handler = menu_[static_cast<size_t>(chosen)].on_click;
   if (handler) handler();
@@ -158,7 +159,8 @@ void TextMainForm::Paint(Frame& frame) {
     identity_ = identity;
     scroll_ = 0;
   }
-  view_ = RenderPage(pages_, std::max(width - 4, 10), ViewStyle{true, 8});
+  const FrontEndWords& words = session_.Words();
+  view_ = RenderPage(pages_, std::max(width - 4, 10), ViewStyle{true, 8, &words});
   body_height_ = std::max(height - kChromeRows, 1);
   const int lines = static_cast<int>(view_.lines.size());
   scroll_ = std::clamp(scroll_, 0, std::max(lines - body_height_, 0));
@@ -217,27 +219,29 @@ void TextMainForm::Paint(Frame& frame) {
   CellLine hint{Cell{U' '}};
   // The scroll hint first: on a narrow screen the end of the line is cut.
   if (lines > body_height_) {
-    AppendUtf8(hint, scroll_ + body_height_ < lines ? "↓ more (↑↓ PgUp PgDn)   " : "↑↓: scroll   ",
+    AppendUtf8(hint, (scroll_ + body_height_ < lines ? words.more_below : words.scroll) + "   ",
                kDim);
   }
   if (default_button) {
-    AppendUtf8(hint, "Enter: ", kDim);
+    AppendUtf8(hint, words.enter_key + ": ", kDim);
     Append(hint, Shown(default_button->Text()), kDim);
     AppendUtf8(hint, "   ", kDim);
   }
-  if (Usable(cancel_)) {
-    AppendUtf8(hint, "Esc: ", kDim);
+  // On the finish page Enter and Escape press the same button: named once.
+  if (Usable(cancel_) && default_button != &cancel_) {
+    AppendUtf8(hint, words.escape_key + ": ", kDim);
     Append(hint, Shown(cancel_.Text()), kDim);
     AppendUtf8(hint, "   ", kDim);
   }
   if (!view_.fields.empty()) {
     AppendUtf8(hint,
-               view_.fields.size() == 1
-                   ? "1: open the field   "
-                   : "1-" + std::to_string(view_.fields.size()) + ": open a field   ",
+               (view_.fields.size() == 1
+                    ? words.open_field
+                    : FillWord(words.open_fields, "COUNT", std::to_string(view_.fields.size()))) +
+                   "   ",
                kDim);
   }
-  AppendUtf8(hint, "Ctrl+C: close", kDim);
+  AppendUtf8(hint, words.close_hint, kDim);
   frame.rows[static_cast<size_t>(height - 1)] = Fit(hint, width, true);
 }
 
@@ -250,8 +254,8 @@ void TextMainForm::Repainted() {
 }
 
 void TextMainForm::PlainProgress() {
-  const PageView view =
-      RenderPage(pages_, std::max(session_.Size().columns - 2, 20), ViewStyle{false, 8});
+  const PageView view = RenderPage(pages_, std::max(session_.Size().columns - 2, 20),
+                                   ViewStyle{false, 8, &session_.Words()});
   if (!view.has_gauge) return;
   if (PageIdentity() != identity_) {
     // The run's page came up inside the click that started the run.
@@ -359,7 +363,8 @@ void TextMainForm::Interrupt(const Key& key) {
 
 void TextMainForm::PlainStep() {
   const int width = std::max(session_.Size().columns - 2, 20);
-  view_ = RenderPage(pages_, width, ViewStyle{false, 8});
+  const FrontEndWords& words = session_.Words();
+  view_ = RenderPage(pages_, width, ViewStyle{false, 8, &words});
   const std::vector<const Widget*> identity = PageIdentity();
   if (identity != identity_ || language_.Text() != printed_language_) {
     identity_ = identity;
@@ -386,7 +391,7 @@ void TextMainForm::PlainStep() {
   for (const KeyedButton& kb : keyed) {
     Button* b = kb.button;
     CellLine text = ToCells(Shown(b->Text()));
-    if (b == &language_) text = ToCells(u"Language: " + Shown(b->Text()));
+    if (b == &language_) text = ToCells(Utf8ToWide(words.language + ": ") + Shown(b->Text()));
     options.push_back(Option{text, [b] { b->Click(); }});
     if (b == default_button) default_number = options.size();
   }
@@ -394,13 +399,13 @@ void TextMainForm::PlainStep() {
     CellLine text;
     switch (field.kind) {
       case PageField::Kind::Edit:
-        text = ToCells(u"Change: " + field.widget->Text());
+        text = ToCells(Utf8ToWide(words.change + ": ") + field.widget->Text());
         break;
       case PageField::Kind::Folder:
-        text = Utf8ToCells("Browse folders");
+        text = Utf8ToCells(words.browse_folders);
         break;
       case PageField::Kind::Reader:
-        text = Utf8ToCells("Read the whole text");
+        text = Utf8ToCells(words.read_whole_text);
         break;
     }
     PageField copy = field;
@@ -414,8 +419,8 @@ void TextMainForm::PlainStep() {
     out.push_back(line);
   }
   session_.PrintLines(out);
-  session_.Write(default_number ? "Choice [" + std::to_string(default_number) + "]: "
-                                : std::string("Choice: "));
+  session_.Write(default_number ? words.choice + " [" + std::to_string(default_number) + "]: "
+                                : words.choice + ": ");
   const std::optional<std::u16string> answer = session_.ReadPlainLine();
   if (!answer) {
     // Escape, Ctrl+C or the end of input: the window's close button.

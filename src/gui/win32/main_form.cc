@@ -1,5 +1,10 @@
 #include "gui/win32/main_form.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "gui/button_row.h"
 #include "gui/win32/message_loop.h"
 
 namespace wizpak::gui::win32 {
@@ -8,6 +13,45 @@ namespace {
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+// The width of a button's caption in its font, the "&" of the Alt letter
+// left out.
+int CaptionWidth(HWND button) {
+  const int length = GetWindowTextLengthW(button);
+  if (length <= 0) return 0;
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(button, text.data(), length + 1)));
+  std::wstring shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && i + 1 < text.size()) ++i;
+    shown += text[i];
+  }
+  HDC dc = GetDC(button);
+  if (!dc) return 0;
+  auto* font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SIZE size{};
+  GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(button, dc);
+  return size.cx;
+}
+
+// Whether Tab may put the focus on `hwnd`: a shown, enabled tab stop.
+bool TakesTabFocus(HWND hwnd) {
+  return hwnd && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
+         (GetWindowLongW(hwnd, GWL_STYLE) & WS_TABSTOP) != 0;
+}
+
+// Puts the keyboard focus on a control as Tab does in a dialog: an edit's
+// text is selected whole. (WM_NEXTDLGCTL would do this, but only a dialog
+// box's own procedure handles it, and the form is a plain window.)
+void FocusControl(HWND hwnd) {
+  if (SendMessageW(hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+    SendMessageW(hwnd, EM_SETSEL, 0, -1);
+  }
+  ::SetFocus(hwnd);
+}
 
 }  // namespace
 
@@ -58,6 +102,44 @@ void Win32MainForm::SetDefaultButton(Button* button) {
   for (NativeButton* b : {back_.get(), next_.get(), cancel_.get()}) {
     SendMessageW(b->Handle(), BM_SETSTYLE, b == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
+  // The wizard names the default button once a page's captions are set.
+  FitButtons();
+}
+
+void Win32MainForm::FitButtons() {
+  NativeButton* buttons[] = {back_.get(), next_.get(), cancel_.get()};
+  std::vector<RowButton> row;
+  for (size_t i = 0; i < 3; ++i) row.push_back({kWizardRow[i], CaptionWidth(buttons[i]->Handle())});
+  const std::vector<Rect> fitted = FitButtonRow(row, kWizardRowLeftLimit);
+  for (size_t i = 0; i < fitted.size(); ++i) {
+    if (buttons[i]->Bounds() != fitted[i]) buttons[i]->SetBounds(fitted[i]);
+  }
+}
+
+bool Win32MainForm::MoveTabFocus(bool backwards) {
+  std::vector<HWND> order;
+  for (Widget* child : pages_->Children()) {
+    if (auto* native = dynamic_cast<NativeControl*>(child)) order.push_back(native->Handle());
+  }
+  for (NativeButton* b : {back_.get(), next_.get(), cancel_.get(), language_.get()}) {
+    order.push_back(b->Handle());
+  }
+  std::erase_if(order, [](HWND hwnd) { return !TakesTabFocus(hwnd); });
+  if (order.empty()) return false;
+  // The focus may sit in a part of a control (a combined control's edit).
+  HWND focus = GetFocus();
+  auto at = std::find_if(order.begin(), order.end(),
+                         [focus](HWND hwnd) { return focus == hwnd || IsChild(hwnd, focus); });
+  const size_t count = order.size();
+  size_t next = 0;
+  if (at == order.end()) {
+    next = backwards ? count - 1 : 0;
+  } else {
+    const auto index = static_cast<size_t>(at - order.begin());
+    next = backwards ? (index + count - 1) % count : (index + 1) % count;
+  }
+  FocusControl(order[next]);
+  return true;
 }
 
 void Win32MainForm::SetFocus(Widget& widget) {
@@ -65,8 +147,7 @@ void Win32MainForm::SetFocus(Widget& widget) {
   auto* native = dynamic_cast<NativeControl*>(&widget);
   if (!native || !native->Handle()) return;
   if (!IsWindowVisible(native->Handle()) || !IsWindowEnabled(native->Handle())) return;
-  // Through the dialog manager, so the default-button frame follows.
-  SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(native->Handle()), TRUE);
+  FocusControl(native->Handle());
 }
 
 Win32MainForm::~Win32MainForm() {
@@ -132,6 +213,7 @@ void Win32MainForm::Show() {
   ShowWindow(Handle(), SW_SHOW);
   UpdateWindow(Handle());
   SetForegroundWindow(Handle());
+  FitButtons();
   if (Widget* focus = FocusedWidget()) SetFocus(*focus);
 }
 
@@ -158,6 +240,8 @@ LRESULT Win32MainForm::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case kMoveTabFocus:
+      return MoveTabFocus(wparam != 0) ? 1 : 0;
     case DM_GETDEFID: {
       auto* native = dynamic_cast<NativeControl*>(DefaultButton());
       if (!native || !native->Handle()) return 0;

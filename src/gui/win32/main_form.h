@@ -2,6 +2,8 @@
 // page area on top, a lowered separator line at 375 and the four buttons.
 // Enter presses the default button the wizard names (through dialog
 // navigation), Escape presses Cancel, and the close box asks the close query.
+// Tab follows the page's order of controls (not the z-order, which puts the
+// controls made last in front), then the buttons.
 #pragma once
 
 #include <functional>
@@ -53,6 +55,12 @@ class Win32MainForm : public MainForm {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void PaintSeparator(HDC dc);
+  // Widens Back, Next and Cancel to their captions (see FitButtonRow).
+  void FitButtons();
+  // Moves the focus to the next (or previous) control in the page's order,
+  // then Back, Next, Cancel and the language button. False when no
+  // control takes the focus.
+  bool MoveTabFocus(bool backwards);
 
   WindowHandle window_;
   std::unique_ptr<PageSurface> pages_;

@@ -26,10 +26,13 @@ void DispatchOne(MSG& message) {
   if (message.hwnd) {
     HWND root = GetAncestor(message.hwnd, GA_ROOT);
     const auto& roots = DialogRoots();
-    if (root && std::find(roots.begin(), roots.end(), root) != roots.end() &&
-        IsDialogMessageW(root, &message)) {
+    const bool dialog = root && std::find(roots.begin(), roots.end(), root) != roots.end();
+    if (dialog && message.message == WM_KEYDOWN && message.wParam == VK_TAB &&
+        GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 &&
+        SendMessageW(root, kMoveTabFocus, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, 0) != 0) {
       return;
     }
+    if (dialog && IsDialogMessageW(root, &message)) return;
   }
   TranslateMessage(&message);
   DispatchMessageW(&message);

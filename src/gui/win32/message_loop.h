@@ -7,6 +7,11 @@
 
 namespace wizpak::gui::win32 {
 
+// Sent to a dialog root before dialog navigation sees a Tab key (wparam:
+// 1 with Shift, else 0); a root that keeps its own Tab order moves the
+// focus and returns nonzero, else dialog navigation walks the z-order.
+constexpr UINT kMoveTabFocus = WM_APP + 1;
+
 void AddDialogRoot(HWND hwnd);
 void RemoveDialogRoot(HWND hwnd);
 

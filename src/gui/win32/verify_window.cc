@@ -80,9 +80,11 @@ void Win32VerifyWindow::Show() {
   shown_ = true;
 }
 
+// Paints at once what changed (the status text and the bar mark themselves
+// invalid), not the whole window: under Wine every full repaint costs
+// about 10 ms, once per percent of the pass.
 void Win32VerifyWindow::Repaint() {
-  RedrawWindow(Handle(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void Win32VerifyWindow::Close() {
