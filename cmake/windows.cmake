@@ -7,7 +7,7 @@
 set(platform_dirs src/platform src/platform/win32)
 set(platform_exclude platform/files.cc platform/paths.cc platform/process.cc
     platform/registry.cc platform/safe_files.cc platform/shell.cc platform/desktop_files.cc
-    platform/stop_signals.cc platform/system.cc platform/terminal.cc platform/journal.cc)
+    platform/stop_signals.cc platform/system.cc platform/terminal.cc platform/journal_posix.cc)
 set(platform_deps Threads::Threads advapi32 shell32 ole32 oleaut32 uuid user32)
 
 # Windows 7 and later headers; W functions are called by name, so the A/W

@@ -82,6 +82,59 @@ echo "$values" | grep 'InstallDir.*REG_SZ' | grep -qF "$app_win" || fail "Instal
 echo "$values" | grep -q 'Edition.*REG_SZ.*full' || fail "Edition: $values"
 pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHINE"
 
+# ---- 2b. a failed and a cancelled upgrade are rolled back ------------------
+# Two setups for the same folder change files, folders, values and shortcuts;
+# one then fails (a file where its folder belongs: status 5), the other is
+# cancelled in the archive retry box (status 6). Each leaves the folder, the
+# start menu folder and the values exactly as version 1 left them.
+menu=$(dirname "$(find "$c" -name 'Read Me.lnk' -path '*Wizpak Demo*' | head -1)")
+echo "in the way" >"$app/blocked"
+drive_state() {
+  (cd "$app" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
+  (cd "$menu" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
+  ls -a "$(dirname "$app")"
+  for key in 'HKCU\Software\Wizpak Demo' "$uninstall_key"; do run reg query "$key" /s 2>&1 | tr -d '\r'; done
+}
+before=$(drive_state)
+upgrade="$work/upgrade"
+mkdir -p "$upgrade/payload/docs" "$upgrade/more"
+echo "version 2" >"$upgrade/payload/readme.txt"
+echo "version 2 manual" >"$upgrade/payload/docs/manual.txt"
+echo "new" >"$upgrade/payload/new.txt"
+echo "more" >"$upgrade/more/more.txt"
+for ending in fail cancel; do
+  {
+    printf 'name "Wizpak Demo"\nshortname "WizpakDemo"\noutfile %s.exe\n' "$ending"
+    printf 'installdir "$PROGRAMFILES\\Wizpak Demo"\nprefix WizpakDemo\npages default\n'
+    printf 'uninstallpages uninstall\nlanguage install\\english\nuninstalllanguage uninstall\\english\n'
+    printf 'start:\nfile payload\n'
+    printf 'writeregstr HKCU "Software\\Wizpak Demo" Edition upgraded\n'
+    printf 'writeregstr HKCU "Software\\Wizpak Demo\\Sub" Added yes\n'
+    printf 'createdirectory "$INSTDIR\\made"\ndelete "$INSTDIR\\demo.sh"\n'
+    printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\Read Me.lnk" "$INSTDIR\\new.txt" ""\n'
+    printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\New.lnk" "$INSTDIR\\new.txt" ""\n'
+    if [ "$ending" = fail ]; then
+      printf 'file more blocked\n'
+    else
+      printf 'kypupdate more secret "$INSTDIR\\missing.kyp"\n'
+    fi
+  } >"$upgrade/$ending.kys"
+  build/wizpak build "$upgrade/$ending.kys" --target=windows --stub-dir "$dir" \
+    -o "$upgrade/$ending.exe" >/dev/null || fail "building the $ending upgrade"
+  status=0
+  WIZPAK_ANSWERS=cancel WIZPAK_TRANSCRIPT="$(winpath "$upgrade/$ending.txt")" \
+    run "$upgrade/$ending.exe" --unattended >/dev/null 2>&1 || status=$?
+  "$wineserver" -w 2>/dev/null || true
+  want=5
+  [ "$ending" = cancel ] && want=6
+  [ "$status" = "$want" ] || fail "the $ending upgrade exited $status: $(cat "$upgrade/$ending.txt")"
+  grep -q "rolled back" "$upgrade/$ending.txt" || fail "the $ending upgrade's transcript: $(cat "$upgrade/$ending.txt")"
+  after=$(drive_state)
+  [ "$after" = "$before" ] || fail "the $ending upgrade left changes: $(diff <(echo "$before") <(echo "$after"))"
+done
+rm "$app/blocked"
+pass "a failed and a cancelled upgrade leave files, shortcuts and values as version 1 left them"
+
 inspect="$dir/tests/wizpak-inspect.exe"
 links=0
 while IFS= read -r -d '' lnk; do

@@ -86,7 +86,10 @@ void InstallWriter::Write(platform::ReplacingFile& file, std::string_view path, 
 void InstallWriter::Commit(platform::ReplacingFile& file, std::string_view path) {
   if (!file.Commit(/*sync=*/false)) throw ExtractionError(FailureText(path));
   wrote_ = true;
-  if (Hooks().add_file) Hooks().add_file(path);
+  // The log names what was really written: an existing file found in
+  // another letter case keeps its own spelling, so the uninstaller removes
+  // exactly it.
+  if (Hooks().add_file) Hooks().add_file(platform::StoredSpelling(path));
 }
 
 void InstallWriter::WriteFile(std::string_view path, std::string_view content) {
@@ -96,7 +99,7 @@ void InstallWriter::WriteFile(std::string_view path, std::string_view content) {
   switch (platform::WriteNewFile(FolderOf(path), NamePart(path), content)) {
     case platform::NewFileResult::Written:
       wrote_ = true;
-      if (Hooks().add_file) Hooks().add_file(path);
+      if (Hooks().add_file) Hooks().add_file(platform::StoredSpelling(path));
       return;
     case platform::NewFileResult::Failed:
       throw ExtractionError(FailureText(path));

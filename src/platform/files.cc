@@ -21,13 +21,6 @@ namespace wizpak::platform {
 
 namespace {
 
-FaultHook& InstalledHook() {
-  static FaultHook hook;
-  return hook;
-}
-
-thread_local std::string last_error_text;
-
 // Program path to host path; a path that cannot be translated fails the call
 // with ENOENT (as Windows fails on a missing drive). Levels that exist in
 // another letter case are found, as on Windows.
@@ -206,49 +199,7 @@ std::string MatchHostCase(const std::string& host_path) {
   return out.empty() ? host_path : out;
 }
 
-int ConsultFaultHook(FileOp op, std::string_view host_path) {
-  const FaultHook& hook = InstalledHook();
-  return hook ? hook(op, host_path) : 0;
-}
-
-bool FailWith(int error) {
-  errno = error;
-  last_error_text = std::strerror(error);
-  return false;
-}
-
-std::string LastErrorText() {
-  return last_error_text;
-}
-void SetLastErrorText(std::string text) {
-  last_error_text = std::move(text);
-}
-
-ScopedFaultHook::ScopedFaultHook(FaultHook hook) : previous_(std::move(InstalledHook())) {
-  InstalledHook() = std::move(hook);
-}
-
-ScopedFaultHook::~ScopedFaultHook() {
-  InstalledHook() = std::move(previous_);
-}
-
 // ---- File -----------------------------------------------------------------------
-
-File::~File() {
-  Close();
-}
-
-File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), host_path_(std::move(other.host_path_)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    host_path_ = std::move(other.host_path_);
-  }
-  return *this;
-}
 
 File File::Open(std::string_view path, OpenMode mode) {
   const auto host = Host(path);
@@ -382,6 +333,17 @@ bool StatHost(const std::string& host, struct stat& info) {
 
 }  // namespace
 
+std::string StoredSpelling(std::string_view path) {
+  const auto host = ToHostPath(path);
+  if (!host) return std::string(path);
+  const std::string matched = MatchHostCase(*host);
+  if (matched == *host) return std::string(path);
+  // Only letter case may differ; anything else (a folder mapped to two
+  // drives) keeps the spelling given.
+  const std::string stored = FromHostPath(matched);
+  return EqualsIgnoreCaseAnsi(stored, path) ? stored : std::string(path);
+}
+
 bool FileExists(std::string_view path) {
   const auto host = Host(path);
   struct stat info {};
@@ -437,10 +399,20 @@ bool RenameFile(std::string_view from, std::string_view to) {
   if (!source || !target) return false;
   if (int fault = ConsultFaultHook(FileOp::Rename, *target)) return FailWith(fault);
   if (*source != *target && !CheckWritable(*target)) return false;
-  if (*source != *target && !JournalBeforeWrite(*target)) return false;
+  // The old file at the target is moved aside (or the name noted), then the
+  // move itself, so an undo renames the file back to where it was.
+  Journal* journal = *source != *target ? ActiveJournal() : nullptr;
+  if (journal != nullptr && !JournalBeforeWrite(*target)) return false;
+  if (journal != nullptr && !journal->NoteMove(*source, *target)) {
+    JournalRestoreLast(*target);
+    return false;
+  }
   if (::rename(source->c_str(), target->c_str()) != 0) {
     const int error = errno;
-    if (*source != *target) JournalRestoreLast(*target);
+    if (journal != nullptr) {
+      journal->Cancel();
+      JournalRestoreLast(*target);
+    }
     return FailWith(error);
   }
   return true;

@@ -82,7 +82,11 @@ struct FolderEntry {
   bool name_exact = true;
 };
 
-bool FileExists(std::string_view path);       // a file (not a folder)
+bool FileExists(std::string_view path);  // a file (not a folder)
+// The program path `path` as it is stored: where levels of it exist only in
+// another letter case (found as Windows finds names), their stored spelling;
+// otherwise, and on hosts whose names ignore letter case, `path` itself.
+std::string StoredSpelling(std::string_view path);
 bool DirectoryExists(std::string_view path);  // a folder
 // A regular file (after following a link): not a pipe, socket or device.
 bool IsRegularFile(std::string_view path);

@@ -8,14 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/fault_seam.h"
 #include "platform/files.h"
 
 namespace wizpak::platform {
-
-// 0 when the call may go ahead, else the errno the installed hook chose.
-int ConsultFaultHook(FileOp op, std::string_view host_path);
-// Records `error` (an errno value) as the last error; always returns false.
-bool FailWith(int error);
 
 // The case-folded form two host names are compared by, as Windows compares
 // them: ASCII and Windows-1252 letters. "" for a name Windows-1252 cannot

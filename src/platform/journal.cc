@@ -1,20 +1,13 @@
 #include "platform/journal.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/host_files.h"
-#include "platform/paths.h"
+#include "platform/journal_host.h"
 #include "platform/registry.h"
 #include "platform/safe_files.h"
 
@@ -85,113 +78,73 @@ std::vector<std::string> Fields(std::string_view line) {
   }
 }
 
-std::string FolderOfHost(const std::string& host) {
-  const size_t slash = host.rfind('/');
+namespace host = journal_host;
+
+// The folder a host path is in: "/" and "C:/" are roots.
+std::string FolderOfHost(const std::string& path) {
+  const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : host.substr(0, slash);
+  if (slash == 0) return "/";
+  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+  return path.substr(0, slash);
 }
 
-std::string AsideNameFor(const std::string& host) {
-  return FolderOfHost(host) + "/" + std::string(kAsidePrefix) + UniqueSuffix();
+std::string JoinHost(const std::string& folder, std::string_view name) {
+  return (folder.ends_with('/') ? folder : folder + "/") + std::string(name);
 }
 
-bool IsFolder(const std::string& host) {
-  struct stat info {};
-  return ::lstat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+std::string AsideNameFor(const std::string& path) {
+  return JoinHost(FolderOfHost(path), std::string(kAsidePrefix) + UniqueSuffix());
 }
 
-bool Exists(const std::string& host) {
-  struct stat info {};
-  return ::lstat(host.c_str(), &info) == 0;
+bool IsFolder(const std::string& path) {
+  return host::KindOf(path) == host::Kind::Folder;
+}
+
+bool Exists(const std::string& path) {
+  return host::KindOf(path) != host::Kind::Missing;
 }
 
 std::string JournalName(std::string_view key) {
   return ".wizpak-journal-" + std::string(key);
 }
 
-std::string HostOf(std::string_view install_folder) {
-  std::string host = ToHostPath(install_folder).value_or(std::string(install_folder));
-  while (host.size() > 1 && host.back() == '/') host.pop_back();
-  return host;
-}
-
-// Removes a folder set aside and everything in it, never following a link.
-void RemoveAsideTree(int parent_fd, const std::string& name, int depth) {
-  const int fd = ::openat(parent_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd >= 0 && depth < 256) {
-    DIR* dir = ::fdopendir(::dup(fd));
-    if (dir != nullptr) {
-      std::vector<std::pair<std::string, bool>> entries;
-      while (const dirent* entry = ::readdir(dir)) {
-        const std::string child = entry->d_name;
-        if (child == "." || child == "..") continue;
-        struct stat info {};
-        const bool folder =
-            ::fstatat(fd, child.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-        entries.emplace_back(child, folder);
-      }
-      ::closedir(dir);
-      for (const auto& [child, folder] : entries) {
-        if (folder) {
-          RemoveAsideTree(fd, child, depth + 1);
-        } else {
-          ::unlinkat(fd, child.c_str(), 0);
-        }
-      }
-    }
-  }
-  if (fd >= 0) ::close(fd);
-  ::unlinkat(parent_fd, name.c_str(), AT_REMOVEDIR);
-}
-
 void RemoveAside(const std::string& aside) {
   if (IsFolder(aside)) {
-    const std::string folder = FolderOfHost(aside);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    RemoveAsideTree(fd, aside.substr(aside.rfind('/') + 1), 0);
-    ::close(fd);
+    host::RemoveTree(aside);
   } else {
-    ::unlink(aside.c_str());
+    host::RemoveFile(aside);
   }
 }
 
-bool RestoreTail(const std::string& host, int64_t offset, const std::string& tail_file) {
+bool RestoreTail(const std::string& path, int64_t offset, const std::string& tail_file) {
   if (!Exists(tail_file)) return true;  // restored already
-  const auto tail = ReadHostFileBytes(tail_file, UINT64_MAX);
-  if (!tail) return false;
-  const int fd = ::open(host.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return false;
-  bool ok = ::ftruncate(fd, offset) == 0;
-  for (size_t done = 0; ok && done < tail->size();) {
-    const ssize_t n =
-        ::pwrite(fd, tail->data() + done, tail->size() - done, offset + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    if (n > 0) done += static_cast<size_t>(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ::close(fd);
-  if (ok) ::unlink(tail_file.c_str());
-  return ok;
+  const auto tail = host::ReadWhole(tail_file);
+  if (!tail || !host::RestoreTail(path, offset, *tail)) return false;
+  host::RemoveFile(tail_file);
+  return true;
 }
 
 // Undoes one record; false when it could not be put back.
 bool Undo(const std::vector<std::string>& r) {
   const std::string& kind = r[0];
   if (kind == "N" && r.size() >= 2) {
-    struct stat info {};
-    if (::lstat(r[1].c_str(), &info) != 0) return true;
-    if (S_ISDIR(info.st_mode)) return false;
-    return ::unlink(r[1].c_str()) == 0 || errno == ENOENT;
+    const host::Kind what = host::KindOf(r[1]);
+    if (what == host::Kind::Missing) return true;
+    if (what == host::Kind::Folder) return false;
+    return host::RemoveFile(r[1]);
   }
   if (kind == "D" && r.size() >= 2) {
-    return ::rmdir(r[1].c_str()) == 0 || errno == ENOENT;
+    return host::RemoveEmptyFolder(r[1]);
   }
   if ((kind == "A" || kind == "R") && r.size() >= 3) {
     if (!Exists(r[2])) return true;  // never moved, or moved back already
-    if (kind == "R" && IsFolder(r[1])) ::rmdir(r[1].c_str());
-    return ::rename(r[2].c_str(), r[1].c_str()) == 0;
+    if (kind == "R" && IsFolder(r[1])) host::RemoveEmptyFolder(r[1]);
+    return host::Rename(r[2], r[1]);
+  }
+  if (kind == "M" && r.size() >= 3) {
+    if (!Exists(r[2]) || Exists(r[1])) return !Exists(r[2]);
+    return host::Rename(r[2], r[1]);
   }
   if (kind == "V" && r.size() >= 6) {
     Registry registry;
@@ -214,7 +167,7 @@ bool Undo(const std::vector<std::string>& r) {
 // Removes what a finished run set aside.
 void Tidy(const std::vector<std::string>& r) {
   if ((r[0] == "A" || r[0] == "R") && r.size() >= 3) RemoveAside(r[2]);
-  if (r[0] == "T" && r.size() >= 4) ::unlink(r[3].c_str());
+  if (r[0] == "T" && r.size() >= 4) host::RemoveFile(r[3]);
 }
 
 struct ParsedJournal {
@@ -265,19 +218,12 @@ void TidyAll(const std::vector<std::vector<std::string>>& records) {
   for (const auto& record : records) Tidy(record);
 }
 
-void SyncFolderOf(const std::string& host) {
-  const int fd = ::open(FolderOfHost(host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 std::string InstallFolderKey(std::string_view install_folder) {
-  const std::string host = HostOf(install_folder);
+  const std::string path = host::HostOfProgram(install_folder);
   uint64_t hash = 1469598103934665603ull;  // FNV-1a over the folder, any case
-  for (char c : host) {
+  for (char c : path) {
     const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     hash = (hash ^ static_cast<uint8_t>(lower == '/' ? '\\' : lower)) * 1099511628211ull;
   }
@@ -286,118 +232,116 @@ std::string InstallFolderKey(std::string_view install_folder) {
   return key;
 }
 
-Journal::Journal(int fd, std::string path, std::string install_host)
-    : fd_(fd), path_(std::move(path)), install_host_(std::move(install_host)) {}
+Journal::Journal(intptr_t handle, std::string path, std::string install_host)
+    : handle_(handle), path_(std::move(path)), install_host_(std::move(install_host)) {}
 
 Journal::~Journal() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool Journal::Available() {
-  return true;
+  host::CloseJournalFile(handle_);
 }
 
 std::unique_ptr<Journal> Journal::Begin(std::string_view install_folder) {
-  const std::string host = HostOf(install_folder);
+  const std::string install = host::HostOfProgram(install_folder);
   const std::string name = JournalName(InstallFolderKey(install_folder));
   // The nearest existing folder above the install folder, then the install
   // folder itself, then the temporary folder.
   std::vector<std::string> places;
-  std::string above = host;
-  while (above.size() > 1) {
-    above = FolderOfHost(above);
+  for (std::string above = install;;) {
+    const std::string parent = FolderOfHost(above);
+    if (parent == above || parent == ".") break;
+    above = parent;
     if (IsFolder(above)) {
       places.push_back(above);
       break;
     }
   }
-  if (IsFolder(host)) places.push_back(host);
-  places.push_back(HostOf(TempFolder()));
+  if (IsFolder(install)) places.push_back(install);
+  places.push_back(host::TempFolderHost());
+  std::string reason;
   for (const std::string& place : places) {
-    const std::string path = (place == "/" ? "" : place) + "/" + name;
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) continue;
-    std::unique_ptr<Journal> journal(new Journal(fd, path, host));
-    if (journal->Append(std::string(kHeader) + "\t" + Escape(host), /*flush=*/true)) {
-      SyncFolderOf(path);
+    const std::string path = JoinHost(place, name);
+    const intptr_t handle = host::CreateJournalFile(path);
+    if (handle < 0) {
+      reason = LastErrorText();
+      continue;
+    }
+    std::unique_ptr<Journal> journal(new Journal(handle, path, install));
+    if (journal->Append(std::string(kHeader) + "\t" + Escape(install), /*flush=*/true)) {
+      host::SyncFolder(place);
       journal->records_ = 0;
       return journal;
     }
-    ::close(journal->fd_);
-    journal->fd_ = -1;
-    ::unlink(path.c_str());
+    reason = LastErrorText();
+    host::CloseJournalFile(journal->handle_);
+    journal->handle_ = -1;
+    host::RemoveFile(path);
   }
   SetLastErrorText("the undo journal of " + std::string(install_folder) +
-                   " cannot be written: " + std::strerror(errno));
+                   " cannot be written: " + reason);
   return nullptr;
 }
 
-bool Journal::Append(std::string_view line, bool flush) {
-  if (fd_ < 0) return FailWith(EBADF);
-  std::string text(line);
+bool Journal::Append(std::string_view lines, bool flush, size_t notes) {
+  std::string text(lines);
   text += '\n';
-  for (size_t done = 0; done < text.size();) {
-    const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      // What did reach the file is cut off again, so the file keeps whole notes.
-      const int error = n < 0 ? errno : EIO;
-      if (done > 0) ::ftruncate(fd_, static_cast<off_t>(text_.size()));
-      return FailWith(error);
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (!host::AppendJournalFile(handle_, text, text_.size())) return false;
   text_ += text;
-  ++records_;
-  ++unflushed_;
+  records_ += notes;
+  unflushed_ += notes;
   if (flush || unflushed_ >= kFlushBatch) {
-    if (::fdatasync(fd_) != 0) return FailWith(errno);
+    if (!host::SyncJournalFile(handle_)) return false;
     unflushed_ = 0;
   }
   return true;
 }
 
-bool Journal::NoteNewFile(const std::string& host) {
-  return Append("N\t" + Escape(host), false);
+bool Journal::NoteNewFile(const std::string& path) {
+  return Append("N\t" + Escape(path), false);
 }
 
-bool Journal::NoteNewFolder(const std::string& host) {
-  return Append("D\t" + Escape(host), false);
+bool Journal::NoteNewFiles(const std::string& first, const std::string& second) {
+  return Append("N\t" + Escape(first) + "\nN\t" + Escape(second), false, 2);
 }
 
-bool Journal::MoveFileAside(const std::string& host) {
-  const std::string aside = AsideNameFor(host);
-  if (!Append("A\t" + Escape(host) + "\t" + Escape(aside), /*flush=*/false)) return false;
-  if (::rename(host.c_str(), aside.c_str()) != 0) {
-    const int error = errno;
+bool Journal::NoteNewFolder(const std::string& path) {
+  return Append("D\t" + Escape(path), false);
+}
+
+bool Journal::MoveFileAside(const std::string& path) {
+  const std::string aside = AsideNameFor(path);
+  if (!Append("A\t" + Escape(path) + "\t" + Escape(aside), /*flush=*/false)) return false;
+  if (!host::Rename(path, aside)) {
+    const std::string reason = LastErrorText();
     Cancel();
-    return FailWith(error);
+    SetLastErrorText(reason);
+    return false;
   }
   return true;
 }
 
-bool Journal::MoveFolderAside(const std::string& host) {
+bool Journal::MoveFolderAside(const std::string& path) {
   // Only a folder that is empty but for what was moved aside goes: any
-  // other content means the folder is not empty, as rmdir would say.
-  DIR* dir = ::opendir(host.c_str());
-  if (dir == nullptr) return FailWith(errno);
-  bool empty = true;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    if (name.substr(0, kAsidePrefix.size()) != kAsidePrefix) empty = false;
+  // other content means the folder is not empty, as removing it would say.
+  const auto names = host::Names(path);
+  if (!names) return false;
+  for (const std::string& entry : *names) {
+    if (!entry.starts_with(kAsidePrefix)) {
+      SetLastErrorText(path + " is not empty");
+      return false;
+    }
   }
-  ::closedir(dir);
-  if (!empty) return FailWith(ENOTEMPTY);
-  const std::string aside = AsideNameFor(host);
-  if (!Append("R\t" + Escape(host) + "\t" + Escape(aside), /*flush=*/false)) return false;
-  if (::rename(host.c_str(), aside.c_str()) != 0) {
-    const int error = errno;
+  const std::string aside = AsideNameFor(path);
+  if (!Append("R\t" + Escape(path) + "\t" + Escape(aside), /*flush=*/false)) return false;
+  if (!host::Rename(path, aside)) {
+    const std::string reason = LastErrorText();
     Cancel();
-    return FailWith(error);
+    SetLastErrorText(reason);
+    return false;
   }
   return true;
+}
+
+bool Journal::NoteMove(const std::string& from, const std::string& to) {
+  return Append("M\t" + Escape(from) + "\t" + Escape(to), false);
 }
 
 bool Journal::NoteRegistryValue(int root, std::string_view key, std::string_view name,
@@ -415,10 +359,10 @@ bool Journal::NoteHiveCreated(const std::string& hive_host) {
   return Append("H\t" + Escape(hive_host), /*flush=*/true);
 }
 
-bool Journal::NoteFileTail(const std::string& host, int64_t offset, std::string_view tail) {
+bool Journal::NoteFileTail(const std::string& path, int64_t offset, std::string_view tail) {
   const std::string tail_file = path_ + ".tail" + std::to_string(++tails_);
-  if (!WriteHostFileAtomic(tail_file, tail)) return false;
-  return Append("T\t" + Escape(host) + "\t" + std::to_string(offset) + "\t" + Escape(tail_file),
+  if (!host::WriteWhole(tail_file, tail)) return false;
+  return Append("T\t" + Escape(path) + "\t" + std::to_string(offset) + "\t" + Escape(tail_file),
                 /*flush=*/true);
 }
 
@@ -427,14 +371,14 @@ void Journal::Cancel() {
 }
 
 bool Journal::Rollback(const std::function<void(size_t, size_t)>& step) {
-  if (fd_ >= 0) ::fdatasync(fd_);
+  host::SyncJournalFile(handle_);
   const auto parsed = ParseJournal(text_);
   if (!parsed) return false;
   const bool all = UndoAll(parsed->records, step);
   if (!all) return false;
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  ::unlink(path_.c_str());
+  host::CloseJournalFile(handle_);
+  handle_ = -1;
+  host::RemoveFile(path_);
   return true;
 }
 
@@ -444,19 +388,19 @@ bool Journal::Commit() {
   // goes before anything is tidied, for the same reason.
   const bool marked = Append("C", /*flush=*/true);
   const auto parsed = ParseJournal(text_);
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!marked) ::unlink(path_.c_str());
+  host::CloseJournalFile(handle_);
+  handle_ = -1;
+  if (!marked) host::RemoveFile(path_);
   if (parsed) TidyAll(parsed->records);
-  ::unlink(path_.c_str());
+  host::RemoveFile(path_);
   return marked;
 }
 
-void Journal::RestoreLast(const std::string& host) {
+void Journal::RestoreLast(const std::string& path) {
   const auto parsed = ParseJournal(text_);
   if (!parsed || parsed->records.empty()) return;
   const std::vector<std::string>& last = parsed->records.back();
-  if (last.size() < 2 || last[1] != host) return;  // no note was made for it
+  if (last.size() < 2 || last[1] != path) return;  // no note was made for it
   if ((last[0] == "A" || last[0] == "R") && last.size() >= 3) {
     const NoJournal quiet;
     Undo(last);
@@ -470,17 +414,11 @@ namespace {
 // killed between writing a tail and noting it left beside its journal in
 // `place`: no note refers to them, so nothing else ever would.
 void RemoveLeftTails(const std::string& place, const std::string& journal_name) {
-  DIR* dir = ::opendir(place.c_str());
-  if (dir == nullptr) return;
+  const auto names = host::Names(place);
+  if (!names) return;
   const std::string prefix = journal_name + ".tail";
-  std::vector<std::string> left;
-  while (const dirent* item = ::readdir(dir)) {
-    const std::string_view entry = item->d_name;
-    if (entry.starts_with(prefix)) left.emplace_back(entry);
-  }
-  ::closedir(dir);
-  for (const std::string& entry : left) {
-    ::unlink(((place == "/" ? "" : place) + "/" + entry).c_str());
+  for (const std::string& entry : *names) {
+    if (entry.starts_with(prefix)) host::RemoveFile(JoinHost(place, entry));
   }
 }
 
@@ -488,31 +426,33 @@ void RemoveLeftTails(const std::string& place, const std::string& journal_name) 
 
 RecoveryResult RecoverInterruptedRun(std::string_view install_folder,
                                      const std::function<void(size_t, size_t)>& step) {
-  const std::string host = HostOf(install_folder);
+  const std::string install = host::HostOfProgram(install_folder);
   const std::string name = JournalName(InstallFolderKey(install_folder));
-  std::vector<std::string> places{host};
-  for (std::string above = host; above.size() > 1;) {
-    above = FolderOfHost(above);
+  std::vector<std::string> places{install};
+  for (std::string above = install;;) {
+    const std::string parent = FolderOfHost(above);
+    if (parent == above || parent == ".") break;
+    above = parent;
     places.push_back(above);
   }
-  places.push_back(HostOf(TempFolder()));
+  places.push_back(host::TempFolderHost());
   RecoveryResult result = RecoveryResult::NothingPending;
   for (const std::string& place : places) {
-    const std::string path = (place == "/" ? "" : place) + "/" + name;
+    const std::string path = JoinHost(place, name);
     if (!Exists(path)) {
       RemoveLeftTails(place, name);
       continue;
     }
-    const auto bytes = ReadHostFileBytes(path, UINT64_MAX);
+    const auto bytes = host::ReadWhole(path);
     const auto parsed = bytes ? ParseJournal(*bytes) : std::nullopt;
     if (!parsed) {
-      ::unlink(path.c_str());  // cut off before its first note: nothing changed
+      host::RemoveFile(path);  // cut off before its first note: nothing changed
       RemoveLeftTails(place, name);
       continue;
     }
     if (parsed->committed) {
       TidyAll(parsed->records);
-      ::unlink(path.c_str());
+      host::RemoveFile(path);
       RemoveLeftTails(place, name);
       if (result == RecoveryResult::NothingPending) result = RecoveryResult::Finished;
       continue;
@@ -521,7 +461,7 @@ RecoveryResult RecoverInterruptedRun(std::string_view install_folder,
       result = RecoveryResult::Incomplete;
       continue;
     }
-    ::unlink(path.c_str());
+    host::RemoveFile(path);
     RemoveLeftTails(place, name);
     if (result != RecoveryResult::Incomplete) result = RecoveryResult::RolledBack;
   }
@@ -540,33 +480,37 @@ Journal* ActiveJournal() {
   return active_journal;
 }
 
-bool JournalBeforeWrite(const std::string& host) {
+bool JournalBeforeWrite(const std::string& path) {
   Journal* journal = ActiveJournal();
   if (journal == nullptr) return true;
-  struct stat info {};
-  if (::lstat(host.c_str(), &info) != 0) return journal->NoteNewFile(host);
-  if (S_ISDIR(info.st_mode)) return true;  // the write refuses a folder itself
-  return journal->MoveFileAside(host);
+  switch (host::KindOf(path)) {
+    case host::Kind::Missing:
+      return journal->NoteNewFile(path);
+    case host::Kind::Folder:
+      return true;  // the write refuses a folder itself
+    case host::Kind::File:
+      break;
+  }
+  return journal->MoveFileAside(path);
 }
 
-bool JournalBeforeNewFolder(const std::string& host) {
+bool JournalBeforeNewFolder(const std::string& path) {
   Journal* journal = ActiveJournal();
-  return journal == nullptr || journal->NoteNewFolder(host);
+  return journal == nullptr || journal->NoteNewFolder(path);
 }
 
 void JournalCancelLast() {
   if (Journal* journal = ActiveJournal()) journal->Cancel();
 }
 
-void JournalRestoreLast(const std::string& host) {
-  if (Journal* journal = ActiveJournal()) journal->RestoreLast(host);
+void JournalRestoreLast(const std::string& path) {
+  if (Journal* journal = ActiveJournal()) journal->RestoreLast(path);
 }
 
 bool NoteFileTailChange(std::string_view path, int64_t offset, std::string_view tail) {
   Journal* journal = ActiveJournal();
   if (journal == nullptr) return true;
-  const auto host = ToHostPath(path);
-  return host && journal->NoteFileTail(*host, offset, tail);
+  return journal->NoteFileTail(host::HostOfProgram(path), offset, tail);
 }
 
 }  // namespace wizpak::platform

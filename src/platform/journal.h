@@ -40,8 +40,6 @@ class Journal {
   // when it cannot be written (LastErrorText says why): the run must not
   // change anything then.
   static std::unique_ptr<Journal> Begin(std::string_view install_folder);
-  // Whether this platform keeps journals (the Windows build does not yet).
-  static bool Available();
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
@@ -64,12 +62,17 @@ class Journal {
   // Each returns false when the note cannot be written; the change must then
   // not be made. `Cancel` voids the last note (its change did not happen).
   bool NoteNewFile(const std::string& host);
+  // Two new files in one write (a file and the temporary it is written as).
+  bool NoteNewFiles(const std::string& first, const std::string& second);
   bool NoteNewFolder(const std::string& host);
   // Renames the file (or link) `host` to a hidden name beside it and notes
   // it; afterwards the name is free. False (nothing moved) on failure.
   bool MoveFileAside(const std::string& host);
   // The same for a folder that holds nothing but what was moved aside.
   bool MoveFolderAside(const std::string& host);
+  // The file `from` is about to be renamed to `to` (whose old file, if any,
+  // was moved aside first): undone by renaming it back.
+  bool NoteMove(const std::string& from, const std::string& to);
   // A registry value about to change: `old_data` is its data, or null when
   // absent. `root` is the RootKey index.
   bool NoteRegistryValue(int root, std::string_view key, std::string_view name,
@@ -85,9 +88,10 @@ class Journal {
   void RestoreLast(const std::string& host);
 
  private:
-  Journal(int fd, std::string path, std::string install_host);
-  bool Append(std::string_view line, bool flush);
-  int fd_ = -1;
+  Journal(intptr_t handle, std::string path, std::string install_host);
+  // Writes `notes` lines (`text` without its last line break).
+  bool Append(std::string_view text, bool flush, size_t notes = 1);
+  intptr_t handle_ = -1;
   std::string path_;
   std::string install_host_;
   size_t records_ = 0;

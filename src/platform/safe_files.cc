@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -155,6 +156,16 @@ void Folder::NoteCreated(const std::string& host_name) const {
   if (!key.empty()) case_index_->names.emplace(key, host_name);
 }
 
+// This process's id, asked once (a call per file adds up) and again in a
+// child after fork.
+pid_t CurrentProcessId() {
+  static pid_t pid = [] {
+    ::pthread_atfork(nullptr, nullptr, [] { pid = ::getpid(); });
+    return ::getpid();
+  }();
+  return pid;
+}
+
 std::string UniqueSuffix() {
   static std::atomic<uint64_t> counter{0};
   static const uint64_t salt = [] {
@@ -164,7 +175,7 @@ std::string UniqueSuffix() {
   const uint64_t n = ++counter;
   const uint64_t mix = (salt ^ (n * 0x9E3779B97F4A7C15ull)) & 0xFFFFFFFFFFull;
   char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%d-%010llx", static_cast<int>(::getpid()),
+  std::snprintf(suffix, sizeof suffix, ".%d-%010llx", static_cast<int>(CurrentProcessId()),
                 static_cast<unsigned long long>(mix));
   return suffix;
 }
@@ -356,7 +367,6 @@ NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::str
   // before they are made, so an undo (or the next start after a kill)
   // removes both; the notes of what did not happen are voided again.
   Journal* journal = ActiveJournal();
-  if (journal != nullptr && !journal->NoteNewFile(host_path)) return NewFileResult::Failed;
   const auto void_notes = [journal](int count) {
     if (journal == nullptr) return;
     const int saved = errno;
@@ -367,7 +377,12 @@ NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::str
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
     temp = TemporaryName(host);
-    if (journal != nullptr && !journal->NoteNewFile(JoinHostPath(folder.host_path(), temp))) {
+    // The name and the first temporary are noted in one write.
+    if (journal != nullptr && attempt == 0 &&
+        !journal->NoteNewFiles(host_path, JoinHostPath(folder.host_path(), temp)))
+      return NewFileResult::Failed;
+    if (journal != nullptr && attempt > 0 &&
+        !journal->NoteNewFile(JoinHostPath(folder.host_path(), temp))) {
       void_notes(1);
       return NewFileResult::Failed;
     }
@@ -520,31 +535,6 @@ FileLock FileLock::TryLock(std::string_view path, Result& result) {
 }
 
 // ---- ReplacingFile --------------------------------------------------------------
-
-ReplacingFile::~ReplacingFile() {
-  Discard();
-}
-
-ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      folder_fd_(std::exchange(other.folder_fd_, -1)),
-      folder_path_(std::move(other.folder_path_)),
-      host_path_(std::move(other.host_path_)),
-      name_(std::move(other.name_)),
-      temp_name_(std::move(other.temp_name_)) {}
-
-ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
-  if (this != &other) {
-    Discard();
-    fd_ = std::exchange(other.fd_, -1);
-    folder_fd_ = std::exchange(other.folder_fd_, -1);
-    folder_path_ = std::move(other.folder_path_);
-    host_path_ = std::move(other.host_path_);
-    name_ = std::move(other.name_);
-    temp_name_ = std::move(other.temp_name_);
-  }
-  return *this;
-}
 
 void ReplacingFile::Discard() {
   if (fd_ >= 0) ::close(fd_);

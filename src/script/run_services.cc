@@ -3,6 +3,7 @@
 
 #include "diagnostics/error_report.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/desktop_files.h"
 #include "platform/path_bounds.h"
 #include "platform/paths.h"
@@ -187,7 +188,9 @@ void BuildUninstaller(SetupRun& setup_run) {
 }
 
 void LogFile(SetupRun& setup_run, std::string_view path) {
-  setup_run.install_log.AddFile(path);
+  // What was really written: a file found in another letter case is logged
+  // in its stored spelling.
+  setup_run.install_log.AddFile(platform::StoredSpelling(path));
 }
 void LogDirectory(SetupRun& setup_run, std::string_view path) {
   setup_run.install_log.AddDirectory(path);

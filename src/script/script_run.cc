@@ -205,15 +205,10 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
     lock = LockInstallFolder(install_folder);
     // What a killed earlier run left is undone before anything else.
     UndoKilledRun(setup_run.status, install_folder);
-    if (platform::Journal::Available()) {
-      journal = platform::Journal::Begin(install_folder);
-      if (!journal) {
-        throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
-      }
-      journal_made = true;
-    }
-    std::optional<platform::JournalScope> noting;
-    if (journal) noting.emplace(*journal);
+    journal = platform::Journal::Begin(install_folder);
+    if (!journal) throw ScriptError("Cannot start the installation: " + platform::LastErrorText());
+    journal_made = true;
+    const platform::JournalScope noting(*journal);
     // First in the folder list, so it is the last folder removed at uninstall.
     run::LogDirectory(setup_run, install_folder);
     // A reinstall keeps what the earlier run installed in the new log.

@@ -108,6 +108,8 @@ class Upgrade : public ScriptTest {
       fs::create_directories(folder);
     }
     fs::remove(machine_.hive());
+    fs::remove_all(machine_.home());
+    fs::create_directories(machine_.home());
     run_.script.Reset();
     run_.install_log.Clear();
     const ScriptRunResult first = Run(Version1());
@@ -121,10 +123,11 @@ class Upgrade : public ScriptTest {
         << error;
   }
 
-  // Every path below the drive folders and the hive: kind, mode, size, bytes.
+  // Every path below the drive folders, the hive and the private home's XDG
+  // folders (menu entries, icons, menus): kind, mode, size, bytes.
   std::map<std::string, std::string> Snapshot() const {
     std::map<std::string, std::string> shot;
-    for (const std::string& root : {machine_.drive_c(), machine_.drive_d()}) {
+    for (const std::string& root : {machine_.drive_c(), machine_.drive_d(), machine_.home()}) {
       for (auto it = fs::recursive_directory_iterator(root);
            it != fs::recursive_directory_iterator(); ++it) {
         struct stat info {};
@@ -138,10 +141,11 @@ class Upgrade : public ScriptTest {
     return shot;
   }
 
-  // Only calls on the machine's drives and hive fail (never the package).
+  // Only calls on the machine's drives, hive and XDG folders fail (never the
+  // package).
   bool OnTheMachine(std::string_view host) const {
     return host.starts_with(machine_.drive_c()) || host.starts_with(machine_.drive_d()) ||
-           host.starts_with(machine_.hive());
+           host.starts_with(machine_.hive()) || host.starts_with(machine_.home());
   }
 
   ScriptRunResult RunVersion2(const platform::FaultHook& hook) {
@@ -174,6 +178,12 @@ TEST_F(Upgrade, EndsWellAndLeavesNothingAside) {
   EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\old.txt"));
   EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\cache"));
   EXPECT_EQ(Leftovers(machine_.drive_c()), std::vector<std::string>{});
+  EXPECT_EQ(Leftovers(machine_.home()), std::vector<std::string>{});
+  // The desktop integration wrote menu entries: the sweeps below check them.
+  int entries = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(machine_.home()))
+    entries += entry.path().extension() == ".desktop";
+  EXPECT_GE(entries, 2);
 }
 
 TEST_F(Upgrade, TheRunUndoesAKilledEarlierRunBeforeItStarts) {

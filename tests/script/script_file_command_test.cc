@@ -7,6 +7,7 @@
 #include "uninstall/uninstall_list.h"
 
 #include <algorithm>
+#include <filesystem>
 #include "script_fixture.h"
 
 namespace wizpak::test {
@@ -126,6 +127,27 @@ TEST_F(FileCommand, EntryInflatingToAnotherSizeEndsTheRunAsDamaged) {
   EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\after.txt"));
   EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\reached"));
   EXPECT_TRUE(LoggedFiles().empty());
+}
+
+// Names that differ only in letter case are one file, as on Windows: an
+// existing file found in another case is written over, and the log names it
+// as it is stored, so the uninstaller removes exactly that file.
+TEST_F(FileCommand, AFileFoundInAnotherLetterCaseIsLoggedAsStored) {
+  UsePackage(kTwoGroups);
+  test::WriteHostFile(Host("C:\\Games\\Test") + "/README.TXT", "old");
+  test::WriteHostFile(Host("C:\\Games\\Test") + "/Copy.Txt", "old copy");
+  ScriptBuilder s;
+  s.Command(kCmdFile, {"payload"});
+  s.Command(kCmdCopyFile, {"$INSTDIR\\readme.txt", "$INSTDIR\\COPY.TXT"});
+  ASSERT_EQ(Run(s).outcome, ScriptOutcome::Completed);
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test") + "/README.TXT"), "group one");
+  EXPECT_EQ(ReadHostFile(Host("C:\\Games\\Test") + "/Copy.Txt"), "group one");
+  // No second file in the script's spelling.
+  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Games\\Test") + "/readme.txt"));
+  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Games\\Test") + "/COPY.TXT"));
+  const std::vector<std::string> logged = LoggedFiles();
+  EXPECT_NE(std::find(logged.begin(), logged.end(), "$INSTDIR\\README.TXT"), logged.end());
+  EXPECT_NE(std::find(logged.begin(), logged.end(), "$INSTDIR\\Copy.Txt"), logged.end());
 }
 
 TEST_F(FileCommand, FalseConditionLeavesItsGroupToTheNextLine) {

@@ -12,18 +12,13 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/journal.h"
+#include "platform/journal_host.h"
 #include "platform/win32/windows_api.h"
 
 namespace wizpak::platform {
 
 namespace {
-
-FaultHook& InstalledHook() {
-  static FaultHook hook;
-  return hook;
-}
-
-thread_local std::string last_error_text;
 
 HANDLE HandleOf(int fd) {
   return fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
@@ -58,11 +53,18 @@ bool RefuseReadOnly(const std::wstring& path) {
   return false;
 }
 
-// A name beside `path` that no other writer uses at the same time.
-std::wstring TemporaryNameBeside(std::string_view path) {
+// A suffix that makes a name beside a file one no other writer uses at the
+// same time.
+std::wstring TemporarySuffix() {
   static std::atomic<unsigned> counter{0};
-  return win32::AcpToWide(path) + L".wizpak-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-         std::to_wstring(counter++) + L".tmp";
+  return L".wizpak-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+         L".tmp";
+}
+
+// The journal's name of a program path, asked only while a run notes its
+// changes (empty otherwise).
+std::string Noted(std::string_view path) {
+  return ActiveJournal() != nullptr ? journal_host::HostOfProgram(path) : std::string();
 }
 
 // What a link found in a listing leads to, as the POSIX layer reports it
@@ -85,48 +87,7 @@ void DescribeLinkTarget(const std::wstring& path, FolderEntry& entry) {
 
 }  // namespace
 
-namespace win32 {
-
-int ConsultFaultHook(FileOp op, std::string_view path) {
-  const FaultHook& hook = InstalledHook();
-  return hook ? hook(op, path) : 0;
-}
-
-}  // namespace win32
-
-std::string LastErrorText() {
-  return last_error_text;
-}
-
-void SetLastErrorText(std::string text) {
-  last_error_text = std::move(text);
-}
-
-ScopedFaultHook::ScopedFaultHook(FaultHook hook) : previous_(std::move(InstalledHook())) {
-  InstalledHook() = std::move(hook);
-}
-
-ScopedFaultHook::~ScopedFaultHook() {
-  InstalledHook() = std::move(previous_);
-}
-
 // ---- File ------------------------------------------------------------------
-
-File::~File() {
-  Close();
-}
-
-File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), host_path_(std::move(other.host_path_)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    host_path_ = std::move(other.host_path_);
-  }
-  return *this;
-}
 
 File File::Open(std::string_view path, OpenMode mode) {
   if (int fault = win32::ConsultFaultHook(FileOp::Open, path)) {
@@ -154,10 +115,14 @@ File File::Open(std::string_view path, OpenMode mode) {
     return File();
   }
   if (mode != OpenMode::ReadShared && RefuseReadOnly(wide)) return File();
+  const std::string noted = mode == OpenMode::Create ? Noted(path) : std::string();
+  if (!noted.empty() && !JournalBeforeWrite(noted)) return File();
   HANDLE handle = CreateFileW(wide.c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    win32::FailWithLastError();
+    const DWORD error = GetLastError();
+    if (!noted.empty()) JournalRestoreLast(noted);
+    win32::FailWithWin32(error);
     return File();
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
@@ -306,6 +271,10 @@ void File::Close() {
 
 // ---- Whole files and folders -------------------------------------------------
 
+std::string StoredSpelling(std::string_view path) {
+  return std::string(path);  // Windows finds a name in any letter case itself
+}
+
 bool FileExists(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(win32::AcpToWide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -341,10 +310,13 @@ bool DeleteFile(std::string_view path) {
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
       return win32::FailWithWin32(ERROR_ACCESS_DENIED);
     }
+    // A run that can be undone moves the link aside instead.
+    if (Journal* journal = ActiveJournal()) return journal->MoveFileAside(Noted(path));
     if (!RemoveDirectoryW(wide.c_str())) return win32::FailWithLastError();
     return true;
   }
   if (RefuseReadOnly(wide)) return false;
+  if (Journal* journal = ActiveJournal()) return journal->MoveFileAside(Noted(path));
   if (!DeleteFileW(wide.c_str())) return win32::FailWithLastError();
   return true;
 }
@@ -352,9 +324,16 @@ bool DeleteFile(std::string_view path) {
 bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
   if (int fault = win32::ConsultFaultHook(FileOp::Copy, to)) return win32::FailWithErrno(fault);
   if (RefuseReadOnly(win32::AcpToWide(to))) return false;
+  // The old file is moved aside (a rename, no copy) or the name noted; with
+  // fail_if_exists an existing file makes the copy fail, so nothing is noted.
+  const std::string noted = Noted(to);
+  const bool noting = !noted.empty() && noted != Noted(from) && !(fail_if_exists && FileExists(to));
+  if (noting && !JournalBeforeWrite(noted)) return false;
   if (!CopyFileW(win32::AcpToWide(from).c_str(), win32::AcpToWide(to).c_str(),
                  fail_if_exists ? TRUE : FALSE)) {
-    return win32::FailWithLastError();
+    const DWORD error = GetLastError();
+    if (noting) JournalRestoreLast(noted);
+    return win32::FailWithWin32(error);
   }
   return true;
 }
@@ -362,9 +341,22 @@ bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
 bool RenameFile(std::string_view from, std::string_view to) {
   if (int fault = win32::ConsultFaultHook(FileOp::Rename, to)) return win32::FailWithErrno(fault);
   if (RefuseReadOnly(win32::AcpToWide(to))) return false;
+  const std::string source = Noted(from);
+  const std::string target = Noted(to);
+  const bool noting = !target.empty() && source != target;
+  if (noting && !JournalBeforeWrite(target)) return false;
+  if (noting && !ActiveJournal()->NoteMove(source, target)) {
+    JournalRestoreLast(target);
+    return false;
+  }
   if (!MoveFileExW(win32::AcpToWide(from).c_str(), win32::AcpToWide(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return win32::FailWithLastError();
+    const DWORD error = GetLastError();
+    if (noting) {
+      JournalCancelLast();
+      JournalRestoreLast(target);
+    }
+    return win32::FailWithWin32(error);
   }
   return true;
 }
@@ -373,7 +365,13 @@ bool CreateDirectory(std::string_view path) {
   if (int fault = win32::ConsultFaultHook(FileOp::CreateDir, path)) {
     return win32::FailWithErrno(fault);
   }
-  if (!CreateDirectoryW(win32::AcpToWide(path).c_str(), nullptr)) return win32::FailWithLastError();
+  const std::string noted = Noted(path);
+  if (!noted.empty() && !JournalBeforeNewFolder(noted)) return false;
+  if (!CreateDirectoryW(win32::AcpToWide(path).c_str(), nullptr)) {
+    const DWORD error = GetLastError();
+    if (!noted.empty()) JournalCancelLast();
+    return win32::FailWithWin32(error);
+  }
   return true;
 }
 
@@ -381,6 +379,7 @@ bool RemoveDirectory(std::string_view path) {
   if (int fault = win32::ConsultFaultHook(FileOp::RemoveDir, path)) {
     return win32::FailWithErrno(fault);
   }
+  if (Journal* journal = ActiveJournal()) return journal->MoveFolderAside(Noted(path));
   if (!RemoveDirectoryW(win32::AcpToWide(path).c_str())) return win32::FailWithLastError();
   return true;
 }
@@ -476,10 +475,18 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
   const std::wstring target = win32::AcpToWide(path);
   if (target.empty()) return win32::FailWithWin32(ERROR_PATH_NOT_FOUND);
   if (RefuseReadOnly(target)) return false;
-  const std::wstring temporary = TemporaryNameBeside(path);
+  const std::wstring suffix = TemporarySuffix();
+  const std::wstring temporary = target + suffix;
+  // Noted, so a run killed while writing leaves no temporary file behind.
+  const std::string noted = Noted(path);
+  if (!noted.empty() && !JournalBeforeWrite(noted + win32::WideToUtf8String(suffix))) return false;
   HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return win32::FailWithLastError();
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (!noted.empty()) JournalCancelLast();
+    return win32::FailWithWin32(error);
+  }
   bool ok = WriteAllHandle(handle, path, bytes.data(), static_cast<int64_t>(bytes.size()));
   if (ok) {
     if (int fault = win32::ConsultFaultHook(FileOp::Sync, path)) {
@@ -492,9 +499,13 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
   if (ok) {
     if (int fault = win32::ConsultFaultHook(FileOp::Rename, path)) {
       ok = win32::FailWithErrno(fault);
+    } else if (!noted.empty() && !JournalBeforeWrite(noted)) {
+      ok = false;  // the old file is moved aside (a rename, no copy) or the name noted
     } else if (!MoveFileExW(temporary.c_str(), target.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ok = win32::FailWithLastError();
+      const DWORD error = GetLastError();
+      if (!noted.empty()) JournalRestoreLast(noted);  // the old file goes back under its name
+      ok = win32::FailWithWin32(error);
     }
   }
   if (!ok) {

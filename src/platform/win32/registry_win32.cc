@@ -3,8 +3,10 @@
 // the five predefined roots. Names are ANSI (active code page); only string
 // values are read and written.
 #include <cerrno>
+#include <optional>
 
 #include "platform/files.h"
+#include "platform/journal.h"
 #include "platform/registry.h"
 #include "platform/win32/windows_api.h"
 
@@ -87,6 +89,35 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
   return RegDeleteKeyW(parent, name.c_str());
 }
 
+bool Exists(RootKey root, const std::wstring& key_path) {
+  Key key;
+  return RegOpenKeyExW(RootHandle(root), key_path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+}
+
+// Notes, in the journal of the run in scope, each level of `key_path` that
+// does not exist yet, outermost first, as creating the key will make them.
+bool NoteKeysToCreate(RootKey root, const std::wstring& key_path) {
+  Journal* journal = ActiveJournal();
+  if (journal == nullptr || key_path.empty()) return true;
+  for (size_t end = 0; end != std::wstring::npos;) {
+    end = key_path.find(L'\\', end + 1);
+    const std::wstring level = key_path.substr(0, end);
+    if (Exists(root, level)) continue;
+    if (!journal->NoteRegistryKeyCreated(static_cast<int>(root), win32::WideToAcp(level)))
+      return false;
+  }
+  return true;
+}
+
+// Notes the value's data as it is before a change, or that it is absent.
+bool NoteOldValue(RootKey root, std::string_view path, std::string_view name) {
+  Journal* journal = ActiveJournal();
+  if (journal == nullptr) return true;
+  const std::optional<std::string> old = Registry().ReadString(root, path, name);
+  return journal->NoteRegistryValue(static_cast<int>(root), win32::WideToAcp(KeyPath(path)), name,
+                                    old ? &*old : nullptr);
+}
+
 }  // namespace
 
 bool KeyOpenFailureIsWriteFailure(std::string_view) {
@@ -100,6 +131,7 @@ bool Registry::OpenKey(RootKey root, std::string_view path, bool create) {
   if (int fault = win32::ConsultFaultHook(FileOp::Registry, SeamPath(root, path))) {
     return win32::FailWithErrno(fault);
   }
+  if (!NoteKeysToCreate(root, key_path)) return false;
   Key key;
   return Check(RegCreateKeyExW(RootHandle(root), key_path.c_str(), 0, nullptr,
                                REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, key.out(),
@@ -149,6 +181,7 @@ bool Registry::WriteString(RootKey root, std::string_view path, std::string_view
   if (int fault = win32::ConsultFaultHook(FileOp::Registry, SeamPath(root, path))) {
     return win32::FailWithErrno(fault);
   }
+  if (!NoteKeysToCreate(root, KeyPath(path)) || !NoteOldValue(root, path, name)) return false;
   Key key;
   if (!Check(RegCreateKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, nullptr,
                              REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.out(),
@@ -169,7 +202,31 @@ bool Registry::DeleteValue(RootKey root, std::string_view path, std::string_view
   if (!Check(RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_SET_VALUE, key.out()))) {
     return false;
   }
+  if (!NoteOldValue(root, path, name)) return false;
   return Check(RegDeleteValueW(key.get(), win32::AcpToWide(name).c_str()));
+}
+
+bool Registry::DeleteEmptyKey(RootKey root, std::string_view path) {
+  const std::wstring key_path = KeyPath(path);
+  if (key_path.empty()) return true;  // a root stays
+  DWORD subkeys = 0;
+  DWORD values = 0;
+  {
+    Key key;
+    const LONG status = RegOpenKeyExW(RootHandle(root), key_path.c_str(), 0, KEY_READ, key.out());
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (!Check(status)) return false;
+    if (!Check(RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                &values, nullptr, nullptr, nullptr, nullptr))) {
+      return false;
+    }
+  }
+  if (subkeys != 0 || values != 0) return win32::FailWithWin32(ERROR_DIR_NOT_EMPTY);
+  return Check(RegDeleteKeyW(RootHandle(root), key_path.c_str()));
+}
+
+bool Registry::RemoveHiveIfEmpty() {
+  return true;  // the Windows registry is no file of ours
 }
 
 bool Registry::DeleteKey(RootKey root, std::string_view path) {

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/codepage.h"
+#include "platform/journal.h"
 #include "platform/safe_files.h"
 #include "platform/win32/windows_api.h"
 
@@ -56,6 +57,15 @@ std::wstring WideName(std::string_view name) {
 std::wstring JoinWide(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
   return folder.back() == L'\\' || folder.back() == L'/' ? folder + name : folder + L'\\' + name;
+}
+
+// The journal's name of a Windows path (full, UTF-8, '/' between levels),
+// asked only while a run notes its changes (empty otherwise).
+std::string Noted(const std::wstring& path) {
+  if (ActiveJournal() == nullptr) return {};
+  std::string noted = win32::WideToUtf8String(path);
+  std::replace(noted.begin(), noted.end(), '\\', '/');
+  return noted;
 }
 
 Folder::Kind KindOfAttributes(DWORD attributes) {
@@ -219,12 +229,23 @@ Folder Folder::Open(std::string_view path, bool create,
         SetLastErrorText(level + ": " + LastErrorText());
         return Folder();
       }
+      const std::string noted = Noted(host);
+      if (!noted.empty() && !JournalBeforeNewFolder(noted)) {
+        _close(fd);
+        SetLastErrorText(level + ": " + LastErrorText());
+        return Folder();
+      }
       if (CreateDirectoryW(host.c_str(), nullptr)) {
         if (on_created) on_created(level + '\\');
-      } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
-        _close(fd);
-        FailAt(level);
-        return Folder();
+      } else {
+        const DWORD error = GetLastError();
+        if (!noted.empty()) JournalCancelLast();
+        if (error != ERROR_ALREADY_EXISTS) {
+          _close(fd);
+          SetLastError(error);
+          FailAt(level);
+          return Folder();
+        }
       }
     }
     const int next = OpenFolderHandle(host, level);
@@ -259,6 +280,8 @@ bool Folder::DeleteEntry(std::string_view name) const {
       // The link goes, never what it points to: a folder link is removed as
       // a folder, a file link as a file.
       if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        // A run that can be undone moves the link aside instead.
+        if (Journal* journal = ActiveJournal()) return journal->MoveFileAside(Noted(wide));
         if (!RemoveDirectoryW(wide.c_str())) return FailAt(program);
         return true;
       }
@@ -268,6 +291,8 @@ bool Folder::DeleteEntry(std::string_view name) const {
         return win32::FailWithWin32(ERROR_ACCESS_DENIED);
       break;
   }
+  // A run that can be undone moves the file aside instead.
+  if (Journal* journal = ActiveJournal()) return journal->MoveFileAside(Noted(wide));
   if (!DeleteFileW(wide.c_str())) return FailAt(program);
   return true;
 }
@@ -279,6 +304,7 @@ bool Folder::RemoveFolder(std::string_view name) const {
     return win32::FailWithErrno(fault);
   const std::wstring wide = JoinWide(win32::Utf8ToWideString(host_), WideName(name));
   if (KindAt(wide) != Kind::Folder) return FailNaming(program, "is not a folder");
+  if (Journal* journal = ActiveJournal()) return journal->MoveFolderAside(Noted(wide));
   if (!RemoveDirectoryW(wide.c_str())) return FailAt(program);
   return true;
 }
@@ -374,31 +400,6 @@ FileLock FileLock::TryLock(std::string_view path, Result& result) {
 
 // ---- ReplacingFile --------------------------------------------------------------
 
-ReplacingFile::~ReplacingFile() {
-  Discard();
-}
-
-ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      folder_fd_(std::exchange(other.folder_fd_, -1)),
-      folder_path_(std::move(other.folder_path_)),
-      host_path_(std::move(other.host_path_)),
-      name_(std::move(other.name_)),
-      temp_name_(std::move(other.temp_name_)) {}
-
-ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
-  if (this != &other) {
-    Discard();
-    fd_ = std::exchange(other.fd_, -1);
-    folder_fd_ = std::exchange(other.folder_fd_, -1);
-    folder_path_ = std::move(other.folder_path_);
-    host_path_ = std::move(other.host_path_);
-    name_ = std::move(other.name_);
-    temp_name_ = std::move(other.temp_name_);
-  }
-  return *this;
-}
-
 // host_path_ holds the folder's Windows path (UTF-8); name_ and temp_name_
 // the final and temporary names in it.
 void ReplacingFile::Discard() {
@@ -439,11 +440,17 @@ ReplacingFile ReplacingFile::Begin(const Folder& folder, std::string_view name) 
     return win32::FailWithErrno(fault), ReplacingFile();
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string temp = TemporaryName(name);
+    // Noted, so a run killed while writing leaves no temporary file behind.
+    const std::string noted = Noted(JoinWide(folder_wide, WideName(temp)));
+    if (!noted.empty() && !JournalBeforeWrite(noted)) return ReplacingFile();
     // CREATE_NEW never opens what is already there, a link included.
     HANDLE handle = CreateFileW(JoinWide(folder_wide, WideName(temp)).c_str(), GENERIC_WRITE, 0,
                                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      const DWORD error = GetLastError();
+      if (!noted.empty()) JournalCancelLast();
+      SetLastError(error);
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
       win32::FailWithLastError();
       FailNaming(program, "cannot be written: " + LastErrorText());
       return ReplacingFile();
@@ -504,11 +511,18 @@ bool ReplacingFile::Commit(bool /*sync*/) {
   if (ok && kind == Folder::Kind::Link) ok = FailNaming(program, "is a link");
   if (ok && kind == Folder::Kind::Folder) ok = FailNaming(program, "is a folder");
   if (ok && kind == Folder::Kind::Other) ok = FailNaming(program, "is not a regular file");
+  const std::string noted = Noted(target);
   if (ok) {
     if (int fault = win32::ConsultFaultHook(FileOp::Rename, program)) {
       ok = win32::FailWithErrno(fault);
+    } else if (!noted.empty() && !JournalBeforeWrite(noted)) {
+      // The old file is moved aside (a rename, no copy) or the name noted.
+      ok = false;
     } else if (!MoveFileExW(JoinWide(folder_wide, WideName(temp_name_)).c_str(), target.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const DWORD error = GetLastError();
+      if (!noted.empty()) JournalRestoreLast(noted);  // the old file goes back under its name
+      SetLastError(error);
       ok = FailAt(program);
     } else {
       temp_name_.clear();

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/journal.h"
+#include "platform/journal_host.h"
 #include "platform/shell.h"
 
 namespace wizpak::platform {
@@ -141,7 +143,14 @@ bool WriteShellLink(std::string_view link_file, std::string_view target, std::st
   }
   ComPtr<IPersistFile> file;
   if (!Succeeded(link->QueryInterface(IID_IPersistFile, file.out()))) return false;
-  return Succeeded(file->Save(win32::AcpToWide(link_file).c_str(), TRUE));
+  // A run that can be undone moves an old link aside (or notes the new one)
+  // first: the shell writes the file itself, past the platform's calls.
+  const std::string noted =
+      ActiveJournal() != nullptr ? journal_host::HostOfProgram(link_file) : std::string();
+  if (!noted.empty() && !JournalBeforeWrite(noted)) return false;
+  if (Succeeded(file->Save(win32::AcpToWide(link_file).c_str(), TRUE))) return true;
+  if (!noted.empty()) JournalRestoreLast(noted);
+  return false;
 }
 
 bool WriteExeIcon(std::string_view exe_file, std::string_view directory_entry,

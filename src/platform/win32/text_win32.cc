@@ -61,8 +61,7 @@ bool FailWithLastError() {
 }
 
 bool FailWithErrno(int error) {
-  SetLastErrorText(std::strerror(error));
-  return false;
+  return FailWith(error);
 }
 
 }  // namespace wizpak::platform::win32

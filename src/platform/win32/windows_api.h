@@ -20,6 +20,7 @@
 #undef AnsiUpper
 
 // After the #undefs, so its declarations keep their own names.
+#include "platform/fault_seam.h"
 #include "platform/files.h"
 
 namespace wizpak::platform::win32 {
@@ -42,8 +43,8 @@ bool FailWithWin32(DWORD error);
 // Records an errno value chosen by the fault seam; always returns false.
 bool FailWithErrno(int error);
 
-// 0 when the call may go ahead, else the errno the installed test hook chose.
-// `path` is the program path as the caller gave it.
-int ConsultFaultHook(FileOp op, std::string_view path);
+// The fault seam's check (fault_seam.h); `path` is the program path as the
+// caller gave it.
+using platform::ConsultFaultHook;
 
 }  // namespace wizpak::platform::win32
