@@ -150,6 +150,7 @@ bool Undo(const std::vector<std::string>& r) {
     Registry registry;
     const auto root = static_cast<RootKey>(std::atoi(r[1].c_str()));
     if (r[4] == "1") return registry.WriteString(root, r[2], r[3], r[5]);
+    if (r[4] == "2") return registry.WriteStored(root, r[2], r[3], r[5]);
     return !registry.ReadString(root, r[2], r[3]) || registry.DeleteValue(root, r[2], r[3]);
   }
   if (kind == "K" && r.size() >= 3) {
@@ -348,6 +349,13 @@ bool Journal::NoteRegistryValue(int root, std::string_view key, std::string_view
                                 const std::string* old_data) {
   return Append("V\t" + std::to_string(root) + "\t" + Escape(key) + "\t" + Escape(name) + "\t" +
                     (old_data ? "1\t" + Escape(*old_data) : std::string("0\t")),
+                /*flush=*/true);
+}
+
+bool Journal::NoteRegistryStoredValue(int root, std::string_view key, std::string_view name,
+                                      std::string_view stored) {
+  return Append("V\t" + std::to_string(root) + "\t" + Escape(key) + "\t" + Escape(name) + "\t2\t" +
+                    Escape(stored),
                 /*flush=*/true);
 }
 

@@ -77,6 +77,10 @@ class Journal {
   // absent. `root` is the RootKey index.
   bool NoteRegistryValue(int root, std::string_view key, std::string_view name,
                          const std::string* old_data);
+  // The same for a value that is not a string: `stored` is its stored form
+  // (see Registry::WriteStored), put back unchanged by an undo.
+  bool NoteRegistryStoredValue(int root, std::string_view key, std::string_view name,
+                               std::string_view stored);
   bool NoteRegistryKeyCreated(int root, std::string_view key);
   bool NoteHiveCreated(const std::string& hive_host);
   // The file `host` is about to be cut at `offset` and appended to; `tail`

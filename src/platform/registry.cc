@@ -338,16 +338,22 @@ bool NoteOldValue(Hive& hive, RootKey root, const std::vector<std::string>& segm
   if (journal == nullptr) return true;
   std::string relative;
   for (size_t i = 0; i < segments.size(); ++i) relative += (i ? "\\" : "") + segments[i];
-  const std::string* old = nullptr;
+  const HiveValue* old = nullptr;
   if (const HiveKey* key = FindKey(hive, JoinKey(root, segments, segments.size()))) {
     for (const HiveValue& value : key->values) {
-      if (IsNamedValue(value, name) && value.kind == HiveValue::Kind::String) {
-        old = &value.data;
+      if (IsNamedValue(value, name)) {
+        old = &value;
         break;
       }
     }
   }
-  return journal->NoteRegistryValue(static_cast<int>(root), relative, name, old);
+  // A value of another type (a number, binary data) is noted as its line,
+  // so an undo puts it back rather than removing it.
+  if (old != nullptr && old->kind == HiveValue::Kind::Other) {
+    return journal->NoteRegistryStoredValue(static_cast<int>(root), relative, name, old->data);
+  }
+  return journal->NoteRegistryValue(static_cast<int>(root), relative, name,
+                                    old != nullptr ? &old->data : nullptr);
 }
 
 bool ValidValueName(std::string_view name) {
@@ -437,6 +443,31 @@ bool Registry::WriteString(RootKey root, std::string_view path, std::string_view
       changed = true;
     }
     return changed ? Change::Modified : Change::None;
+  });
+}
+
+bool Registry::WriteStored(RootKey root, std::string_view path, std::string_view name,
+                           std::string_view stored) {
+  const auto segments = KeySegments(path);
+  if (!segments || !ValidValueName(name)) return FailWith(EINVAL);
+  return ModifyHive([&](Hive& hive) {
+    bool created = false;
+    HiveKey& key = EnsureKey(hive, root, *segments, created);
+    bool written = false;
+    for (auto it = key.values.begin(); it != key.values.end();) {
+      if (!IsNamedValue(*it, name)) {
+        ++it;
+      } else if (written) {
+        it = key.values.erase(it);
+      } else {
+        *it = HiveValue{HiveValue::Kind::Other, std::string(name), std::string(stored)};
+        written = true;
+        ++it;
+      }
+    }
+    if (!written)
+      key.values.push_back({HiveValue::Kind::Other, std::string(name), std::string(stored)});
+    return Change::Modified;
   });
 }
 

@@ -47,6 +47,10 @@ class Registry {
   bool WriteString(RootKey root, std::string_view path, std::string_view name,
                    std::string_view value);
   bool DeleteValue(RootKey root, std::string_view path, std::string_view name);
+  // Puts back a value of any type as the undo journal noted it before a
+  // change (the hive file: its value line; Windows: type and bytes in hex).
+  bool WriteStored(RootKey root, std::string_view path, std::string_view name,
+                   std::string_view stored);
   // Deletes the key and everything below it.
   bool DeleteKey(RootKey root, std::string_view path);
   // Deletes the key only when it holds no value and no key below it

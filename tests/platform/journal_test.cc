@@ -1,7 +1,7 @@
 // The undo journal through the platform's own calls: replaced, deleted and
 // new files, new and removed folders, registry values and keys, undone in
-// reverse order, by the run itself or by the next start after a kill; a run
-// that ended well keeps its changes and nothing it moved aside.
+// reverse order (values of every type put back as they were), by the run itself or by the next
+// start after a kill; a run that ended well keeps its changes and nothing it moved aside.
 #include "platform/journal.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,21 @@ class JournalTest : public ::testing::Test {
     WriteHostFile(Host("Game/keep.txt"), "old keep");
     WriteHostFile(Host("Game/gone.txt"), "old gone");
     WriteHostFile(Host("Game/cache/a.txt"), "cache a");
-    Registry().WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1");
+    Registry registry;
+    registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "1");
+    // Values of other types (a number, binary data over two lines), which
+    // the run below overwrites with a string and deletes.
+    std::string hive = ReadHostFile(machine_.hive());
+    const size_t version = hive.find("\"Version\"");
+    const size_t end = hive.find('\n', version);
+    const std::string eol = end > 0 && hive[end - 1] == '\r' ? "\r\n" : "\n";
+    hive.insert(end + 1,
+                "\"Count\"=dword:0000002a" + eol + "\"Blob\"=hex:01,02,\\" + eol + "  03,04" + eol);
+    WriteHostFile(machine_.hive(), hive);
+    // Saved once through the hive's writer, so the bytes compared later are
+    // in the form it writes.
+    registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Scratch", "x");
+    registry.DeleteValue(RootKey::CurrentUser, "Software\\Game", "Scratch");
     hive_before_ = ReadHostFile(machine_.hive());
   }
   std::string Host(const std::string& relative) const {
@@ -44,6 +58,8 @@ class JournalTest : public ::testing::Test {
     ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Version", "2"));
     ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game\\New\\Deep", "X", "y"));
     ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Added", "z"));
+    ASSERT_TRUE(registry.WriteString(RootKey::CurrentUser, "Software\\Game", "Count", "42"));
+    ASSERT_TRUE(registry.DeleteValue(RootKey::CurrentUser, "Software\\Game", "Blob"));
   }
   void ExpectAsBefore() {
     EXPECT_EQ(ReadHostFile(Host("Game/keep.txt")), "old keep");

@@ -1,9 +1,12 @@
 // The registry accessor on the Windows registry: RegCreateKeyExW,
 // RegSetValueExW, RegQueryValueExW, RegDeleteValueW and RegDeleteKeyW under
-// the five predefined roots. Names are ANSI (active code page); only string
-// values are read and written.
+// the five predefined roots. Names are ANSI (active code page); scripts read
+// and write string values; values of other types are kept for undoing.
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/journal.h"
@@ -109,10 +112,58 @@ bool NoteKeysToCreate(RootKey root, const std::wstring& key_path) {
   return true;
 }
 
-// Notes the value's data as it is before a change, or that it is absent.
+// A value as "TYPE:HEX" (its type number and its bytes), or nothing when
+// the key or the value does not exist.
+std::optional<std::string> StoredForm(RootKey root, std::string_view path, std::string_view name) {
+  Key key;
+  if (RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_READ, key.out()) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  const std::wstring value_name = win32::AcpToWide(name);
+  // The value may grow between asking its size and reading it: ask again.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, nullptr, &bytes) !=
+        ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    std::vector<BYTE> data(bytes + 1);
+    DWORD got = bytes;
+    const LONG status =
+        RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, data.data(), &got);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string stored = std::to_string(type) + ":";
+    for (DWORD i = 0; i < got; ++i) {
+      stored += kHex[data[i] >> 4];
+      stored += kHex[data[i] & 15];
+    }
+    return stored;
+  }
+  return std::nullopt;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Notes the value's data as it is before a change, or that it is absent. A
+// value that is not a plain string (a number, binary data) is noted with its
+// type and bytes, so an undo puts it back rather than removing it.
 bool NoteOldValue(RootKey root, std::string_view path, std::string_view name) {
   Journal* journal = ActiveJournal();
   if (journal == nullptr) return true;
+  const std::optional<std::string> stored = StoredForm(root, path, name);
+  if (stored && stored->rfind(std::to_string(REG_SZ) + ":", 0) != 0) {
+    return journal->NoteRegistryStoredValue(static_cast<int>(root), win32::WideToAcp(KeyPath(path)),
+                                            name, *stored);
+  }
   const std::optional<std::string> old = Registry().ReadString(root, path, name);
   return journal->NoteRegistryValue(static_cast<int>(root), win32::WideToAcp(KeyPath(path)), name,
                                     old ? &*old : nullptr);
@@ -192,6 +243,32 @@ bool Registry::WriteString(RootKey root, std::string_view path, std::string_view
   const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
   return Check(RegSetValueExW(key.get(), win32::AcpToWide(name).c_str(), 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(data.c_str()), bytes));
+}
+
+bool Registry::WriteStored(RootKey root, std::string_view path, std::string_view name,
+                           std::string_view stored) {
+  const size_t colon = stored.find(':');
+  if (colon == std::string_view::npos || (stored.size() - colon - 1) % 2 != 0) {
+    return win32::FailWithErrno(EINVAL);
+  }
+  const DWORD type =
+      static_cast<DWORD>(std::strtoul(std::string(stored.substr(0, colon)).c_str(), nullptr, 10));
+  std::vector<BYTE> data;
+  for (size_t i = colon + 1; i + 1 < stored.size(); i += 2) {
+    const int high = HexDigit(stored[i]);
+    const int low = HexDigit(stored[i + 1]);
+    if (high < 0 || low < 0) return win32::FailWithErrno(EINVAL);
+    data.push_back(static_cast<BYTE>(high * 16 + low));
+  }
+  Key key;
+  if (!Check(RegCreateKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, nullptr,
+                             REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.out(),
+                             nullptr))) {
+    return false;
+  }
+  return Check(RegSetValueExW(key.get(), win32::AcpToWide(name).c_str(), 0, type,
+                              data.empty() ? nullptr : data.data(),
+                              static_cast<DWORD>(data.size())));
 }
 
 bool Registry::DeleteValue(RootKey root, std::string_view path, std::string_view name) {
