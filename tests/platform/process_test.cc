@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -23,22 +21,13 @@ using test::TempDir;
 using test::TestMachine;
 using test::WriteHostFile;
 
-// Zombie children of this process, from /proc/<pid>/stat.
+// Zombie children of this process: a child that has ended and was not
+// reaped is what waitid reports with WNOHANG; WNOWAIT leaves it unreaped.
+// (Scanning /proc instead races with every other process that ends.)
 int ZombieChildren() {
-  int zombies = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    const std::string stat = ReadHostFile(entry.path().string() + "/stat");
-    const size_t paren = stat.rfind(')');
-    if (paren == std::string::npos || paren + 4 > stat.size()) continue;
-    std::istringstream fields(stat.substr(paren + 2));
-    char state = 0;
-    int parent = 0;
-    fields >> state >> parent;
-    if (state == 'Z' && parent == ProcessId()) ++zombies;
-  }
-  return zombies;
+  siginfo_t info{};
+  if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0) return 0;  // no children
+  return info.si_pid != 0 ? 1 : 0;
 }
 
 TEST(Process, CommandLineAndOwnImage) {
