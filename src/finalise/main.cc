@@ -1,10 +1,14 @@
 // wizpak-finalise: removes an uninstaller after it has ended. Started by the
 // uninstaller with its own (quoted) path while it is still running, it waits
 // until no other process executes that file, deletes it and then deletes
-// itself. An installation folder left empty by that is removed as well.
+// itself. An installation folder left empty by that is removed as well, and
+// so are the folders above it the uninstaller names after its path (those
+// its install log lists), each only when it is empty, innermost first.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/process.h"
@@ -26,11 +30,45 @@ std::string Unquote(std::string text) {
   return text;
 }
 
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 3 && IsSeparator(path.back())) path.pop_back();
+  return path;
+}
+
+// A folder named after the uninstaller is taken only when it lies above the
+// uninstaller's own folder (its path and a separator begin that folder) and
+// is not a drive or file-system root, and when that folder has no "." or
+// ".." level: nothing else of the machine can be named here.
+bool IsAboveFolderOf(const std::string& folder, const std::string& own_folder) {
+  if (folder.size() <= 3 || folder.size() >= own_folder.size()) return false;
+  if (own_folder.compare(0, folder.size(), folder) != 0 || !IsSeparator(own_folder[folder.size()]))
+    return false;
+  for (size_t start = 0; start <= own_folder.size();) {
+    size_t end = start;
+    while (end < own_folder.size() && !IsSeparator(own_folder[end])) ++end;
+    const std::string level = own_folder.substr(start, end - start);
+    if (level == "." || level == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+// Removes `folder` when it holds nothing (rmdir refuses anything else too).
+void RemoveIfEmpty(const std::string& folder) {
+  const auto entries = wizpak::platform::ListFolder(folder);
+  if (entries && entries->empty()) wizpak::platform::RemoveFolderWalked(folder);
+}
+
 void PrintUsage(FILE* out) {
   std::fputs(
-      "Usage: wizpak-finalise \"UNINSTALLER\"\n"
+      "Usage: wizpak-finalise \"UNINSTALLER\" [\"FOLDER\"...]\n"
       "Waits until no other process runs UNINSTALLER (at most 30 s), deletes it,\n"
-      "removes its folder when that is now empty, then deletes this program.\n"
+      "removes its folder when that is now empty, then each FOLDER (which must\n"
+      "lie above it) that is empty, innermost first, then deletes this program.\n"
       "Exit status: 0 done, 1 bad arguments,\n"
       "2 the uninstaller was still running or could not be deleted.\n",
       out);
@@ -44,12 +82,30 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return 0;
   }
-  if (argc != 2 || Unquote(argv[1]).empty()) {
-    std::fputs("wizpak-finalise: expected exactly one argument, the uninstaller's path\n", stderr);
+  if (argc < 2 || Unquote(argv[1]).empty()) {
+    std::fputs("wizpak-finalise: expected the uninstaller's path\n", stderr);
     PrintUsage(stderr);
     return 1;
   }
   const std::string target = Unquote(argv[1]);
+  const size_t cut = target.find_last_of("\\/");
+  const std::string own_folder =
+      WithoutTrailingSeparators(target.substr(0, cut == std::string::npos ? 0 : cut));
+  std::vector<std::string> above;
+  for (int i = 2; i < argc; ++i) {
+    std::string folder = WithoutTrailingSeparators(Unquote(argv[i]));
+    if (!IsAboveFolderOf(folder, own_folder)) {
+      std::fprintf(stderr, "wizpak-finalise: %s is not a folder above %s\n", folder.c_str(),
+                   target.c_str());
+      PrintUsage(stderr);
+      return 1;
+    }
+    above.push_back(std::move(folder));
+  }
+  // Innermost first: a longer path above the same folder lies inside a
+  // shorter one.
+  std::sort(above.begin(), above.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   const std::string self = wizpak::platform::ExecutablePath();
 
   const uint64_t start = wizpak::platform::MonotonicMilliseconds();
@@ -79,14 +135,12 @@ int main(int argc, char** argv) {
     }
   }
   // The uninstall walk could not remove the installation folder while the
-  // uninstaller ran inside it; once that is gone, an empty folder goes too.
+  // uninstaller ran inside it, nor the folders above it that the install
+  // made; once it is gone, each of them that is empty goes too. One that
+  // holds anything (the user's own files) stays, and so do those above it.
   if (status == 0) {
-    std::string folder = target.substr(
-        0, target.find_last_of("\\/") == std::string::npos ? 0 : target.find_last_of("\\/"));
-    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-    const auto entries = wizpak::platform::ListFolder(folder);
-    if (folder.size() > 3 && entries && entries->empty())
-      wizpak::platform::RemoveFolderWalked(folder);
+    if (own_folder.size() > 3) RemoveIfEmpty(own_folder);
+    for (const std::string& folder : above) RemoveIfEmpty(folder);
   }
   // Never delete the file we were asked to keep running for, even if the
   // uninstaller named this very program.

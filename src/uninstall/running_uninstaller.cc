@@ -12,6 +12,7 @@
 #include "platform/process.h"
 #include "text/path_helpers.h"
 #include "text/run_texts.h"
+#include "uninstall/finaliser_folders.h"
 #include "uninstall/uninstall_list.h"
 
 namespace wizpak {
@@ -171,9 +172,11 @@ UninstallerBuildResult BuildUninstaller(const RunningPackage& running,
   return BuildUninstallerFrom(TPakSource(*running.pak), plan, OpenTPakAppender);
 }
 
-bool StartFinaliser(const RunningPackage& running) {
+bool StartFinaliser(const RunningPackage& running, const TUninstallList& log) {
   if (running.pak == nullptr) return false;
-  return StartFinaliserFrom(TPakSource(*running.pak), platform::ExecutablePath());
+  const std::string uninstaller = platform::ExecutablePath();
+  return StartFinaliserFrom(TPakSource(*running.pak), uninstaller,
+                            FoldersAboveUninstaller(log.Directories(), uninstaller));
 }
 
 UninstallWalkSummary RunUninstallWalk(const RunTexts& texts, TUninstallList& log,

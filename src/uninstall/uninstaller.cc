@@ -208,7 +208,8 @@ bool WriteScratchProgram(const std::string& path, std::string_view content) {
 
 }  // namespace
 
-bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path) {
+bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path,
+                        const std::vector<std::string>& folders_above) {
   const std::vector<PackageEntryRef> entries = running.Entries();
   std::optional<std::string> content;
   for (size_t i = 0; i < entries.size() && !content; ++i) {
@@ -222,11 +223,13 @@ bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstall
   }
   // The scratch folder first; where it is full or cannot be written, the
   // temporary folder. Each failed copy is removed again.
+  std::vector<std::string> arguments{"\"" + std::string(uninstaller_path) + "\""};
+  for (const std::string& folder : folders_above) arguments.push_back("\"" + folder + "\"");
   std::string reasons;
   for (const std::string& folder : {platform::ExecutableScratchFolder(), platform::TempFolder()}) {
     const std::string path = folder + "FINALISE" + platform::UniqueSuffix() + ".exe";
     if (WriteScratchProgram(path, *content) && platform::MakeExecutable(path) &&
-        platform::StartProgram(path, {"\"" + std::string(uninstaller_path) + "\""}))
+        platform::StartProgram(path, arguments))
       return true;
     reasons += (reasons.empty() ? "" : "; ") + path + ": " + platform::LastErrorText();
     platform::DeleteFileWalked(path);

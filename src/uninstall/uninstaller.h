@@ -115,10 +115,12 @@ UninstallerBuildResult BuildUninstallerFrom(const PackageSource& running,
 std::string FinaliserPath();
 
 // Writes the group-0 entry "FINALISE.EXE" to FinaliserPath() and starts it
-// with `uninstaller_path` in double quotes; returns at once. False when
+// with `uninstaller_path` in double quotes, then each of `folders_above`
+// (FoldersAboveUninstaller) in double quotes; returns at once. False when
 // there is no such entry or it could not be written or started (the
 // uninstaller then stays).
-bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path);
+bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstaller_path,
+                        const std::vector<std::string>& folders_above = {});
 
 // A walk view showing on the status label and gauge of `status`,
 // repainting them.
@@ -161,8 +163,9 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
 UninstallerBuildResult BuildUninstaller(const RunningPackage& running,
                                         const TSetupInfoFile& record);
 
-// StartFinaliserFrom the running package with the running executable's path.
-bool StartFinaliser(const RunningPackage& running);
+// StartFinaliserFrom the running package with the running executable's path
+// and the folders above it that `log` lists and the walk had to leave.
+bool StartFinaliser(const RunningPackage& running, const TUninstallList& log);
 
 // The uninstall page's walk over `log`, with the current language's strings
 // and the record's InstallDir, UninstallPrefix, ShortName (all of `texts`).

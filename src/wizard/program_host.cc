@@ -43,7 +43,7 @@ WizardHost MakeProgramHost(SetupRun& setup_run, const ProgramPackage& package) {
   };
   host.start_finaliser = [&setup_run] {
     // Everything else is removed; only the uninstaller itself stays.
-    if (!StartFinaliser(setup_run.package)) {
+    if (!StartFinaliser(setup_run.package, setup_run.install_log)) {
       std::fprintf(stderr,
                    "wizpak: the uninstaller cannot remove itself (%s); %s may be deleted by hand\n",
                    platform::LastErrorText().c_str(), platform::ExecutablePath().c_str());

@@ -318,6 +318,40 @@ TEST_F(Harden, InstallAndUninstallLeaveNoLocksOrEmptyCacheFolders) {
     EXPECT_EQ(entry.path().filename(), "Hard");
 }
 
+// The uninstaller run from the installation folder cannot let the walk
+// remove the folder above it that the install made; the finaliser removes
+// it once it is empty. A parent that holds the user's files, or that was
+// there before the install (the log does not list it), stays.
+TEST_F(Harden, UninstallRemovesTheEmptyParentFolderTheInstallMade) {
+  ASSERT_EQ(Build("file src\n").status, 0);
+  const std::string games = rig_.drive_c() + "/Games";
+  const std::string scratch = rig_.home() + "/.cache/wizpak";
+  const auto UninstallInPlace = [&] {
+    const Ran run = rig_.RunUnattended(Game() + "/Hard_Uninstall.exe");
+    EXPECT_EQ(run.status, 0) << run.err;
+    // The finaliser deletes the uninstaller first and itself and its
+    // scratch folder last.
+    EXPECT_TRUE(test::WaitUntil(
+        [&] { return !fs::exists(Game() + "/Hard_Uninstall.exe") && !fs::exists(scratch); }));
+  };
+
+  ASSERT_EQ(Install().status, 0);
+  UninstallInPlace();
+  EXPECT_FALSE(fs::exists(games));
+
+  ASSERT_EQ(Install().status, 0);
+  test::WriteHostFile(games + "/notes.txt", "mine");
+  UninstallInPlace();
+  EXPECT_FALSE(fs::exists(Game()));
+  EXPECT_EQ(test::ReadHostFile(games + "/notes.txt"), "mine");
+
+  fs::remove(games + "/notes.txt");
+  ASSERT_EQ(Install().status, 0);
+  UninstallInPlace();
+  EXPECT_FALSE(fs::exists(Game()));
+  EXPECT_TRUE(fs::is_directory(games));
+}
+
 // The temporaries a killed run left part-written on the drive.
 int PartWritten(const std::string& root) {
   int found = 0;

@@ -132,7 +132,7 @@ TEST_F(RunningUninstallerTest, WithoutARunningPackageOnlyTheRegistrationIsWritte
   RemoveUninstallRegistration(record.ShortName);
   EXPECT_FALSE(
       platform::Registry().KeyExists(platform::RootKey::LocalMachine, UninstallKeyPath("Solo")));
-  EXPECT_FALSE(StartFinaliser(RunningPackage{}));
+  EXPECT_FALSE(StartFinaliser(RunningPackage{}, TUninstallList{}));
 }
 
 }  // namespace

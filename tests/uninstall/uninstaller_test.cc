@@ -4,6 +4,7 @@
 #include "uninstall/uninstaller.h"
 
 #include "package/pak.h"
+#include "uninstall/finaliser_folders.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -194,23 +196,45 @@ TEST_F(UninstallerTest, AKilledRunsTemporaryUninstallerIsRemovedByTheNextRun) {
   EXPECT_TRUE(platform::FileExists("C:\\Games\\Demo\\Demo_Uninstall.exe.txt"));
 }
 
-TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPath) {
+TEST(Finaliser, StartsFromTheScratchFolderWithTheQuotedPaths) {
   test::TempDir dir;
   test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.file("run"));
   ASSERT_TRUE(platform::CreateDirectory(dir.file("run")));
   const std::string out = dir.file("args.txt");
   const ListSource running(
       {{"SetupInfo", 0, "r"},
-       {"finalise.exe", 0, "#!/bin/sh\nprintf '%s' \"$1\" > '" + out + "'\n"}});
-  ASSERT_TRUE(StartFinaliserFrom(running, "C:\\Games\\Demo\\Demo_Uninstall.exe"));
+       {"finalise.exe", 0, "#!/bin/sh\nprintf '%s|' \"$@\" > '" + out + "'\n"}});
+  ASSERT_TRUE(
+      StartFinaliserFrom(running, "C:\\My Games\\Demo\\Demo_Uninstall.exe", {"C:\\My Games"}));
   // A scratch name of its own each time, so two uninstallers never share one.
   const std::string scratch = *platform::ToHostPath(FinaliserPath());
   EXPECT_EQ(scratch.rfind(dir.file("run") + "/FINALISE.", 0), 0u) << scratch;
   EXPECT_NE(FinaliserPath(), FinaliserPath());
   EXPECT_TRUE(test::WaitUntil([&] { return !test::ReadHostFile(out).empty(); }));
-  EXPECT_EQ(test::ReadHostFile(out), "\"C:\\Games\\Demo\\Demo_Uninstall.exe\"");
+  EXPECT_EQ(test::ReadHostFile(out),
+            "\"C:\\My Games\\Demo\\Demo_Uninstall.exe\"|\"C:\\My Games\"|");
 
   EXPECT_FALSE(StartFinaliserFrom(ListSource({{"FINALISE.EXE", 1, "wrong group"}}), "x"));
+}
+
+// What the finaliser is given besides the uninstaller: the folders above it
+// that the install log lists (in any letter case, with doubled or trailing
+// separators) and that are still there, innermost first and spelled as the
+// uninstaller's path has them. Never a folder the log does not list, a drive
+// root, one that is gone, or one that is not above the uninstaller.
+TEST(Finaliser, IsGivenTheLoggedFoldersAboveTheUninstallerThatAreStillThere) {
+  test::TestMachine machine;
+  for (const char* folder : {"/Games/Sub/Demo", "/Games/Other", "/Mine/Demo"})
+    std::filesystem::create_directories(machine.drive_c() + folder);
+  const std::vector<std::string> logged = {
+      "C:\\Games\\Sub\\Demo\\", "c:\\games\\", "C:\\Games\\\\sub\\", "C:\\Games\\Other\\", "C:\\",
+      "C:\\Mine\\Demo\\..\\",   "C:\\Gone\\",  "C:\\Gone\\Demo\\"};
+  EXPECT_EQ(FoldersAboveUninstaller(logged, "C:\\Games\\Sub\\Demo\\\\Demo_Uninstall.exe"),
+            (std::vector<std::string>{"C:\\Games\\Sub", "C:\\Games"}));
+  // C:\Mine was there before the install (its log lists only the ".." form).
+  EXPECT_TRUE(FoldersAboveUninstaller(logged, "C:\\Mine\\Demo\\Demo_Uninstall.exe").empty());
+  EXPECT_TRUE(FoldersAboveUninstaller(logged, "C:\\Gone\\Demo\\Demo_Uninstall.exe").empty());
+  EXPECT_TRUE(FoldersAboveUninstaller(logged, "/home/user/Demo_Uninstall.exe").empty());
 }
 
 }  // namespace
