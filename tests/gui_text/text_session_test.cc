@@ -22,6 +22,7 @@
 #include "gui/text/text_toolkit.h"
 #include "gui/text/text_windows.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "support/test_support.h"
 
 namespace wizpak::gui::text {
@@ -393,6 +394,43 @@ TEST(TextToolkitTest, StandardErrorLinesStayVisible) {
   EXPECT_LT(shown, left) << "not shown in the wizard";
   EXPECT_NE(out.find("setup: The installation was rolled back.\r\n", left), std::string::npos)
       << "not written after the screen was left";
+}
+
+// A program started as the wizard closes that outlives it (the
+// uninstaller's finaliser) writes to the terminal: standard error is given
+// back before the close callback runs. The program writes only once the
+// toolkit is gone, when nothing could copy a capture out any more.
+TEST(TextToolkitTest, ProgramsStartedOnCloseWriteToTheTerminal) {
+  Pty pty;
+  ASSERT_GE(pty.slave, 0);
+  Drain screen(pty.master);
+  test::TempDir dir;
+  const std::string go = dir.file("go"), done = dir.file("done");
+  const int saved = dup(STDERR_FILENO);
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(dup2(pty.slave, STDERR_FILENO), 0);
+  {
+    TextToolkit toolkit(FrontEndOptions{"text", false}, pty.slave, pty.slave, true);
+    Wizard wizard(toolkit);
+    wizard.form.SetOnClose([&] {
+      platform::StartProgram("/bin/sh", {"-c", "while [ ! -e '" + go +
+                                                   "' ]; do sleep 0.01; done; "
+                                                   "echo 'finaliser: left in place' >&2; : >'" +
+                                                   done + "'"});
+    });
+    wizard.on_next = [&] { wizard.form.Close(); };
+    pty.Type("w");
+    toolkit.Run(wizard.form);
+  }
+  dup2(saved, STDERR_FILENO);
+  close(saved);
+  test::WriteHostFile(go, "");
+  ASSERT_TRUE(test::WaitUntil([&] { return platform::FileExists(done); }));
+  // Written after the program's line: once this is read, that line is too.
+  ASSERT_EQ(write(pty.slave, "END\n", 4), 4);
+  ASSERT_TRUE(screen.WaitFor("END"));
+  screen.Stop();
+  EXPECT_NE(screen.Text().find("finaliser: left in place"), std::string::npos) << screen.Text();
 }
 
 TEST(FrontEndChoiceTest, TerminalWizardWhenThereIsNoDisplayButATerminal) {

@@ -70,13 +70,19 @@ char32_t LowerAscii(char32_t c) {
 }  // namespace
 
 TextSession::TextSession(int in_fd, int out_fd, bool escapes)
-    : terminal_(in_fd, out_fd), escapes_(escapes) {
+    : terminal_(in_fd, out_fd), out_fd_(out_fd), may_escape_(escapes) {
+  Resume();
+}
+
+void TextSession::Resume() {
   terminal_.EnterRawMode();
-  if (escapes_) {
-    terminal_.Write(kEnterScreen);
-    active_ = true;
-    errors_ = std::make_unique<ErrorCapture>(out_fd);
-  }
+  if (!may_escape_ || active_) return;
+  escapes_ = true;
+  terminal_.Write(kEnterScreen);
+  active_ = true;
+  full_ = true;
+  last_error_line_.clear();
+  errors_ = std::make_unique<ErrorCapture>(out_fd_);
 }
 
 TextSession::~TextSession() {
@@ -84,6 +90,11 @@ TextSession::~TextSession() {
 }
 
 void TextSession::Shutdown() {
+  LeaveScreen();
+  terminal_.RestoreMode();
+}
+
+void TextSession::LeaveScreen() {
   if (active_) {
     terminal_.Write(kLeaveScreen);
     active_ = false;
@@ -91,7 +102,6 @@ void TextSession::Shutdown() {
   // After the screen is left, so the lines stay in view.
   if (errors_) errors_->Release();
   escapes_ = false;
-  terminal_.RestoreMode();
 }
 
 // ---- screen

@@ -54,10 +54,16 @@ class TextSession {
   // The words of prompts and hints, in the wizard's language.
   const FrontEndWords& Words() const { return words_; }
   void SetWords(FrontEndWords words) { words_ = std::move(words); }
-  // Leaves the alternate screen, writes out what standard error received
-  // meanwhile and restores the input mode. Later output goes to the normal
-  // screen as plain lines.
+  // LeaveScreen, and restores the input mode.
   void Shutdown();
+  // Leaves the alternate screen and gives standard error back, writing out
+  // what it received meanwhile. Later output goes to the normal screen as
+  // plain lines, until Resume. Keys are still read one by one: typed ahead,
+  // they wait for the next window.
+  void LeaveScreen();
+  // Takes the terminal again as the session began (a window shown after an
+  // earlier one gave it back); nothing while it is taken.
+  void Resume();
   // The newest line written to standard error while the screen is ours
   // ("" when none); the screen shows it under its title.
   const std::string& LastErrorLine() const { return last_error_line_; }
@@ -131,8 +137,10 @@ class TextSession {
   Terminal terminal_;
   KeyDecoder decoder_;
   std::deque<Key> typed_ahead_;
-  bool escapes_;
-  bool active_ = false;  // alternate screen entered
+  int out_fd_;
+  bool may_escape_;       // escape sequences chosen for this terminal
+  bool escapes_ = false;  // ... and in use: until Shutdown, again after Resume
+  bool active_ = false;   // alternate screen entered
   bool input_ended_ = false;
   bool full_ = true;
   TerminalSize shown_size_;

@@ -73,6 +73,12 @@ void TextMainForm::PopupMenuBelow(Widget&) {
   if (chosen >= 0) ChooseMenuItem(static_cast<size_t>(chosen));
 }
 
+void TextMainForm::HideWindow() {
+  session_.ClearBase(this);
+  if (session_.Target() == this) session_.SetInterruptTarget(nullptr);
+  session_.LeaveScreen();
+}
+
 void TextMainForm::WindowClosed() {
   session_.ClearBase(this);
   if (session_.Target() == this) session_.SetInterruptTarget(nullptr);
@@ -80,6 +86,7 @@ void TextMainForm::WindowClosed() {
 
 void TextMainForm::Show() {
   shown_ = true;
+  session_.Resume();
   session_.SetBase(this, [this](Frame& frame) { Paint(frame); });
   session_.SetInterruptTarget(this);
   session_.Redraw();

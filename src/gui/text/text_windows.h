@@ -49,6 +49,11 @@ class TextMainForm : public MainForm, public InterruptTarget {
     Button* button;
     char32_t key;
   };
+  // Gives the terminal back as the window closes, before the close callback
+  // runs: what that starts and outlives the wizard (the uninstaller's
+  // finaliser) then writes to the person's terminal, not into the capture
+  // of standard error that ends with this program.
+  void HideWindow() override;
   // Lets go of the screen once closed.
   void WindowClosed() override;
   void Repainted();
