@@ -54,6 +54,14 @@ class Harden : public ::testing::Test {
     return rig_.RunUnattended(rig_.File("uninstall.exe"));
   }
   std::string Game() const { return rig_.drive_c() + "/Games/Hard"; }
+  // Waits until the finaliser an uninstaller run in place started is done:
+  // it deletes the uninstaller first, and itself and its scratch folder last.
+  bool FinaliserDone() const {
+    return test::WaitUntil([&] {
+      return !fs::exists(Game() + "/Hard_Uninstall.exe") &&
+             !fs::exists(rig_.home() + "/.cache/wizpak");
+    });
+  }
 
   // Constructed before the rig points TMPDIR into its own folder.
   test::TempDir outside_;
@@ -325,14 +333,10 @@ TEST_F(Harden, InstallAndUninstallLeaveNoLocksOrEmptyCacheFolders) {
 TEST_F(Harden, UninstallRemovesTheEmptyParentFolderTheInstallMade) {
   ASSERT_EQ(Build("file src\n").status, 0);
   const std::string games = rig_.drive_c() + "/Games";
-  const std::string scratch = rig_.home() + "/.cache/wizpak";
   const auto UninstallInPlace = [&] {
     const Ran run = rig_.RunUnattended(Game() + "/Hard_Uninstall.exe");
     EXPECT_EQ(run.status, 0) << run.err;
-    // The finaliser deletes the uninstaller first and itself and its
-    // scratch folder last.
-    EXPECT_TRUE(test::WaitUntil(
-        [&] { return !fs::exists(Game() + "/Hard_Uninstall.exe") && !fs::exists(scratch); }));
+    EXPECT_TRUE(FinaliserDone());
   };
 
   ASSERT_EQ(Install().status, 0);
@@ -366,9 +370,8 @@ int PartWritten(const std::string& root) {
 // writes, each followed by a whole install and its uninstall: the drive is
 // as it was before the first run every time (no part-written file, no
 // hidden temporary, no empty folder), the hive as a whole run and its
-// uninstall leave it. The folder above the install folder exists
-// beforehand: the uninstall of a whole run leaves a parent folder the run
-// made (the finaliser removes only the install folder).
+// uninstall leave it (the folder above the install folder that each run
+// makes included).
 TEST_F(Harden, SigkilledInstallsThenARerunAndUninstallLeaveTheDriveAsBefore) {
   constexpr int kKills = 30;
   // Many small files and a few large ones, of bytes deflate cannot shrink.
@@ -389,12 +392,10 @@ TEST_F(Harden, SigkilledInstallsThenARerunAndUninstallLeaveTheDriveAsBefore) {
   ASSERT_EQ(Build("file src\nwriteregstr HKCU \"Software\\Hard\" Edition full\n").status, 0);
   const std::string setup = rig_.File("hard.exe");
   const std::vector<std::string> unattended = {"--ui=headless", "--unattended"};
-  fs::create_directories(rig_.drive_c() + "/Games");
   const auto drive = test::Snapshot(rig_.drive_c());
   const auto Uninstall = [&] {
     ASSERT_EQ(rig_.RunUnattended(Game() + "/Hard_Uninstall.exe").status, 0);
-    // The finaliser removes the uninstaller and then the empty folder.
-    ASSERT_TRUE(test::WaitUntil([&] { return !fs::exists(Game()); }));
+    ASSERT_TRUE(FinaliserDone());
     EXPECT_EQ(test::Snapshot(rig_.drive_c()), drive);
   };
 
