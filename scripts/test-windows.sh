@@ -170,6 +170,22 @@ left=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep
 [ -z "$(find "$c" -name '*.lnk' -path '*Wizpak Demo*')" ] || fail "shortcuts survived"
 pass "the registered UninstallString removed everything; the finaliser deleted the uninstaller"
 
+# Installed where the install makes the folder above the installation folder
+# too: the finaliser, given that logged folder, removes it once the
+# uninstaller and the folder below are gone.
+games=$(hostpath 'C:\Games')
+[ ! -e "$games" ] || fail "C:\Games exists before the install"
+WIZPAK_TRANSCRIPT="$(winpath "$transcript")" run "$setup" --unattended --dir='C:\Games\Wizpak Demo' \
+  || fail "unattended install to C:\Games (exit $?): $(cat "$transcript" 2>/dev/null)"
+"$wineserver" -w 2>/dev/null || true
+[ -f "$games/Wizpak Demo/WizpakDemo_Uninstall.exe" ] || fail "nothing installed in C:\Games"
+WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" \
+  run 'C:\Games\Wizpak Demo\WizpakDemo_Uninstall.exe' --unattended \
+  || fail "unattended uninstall from C:\Games: $(cat "$work/uninstall.txt" 2>/dev/null)"
+"$wineserver" -w 2>/dev/null || true
+[ ! -e "$games" ] || fail "the uninstall left C:\Games: $(find "$games" | head)"
+pass "the folder above the installation folder that the install made went with the uninstall"
+
 # ---- 3. start-up checks ----------------------------------------------------
 # A damaged entry: the Linux tool names the entry the flipped byte hit; the
 # Windows runtime must stop at the same one with the user's message.
