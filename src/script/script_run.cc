@@ -218,7 +218,7 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
     if (!RunScriptLines(setup_run)) {
       result.outcome = ScriptOutcome::Cancelled;
     } else {
-      run::ForceFoldersLogged(install_folder);
+      run::ForceFoldersLogged(setup_run, install_folder);
       if (run::UninstallerWanted(setup_run)) {
         run::SaveInstallLog(setup_run, install_folder, run::UninstallPrefix(setup_run));
         run::BuildUninstaller(setup_run);
