@@ -44,8 +44,7 @@ ScriptTest::ScriptTest() {
   hooks.show_extract_status = [this](std::string_view name) {
     run_.status.ShowStatus(AnsiToWide(name), /*repaint=*/true);
   };
-  run_.status.StatusLabel = &status_label_;
-  run_.status.SubStatusLabel = &finish_label_;
+  run_.status.Controls = &captions_;
   previous_handler_ = gui::SetMessageBoxHandler([this](const gui::MessageBoxRequest& request) {
     boxes_.push_back(request);
     if (!answers_.empty()) {
