@@ -43,7 +43,12 @@ std::string WithoutTrailingSeparators(std::string path) {
 // uninstaller's own folder (its path and a separator begin that folder) and
 // is not a drive or file-system root, and when that folder has no "." or
 // ".." level: nothing else of the machine can be named here.
-bool IsAboveFolderOf(const std::string& folder, const std::string& own_folder) {
+bool IsAboveFolderOf(std::string folder, std::string own_folder) {
+  // A run of separators is one: C:\Games\\Demo is C:\Games\Demo.
+  for (std::string* path : {&folder, &own_folder}) {
+    const auto doubled = [](char a, char b) { return IsSeparator(a) && IsSeparator(b); };
+    path->erase(std::unique(path->begin(), path->end(), doubled), path->end());
+  }
   if (folder.size() <= 3 || folder.size() >= own_folder.size()) return false;
   if (own_folder.compare(0, folder.size(), folder) != 0 || !IsSeparator(own_folder[folder.size()]))
     return false;

@@ -56,7 +56,7 @@ TEST_F(FinaliserTest, RemovesTheInstallationFolderOnlyWhenItIsLeftEmpty) {
 // goes once empty, innermost first whatever order they are named in; one
 // holding the user's files stays, and so does every folder above it.
 TEST_F(FinaliserTest, RemovesTheFoldersAboveItThatAreLeftEmpty) {
-  const std::string nested = dir_.file("Games/Sub/Demo/Demo_Uninstall.exe");
+  const std::string nested = dir_.file("Games//Sub/Demo/Demo_Uninstall.exe");
   test::WriteHostFile(nested, "image");
   EXPECT_EQ(
       platform::RunProgram(finaliser_, {"\"" + nested + "\"", "\"" + dir_.file("Games") + "\"",
