@@ -86,16 +86,31 @@ pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHIN
 # Two setups for the same folder change files, folders, values and shortcuts;
 # one then fails (a file where its folder belongs: status 5), the other is
 # cancelled in the archive retry box (status 6). Each leaves the folder, the
-# start menu folder and the values exactly as version 1 left them.
+# start menu folder and the values exactly as version 1 left them. Values of
+# other types that the upgrades overwrite with strings (a number, binary
+# data, a list, an expandable string) come back with their type and bytes:
+# the key is compared as `reg export` writes it, every value in hex.
 menu=$(dirname "$(find "$c" -name 'Read Me.lnk' -path '*Wizpak Demo*' | head -1)")
 echo "in the way" >"$app/blocked"
+demo_key='HKCU\Software\Wizpak Demo'
+run reg add "$demo_key" /v Count /t REG_DWORD /d 42 /f >/dev/null
+run reg add "$demo_key" /v Blob /t REG_BINARY /d 00ff0a0d5c /f >/dev/null
+run reg add "$demo_key" /v Lines /t REG_MULTI_SZ /d 'one\0two' /f >/dev/null
+run reg add "$demo_key" /v Path /t REG_EXPAND_SZ /d '%TEMP%\x' /f >/dev/null
 drive_state() {
   (cd "$app" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
   (cd "$menu" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
   ls -a "$(dirname "$app")"
-  for key in 'HKCU\Software\Wizpak Demo' "$uninstall_key"; do run reg query "$key" /s 2>&1 | tr -d '\r'; done
+  for key in "$demo_key" "$uninstall_key"; do
+    rm -f "$work/state.reg"
+    run reg export "$key" "$(winpath "$work/state.reg")" /y >/dev/null 2>&1 || echo "no key $key"
+    if [ -f "$work/state.reg" ]; then iconv -f UTF-16LE -t UTF-8 "$work/state.reg" | tr -d '\r'; fi
+  done
 }
 before=$(drive_state)
+for value in '"Count"=dword:0000002a' '"Blob"=hex:00,ff,0a,0d,5c' '"Lines"=hex(7):' '"Path"=hex(2):'; do
+  grep -qF "$value" <<<"$before" || fail "the exported key lacks $value: $before"
+done
 upgrade="$work/upgrade"
 mkdir -p "$upgrade/payload/docs" "$upgrade/more"
 echo "version 2" >"$upgrade/payload/readme.txt"
@@ -110,6 +125,10 @@ for ending in fail cancel; do
     printf 'start:\nfile payload\n'
     printf 'writeregstr HKCU "Software\\Wizpak Demo" Edition upgraded\n'
     printf 'writeregstr HKCU "Software\\Wizpak Demo\\Sub" Added yes\n'
+    printf 'writeregstr HKCU "Software\\Wizpak Demo" Fresh yes\n'
+    for name in Count Blob Lines Path; do
+      printf 'writeregstr HKCU "Software\\Wizpak Demo" %s "now a string"\n' "$name"
+    done
     printf 'createdirectory "$INSTDIR\\made"\ndelete "$INSTDIR\\demo.sh"\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\Read Me.lnk" "$INSTDIR\\new.txt" ""\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\New.lnk" "$INSTDIR\\new.txt" ""\n'
@@ -133,7 +152,8 @@ for ending in fail cancel; do
   [ "$after" = "$before" ] || fail "the $ending upgrade left changes: $(diff <(echo "$before") <(echo "$after"))"
 done
 rm "$app/blocked"
-pass "a failed and a cancelled upgrade leave files, shortcuts and values as version 1 left them"
+for name in Count Blob Lines Path; do run reg delete "$demo_key" /v "$name" /f >/dev/null; done
+pass "a failed and a cancelled upgrade leave files, shortcuts and values (of every type) as version 1 left them"
 
 inspect="$dir/tests/wizpak-inspect.exe"
 links=0
