@@ -83,15 +83,20 @@ echo "$values" | grep -q 'Edition.*REG_SZ.*full' || fail "Edition: $values"
 pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHINE"
 
 # ---- 2b. a failed and a cancelled upgrade are rolled back ------------------
-# Two setups for the same folder change files, folders, values and shortcuts;
-# one then fails (a file where its folder belongs: status 5), the other is
-# cancelled in the archive retry box (status 6). Each leaves the folder, the
-# start menu folder and the values exactly as version 1 left them. Values of
-# other types that the upgrades overwrite with strings (a number, binary
-# data, a list, an expandable string) come back with their type and bytes:
-# the key is compared as `reg export` writes it, every value in hex.
+# Two setups for the same folder replace, add, copy over and delete files,
+# make and remove folders, change values, replace, add and delete shortcuts
+# and patch a game archive; one then fails (a file where its folder belongs:
+# status 5), the other is cancelled in the archive retry box (status 6).
+# Each leaves the folder, the start menu folder and the values exactly as
+# version 1 left them. Values of other types that the upgrades overwrite
+# with strings (a number, binary data, a list, an expandable string) come
+# back with their type and bytes: the key is compared as `reg export`
+# writes it, every value in hex.
 menu=$(dirname "$(find "$c" -name 'Read Me.lnk' -path '*Wizpak Demo*' | head -1)")
 echo "in the way" >"$app/blocked"
+mkdir -p "$work/archive"
+echo "level 1" >"$work/archive/level.txt"
+build/wizpak archive create "$work/archive" -o "$app/data.kyp" --password secret >/dev/null
 demo_key='HKCU\Software\Wizpak Demo'
 run reg add "$demo_key" /v Count /t REG_DWORD /d 42 /f >/dev/null
 run reg add "$demo_key" /v Blob /t REG_BINARY /d 00ff0a0d5c /f >/dev/null
@@ -130,12 +135,16 @@ for ending in fail cancel; do
       printf 'writeregstr HKCU "Software\\Wizpak Demo" %s "now a string"\n' "$name"
     done
     printf 'createdirectory "$INSTDIR\\made"\ndelete "$INSTDIR\\demo.sh"\n'
+    printf 'copyfile "$INSTDIR\\new.txt" "$INSTDIR\\docs\\licence.txt"\n'
+    printf 'rmdir "$INSTDIR\\docs" 1\n'
+    printf 'delete "$SMPROGRAMS\\Wizpak Demo\\Wizpak Demo.lnk"\n'
+    printf 'kypupdate more secret data.kyp\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\Read Me.lnk" "$INSTDIR\\new.txt" ""\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\New.lnk" "$INSTDIR\\new.txt" ""\n'
     if [ "$ending" = fail ]; then
       printf 'file more blocked\n'
     else
-      printf 'kypupdate more secret "$INSTDIR\\missing.kyp"\n'
+      printf 'kypupdate more secret missing.kyp\n'
     fi
   } >"$upgrade/$ending.kys"
   build/wizpak build "$upgrade/$ending.kys" --target=windows --stub-dir "$dir" \
@@ -148,10 +157,11 @@ for ending in fail cancel; do
   [ "$ending" = cancel ] && want=6
   [ "$status" = "$want" ] || fail "the $ending upgrade exited $status: $(cat "$upgrade/$ending.txt")"
   grep -q "rolled back" "$upgrade/$ending.txt" || fail "the $ending upgrade's transcript: $(cat "$upgrade/$ending.txt")"
+  grep -q 'Writing data.kyp' "$upgrade/$ending.txt" || fail "the $ending upgrade never patched data.kyp"
   after=$(drive_state)
   [ "$after" = "$before" ] || fail "the $ending upgrade left changes: $(diff <(echo "$before") <(echo "$after"))"
 done
-rm "$app/blocked"
+rm "$app/blocked" "$app/data.kyp"
 for name in Count Blob Lines Path; do run reg delete "$demo_key" /v "$name" /f >/dev/null; done
 pass "a failed and a cancelled upgrade leave files, shortcuts and values (of every type) as version 1 left them"
 
