@@ -186,6 +186,9 @@ icon=$(run "$inspect" icon "$(winpath "$app/WizpakDemo_Uninstall.exe")" | tr -d 
 [ "$icon" != "$stub_icon" ] || fail "the uninstaller kept the runtime's icon ($icon)"
 pass "the uninstaller carries the page set's icon ($icon)"
 
+# A run killed while it wrote the manual left its temporary (of a process id
+# no process has): the uninstall sweeps it, so the folder still goes.
+echo "part written" >"$app/docs/.manual.txt.4000000-0123456789.tmp"
 uninstall_string=$(echo "$entry" | sed -n 's/.*UninstallString *REG_SZ *//p')
 uninstaller=${uninstall_string//\"/}
 WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" run "$uninstaller" --unattended \
@@ -198,7 +201,7 @@ run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry surv
 left=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep REG_SZ || true)
 [ -z "$left" ] || fail "values survived: $left"
 [ -z "$(find "$c" -name '*.lnk' -path '*Wizpak Demo*')" ] || fail "shortcuts survived"
-pass "the registered UninstallString removed everything; the finaliser deleted the uninstaller"
+pass "the registered UninstallString removed everything (a killed run's temporary too); the finaliser deleted the uninstaller"
 
 # ---- 3. start-up checks ----------------------------------------------------
 # A damaged entry: the Linux tool names the entry the flipped byte hit; the
