@@ -161,9 +161,34 @@ for ending in fail cancel; do
   after=$(drive_state)
   [ "$after" = "$before" ] || fail "the $ending upgrade left changes: $(diff <(echo "$before") <(echo "$after"))"
 done
+pass "a failed and a cancelled upgrade leave files, shortcuts and values (of every type) as version 1 left them"
+
+# A killed upgrade: the failing one is held before its last file
+# (WIZPAK_TEST_HOLD) and ended there by TerminateProcess (taskkill /f), so no
+# undo of its own runs. The next start for the folder (the same upgrade,
+# which fails again and undoes its own changes) first undoes the killed run.
+release="$work/release"
+WIZPAK_TEST_HOLD="more.txt:$release" WIZPAK_TRANSCRIPT="$(winpath "$upgrade/killed.txt")" \
+  run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 &
+held=$!
+while [ ! -e "$release.held" ]; do
+  kill -0 "$held" 2>/dev/null || fail "the upgrade ended before its hold: $(cat "$upgrade/killed.txt")"
+  sleep 0.1
+done
+run taskkill /f /im fail.exe >/dev/null 2>&1 || fail "taskkill could not end the held upgrade"
+wait "$held" || true
+"$wineserver" -w 2>/dev/null || true
+[ "$(drive_state)" != "$before" ] || fail "the killed upgrade had changed nothing"
+status=0
+WIZPAK_TRANSCRIPT="$(winpath "$upgrade/next.txt")" run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 || status=$?
+"$wineserver" -w 2>/dev/null || true
+[ "$status" = 5 ] || fail "the start after the killed upgrade exited $status: $(cat "$upgrade/next.txt")"
+grep -q "Undoing an interrupted installation" "$upgrade/next.txt" || fail "no undo at start: $(cat "$upgrade/next.txt")"
+after=$(drive_state)
+[ "$after" = "$before" ] || fail "the killed upgrade was not undone: $(diff <(echo "$before") <(echo "$after"))"
+pass "a killed upgrade is undone by the next start"
 rm "$app/blocked" "$app/data.kyp"
 for name in Count Blob Lines Path; do run reg delete "$demo_key" /v "$name" /f >/dev/null; done
-pass "a failed and a cancelled upgrade leave files, shortcuts and values (of every type) as version 1 left them"
 
 inspect="$dir/tests/wizpak-inspect.exe"
 links=0
