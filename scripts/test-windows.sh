@@ -86,8 +86,9 @@ pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHIN
 # Two setups for the same folder replace, add, copy over and delete files,
 # make and remove folders, change values, replace, add and delete shortcuts
 # and patch a game archive; one then fails (a file where its folder belongs:
-# status 5), the other is cancelled in the archive retry box (status 6).
-# Each leaves the folder, the start menu folder and the values exactly as
+# status 5), one is cancelled in the archive retry box (status 6), and one
+# ends its script but cannot replace the read-only uninstaller after saving
+# its install log and registration (status 5). Each leaves the folder, the start menu folder and the values exactly as
 # version 1 left them. Values of other types that the upgrades overwrite
 # with strings (a number, binary data, a list, an expandable string) come
 # back with their type and bytes: the key is compared as `reg export`
@@ -122,7 +123,7 @@ echo "version 2" >"$upgrade/payload/readme.txt"
 echo "version 2 manual" >"$upgrade/payload/docs/manual.txt"
 echo "new" >"$upgrade/payload/new.txt"
 echo "more" >"$upgrade/more/more.txt"
-for ending in fail cancel; do
+for ending in fail cancel late; do
   {
     printf 'name "Wizpak Demo"\nshortname "WizpakDemo"\noutfile %s.exe\n' "$ending"
     printf 'installdir "$PROGRAMFILES\\Wizpak Demo"\nprefix WizpakDemo\npages default\n'
@@ -143,16 +144,18 @@ for ending in fail cancel; do
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\New.lnk" "$INSTDIR\\new.txt" ""\n'
     if [ "$ending" = fail ]; then
       printf 'file more blocked\n'
-    else
+    elif [ "$ending" = cancel ]; then
       printf 'kypupdate more secret missing.kyp\n'
     fi
   } >"$upgrade/$ending.kys"
   build/wizpak build "$upgrade/$ending.kys" --target=windows --stub-dir "$dir" \
     -o "$upgrade/$ending.exe" >/dev/null || fail "building the $ending upgrade"
   status=0
+  if [ "$ending" = late ]; then run attrib +r "$app_win\\WizpakDemo_Uninstall.exe" >/dev/null; fi
   WIZPAK_ANSWERS=cancel WIZPAK_TRANSCRIPT="$(winpath "$upgrade/$ending.txt")" \
     run "$upgrade/$ending.exe" --unattended >/dev/null 2>&1 || status=$?
   "$wineserver" -w 2>/dev/null || true
+  if [ "$ending" = late ]; then run attrib -r "$app_win\\WizpakDemo_Uninstall.exe" >/dev/null; fi
   want=5
   [ "$ending" = cancel ] && want=6
   [ "$status" = "$want" ] || fail "the $ending upgrade exited $status: $(cat "$upgrade/$ending.txt")"
@@ -161,7 +164,7 @@ for ending in fail cancel; do
   after=$(drive_state)
   [ "$after" = "$before" ] || fail "the $ending upgrade left changes: $(diff <(echo "$before") <(echo "$after"))"
 done
-pass "a failed and a cancelled upgrade leave files, shortcuts and values (of every type) as version 1 left them"
+pass "a failed, a cancelled and a late-failing upgrade leave files, shortcuts, log and values (of every type) as version 1 left them"
 
 # A killed upgrade: the failing one is held before its last file
 # (WIZPAK_TEST_HOLD) and ended there by TerminateProcess (taskkill /f), so no
