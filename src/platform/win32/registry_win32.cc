@@ -93,9 +93,13 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
   return RegDeleteKeyW(parent, name.c_str());
 }
 
+// Whether the key is there. Only "not found" counts as missing: a key this
+// user may not open (access denied) exists, and noting it as one the run
+// creates would let an undo delete it.
 bool Exists(RootKey root, const std::wstring& key_path) {
   Key key;
-  return RegOpenKeyExW(RootHandle(root), key_path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(RootHandle(root), key_path.c_str(), 0, KEY_READ, key.out()) !=
+         ERROR_FILE_NOT_FOUND;
 }
 
 // Notes, in the journal of the run in scope, each level of `key_path` that
