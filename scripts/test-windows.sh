@@ -82,14 +82,15 @@ echo "$values" | grep 'InstallDir.*REG_SZ' | grep -qF "$app_win" || fail "Instal
 echo "$values" | grep -q 'Edition.*REG_SZ.*full' || fail "Edition: $values"
 pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHINE"
 
-# ---- 2b. a failed and a cancelled upgrade are rolled back ------------------
-# Two setups for the same folder replace, add, copy over and delete files,
-# make and remove folders, change values, replace, add and delete shortcuts
-# and patch a game archive; one then fails (a file where its folder belongs:
-# status 5), one is cancelled in the archive retry box (status 6), and one
-# ends its script but cannot replace the read-only uninstaller after saving
-# its install log and registration (status 5). Each leaves the folder, the start menu folder and the values exactly as
-# version 1 left them. Values of other types that the upgrades overwrite
+# ---- 2b. failed, cancelled and killed upgrades are rolled back -------------
+# Setups for the same folder replace, add, copy over and delete files, make
+# and remove folders, change values, replace, add and delete shortcuts (one
+# in a new start menu folder) and patch a game archive; one then fails (a
+# file where its folder belongs: status 5), one is cancelled in the archive
+# retry box (status 6), and one ends its script but cannot replace the
+# read-only uninstaller after saving its install log and registration
+# (status 5). Each leaves the folder, the start menu and the values exactly
+# as version 1 left them. Values of other types that the upgrades overwrite
 # with strings (a number, binary data, a list, an expandable string) come
 # back with their type and bytes: the key is compared as `reg export`
 # writes it, every value in hex.
@@ -106,7 +107,7 @@ run reg add "$demo_key" /v Path /t REG_EXPAND_SZ /d '%TEMP%\x' /f >/dev/null
 drive_state() {
   (cd "$app" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
   (cd "$menu" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
-  ls -a "$(dirname "$app")"
+  ls -a "$(dirname "$app")" "$(dirname "$menu")"
   for key in "$demo_key" "$uninstall_key"; do
     rm -f "$work/state.reg"
     run reg export "$key" "$(winpath "$work/state.reg")" /y >/dev/null 2>&1 || echo "no key $key"
@@ -142,6 +143,7 @@ for ending in fail cancel late; do
     printf 'kypupdate more secret data.kyp\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\Read Me.lnk" "$INSTDIR\\new.txt" ""\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\New.lnk" "$INSTDIR\\new.txt" ""\n'
+    printf 'createshortcut "$SMPROGRAMS\\Wizpak Extra\\Extra.lnk" "$INSTDIR\\new.txt" ""\n'
     if [ "$ending" = fail ]; then
       printf 'file more blocked\n'
     elif [ "$ending" = cancel ]; then
