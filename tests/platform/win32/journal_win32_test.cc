@@ -7,6 +7,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -115,36 +116,56 @@ class Win32Journal : public ::testing::Test {
   }
   void TearDown() override { registry_.DeleteKey(RootKey::CurrentUser, kKey); }
 
-  // One run's worth of every change the platform calls can make.
+  // One run's worth of every change the platform calls can make, in order;
+  // a step is false when a call of it failed.
+  bool Step(int index) {
+    const auto key = [&](const char* name, const char* data) {
+      return registry_.WriteString(RootKey::CurrentUser, kKey, name, data);
+    };
+    const auto written = [](File file, std::string_view bytes) {
+      return file && file.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+    };
+    switch (index) {
+      case 0:
+        return written(File::Open(app_ + "\\created.txt", OpenMode::Create), "new");
+      case 1:
+        return written(File::Open(app_ + "\\replaced.txt", OpenMode::Create), "v2");
+      case 2:
+        return DeleteFile(app_ + "\\deleted.txt");
+      case 3:
+        return RenameFile(app_ + "\\moved.txt", app_ + "\\moved here.txt");
+      case 4:
+        return CopyFile(app_ + "\\created.txt", app_ + "\\copied over.txt", false);
+      case 5:
+        return CreateDirectory(app_ + "\\made") && RemoveDirectory(app_ + "\\empty");
+      case 6:
+        return WriteFileAtomic(app_ + "\\made\\atomic.txt", "atomic");
+      case 7: {
+        Folder deep = Folder::Open(app_ + "\\deep\\er", true);
+        ReplacingFile replacing = ReplacingFile::Begin(deep, "written.txt");
+        return replacing && replacing.Write("replacing", 9) && replacing.Commit(false);
+      }
+      case 8:
+        return Folder::Open(app_, false).DeleteEntry("created.txt");
+      case 9:
+        return key("Kept", "new data") && key("Added", "added") &&
+               registry_.DeleteValue(RootKey::CurrentUser, kKey, "Dropped");
+      case 10:
+        for (const char* name :
+             {"Number", "Wide number", "Binary", "Empty", "List", "Expand", "Foreign"})
+          if (!key(name, "a string now")) return false;
+        return key("Number", "written twice") &&
+               registry_.DeleteValue(RootKey::CurrentUser, kKey, "Deleted number");
+      case 11:
+        return registry_.WriteString(RootKey::CurrentUser, std::string(kKey) + "\\New\\Deeper",
+                                     "Value", "in a new key");
+    }
+    return false;
+  }
+  static constexpr int kSteps = 12;
   void Change() {
-    File created = File::Open(app_ + "\\created.txt", OpenMode::Create);
-    ASSERT_TRUE(created && created.Write("new", 3));
-    created.Close();
-    File truncated = File::Open(app_ + "\\replaced.txt", OpenMode::Create);
-    ASSERT_TRUE(truncated && truncated.Write("v2", 2));
-    truncated.Close();
-    ASSERT_TRUE(DeleteFile(app_ + "\\deleted.txt"));
-    ASSERT_TRUE(RenameFile(app_ + "\\moved.txt", app_ + "\\moved here.txt"));
-    ASSERT_TRUE(CopyFile(app_ + "\\created.txt", app_ + "\\copied over.txt", false));
-    ASSERT_TRUE(CreateDirectory(app_ + "\\made"));
-    ASSERT_TRUE(RemoveDirectory(app_ + "\\empty"));
-    ASSERT_TRUE(WriteFileAtomic(app_ + "\\made\\atomic.txt", "atomic"));
-    Folder deep = Folder::Open(app_ + "\\deep\\er", true);
-    ASSERT_TRUE(deep) << LastErrorText();
-    ReplacingFile replacing = ReplacingFile::Begin(deep, "written.txt");
-    ASSERT_TRUE(replacing && replacing.Write("replacing", 9) && replacing.Commit(false));
-    Folder top = Folder::Open(app_, false);
-    ASSERT_TRUE(top.DeleteEntry("created.txt"));
-    ASSERT_TRUE(registry_.WriteString(RootKey::CurrentUser, kKey, "Kept", "new data"));
-    ASSERT_TRUE(registry_.WriteString(RootKey::CurrentUser, kKey, "Added", "added"));
-    ASSERT_TRUE(registry_.DeleteValue(RootKey::CurrentUser, kKey, "Dropped"));
-    for (const char* name :
-         {"Number", "Wide number", "Binary", "Empty", "List", "Expand", "Foreign"})
-      ASSERT_TRUE(registry_.WriteString(RootKey::CurrentUser, kKey, name, "a string now"));
-    ASSERT_TRUE(registry_.WriteString(RootKey::CurrentUser, kKey, "Number", "written twice"));
-    ASSERT_TRUE(registry_.DeleteValue(RootKey::CurrentUser, kKey, "Deleted number"));
-    ASSERT_TRUE(registry_.WriteString(RootKey::CurrentUser, std::string(kKey) + "\\New\\Deeper",
-                                      "Value", "in a new key"));
+    for (int i = 0; i < kSteps; ++i)
+      ASSERT_TRUE(Step(i)) << "step " << i << ": " << LastErrorText();
   }
 
   test::TempDir dir_;
@@ -181,6 +202,29 @@ TEST_F(Win32Journal, CommitKeepsTheChangesAndLeavesNothingAside) {
   EXPECT_TRUE(journal->Commit());
   EXPECT_EQ(Snapshot(app_), after);
   EXPECT_FALSE(FileExists(journal->path()));
+}
+
+// Every platform call of the run failed in turn, as a full disk or a
+// denied write fails it; the run stops at its first failed step and is
+// undone: each time the files and values are as before.
+TEST_F(Win32Journal, AFailureAtAnyCallIsUndoneToTheStateBefore) {
+  const auto before = Snapshot(app_);
+  for (int fail_at = 1;; ++fail_at) {
+    auto journal = Journal::Begin(app_);
+    ASSERT_TRUE(journal) << LastErrorText();
+    int calls = 0;
+    {
+      const JournalScope noting(*journal);
+      const ScopedFaultHook failing(
+          [&](FileOp, std::string_view) { return ++calls == fail_at ? EIO : 0; });
+      for (int i = 0; i < kSteps && Step(i); ++i) {
+      }
+    }
+    EXPECT_TRUE(journal->Rollback()) << "call " << fail_at << " failed";
+    ASSERT_EQ(Snapshot(app_), before) << "call " << fail_at << " failed";
+    if (calls < fail_at) break;  // the run made fewer calls: all were failed once
+    ASSERT_LT(fail_at, 1000) << "the run never ends";
+  }
 }
 
 TEST_F(Win32Journal, ARunThatNeverEndedIsUndoneByTheNextStart) {
