@@ -216,8 +216,14 @@ intptr_t CreateJournalFile(const std::string& host) {
 }
 
 std::optional<std::string> ReadJournalFile(const std::string& host, bool& foreign) {
-  // Not yet checked here: who owns the file.
-  foreign = false;
+  // A link is never followed. Not yet checked here: who owns the file.
+  const DWORD attributes = GetFileAttributesW(Wide(host).c_str());
+  foreign = attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+  if (foreign) {
+    win32::FailWithWin32(ERROR_ACCESS_DENIED);
+    return std::nullopt;
+  }
   return ReadWhole(host);
 }
 
