@@ -168,21 +168,24 @@ for ending in fail cancel late; do
 done
 pass "a failed, a cancelled and a late-failing upgrade leave files, shortcuts, log and values (of every type) as version 1 left them"
 
-# A killed upgrade: the failing one is held before its last file
+# A killed upgrade: the failing one is held before the entry $1
 # (WIZPAK_TEST_HOLD) and ended there by TerminateProcess (taskkill /f), so no
 # undo of its own runs. The next start for the folder (the same upgrade,
 # which fails again and undoes its own changes) first undoes the killed run.
-release="$work/release"
-WIZPAK_TEST_HOLD="more.txt:$release" WIZPAK_TRANSCRIPT="$(winpath "$upgrade/killed.txt")" \
-  run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 &
-held=$!
-while [ ! -e "$release.held" ]; do
-  kill -0 "$held" 2>/dev/null || fail "the upgrade ended before its hold: $(cat "$upgrade/killed.txt")"
-  sleep 0.1
-done
-run taskkill /f /im fail.exe >/dev/null 2>&1 || fail "taskkill could not end the held upgrade"
-wait "$held" || true
-"$wineserver" -w 2>/dev/null || true
+start_held_and_kill() {
+  local release="$work/release-$2"
+  WIZPAK_TEST_HOLD="$1:$release" WIZPAK_TRANSCRIPT="$(winpath "$upgrade/$2.txt")" \
+    run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 &
+  local held=$!
+  while [ ! -e "$release.held" ]; do
+    kill -0 "$held" 2>/dev/null || fail "the upgrade ended before its hold: $(cat "$upgrade/$2.txt")"
+    sleep 0.1
+  done
+  run taskkill /f /im fail.exe >/dev/null 2>&1 || fail "taskkill could not end the held upgrade"
+  wait "$held" || true
+  "$wineserver" -w 2>/dev/null || true
+}
+start_held_and_kill more.txt killed
 [ "$(drive_state)" != "$before" ] || fail "the killed upgrade had changed nothing"
 status=0
 WIZPAK_TRANSCRIPT="$(winpath "$upgrade/next.txt")" run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 || status=$?
@@ -217,21 +220,28 @@ icon=$(run "$inspect" icon "$(winpath "$app/WizpakDemo_Uninstall.exe")" | tr -d 
 pass "the uninstaller carries the page set's icon ($icon)"
 
 # A run killed while it wrote the manual left its temporary (of a process id
-# no process has): the uninstall sweeps it, so the folder still goes.
+# no process has): the uninstall sweeps it, so the folder still goes. And an
+# upgrade killed after it wrote new.txt (no file of version 1's log): the
+# uninstaller undoes it first, or new.txt would keep the folder.
 echo "part written" >"$app/docs/.manual.txt.4000000-0123456789.tmp"
+start_held_and_kill readme.txt killed-again
+[ -f "$app/new.txt" ] || fail "the upgrade killed at readme.txt wrote no new.txt"
 uninstall_string=$(echo "$entry" | sed -n 's/.*UninstallString *REG_SZ *//p')
 uninstaller=${uninstall_string//\"/}
 WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" run "$uninstaller" --unattended \
-  || fail "unattended uninstall: $(cat "$work/uninstall.txt" 2>/dev/null)"
+  2>"$work/uninstall.err" || fail "unattended uninstall: $(cat "$work/uninstall.txt" "$work/uninstall.err" 2>/dev/null)"
 # The finaliser waits for the uninstaller to end, then deletes it: once
 # every Wine process of the prefix has ended, it has done so.
 "$wineserver" -w 2>/dev/null || true
 [ ! -e "$app" ] || fail "left behind: $(find "$app" | head)"
+# (It undoes it before its window shows: standard error says so.)
+grep -q "interrupted installation into .* was rolled back" "$work/uninstall.err" ||
+  fail "the uninstaller undid no killed run: $(cat "$work/uninstall.err")"
 run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry survived"
 left=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep REG_SZ || true)
 [ -z "$left" ] || fail "values survived: $left"
 [ -z "$(find "$c" -name '*.lnk' -path '*Wizpak Demo*')" ] || fail "shortcuts survived"
-pass "the registered UninstallString removed everything (a killed run's temporary too); the finaliser deleted the uninstaller"
+pass "the registered UninstallString undid a killed upgrade and removed everything (a killed run's temporary too); the finaliser deleted the uninstaller"
 
 # ---- 3. start-up checks ----------------------------------------------------
 # A damaged entry: the Linux tool names the entry the flipped byte hit; the
