@@ -48,7 +48,11 @@ win_build="$(cd "${1:-$win_build}" && pwd)"
 tool="$(cd "$(dirname "${2:-build/wizpak}")" && pwd)/$(basename "${2:-build/wizpak}")"
 shots="$win_build/screenshots"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The prefix's server is ended (and waited for) first: it saves the
+# registry into the prefix as it goes, which would race the removal.
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+trap 'export WINEPREFIX="$work/prefix"; "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 
