@@ -2,6 +2,8 @@
 # Screenshots of every page of the demo setup, run as a Windows program under
 # Wine and Xvfb, walked with xdotool; a few pixels are checked so a blank or
 # broken window fails. The PNGs stay in BUILD/screenshots/ as artefacts.
+# After the uninstall, a second install is cancelled during its extraction
+# (Cancel, answered Yes) and must leave nothing behind.
 #
 #   scripts/test-windows-gui.sh [WINDOWS_BUILD_DIR] [LINUX_TOOL]
 #
@@ -46,7 +48,11 @@ win_build="$(cd "${1:-$win_build}" && pwd)"
 tool="$(cd "$(dirname "${2:-build/wizpak}")" && pwd)/$(basename "${2:-build/wizpak}")"
 shots="$win_build/screenshots"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The prefix's server is ended (and waited for) first: it saves the
+# registry into the prefix as it goes, which would race the removal.
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+trap 'export WINEPREFIX="$work/prefix"; "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 
@@ -180,6 +186,32 @@ fi
 # The finaliser deletes the uninstaller once it has ended: when no Wine
 # process of the prefix is left, it has done so.
 wineserver -w 2>/dev/null || true
+
+# Installed again, held while it extracts readme.txt (WIZPAK_TEST_HOLD: the
+# files before it are written), cancelled with the wizard's Cancel and the
+# question answered Yes: status 6, and nothing of the run is left.
+if [ -f "$work/uninstall-status" ] && [ ! -e "$app" ]; then
+  : >"$transcript"
+  release="$work/release"
+  WIZPAK_TEST_HOLD="readme.txt:$release" "$wine" WizpakDemoSetup.exe >"$work/cancel.log" 2>&1 &
+  setup=$!
+  wait_until "the wizard again" xdotool search --onlyvisible --name '^ ?Wizpak Demo$'
+  main=$(xdotool search --onlyvisible --name '^ ?Wizpak Demo$' | head -1)
+  wait_page 0; next; wait_page 1; next; wait_page 2; next; wait_page 3; next
+  wait_until "the extraction to reach readme.txt" test -e "$release.held"
+  click 533 396                     # Cancel
+  quit=$(other_window '^Quit$')
+  xdotool mousemove --sync --window "$quit" 20 20 key Return  # the default button: Yes
+  touch "$release"
+  cstatus=0
+  wait "$setup" || cstatus=$?
+  echo "$cstatus" >"$work/cancel-status"
+  wineserver -w 2>/dev/null || true
+  { grep -q "rolled back" "$transcript" || echo "(the transcript names no rollback)"
+    [ -e "$app" ] && find "$app" | head -5
+    "$wine" reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep REG_ || true
+  } >"$work/cancel-left"
+fi
 WALK
 
 [ -f "$win_build/test_gui_win32.exe" ] && cp "$win_build/test_gui_win32.exe" "$work/"
@@ -230,6 +262,9 @@ done
 app=$(cat "$work/app" 2>/dev/null || true)
 [ -n "$app" ] || check "Wine named no install folder"
 [ -z "$app" ] || [ ! -e "$app" ] || check "the uninstaller left files in $app"
+[ "$(cat "$work/cancel-status" 2>/dev/null)" = 6 ] || check "cancelled setup exit status"
+[ -f "$work/cancel-left" ] && [ ! -s "$work/cancel-left" ] ||
+  check "the cancelled setup left: $(cat "$work/cancel-left" 2>/dev/null)"
 ls "$shots"/*.png
 [ "$fail" = 0 ] && echo "windows gui: screenshots in $shots, pixel checks passed"
 exit "$fail"

@@ -82,27 +82,49 @@ echo "$values" | grep 'InstallDir.*REG_SZ' | grep -qF "$app_win" || fail "Instal
 echo "$values" | grep -q 'Edition.*REG_SZ.*full' || fail "Edition: $values"
 pass "reg query shows the values and the uninstall entry under HKEY_LOCAL_MACHINE"
 
-# ---- 2b. a failed and a cancelled upgrade are rolled back ------------------
-# Two setups for the same folder change files, folders, values and shortcuts;
-# one then fails (a file where its folder belongs: status 5), the other is
-# cancelled in the archive retry box (status 6). Each leaves the folder, the
-# start menu folder and the values exactly as version 1 left them.
+# ---- 2b. failed, cancelled and killed upgrades are rolled back -------------
+# Setups for the same folder replace, add, copy over and delete files, make
+# and remove folders, change values, replace, add and delete shortcuts (one
+# in a new start menu folder) and patch a game archive; one then fails (a
+# file where its folder belongs: status 5), one is cancelled in the archive
+# retry box (status 6), and one ends its script but cannot replace the
+# read-only uninstaller after saving its install log and registration
+# (status 5). Each leaves the folder, the start menu and the values exactly
+# as version 1 left them. Values of other types that the upgrades overwrite
+# with strings (a number, binary data, a list, an expandable string) come
+# back with their type and bytes: the key is compared as `reg export`
+# writes it, every value in hex.
 menu=$(dirname "$(find "$c" -name 'Read Me.lnk' -path '*Wizpak Demo*' | head -1)")
 echo "in the way" >"$app/blocked"
+mkdir -p "$work/archive"
+echo "level 1" >"$work/archive/level.txt"
+build/wizpak archive create "$work/archive" -o "$app/data.kyp" --password secret >/dev/null
+demo_key='HKCU\Software\Wizpak Demo'
+run reg add "$demo_key" /v Count /t REG_DWORD /d 42 /f >/dev/null
+run reg add "$demo_key" /v Blob /t REG_BINARY /d 00ff0a0d5c /f >/dev/null
+run reg add "$demo_key" /v Lines /t REG_MULTI_SZ /d 'one\0two' /f >/dev/null
+run reg add "$demo_key" /v Path /t REG_EXPAND_SZ /d '%TEMP%\x' /f >/dev/null
 drive_state() {
   (cd "$app" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
   (cd "$menu" && find . -printf '%p %y %s\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
-  ls -a "$(dirname "$app")"
-  for key in 'HKCU\Software\Wizpak Demo' "$uninstall_key"; do run reg query "$key" /s 2>&1 | tr -d '\r'; done
+  ls -a "$(dirname "$app")" "$(dirname "$menu")"
+  for key in "$demo_key" "$uninstall_key"; do
+    rm -f "$work/state.reg"
+    run reg export "$key" "$(winpath "$work/state.reg")" /y >/dev/null 2>&1 || echo "no key $key"
+    if [ -f "$work/state.reg" ]; then iconv -f UTF-16LE -t UTF-8 "$work/state.reg" | tr -d '\r'; fi
+  done
 }
 before=$(drive_state)
+for value in '"Count"=dword:0000002a' '"Blob"=hex:00,ff,0a,0d,5c' '"Lines"=hex(7):' '"Path"=hex(2):'; do
+  grep -qF "$value" <<<"$before" || fail "the exported key lacks $value: $before"
+done
 upgrade="$work/upgrade"
 mkdir -p "$upgrade/payload/docs" "$upgrade/more"
 echo "version 2" >"$upgrade/payload/readme.txt"
 echo "version 2 manual" >"$upgrade/payload/docs/manual.txt"
 echo "new" >"$upgrade/payload/new.txt"
 echo "more" >"$upgrade/more/more.txt"
-for ending in fail cancel; do
+for ending in fail cancel late; do
   {
     printf 'name "Wizpak Demo"\nshortname "WizpakDemo"\noutfile %s.exe\n' "$ending"
     printf 'installdir "$PROGRAMFILES\\Wizpak Demo"\nprefix WizpakDemo\npages default\n'
@@ -110,30 +132,71 @@ for ending in fail cancel; do
     printf 'start:\nfile payload\n'
     printf 'writeregstr HKCU "Software\\Wizpak Demo" Edition upgraded\n'
     printf 'writeregstr HKCU "Software\\Wizpak Demo\\Sub" Added yes\n'
+    printf 'writeregstr HKCU "Software\\Wizpak Demo" Fresh yes\n'
+    for name in Count Blob Lines Path; do
+      printf 'writeregstr HKCU "Software\\Wizpak Demo" %s "now a string"\n' "$name"
+    done
     printf 'createdirectory "$INSTDIR\\made"\ndelete "$INSTDIR\\demo.sh"\n'
+    printf 'copyfile "$INSTDIR\\new.txt" "$INSTDIR\\docs\\licence.txt"\n'
+    printf 'rmdir "$INSTDIR\\docs" 1\n'
+    printf 'delete "$SMPROGRAMS\\Wizpak Demo\\Wizpak Demo.lnk"\n'
+    printf 'kypupdate more secret data.kyp\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\Read Me.lnk" "$INSTDIR\\new.txt" ""\n'
     printf 'createshortcut "$SMPROGRAMS\\Wizpak Demo\\New.lnk" "$INSTDIR\\new.txt" ""\n'
+    printf 'createshortcut "$SMPROGRAMS\\Wizpak Extra\\Extra.lnk" "$INSTDIR\\new.txt" ""\n'
     if [ "$ending" = fail ]; then
       printf 'file more blocked\n'
-    else
-      printf 'kypupdate more secret "$INSTDIR\\missing.kyp"\n'
+    elif [ "$ending" = cancel ]; then
+      printf 'kypupdate more secret missing.kyp\n'
     fi
   } >"$upgrade/$ending.kys"
   build/wizpak build "$upgrade/$ending.kys" --target=windows --stub-dir "$dir" \
     -o "$upgrade/$ending.exe" >/dev/null || fail "building the $ending upgrade"
   status=0
+  if [ "$ending" = late ]; then run attrib +r "$app_win\\WizpakDemo_Uninstall.exe" >/dev/null; fi
   WIZPAK_ANSWERS=cancel WIZPAK_TRANSCRIPT="$(winpath "$upgrade/$ending.txt")" \
     run "$upgrade/$ending.exe" --unattended >/dev/null 2>&1 || status=$?
   "$wineserver" -w 2>/dev/null || true
+  if [ "$ending" = late ]; then run attrib -r "$app_win\\WizpakDemo_Uninstall.exe" >/dev/null; fi
   want=5
   [ "$ending" = cancel ] && want=6
   [ "$status" = "$want" ] || fail "the $ending upgrade exited $status: $(cat "$upgrade/$ending.txt")"
   grep -q "rolled back" "$upgrade/$ending.txt" || fail "the $ending upgrade's transcript: $(cat "$upgrade/$ending.txt")"
+  grep -q 'Writing data.kyp' "$upgrade/$ending.txt" || fail "the $ending upgrade never patched data.kyp"
   after=$(drive_state)
   [ "$after" = "$before" ] || fail "the $ending upgrade left changes: $(diff <(echo "$before") <(echo "$after"))"
 done
-rm "$app/blocked"
-pass "a failed and a cancelled upgrade leave files, shortcuts and values as version 1 left them"
+pass "a failed, a cancelled and a late-failing upgrade leave files, shortcuts, log and values (of every type) as version 1 left them"
+
+# A killed upgrade: the failing one is held before the entry $1
+# (WIZPAK_TEST_HOLD) and ended there by TerminateProcess (taskkill /f), so no
+# undo of its own runs. The next start for the folder (the same upgrade,
+# which fails again and undoes its own changes) first undoes the killed run.
+start_held_and_kill() {
+  local release="$work/release-$2"
+  WIZPAK_TEST_HOLD="$1:$release" WIZPAK_TRANSCRIPT="$(winpath "$upgrade/$2.txt")" \
+    run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 &
+  local held=$!
+  while [ ! -e "$release.held" ]; do
+    kill -0 "$held" 2>/dev/null || fail "the upgrade ended before its hold: $(cat "$upgrade/$2.txt")"
+    sleep 0.1
+  done
+  run taskkill /f /im fail.exe >/dev/null 2>&1 || fail "taskkill could not end the held upgrade"
+  wait "$held" || true
+  "$wineserver" -w 2>/dev/null || true
+}
+start_held_and_kill more.txt killed
+[ "$(drive_state)" != "$before" ] || fail "the killed upgrade had changed nothing"
+status=0
+WIZPAK_TRANSCRIPT="$(winpath "$upgrade/next.txt")" run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 || status=$?
+"$wineserver" -w 2>/dev/null || true
+[ "$status" = 5 ] || fail "the start after the killed upgrade exited $status: $(cat "$upgrade/next.txt")"
+grep -q "Undoing an interrupted installation" "$upgrade/next.txt" || fail "no undo at start: $(cat "$upgrade/next.txt")"
+after=$(drive_state)
+[ "$after" = "$before" ] || fail "the killed upgrade was not undone: $(diff <(echo "$before") <(echo "$after"))"
+pass "a killed upgrade is undone by the next start"
+rm "$app/blocked" "$app/data.kyp"
+for name in Count Blob Lines Path; do run reg delete "$demo_key" /v "$name" /f >/dev/null; done
 
 inspect="$dir/tests/wizpak-inspect.exe"
 links=0
@@ -156,19 +219,29 @@ icon=$(run "$inspect" icon "$(winpath "$app/WizpakDemo_Uninstall.exe")" | tr -d 
 [ "$icon" != "$stub_icon" ] || fail "the uninstaller kept the runtime's icon ($icon)"
 pass "the uninstaller carries the page set's icon ($icon)"
 
+# A run killed while it wrote the manual left its temporary (of a process id
+# no process has): the uninstall sweeps it, so the folder still goes. And an
+# upgrade killed after it wrote new.txt (no file of version 1's log): the
+# uninstaller undoes it first, or new.txt would keep the folder.
+echo "part written" >"$app/docs/.manual.txt.4000000-0123456789.tmp"
+start_held_and_kill readme.txt killed-again
+[ -f "$app/new.txt" ] || fail "the upgrade killed at readme.txt wrote no new.txt"
 uninstall_string=$(echo "$entry" | sed -n 's/.*UninstallString *REG_SZ *//p')
 uninstaller=${uninstall_string//\"/}
 WIZPAK_TRANSCRIPT="$(winpath "$work/uninstall.txt")" run "$uninstaller" --unattended \
-  || fail "unattended uninstall: $(cat "$work/uninstall.txt" 2>/dev/null)"
+  2>"$work/uninstall.err" || fail "unattended uninstall: $(cat "$work/uninstall.txt" "$work/uninstall.err" 2>/dev/null)"
 # The finaliser waits for the uninstaller to end, then deletes it: once
 # every Wine process of the prefix has ended, it has done so.
 "$wineserver" -w 2>/dev/null || true
 [ ! -e "$app" ] || fail "left behind: $(find "$app" | head)"
+# (It undoes it before its window shows: standard error says so.)
+grep -q "interrupted installation into .* was rolled back" "$work/uninstall.err" ||
+  fail "the uninstaller undid no killed run: $(cat "$work/uninstall.err")"
 run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry survived"
 left=$(run reg query 'HKCU\Software\Wizpak Demo' 2>/dev/null | tr -d '\r' | grep REG_SZ || true)
 [ -z "$left" ] || fail "values survived: $left"
 [ -z "$(find "$c" -name '*.lnk' -path '*Wizpak Demo*')" ] || fail "shortcuts survived"
-pass "the registered UninstallString removed everything; the finaliser deleted the uninstaller"
+pass "the registered UninstallString undid a killed upgrade and removed everything (a killed run's temporary too); the finaliser deleted the uninstaller"
 
 # Installed where the install makes the folder above the installation folder
 # too: the finaliser, given that logged folder, removes it once the

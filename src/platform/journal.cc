@@ -451,8 +451,14 @@ RecoveryResult RecoverInterruptedRun(std::string_view install_folder,
       RemoveLeftTails(place, name);
       continue;
     }
-    const auto bytes = host::ReadWhole(path);
-    const auto parsed = bytes ? ParseJournal(*bytes) : std::nullopt;
+    bool foreign = false;
+    const auto bytes = host::ReadJournalFile(path, foreign);
+    if (foreign || !bytes) {
+      // Left as it is: not this user's to carry out, or not readable now.
+      result = RecoveryResult::Incomplete;
+      continue;
+    }
+    const auto parsed = ParseJournal(*bytes);
     if (!parsed) {
       host::RemoveFile(path);  // cut off before its first note: nothing changed
       RemoveLeftTails(place, name);

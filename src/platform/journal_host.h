@@ -41,8 +41,14 @@ std::string TempFolderHost();
 std::string HostOfProgram(std::string_view program_path);
 
 // The journal file: created empty (never through a link), appended to,
-// flushed. Handles are -1 when not open.
+// flushed. Handles are -1 when not open. Fails when `host` exists: a
+// journal there was not undone and stays (the caller writes elsewhere).
 intptr_t CreateJournalFile(const std::string& host);
+// A journal file's bytes, read only when this user wrote it: a file of
+// another user (planted where a setup looks for journals), a link, or one
+// that others may write is not read, since its notes would be carried out
+// with this user's rights. nullopt then, with `foreign` set.
+std::optional<std::string> ReadJournalFile(const std::string& host, bool& foreign);
 // Writes all of `text` at the end; when only part of it got there the file
 // is cut back to `size_before`, so it holds whole lines only.
 bool AppendJournalFile(intptr_t handle, std::string_view text, uint64_t size_before);

@@ -136,9 +136,45 @@ std::string HostOfProgram(std::string_view program_path) {
 }
 
 intptr_t CreateJournalFile(const std::string& host) {
-  const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // A journal found here was not undone: another user's, or one the last
+  // start could not finish. It stays for the next start; this run writes
+  // its journal in another place.
+  const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) FailWith(errno);
   return fd;
+}
+
+std::optional<std::string> ReadJournalFile(const std::string& host, bool& foreign) {
+  foreign = false;
+  const int fd = ::open(host.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    foreign = errno == ELOOP;  // a link
+    FailWith(errno);
+    return std::nullopt;
+  }
+  struct stat info {};
+  std::optional<std::string> bytes;
+  if (::fstat(fd, &info) != 0) {
+    FailWith(errno);
+  } else if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 022) != 0) {
+    foreign = true;
+    FailWith(EPERM);
+  } else {
+    bytes.emplace();
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        bytes.reset();
+        FailWith(errno);
+      }
+      if (n <= 0) break;
+      bytes->append(buffer, static_cast<size_t>(n));
+    }
+  }
+  ::close(fd);
+  return bytes;
 }
 
 bool AppendJournalFile(intptr_t handle, std::string_view text, uint64_t size_before) {

@@ -445,21 +445,7 @@ int RemoveStaleTemporaries(const Folder& folder) {
   if (!folder) return 0;
   std::vector<std::string> stale;
   ForEachName(folder.fd(), [&](std::string_view name) {
-    // ".NAME.<pid>-<10 hex digits>.tmp"
-    if (name.size() < 18 || name[0] != '.' || !name.ends_with(".tmp")) return;
-    const std::string_view stem = name.substr(0, name.size() - 4);
-    const size_t dot = stem.rfind('.');
-    if (dot == std::string_view::npos || dot == 0) return;
-    const std::string_view tag = stem.substr(dot + 1);
-    const size_t dash = tag.find('-');
-    if (dash == std::string_view::npos || dash == 0 || tag.size() - dash - 1 != 10) return;
-    long pid = 0;
-    for (const char c : tag.substr(0, dash)) {
-      if (c < '0' || c > '9' || pid > 100000000) return;
-      pid = pid * 10 + (c - '0');
-    }
-    for (const char c : tag.substr(dash + 1))
-      if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return;
+    const long pid = TemporaryFileOwner(name);
     if (pid <= 0 || pid == ::getpid()) return;
     if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) return;  // still running
     stale.emplace_back(name);

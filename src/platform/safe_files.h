@@ -134,8 +134,12 @@ NewFileResult WriteNewFile(const Folder& folder, std::string_view name, std::str
 
 // Removes the temporary files ReplacingFile and WriteNewFile leave in
 // `folder` when their process is killed (".NAME.<pid>-<hex>.tmp" of a
-// process that no longer runs). Returns how many went.
+// process that no longer runs). Only plain files go, never a folder or a
+// link. Returns how many went.
 int RemoveStaleTemporaries(const Folder& folder);
+// The id of the process that made a file named as those temporaries are;
+// 0 when `name` is no such name.
+long TemporaryFileOwner(std::string_view name);
 
 // An exclusive advisory lock (flock) on a lock file, held while the object
 // lives; other processes asking for the same file are told it is busy.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "platform/files.h"
@@ -127,6 +129,42 @@ TEST_F(JournalTest, AKilledRunIsUndoneByTheNextStart) {
   EXPECT_EQ(RecoverInterruptedRun("C:\\Game\\"), RecoveryResult::RolledBack);
   ExpectAsBefore();
   EXPECT_EQ(RecoverInterruptedRun("C:\\Game"), RecoveryResult::NothingPending);
+}
+
+// A journal another user could have written (planted where a setup looks
+// for one, or left writable by others) is never carried out: its notes
+// would rename, delete and write with this user's rights. Once it is this
+// user's own again, it is undone.
+TEST_F(JournalTest, AJournalThisUserDidNotWriteIsLeftAlone) {
+  std::string path;
+  {
+    auto journal = Journal::Begin("C:\\Game");
+    ASSERT_TRUE(journal);
+    path = journal->path();
+    const JournalScope scope(*journal);
+    Change();
+  }
+  const auto untouched = [&] {
+    EXPECT_EQ(RecoverInterruptedRun("C:\\Game"), RecoveryResult::Incomplete);
+    EXPECT_EQ(ReadHostFile(Host("Game/keep.txt")), "new keep");
+    EXPECT_TRUE(fs::exists(path));
+  };
+  fs::permissions(path, fs::perms::others_write, fs::perm_options::add);
+  untouched();
+  // A new run writes its own journal elsewhere, never into that file.
+  {
+    const auto other = Journal::Begin("C:\\Game");
+    ASSERT_TRUE(other);
+    EXPECT_NE(other->path(), path);
+  }
+  fs::permissions(path, fs::perms::others_write, fs::perm_options::remove);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), 4242, 4242), 0);
+    untouched();
+    ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+  }
+  EXPECT_EQ(RecoverInterruptedRun("C:\\Game"), RecoveryResult::RolledBack);
+  ExpectAsBefore();
 }
 
 TEST_F(JournalTest, ANewInstallFolderIsJournalledAboveItAndRemovedAgain) {

@@ -203,12 +203,9 @@ std::string HostOfProgram(std::string_view program_path) {
 
 intptr_t CreateJournalFile(const std::string& host) {
   const std::wstring path = Wide(host);
-  // A journal left here was undone or tidied before this run began; a link
-  // planted under its name goes as the link.
-  if (KindOf(host) == Kind::File && !DeleteFileW(path.c_str())) {
-    win32::FailWithLastError();
-    return -1;
-  }
+  // A journal found here was not undone (the last start could not finish
+  // it): it stays for the next start, and this run writes its journal in
+  // another place. Anything else under the name (a link) is never opened.
   HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -216,6 +213,18 @@ intptr_t CreateJournalFile(const std::string& host) {
     return -1;
   }
   return reinterpret_cast<intptr_t>(handle);
+}
+
+std::optional<std::string> ReadJournalFile(const std::string& host, bool& foreign) {
+  // A link is never followed. Not yet checked here: who owns the file.
+  const DWORD attributes = GetFileAttributesW(Wide(host).c_str());
+  foreign = attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+  if (foreign) {
+    win32::FailWithWin32(ERROR_ACCESS_DENIED);
+    return std::nullopt;
+  }
+  return ReadWhole(host);
 }
 
 bool AppendJournalFile(intptr_t handle, std::string_view text, uint64_t size_before) {

@@ -1,11 +1,12 @@
 // The registry accessor on the Windows registry: RegCreateKeyExW,
 // RegSetValueExW, RegQueryValueExW, RegDeleteValueW and RegDeleteKeyW under
 // the five predefined roots. Names are ANSI (active code page); scripts read
-// and write string values; values of other types are kept for undoing.
+// and write string values; a value's old type and bytes are kept for undoing.
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -92,9 +93,13 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
   return RegDeleteKeyW(parent, name.c_str());
 }
 
+// Whether the key is there. Only "not found" counts as missing: a key this
+// user may not open (access denied) exists, and noting it as one the run
+// creates would let an undo delete it.
 bool Exists(RootKey root, const std::wstring& key_path) {
   Key key;
-  return RegOpenKeyExW(RootHandle(root), key_path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(RootHandle(root), key_path.c_str(), 0, KEY_READ, key.out()) !=
+         ERROR_FILE_NOT_FOUND;
 }
 
 // Notes, in the journal of the run in scope, each level of `key_path` that
@@ -112,38 +117,41 @@ bool NoteKeysToCreate(RootKey root, const std::wstring& key_path) {
   return true;
 }
 
-// A value as "TYPE:HEX" (its type number and its bytes), or nothing when
-// the key or the value does not exist.
-std::optional<std::string> StoredForm(RootKey root, std::string_view path, std::string_view name) {
+// What a value holds before a change: "TYPE:HEX" (its type number and its
+// bytes), absent (the key or the value does not exist), or unreadable.
+struct OldValue {
+  enum { Present, Absent, Unreadable } state = Unreadable;
+  std::string stored;
+};
+
+OldValue ReadOldValue(RootKey root, std::string_view path, std::string_view name) {
   Key key;
-  if (RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_READ, key.out()) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  LONG status = RegOpenKeyExW(RootHandle(root), KeyPath(path).c_str(), 0, KEY_READ, key.out());
+  if (status == ERROR_FILE_NOT_FOUND) return {OldValue::Absent, {}};
+  if (!Check(status)) return {};
   const std::wstring value_name = win32::AcpToWide(name);
   // The value may grow between asking its size and reading it: ask again.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = 0;
     DWORD bytes = 0;
-    if (RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, nullptr, &bytes) !=
-        ERROR_SUCCESS) {
-      return std::nullopt;
-    }
+    status = RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, nullptr, &bytes);
+    if (status == ERROR_FILE_NOT_FOUND) return {OldValue::Absent, {}};
+    if (!Check(status)) return {};
     std::vector<BYTE> data(bytes + 1);
     DWORD got = bytes;
-    const LONG status =
-        RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, data.data(), &got);
+    status = RegQueryValueExW(key.get(), value_name.c_str(), nullptr, &type, data.data(), &got);
     if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) return std::nullopt;
+    if (!Check(status)) return {};
     static constexpr char kHex[] = "0123456789abcdef";
     std::string stored = std::to_string(type) + ":";
     for (DWORD i = 0; i < got; ++i) {
       stored += kHex[data[i] >> 4];
       stored += kHex[data[i] & 15];
     }
-    return stored;
+    return {OldValue::Present, std::move(stored)};
   }
-  return std::nullopt;
+  SetLastErrorText("The value keeps changing");
+  return {};
 }
 
 int HexDigit(char c) {
@@ -153,20 +161,25 @@ int HexDigit(char c) {
   return -1;
 }
 
-// Notes the value's data as it is before a change, or that it is absent. A
-// value that is not a plain string (a number, binary data) is noted with its
-// type and bytes, so an undo puts it back rather than removing it.
+// Notes the value as it is before a change, or that it is absent. Every
+// value, strings too, is noted with its type and bytes: read as ANSI text, a
+// string the active code page cannot spell, or one without its terminator,
+// would come back altered. A value that exists but cannot be read is not
+// changed at all, since an undo would remove it.
 bool NoteOldValue(RootKey root, std::string_view path, std::string_view name) {
   Journal* journal = ActiveJournal();
   if (journal == nullptr) return true;
-  const std::optional<std::string> stored = StoredForm(root, path, name);
-  if (stored && stored->rfind(std::to_string(REG_SZ) + ":", 0) != 0) {
-    return journal->NoteRegistryStoredValue(static_cast<int>(root), win32::WideToAcp(KeyPath(path)),
-                                            name, *stored);
+  const OldValue old = ReadOldValue(root, path, name);
+  const std::string key = win32::WideToAcp(KeyPath(path));
+  switch (old.state) {
+    case OldValue::Present:
+      return journal->NoteRegistryStoredValue(static_cast<int>(root), key, name, old.stored);
+    case OldValue::Absent:
+      return journal->NoteRegistryValue(static_cast<int>(root), key, name, nullptr);
+    case OldValue::Unreadable:
+      break;
   }
-  const std::optional<std::string> old = Registry().ReadString(root, path, name);
-  return journal->NoteRegistryValue(static_cast<int>(root), win32::WideToAcp(KeyPath(path)), name,
-                                    old ? &*old : nullptr);
+  return false;
 }
 
 }  // namespace

@@ -13,9 +13,11 @@
 #include <cstdio>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/journal.h"
+#include "platform/process.h"
 #include "platform/safe_files.h"
 #include "platform/win32/windows_api.h"
 
@@ -338,9 +340,41 @@ NewFileResult WriteNewFile(const Folder&, std::string_view, std::string_view) {
   return NewFileResult::Taken;
 }
 
-// A killed process's temporary files are not swept on Windows yet.
-int RemoveStaleTemporaries(const Folder&) {
-  return 0;
+int RemoveStaleTemporaries(const Folder& folder) {
+  if (!folder) return 0;
+  const std::wstring host = win32::Utf8ToWideString(folder.host_path());
+  const long self = static_cast<long>(GetCurrentProcessId());
+  std::vector<std::wstring> stale;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileExW(JoinWide(host, L"*").c_str(), FindExInfoBasic, &found,
+                                   FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+      continue;
+    const long pid = TemporaryFileOwner(win32::WideToUtf8String(found.cFileName));
+    if (pid <= 0 || pid == self || IsProcessRunning(static_cast<int>(pid))) continue;
+    stale.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  int removed = 0;
+  for (const std::wstring& name : stale) {
+    // Deleted through a handle of the entry itself, opened without
+    // following a link, once it is seen to be a plain file: whatever was
+    // swapped in under the name after the listing is never deleted.
+    HANDLE file = CreateFileW(JoinWide(host, name).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    if (GetFileInformationByHandle(file, &info) &&
+        KindOfAttributes(info.dwFileAttributes) == Folder::Kind::File &&
+        SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose))
+      ++removed;
+    CloseHandle(file);
+  }
+  return removed;
 }
 
 // ---- FileLock -------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// Link-refusing folders, replacing files and positional reads on the
-// Windows API (run under Wine).
+// Link-refusing folders, replacing files, the sweep of killed runs'
+// temporaries and positional reads on the Windows API (run under Wine).
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_api.h"
@@ -135,6 +135,89 @@ TEST(Win32SafeFiles, LinksAreRefusedAndOnlyTheLinkIsDeleted) {
   EXPECT_TRUE(game.DeleteEntry("docs")) << LastErrorText();
   EXPECT_EQ(game.KindOf("docs"), Folder::Kind::Missing);
   EXPECT_EQ(ReadFileBytes(base + "\\outside\\keep.txt").value_or(""), "keep");
+}
+
+// This test program started suspended, so it never runs; ended (and its id
+// then held by `handle`, so no new process takes it) when `end` is set.
+struct ChildProcess {
+  explicit ChildProcess(bool end) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_list_tests";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &info))
+      return;
+    CloseHandle(info.hThread);
+    handle = info.hProcess;
+    pid = info.dwProcessId;
+    if (end) {
+      TerminateProcess(handle, 1);
+      WaitForSingleObject(handle, INFINITE);
+    }
+  }
+  ~ChildProcess() {
+    if (handle == nullptr) return;
+    TerminateProcess(handle, 1);
+    WaitForSingleObject(handle, INFINITE);
+    CloseHandle(handle);
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  HANDLE handle = nullptr;
+  DWORD pid = 0;
+};
+
+TEST(Win32SafeFiles, TheSweepRemovesOnlyTemporariesOfEndedProcesses) {
+  test::TempDir dir;
+  const std::string base = FromHostPath(dir.path());
+  const Folder folder = Folder::Open(base, false);
+  ASSERT_TRUE(folder) << LastErrorText();
+  // The name a replacing file is written under, as this process gives it.
+  ReplacingFile writing = ReplacingFile::Begin(folder, "data.pak");
+  ASSERT_TRUE(writing) << LastErrorText();
+  const auto listed = ListFolder(base);
+  ASSERT_TRUE(listed && listed->size() == 1u);
+  const std::string own = (*listed)[0].name;
+  const std::string own_pid = std::to_string(GetCurrentProcessId());
+  const size_t at = own.rfind("." + own_pid + "-");
+  ASSERT_NE(at, std::string::npos) << own;
+  const auto named_for = [&](DWORD pid) {
+    return std::string(own).replace(at + 1, own_pid.size(), std::to_string(pid));
+  };
+
+  const ChildProcess ended(true);
+  const ChildProcess running(false);
+  ASSERT_NE(ended.handle, nullptr);
+  ASSERT_NE(running.handle, nullptr);
+  const std::string stale = named_for(ended.pid);
+  const std::string kept = named_for(running.pid);
+  ASSERT_TRUE(WriteFileAtomic(base + "\\" + stale, "part written"));
+  ASSERT_TRUE(WriteFileAtomic(base + "\\" + kept, "being written"));
+  // Names only like the temporaries', and a folder named as a stale one.
+  const std::string hex = stale.substr(stale.rfind('-') + 1, 10);
+  const std::vector<std::string> others = {
+      "data.pak." + std::to_string(ended.pid) + "-" + hex + ".tmp",
+      "." + std::to_string(ended.pid) + "-" + hex + ".tmp",
+      ".data.pak." + std::to_string(ended.pid) + "-" + hex.substr(1) + ".tmp", stale + ".bak"};
+  for (const std::string& name : others) ASSERT_TRUE(WriteFileAtomic(base + "\\" + name, "x"));
+  const std::string folder_named = std::string(stale).replace(stale.size() - 14, 10, "abcdefabcd");
+  ASSERT_TRUE(CreateDirectory(base + "\\" + folder_named));
+  ASSERT_TRUE(WriteFileAtomic(base + "\\" + folder_named + "\\inside", "x"));
+
+  EXPECT_EQ(RemoveStaleTemporaries(folder), 1);
+  EXPECT_FALSE(FileExists(base + "\\" + stale));
+  EXPECT_TRUE(FileExists(base + "\\" + kept));
+  EXPECT_TRUE(FileExists(base + "\\" + folder_named + "\\inside"));
+  EXPECT_EQ(EntriesIn(base), 3u + others.size());
+  for (const std::string& name : others) EXPECT_TRUE(FileExists(base + "\\" + name)) << name;
+  // The file being written by this process is untouched and still commits.
+  ASSERT_TRUE(writing.Write("whole", 5));
+  EXPECT_TRUE(writing.Commit(false)) << LastErrorText();
+  EXPECT_EQ(ReadFileBytes(base + "\\data.pak").value_or(""), "whole");
+  EXPECT_EQ(RemoveStaleTemporaries(folder), 0);
 }
 
 TEST(Win32SafeFiles, ReadAtLeavesTheFilePositionAlone) {
