@@ -16,7 +16,8 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 text_walk=${2:-}
 src=$(cd "$(dirname "$0")/../.." && pwd)
-fail() { echo "FAIL: $*"; exit 1; }
+# fail, and wait_removed for the finaliser's work.
+source "$src/scripts/lib/wait.sh"
 
 # Only the C library, its maths library and the loader.
 needs_only_libc() {
@@ -86,7 +87,7 @@ echo "installed: $(cd "$root/drive_c" && find . -type f | wc -l) files"
 in_root "$chroot" "$root" "/drive_c/Program Files/Wizpak Demo/WizpakDemo_Uninstall.exe" --unattended ||
   fail "the uninstaller failed ($?)"
 # The finaliser removes the uninstaller once it has exited.
-for _ in $(seq 1 1200); do [ -e "$uninstaller" ] || break; sleep 0.05; done
+wait_removed "$uninstaller"
 left=$(cd "$root/drive_c" && find . -mindepth 1 ! -path "./Program Files" | sort | tr '\n' ' ')
 [ -z "$left" ] || fail "the drive is not empty after the uninstall: $left"
 left=$(cd "$root/home" && find . -type f | sort | tr '\n' ' ')
