@@ -1,6 +1,5 @@
 #include "package/install_writer.h"
 
-#include "package/package_hooks.h"
 #include "platform/files.h"
 
 namespace wizpak {
@@ -44,7 +43,7 @@ const platform::Folder& InstallWriter::FolderOf(std::string_view path) {
         std::string_view bare = level;
         while (bare.size() > 3 && bare.back() == '\\') bare.remove_suffix(1);
         logged_levels_.emplace(bare);
-        if (Hooks().add_directory) Hooks().add_directory(level);
+        if (hooks_.add_directory) hooks_.add_directory(level);
       });
   if (!opened) throw ExtractionError(FailureText(path));
   // What an earlier run left when it was killed while writing here.
@@ -58,7 +57,7 @@ void InstallWriter::LogLevels(const std::string& folder) {
   // written into them: made by an earlier run that was killed before its
   // log was saved, they would otherwise stay empty after the uninstall
   // (which removes a folder only when it is empty).
-  if (!Hooks().add_directory) return;
+  if (!hooks_.add_directory) return;
   std::string root = folder_;
   while (root.size() > 3 && root.back() == '\\') root.pop_back();
   if (folder.size() < root.size() || folder.compare(0, root.size(), root) != 0 ||
@@ -66,8 +65,7 @@ void InstallWriter::LogLevels(const std::string& folder) {
     return;
   for (size_t end = root.size();; end = folder.find('\\', end + 1)) {
     const std::string level = folder.substr(0, end == std::string::npos ? folder.size() : end);
-    if (level.size() > 3 && logged_levels_.insert(level).second)
-      Hooks().add_directory(level + "\\");
+    if (level.size() > 3 && logged_levels_.insert(level).second) hooks_.add_directory(level + "\\");
     if (end == std::string::npos || end >= folder.size()) break;
   }
 }
@@ -89,7 +87,7 @@ void InstallWriter::Commit(platform::ReplacingFile& file, std::string_view path)
   // The log names what was really written: an existing file found in
   // another letter case keeps its own spelling, so the uninstaller removes
   // exactly it.
-  if (Hooks().add_file) Hooks().add_file(platform::StoredSpelling(path));
+  if (hooks_.add_file) hooks_.add_file(platform::StoredSpelling(path));
 }
 
 void InstallWriter::WriteFile(std::string_view path, std::string_view content) {
@@ -99,7 +97,7 @@ void InstallWriter::WriteFile(std::string_view path, std::string_view content) {
   switch (platform::WriteNewFile(FolderOf(path), NamePart(path), content)) {
     case platform::NewFileResult::Written:
       wrote_ = true;
-      if (Hooks().add_file) Hooks().add_file(platform::StoredSpelling(path));
+      if (hooks_.add_file) hooks_.add_file(platform::StoredSpelling(path));
       return;
     case platform::NewFileResult::Failed:
       throw ExtractionError(FailureText(path));

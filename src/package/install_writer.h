@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "package/package_hooks.h"
 #include "platform/safe_files.h"
 
 namespace wizpak {
@@ -28,7 +29,10 @@ class ExtractionError : public std::runtime_error {
 class InstallWriter {
  public:
   // `folder`: where names given to Begin/WriteFile are placed (program path).
-  explicit InstallWriter(std::string folder) : folder_(std::move(folder)) {}
+  // Files written and folders made are reported to `hooks`, which must
+  // outlive the writer.
+  InstallWriter(std::string folder, const PackageHooks& hooks)
+      : folder_(std::move(folder)), hooks_(hooks) {}
 
   // The folder of `path` (program path), opened and made as needed; cached.
   const platform::Folder& FolderOf(std::string_view path);
@@ -55,6 +59,7 @@ class InstallWriter {
   void LogLevels(const std::string& folder);
 
   std::string folder_;
+  const PackageHooks& hooks_;
   std::map<std::string, platform::Folder> folders_;
   std::set<std::string> logged_levels_;
   bool wrote_ = false;

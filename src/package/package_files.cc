@@ -8,16 +8,6 @@
 
 namespace wizpak {
 
-PackageHooks& Hooks() {
-  static PackageHooks hooks;
-  return hooks;
-}
-
-bool ExtractionStopRequested() {
-  const PackageHooks& hooks = Hooks();
-  return hooks.stop_requested && hooks.stop_requested();
-}
-
 std::optional<std::string> ReadShortString(platform::File& file) {
   char count[2];
   if (file.Read(count, 2) != 2) return std::nullopt;
@@ -39,9 +29,9 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   return platform::ReadFileBytes(path, 0xFFFFFFFFu);
 }
 
-bool WriteFileForced(std::string_view path, std::string_view data) {
+bool WriteFileForced(std::string_view path, std::string_view data, const PackageHooks& hooks) {
   try {
-    InstallWriter writer{std::string(path)};
+    InstallWriter writer{std::string(path), hooks};
     platform::ReplacingFile file = writer.Begin(path);
     InstallWriter::Write(file, path, data.data(), static_cast<int64_t>(data.size()));
     return file.Commit(/*sync=*/true);
@@ -51,12 +41,12 @@ bool WriteFileForced(std::string_view path, std::string_view data) {
   }
 }
 
-void ForceFoldersLogged(std::string_view path) {
+void ForceFoldersLogged(std::string_view path, const PackageHooks& hooks) {
   if (path.size() <= 3 || path[1] != ':' || path[2] != '\\') return;
   // Opening the folder makes (and logs) every missing level; a link or a
   // file in the way stops it there.
-  platform::Folder::Open(path, /*create=*/true, [](std::string_view level) {
-    if (Hooks().add_directory) Hooks().add_directory(level);
+  platform::Folder::Open(path, /*create=*/true, [&hooks](std::string_view level) {
+    if (hooks.add_directory) hooks.add_directory(level);
   });
 }
 

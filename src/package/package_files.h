@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "package/package_hooks.h"
 #include "platform/files.h"
 
 namespace wizpak {
@@ -21,17 +22,17 @@ bool WriteShortString(platform::File& file, std::string_view s);
 // The whole file (program path); nullopt when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 
-// Creates the missing folders of the folder part of `path` (logged), then
-// writes `data` under a temporary name and renames it over `path`, never
-// through a link. Returns whether all went well (LastErrorText says why not);
-// a failed write keeps the old file.
-bool WriteFileForced(std::string_view path, std::string_view data);
+// Creates the missing folders of the folder part of `path` (logged to
+// `hooks`), then writes `data` under a temporary name and renames it over
+// `path`, never through a link. Returns whether all went well
+// (LastErrorText says why not); a failed write keeps the old file.
+bool WriteFileForced(std::string_view path, std::string_view data, const PackageHooks& hooks);
 
 // For "X:\..." paths only: from the drive root, one folder level at a time
 // (each with its trailing "\"), creates every level that is not a folder and
-// reports each one actually created to the install log hook. A level that
-// is a link or a file stops it there. Other paths (network, relative) are
-// left alone.
-void ForceFoldersLogged(std::string_view path);
+// reports each one actually created to the install log hook of `hooks`. A
+// level that is a link or a file stops it there. Other paths (network,
+// relative) are left alone.
+void ForceFoldersLogged(std::string_view path, const PackageHooks& hooks);
 
 }  // namespace wizpak

@@ -1,7 +1,9 @@
-// Where the package reader reports while it writes files out: the status
-// text, the progress step, the install log and the byte-size text. Start-up
-// connects these to the wizard's status label, the progress gauge and the
-// install log; unset hooks mean nobody is listening yet, and are skipped.
+// Where the package's writers report while they write files out: the
+// status text, the progress step, the install log and the byte-size text.
+// The run owns its hooks and passes them to every extraction and forced
+// folder or file write; start-up connects them to the wizard's status
+// label, the progress gauge and the install log. Unset hooks mean nobody is
+// listening, and are skipped.
 #pragma once
 
 #include <cstdint>
@@ -29,12 +31,9 @@ struct PackageHooks {
   // Called between entries and between the pieces of a large one: lets the
   // window handle its events when it has not for a while.
   std::function<void()> keep_responsive;
+
+  // True when stop_requested is set and asks to stop.
+  bool StopRequested() const { return stop_requested && stop_requested(); }
 };
-
-// True when stop_requested is set and asks to stop.
-bool ExtractionStopRequested();
-
-// The program-wide hooks.
-PackageHooks& Hooks();
 
 }  // namespace wizpak

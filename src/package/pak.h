@@ -31,6 +31,7 @@
 namespace wizpak {
 
 class InstallWriter;
+struct PackageHooks;
 
 constexpr uint32_t kLargeEntrySize = 73400320;  // 70 MiB
 constexpr uint32_t kLargeChunkSize = 26214400;  // 25 MiB
@@ -123,13 +124,14 @@ class TPak {
   bool VerifyEntry(uint32_t index);
   uint32_t CountGrouped() const;
   uint32_t CountInGroup(uint16_t group) const;
-  // Writes every entry of `group` below `folder` (a program path), through
-  // the package hooks (status, progress, install log).
-  void ExtractGroup(uint16_t group, std::string_view folder);
+  // Writes every entry of `group` below `folder` (a program path), reporting
+  // to `hooks` (status, progress, install log) and stopping when they ask.
+  void ExtractGroup(uint16_t group, std::string_view folder, const PackageHooks& hooks);
   // Copies a large entry to `path` in 25 MiB chunks. Both throw
   // ExtractionError when a file cannot be written (the old one is kept) or
   // a link stands where a file or folder should go.
-  void ExtractLarge(std::string_view path, std::string_view name, uint32_t size, uint32_t index);
+  void ExtractLarge(std::string_view path, std::string_view name, uint32_t size, uint32_t index,
+                    const PackageHooks& hooks);
 
   // ---- writing (append and create modes) ----------------------------------
   uint32_t AddEntry(std::string_view name, std::string_view source_path, uint16_t group);
@@ -163,8 +165,8 @@ class TPak {
   // rather than once per entry. Null when they cannot be read.
   const char* StoredBytesThroughWindow(const TPakEntry& e);
   void LoadLargeEntryChecks();
-  void CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name, uint32_t size,
-                 uint32_t index);
+  void CopyLarge(InstallWriter& writer, const PackageHooks& hooks, std::string_view path,
+                 std::string_view name, uint32_t size, uint32_t index);
   platform::File file_;
   uint64_t file_size_ = 0;
   std::map<uint32_t, uint32_t> large_checks_;  // large entry index -> CRC of its bytes

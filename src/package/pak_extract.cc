@@ -1,6 +1,6 @@
 // Extracting TPak entries to files: a group below a folder (small entries
 // inflated ahead on a second thread) and large entries copied in pieces,
-// through the package hooks for status, progress and stopping.
+// through the run's package hooks for status, progress and stopping.
 #include "package/pak.h"
 
 #include <algorithm>
@@ -15,19 +15,19 @@ namespace wizpak {
 
 namespace {
 
-std::string FormatBytes(uint64_t bytes) {
-  if (Hooks().format_byte_size) return Hooks().format_byte_size(bytes);
+std::string FormatBytes(const PackageHooks& hooks, uint64_t bytes) {
+  if (hooks.format_byte_size) return hooks.format_byte_size(bytes);
   return std::to_string(bytes);
 }
 
-void ShowExtractStatus(std::string_view text) {
-  if (Hooks().show_extract_status) Hooks().show_extract_status(text);
+void ShowExtractStatus(const PackageHooks& hooks, std::string_view text) {
+  if (hooks.show_extract_status) hooks.show_extract_status(text);
 }
 
 }  // namespace
 
-void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
-  InstallWriter writer{std::string(folder)};
+void TPak::ExtractGroup(uint16_t group, std::string_view folder, const PackageHooks& hooks) {
+  InstallWriter writer{std::string(folder), hooks};
   // The small entries that will be written, unpacked ahead on another thread.
   std::vector<uint32_t> small;
   std::vector<uint64_t> sizes;
@@ -45,8 +45,8 @@ void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
   for (;;) {
     // A cancelled run stops between files: the folder holds only whole,
     // logged files, and the run saves the log of what is there.
-    if (!name.empty() && ExtractionStopRequested()) break;
-    ShowExtractStatus(name);
+    if (!name.empty() && hooks.StopRequested()) break;
+    ShowExtractStatus(hooks, name);
     if (name.empty()) break;
     const uint32_t index = Cursor - 1;
     // A name that could leave the folder is never written.
@@ -54,29 +54,29 @@ void TPak::ExtractGroup(uint16_t group, std::string_view folder) {
       const std::string path = std::string(folder) + "\\" + name;
       if (size >= kLargeEntrySize) {
         const uint32_t resume = Cursor;
-        CopyLarge(writer, path, name, size, index);
+        CopyLarge(writer, hooks, path, name, size, index);
         Cursor = resume;
       } else {
         const PakBlock content = Deliver(index, ahead.Next());
         writer.WriteFile(path, content ? *content : std::string_view());
       }
     }
-    if (Hooks().step_progress) Hooks().step_progress();
-    if (Hooks().keep_responsive) Hooks().keep_responsive();
+    if (hooks.step_progress) hooks.step_progress();
+    if (hooks.keep_responsive) hooks.keep_responsive();
     FindNext(group, size, false, name);
   }
   writer.Finish();
 }
 
-void TPak::ExtractLarge(std::string_view path, std::string_view name, uint32_t size,
-                        uint32_t index) {
-  InstallWriter writer{std::string(path)};
-  CopyLarge(writer, path, name, size, index);
+void TPak::ExtractLarge(std::string_view path, std::string_view name, uint32_t size, uint32_t index,
+                        const PackageHooks& hooks) {
+  InstallWriter writer{std::string(path), hooks};
+  CopyLarge(writer, hooks, path, name, size, index);
   writer.Finish();
 }
 
-void TPak::CopyLarge(InstallWriter& writer, std::string_view path, std::string_view name,
-                     uint32_t size, uint32_t index) {
+void TPak::CopyLarge(InstallWriter& writer, const PackageHooks& hooks, std::string_view path,
+                     std::string_view name, uint32_t size, uint32_t index) {
   if (index >= Entries.size() || Entries[index].Damaged) return;
   platform::ReplacingFile out = writer.Begin(path);
   const uint32_t offset = Entries[index].Offset;
@@ -88,12 +88,12 @@ void TPak::CopyLarge(InstallWriter& writer, std::string_view path, std::string_v
     // with the window's events handled between them, so Cancel and repaints
     // are not held up by a whole chunk.
     if ((size - remaining) % kLargeChunkSize == 0) {
-      ShowExtractStatus(std::string(name) + " - " + FormatBytes(size - remaining) + " / " +
-                        FormatBytes(size));
+      ShowExtractStatus(hooks, std::string(name) + " - " + FormatBytes(hooks, size - remaining) +
+                                   " / " + FormatBytes(hooks, size));
     }
-    if (Hooks().keep_responsive) Hooks().keep_responsive();
+    if (hooks.keep_responsive) hooks.keep_responsive();
     // Cut off part-way, the new file is discarded and the old one stays.
-    if (ExtractionStopRequested()) return;
+    if (hooks.StopRequested()) return;
     const uint32_t piece = std::min(kLargePieceSize, remaining);
     buffer.resize(piece);
     const int64_t got = file_.ReadAt(int64_t{offset} + (size - remaining), buffer.data(), piece);

@@ -79,7 +79,7 @@ void TCopyFileCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   const std::string source = run::ExpandPath(setup_run, line->Param(0));
   const std::string destination = run::ExpandPath(setup_run, line->Param(1));
   const std::string folder = run::FolderOf(destination);
-  if (!folder.empty()) run::ForceFoldersLogged(folder);
+  if (!folder.empty()) run::ForceFoldersLogged(setup_run, folder);
   run::ShowStatusText(setup_run, run::ReplaceFileName(run::LanguageString(setup_run, kCopyingText),
                                                       run::FileNameOf(source)));
   // Failure is quiet, as it always was, except a link on the way: that is
@@ -100,7 +100,7 @@ void TCreateDirectoryCommand::Execute(SetupRun& setup_run, int lineIndex) const 
   const TCompLine* line = LineAt(setup_run, lineIndex);
   if (line == nullptr) return;
   const std::string path = run::ExpandPath(setup_run, line->Param(0));
-  run::ForceFoldersLogged(path);
+  run::ForceFoldersLogged(setup_run, path);
   // Logged once more even when it existed: the uninstaller removes it only
   // if it is empty then.
   run::LogDirectory(setup_run, path);

@@ -52,10 +52,10 @@ void TCreateShortCutCommand::Execute(SetupRun& setup_run, int lineIndex) const {
   // The link's missing folders are created (and logged) first, so the
   // uninstaller removes a new start-menu folder again.
   const std::string folder = run::FolderOf(link);
-  if (!folder.empty()) run::ForceFoldersLogged(folder);
+  if (!folder.empty()) run::ForceFoldersLogged(setup_run, folder);
   const std::string target = run::ExpandPath(setup_run, line->Param(1));
   const std::string arguments = run::ExpandText(setup_run, line->Param(2));
-  run::CreateLink(link, target, arguments);
+  run::CreateLink(setup_run, link, target, arguments);
   run::LogFile(setup_run, link);
   run::AddLinkToDesktop(setup_run, link, target, arguments);
 }

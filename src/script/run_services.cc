@@ -100,10 +100,11 @@ void RemoveTree(std::string_view path, bool remove_contents) {
     StopAtLink(path);
 }
 
-void CreateLink(std::string_view link, std::string_view target, std::string_view arguments) {
+void CreateLink(const SetupRun& setup_run, std::string_view link, std::string_view target,
+                std::string_view arguments) {
   // A link that cannot be written is skipped quietly; it is still logged.
   // A link planted on the way is an error of the run.
-  if (!CreateShellLink(link, target, arguments)) StopAtLink(link);
+  if (!CreateShellLink(link, target, arguments, setup_run.package_hooks)) StopAtLink(link);
 }
 
 namespace {
@@ -161,16 +162,16 @@ void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view fo
     throw ScriptError("Cannot extract file group " + std::to_string(group) +
                       ": no package is open");
   }
-  package->ExtractGroup(group, folder);
+  package->ExtractGroup(group, folder, setup_run.package_hooks);
 }
 
-void ForceFoldersLogged(std::string_view folder) {
-  wizpak::ForceFoldersLogged(folder);
+void ForceFoldersLogged(const SetupRun& setup_run, std::string_view folder) {
+  wizpak::ForceFoldersLogged(folder, setup_run.package_hooks);
 }
 
 void BuildUninstaller(SetupRun& setup_run) {
   const UninstallerBuildResult result =
-      wizpak::BuildUninstaller(setup_run.package, setup_run.record);
+      wizpak::BuildUninstaller(setup_run.package, setup_run.record, setup_run.package_hooks);
   // The uninstaller's menu entry, and the record beside the log saved again
   // with it; then the desktop reads its menus anew.
   if (const auto folders = platform::UserDesktopFolders(); folders && result.built) {

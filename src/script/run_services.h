@@ -45,7 +45,8 @@ int32_t ParseTarget(std::string_view text);  // decimal integer, else -1
 platform::RootKey RootKeyFromName(std::string_view name);
 std::string WithBackslash(std::string_view path);
 void RemoveTree(std::string_view path, bool remove_contents);
-void CreateLink(std::string_view link, std::string_view target, std::string_view arguments);
+void CreateLink(const SetupRun& setup_run, std::string_view link, std::string_view target,
+                std::string_view arguments);
 // The desktop's side of a link (a menu entry or desktop launcher, recorded
 // for the uninstaller), where the desktop has folders for them; the entries
 // take the icon of the run's package.
@@ -61,7 +62,8 @@ std::string FileNameOf(std::string_view path);
 // Package and install log.
 // From the run's package; throws ScriptError when there is none.
 void ExtractGroup(const SetupRun& setup_run, uint16_t group, std::string_view folder);
-void ForceFoldersLogged(std::string_view folder);
+// Through the run's package hooks, so the folders made go to its install log.
+void ForceFoldersLogged(const SetupRun& setup_run, std::string_view folder);
 void LogFile(SetupRun& setup_run, std::string_view path);
 void LogDirectory(SetupRun& setup_run, std::string_view path);
 void LogRegistryEntry(SetupRun& setup_run, std::string_view entry);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "gui/grad_gauge.h"
 #include "gui/message_box.h"
 #include "platform/codepage.h"
 #include "platform/journal.h"
@@ -88,14 +87,14 @@ platform::FileLock LockInstallFolder(const std::string& install_folder,
 class RollbackView {
  public:
   RollbackView(StatusView& status, const char* text)
-      : status_(status), start_(status.Gauge ? status.Gauge->Progress() : 0) {
+      : status_(status), start_(status.GaugePosition()) {
     status_.ShowStatus(AnsiToWide(text), true);
   }
   void Step(size_t done, size_t total) {
-    if (status_.Gauge && total > 0) {
+    if (status_.HasGauge() && total > 0) {
       const int64_t left = static_cast<int64_t>(start_) * static_cast<int64_t>(total - done) /
                            static_cast<int64_t>(total);
-      status_.Gauge->SetProgress(static_cast<int32_t>(left));
+      status_.SetGaugePosition(static_cast<int32_t>(left));
     }
     // The window stays responsive, as during extraction.
     const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
@@ -218,7 +217,7 @@ ScriptRunResult RunScript(SetupRun& setup_run, const ScriptRunOptions& options) 
     if (!RunScriptLines(setup_run)) {
       result.outcome = ScriptOutcome::Cancelled;
     } else {
-      run::ForceFoldersLogged(install_folder);
+      run::ForceFoldersLogged(setup_run, install_folder);
       if (run::UninstallerWanted(setup_run)) {
         run::SaveInstallLog(setup_run, install_folder, run::UninstallPrefix(setup_run));
         run::BuildUninstaller(setup_run);

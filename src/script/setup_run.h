@@ -17,6 +17,7 @@
 #include "diagnostics/error_report.h"
 #include "gamearchive/pak_system.h"
 #include "gui/message_box.h"
+#include "package/package_hooks.h"
 #include "platform/journal.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
@@ -57,6 +58,10 @@ class SetupRun : public RunTexts {
   // The package the "file" and archive commands read and the uninstaller is
   // built from; open for the whole run, not owned. Null until start-up sets it.
   RunningPackage package;
+  // Where the package's writers report while this run writes files and
+  // makes folders (status, progress, install log, stop); start-up connects
+  // them (setup/package_connection.h). Unset hooks report nowhere.
+  PackageHooks package_hooks;
   // What the installation wrote; its paths use this run's path variables.
   TUninstallList install_log{static_cast<const RunTexts&>(*this)};
   RunPrompts prompts;

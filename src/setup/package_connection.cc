@@ -25,7 +25,7 @@ constexpr uint32_t kPumpIntervalMs = 50;
 }  // namespace
 
 void ConnectPackageHooks(SetupRun& setup_run) {
-  PackageHooks& hooks = Hooks();
+  PackageHooks& hooks = setup_run.package_hooks;
   const char* hold_value = std::getenv("WIZPAK_TEST_HOLD");
   auto hold = std::make_shared<std::optional<ExtractionHold>>(
       ParseExtractionHold(hold_value ? hold_value : ""));

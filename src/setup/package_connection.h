@@ -1,5 +1,5 @@
-// Connects the package reader's hooks (status text, progress, install-log
-// records, byte sizes) to the text and uninstall units.
+// Connects the run's package hooks (status text, progress, install-log
+// records, byte sizes, stop) to its status view, languages and install log.
 #pragma once
 
 namespace wizpak {

@@ -23,12 +23,12 @@ void CreateFolders(std::string_view folder) {
 }  // namespace
 
 bool CreateShellLink(std::string_view link_file, std::string_view target,
-                     std::string_view arguments) {
+                     std::string_view arguments, const PackageHooks& hooks) {
   if (!platform::ToHostPath(target) || !platform::ToHostPath(link_file)) return false;
   // Drive paths create their folders through the logged helper, so the
   // uninstaller removes them again; host paths just get theirs.
   const std::string link_folder = FolderPart(link_file);
-  ForceFoldersLogged(link_folder);
+  ForceFoldersLogged(link_folder, hooks);
   CreateFolders(link_folder);
   // The program starts in its own folder; a drive root keeps its "\".
   std::string working_folder = FolderPart(target);

@@ -2,29 +2,13 @@
 
 #include <cmath>
 #include <limits>
-#include <string>
 
-#include "gui/grad_gauge.h"
-#include "gui/transcript.h"
-#include "platform/codepage.h"
 #include "platform/system.h"
-#include "gui/widgets.h"
 
 namespace wizpak {
-namespace {
-
-void SetCaption(gui::Label* label, std::u16string_view text, bool repaint) {
-  if (label == nullptr) return;
-  label->SetText(std::u16string(text));
-  if (repaint) label->Repaint();
-}
-
-}  // namespace
 
 void StatusView::ShowStatus(std::u16string_view text, bool repaint) {
-  if (StatusLabel == nullptr) return;
-  // The headless transcript records every change of the status caption.
-  if (StatusLabel->Text() != text) gui::TranscriptStatus(WideToUtf8(text));
+  if (Controls == nullptr || !Controls->HasStatusCaption()) return;
   if (repaint) {
     const uint32_t now = RepaintClock ? RepaintClock() : platform::TickCount();
     // Differences in 32 bits: the tick count wraps.
@@ -35,11 +19,19 @@ void StatusView::ShowStatus(std::u16string_view text, bool repaint) {
       Repainted = true;
     }
   }
-  SetCaption(StatusLabel, text, repaint);
+  Controls->SetStatusCaption(text, repaint);
 }
 
 void StatusView::ShowSubStatus(std::u16string_view text, bool repaint) {
-  SetCaption(SubStatusLabel, text, repaint);
+  if (Controls != nullptr) Controls->SetSubStatusCaption(text, repaint);
+}
+
+void StatusView::SetGaugeMaximum(int32_t maximum) {
+  if (HasGauge()) Controls->SetGaugeMaximum(maximum);
+}
+
+void StatusView::SetGaugePosition(int32_t position) {
+  if (HasGauge()) Controls->SetGaugePosition(position);
 }
 
 int32_t StatusView::ProgressPercent() const {
@@ -52,15 +44,15 @@ int32_t StatusView::ProgressPercent() const {
 }
 
 void StatusView::StepProgress(bool repaint) {
-  if (Gauge == nullptr) return;
+  if (!HasGauge()) return;
   ++ProgressPosition;
   if (repaint) {
     const uint32_t limit = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
     // The gauge paints only when its bar or caption changes; the area is
     // repainted with it, not once per step (a step per installed file).
-    const int paints = Gauge->ImmediatePaints();
-    Gauge->SetProgress(static_cast<int32_t>(ProgressPosition < limit ? ProgressPosition : limit));
-    if (GaugeArea != nullptr && Gauge->ImmediatePaints() != paints) GaugeArea->Repaint();
+    if (Controls->SetGaugePosition(
+            static_cast<int32_t>(ProgressPosition < limit ? ProgressPosition : limit)))
+      Controls->RepaintGaugeArea();
   }
   if (!ProgressHook) return;
   if (static_cast<int64_t>(ProgressPercent()) > static_cast<int64_t>(ProgressHookPercent) + 5) {

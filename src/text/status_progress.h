@@ -2,31 +2,23 @@
 // gauge that long operations report to, and StepProgress, which also runs
 // the message-pump hook every few percent so the window stays responsive.
 // One StatusView belongs to each run (RunTexts); the wizard points it at its
-// controls.
+// controls through a StatusSink.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string_view>
 
-namespace wizpak::gui {
-class Label;
-class Widget;
-class TGradGauge;
-}  // namespace wizpak::gui
+#include "text/status_sink.h"
 
 namespace wizpak {
 
 inline constexpr uint32_t kStatusRepaintIntervalMs = 15;
 
 struct StatusView {
-  // Set by the wizard once its page controls exist; null until then. Not owned.
-  gui::Label* StatusLabel = nullptr;     // "patching_statuslabel"
-  gui::Label* SubStatusLabel = nullptr;  // "finishtext"
-  gui::TGradGauge* Gauge = nullptr;      // "patching_progressbar"
-  // The control repainted after a progress step with repaint: the page area
-  // the gauge sits on. Null repaints nothing besides the gauge itself.
-  gui::Widget* GaugeArea = nullptr;
+  // The status label, sub-status label and gauge: set by the wizard while
+  // its controls exist; null until then. Not owned.
+  StatusSink* Controls = nullptr;
 
   // Progress counters of StepProgress. ProgressHook, when set, runs the
   // toolkit's message pump.
@@ -43,8 +35,8 @@ struct StatusView {
   uint32_t RepaintTick = 0;
   bool Repainted = false;
 
-  // Caption of StatusLabel / SubStatusLabel; nothing while the label is
-  // null. With `repaint` the label is repainted at once; for the status
+  // The status / sub-status caption; nothing while there are no controls or
+  // they have no such label. With `repaint` the label is repainted at once; for the status
   // label at most once every kStatusRepaintIntervalMs, since a caption that
   // changes once per installed file would otherwise repaint (and flush a
   // window to the display) thousands of times a second. The caption is
@@ -52,9 +44,9 @@ struct StatusView {
   void ShowStatus(std::u16string_view text, bool repaint);
   void ShowSubStatus(std::u16string_view text, bool repaint);
 
-  // One step of progress (nothing while Gauge is null): ProgressPosition
-  // grows by one; with `repaint` the gauge takes it, and when that changes
-  // what the gauge shows (it repaints), GaugeArea is repainted too. Then,
+  // One step of progress (nothing without a gauge): ProgressPosition grows
+  // by one; with `repaint` the gauge takes it, and when that changes what the
+  // gauge shows (it repaints), the area it sits on is repainted too. Then,
   // when ProgressHook is set, the hook runs if the percentage done
   // (truncated) has passed ProgressHookPercent + 5, and ProgressHookPercent
   // becomes the percentage as it stands after the hook. A ProgressTotal of 0
@@ -64,13 +56,16 @@ struct StatusView {
   // trunc(ProgressPosition / ProgressTotal * 100); 0 when ProgressTotal is 0.
   int32_t ProgressPercent() const;
 
+  // The gauge itself, without the progress counters: whether there is one,
+  // its position (0 without one), its maximum and position (nothing without
+  // one; the area is not repainted).
+  bool HasGauge() const { return Controls != nullptr && Controls->HasGauge(); }
+  int32_t GaugePosition() const { return HasGauge() ? Controls->GaugePosition() : 0; }
+  void SetGaugeMaximum(int32_t maximum);
+  void SetGaugePosition(int32_t position);
+
   // Forgets the controls (the wizard's pages are going away).
-  void Detach() {
-    StatusLabel = nullptr;
-    SubStatusLabel = nullptr;
-    Gauge = nullptr;
-    GaugeArea = nullptr;
-  }
+  void Detach() { Controls = nullptr; }
 };
 
 }  // namespace wizpak

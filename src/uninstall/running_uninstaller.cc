@@ -101,7 +101,7 @@ uint64_t ImageSizeBefore(const TPak& package) {
   return package.DirectoryOffset;
 }
 
-UninstallerPlan PlanFromRecord(const TSetupInfoFile& record) {
+UninstallerPlan PlanFromRecord(const TSetupInfoFile& record, const PackageHooks& hooks) {
   UninstallerPlan plan;
   plan.install_dir = record.InstallDir;
   plan.uninstall_exe_name = record.UninstallExeName;
@@ -109,7 +109,7 @@ UninstallerPlan PlanFromRecord(const TSetupInfoFile& record) {
   TSetupInfoFile uninstaller_record = record;
   uninstaller_record.IsUninstaller = 1;
   plan.setup_info = uninstaller_record.SaveToBuffer();
-  plan.force_folders = [](std::string_view folder) { ForceFoldersLogged(folder); };
+  plan.force_folders = [&hooks](std::string_view folder) { ForceFoldersLogged(folder, hooks); };
   return plan;
 }
 
@@ -152,9 +152,9 @@ uint64_t UninstallerSpace(const TPak& running, const std::string& package_path,
   return bytes;
 }
 
-UninstallerBuildResult BuildUninstaller(const RunningPackage& running,
-                                        const TSetupInfoFile& record) {
-  UninstallerPlan plan = PlanFromRecord(record);
+UninstallerBuildResult BuildUninstaller(const RunningPackage& running, const TSetupInfoFile& record,
+                                        const PackageHooks& hooks) {
+  UninstallerPlan plan = PlanFromRecord(record, hooks);
   std::optional<ExecutableImage> image;
   if (running.pak != nullptr) {
     image = RunningExecutableImage(*running.pak, running.path, running.from_command_line);

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "gui/grad_gauge.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -238,12 +237,8 @@ bool StartFinaliserFrom(const PackageSource& running, std::string_view uninstall
 UninstallWalkView ActiveControlsView(StatusView& status) {
   UninstallWalkView view;
   view.set_status = [&status](std::u16string_view text) { status.ShowStatus(text, true); };
-  view.set_gauge_maximum = [&status](int32_t maximum) {
-    if (status.Gauge != nullptr) status.Gauge->SetMax(maximum);
-  };
-  view.set_gauge_position = [&status](int32_t position) {
-    if (status.Gauge != nullptr) status.Gauge->SetProgress(position);
-  };
+  view.set_gauge_maximum = [&status](int32_t maximum) { status.SetGaugeMaximum(maximum); };
+  view.set_gauge_position = [&status](int32_t position) { status.SetGaugePosition(position); };
   return view;
 }
 

@@ -22,6 +22,7 @@
 namespace wizpak {
 
 class TPak;
+struct PackageHooks;
 class RunTexts;
 class TUninstallList;
 struct StatusView;
@@ -157,9 +158,11 @@ std::optional<ExecutableImage> RunningExecutableImage(const TPak& running,
                                                       bool from_command_line);
 
 // BuildUninstallerFrom on the running package and the setup record (a copy
-// with IsUninstaller = 1 is stored). Registers even without a package.
-UninstallerBuildResult BuildUninstaller(const RunningPackage& running,
-                                        const TSetupInfoFile& record);
+// with IsUninstaller = 1 is stored). Registers even without a package. The
+// install folder's missing levels are made and logged through `hooks`,
+// which must outlive the call only.
+UninstallerBuildResult BuildUninstaller(const RunningPackage& running, const TSetupInfoFile& record,
+                                        const PackageHooks& hooks);
 
 // StartFinaliserFrom the running package with the running executable's path.
 bool StartFinaliser(const RunningPackage& running);

@@ -98,6 +98,7 @@ TFrmMain::TFrmMain(gui::Toolkit& toolkit, gui::MainForm& form, RunTexts& texts, 
     : toolkit_(toolkit), form_(form), texts_(texts), host_(std::move(host)) {
   if (!host_.install_dir) host_.install_dir = &own_install_dir_;
   texts_.status.ProgressHook = [this] { toolkit_.ProcessMessages(); };
+  texts_.status.Controls = &status_controls_;
   pages_ = std::make_unique<TSEPageControl>(form_.BackButton(), form_.NextButton(),
                                             form_.CancelButton(), form_.LanguageButton(),
                                             form_.Pages(), texts_, host_.find_entry);
@@ -181,8 +182,8 @@ void TFrmMain::FindControlReferences() {
   install_dir_edit_ = nullptr;
   space_label_ = nullptr;
   refusal_labels_.clear();
-  StatusView& status = texts_.status;
-  status.Detach();
+  StatusControls& status = status_controls_;
+  status.Clear();
   // A later match replaces an earlier one. A control whose kind does not fit
   // its reference is not taken: the wizard would otherwise treat a label as a
   // gauge.
@@ -481,11 +482,9 @@ void TFrmMain::InstallationRun() {
                              DecimalText(static_cast<uint64_t>(status.ProgressTotal)) +
                              " files extracted";
     status.ShowStatus(AnsiToWide(text), true);
-    if (status.Gauge) {
-      status.Gauge->SetProgress(0);
-      status.Gauge->SetMax(static_cast<int32_t>(
-          status.ProgressTotal > INT32_MAX ? INT32_MAX : status.ProgressTotal));
-    }
+    status.SetGaugePosition(0);
+    status.SetGaugeMaximum(
+        static_cast<int32_t>(status.ProgressTotal > INT32_MAX ? INT32_MAX : status.ProgressTotal));
     RunResult result = host_.run_script ? host_.run_script() : RunResult::Completed;
     if (result == RunResult::Error) {
       // The run has written its report already.

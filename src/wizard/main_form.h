@@ -19,6 +19,7 @@
 #include "gui/widgets.h"
 #include "text/folder_rules.h"
 #include "wizard/page_control.h"
+#include "wizard/status_controls.h"
 
 namespace wizpak {
 class RunTexts;
@@ -140,6 +141,8 @@ class TFrmMain {
   gui::Edit* InstallDirEdit() const { return install_dir_edit_; }
   gui::FolderTree* FolderTree() const { return folder_tree_; }
   gui::Label* SpaceLabel() const { return space_label_; }
+  // The status labels and gauge the run's status view shows on.
+  const StatusControls& Status() const { return status_controls_; }
   int FinaliserStarts() const { return finaliser_starts_; }
 
  private:
@@ -181,6 +184,7 @@ class TFrmMain {
   gui::FolderTree* folder_tree_ = nullptr;
   gui::Label* space_label_ = nullptr;
   std::vector<gui::Label*> refusal_labels_;  // labels named "..._Refusal", on any page
+  StatusControls status_controls_;           // the run's status view points here
   std::u16string refusal_;
   std::string probed_folder_;  // the folder the last write probe was made in
   bool probed_ok_ = false;

@@ -59,8 +59,9 @@ class UnattendedProgressLine {
                        std::to_string(pages.CurrentPage + 1) + "/" +
                        std::to_string(pages.PageCount()) + " (" +
                        std::string(PageTypeWord(pages.CurrentType())) + ")";
-    if (status_.StatusLabel && !status_.StatusLabel->Text().empty())
-      line += " " + gui::OneLine(WideToUtf8(status_.StatusLabel->Text()));
+    const gui::Label* status_label = wizard_.Status().StatusLabel;
+    if (status_label && !status_label->Text().empty())
+      line += " " + gui::OneLine(WideToUtf8(status_label->Text()));
     if (status_.ProgressTotal > 0) line += " " + std::to_string(status_.ProgressPercent()) + "%";
     // Carriage return, the line, and clear what a longer line left.
     std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
@@ -126,7 +127,7 @@ int RunUnattended(gui::MainForm& form, TFrmMain& wizard) {
   // Nobody watches an unattended run: how it ended goes to stderr too.
   const std::string program = gui::ProgramNameForMessages();
   if (status == kExitFailureReported) {
-    const gui::Label* sub_status = wizard.Texts().status.SubStatusLabel;
+    const gui::Label* sub_status = wizard.Status().SubStatusLabel;
     std::string why = sub_status ? WideToUtf8(sub_status->Text()) : "";
     std::fprintf(stderr, "%s: the setup script reported a failure%s%s\n", program.c_str(),
                  why.empty() ? "" : ": ", gui::OneLine(why).c_str());

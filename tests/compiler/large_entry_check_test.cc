@@ -9,6 +9,7 @@
 #include "compiler/package_builder.h"
 #include "package/install_writer.h"
 #include "package/large_entry_checks.h"
+#include "package/package_hooks.h"
 #include "package/pak.h"
 #include "platform/files.h"
 #include "support/test_support.h"
@@ -60,7 +61,7 @@ TEST(LargeEntryCheck, WrittenByTheBuilderAndCheckedByVerifyAndExtraction) {
     EXPECT_EQ(pak.Entries[3].Group, 0);
     for (uint32_t i = 0; i < 4; ++i) EXPECT_TRUE(pak.VerifyEntry(i)) << i;
     big_offset = pak.Entries[1].Offset;
-    pak.ExtractGroup(1, "C:\\Game");
+    pak.ExtractGroup(1, "C:\\Game", PackageHooks{});
   }
   EXPECT_EQ(std::filesystem::file_size(machine.drive_c() + "/Game/big.bin"), kBig);
 
@@ -70,7 +71,7 @@ TEST(LargeEntryCheck, WrittenByTheBuilderAndCheckedByVerifyAndExtraction) {
   TPak pak(setup, false, false);
   EXPECT_FALSE(pak.VerifyEntry(1));
   try {
-    pak.ExtractGroup(1, "C:\\Game");
+    pak.ExtractGroup(1, "C:\\Game", PackageHooks{});
     ADD_FAILURE() << "a damaged large entry was installed";
   } catch (const ExtractionError& failure) {
     EXPECT_EQ(std::string(failure.what()),

@@ -13,13 +13,13 @@ TEST(ForceFoldersLogged, CreatesAndLogsOnlyTheMissingLevels) {
   test::TestMachine machine;
   test::PakRecorder recorder;
   ASSERT_TRUE(platform::CreateDirectory("C:\\a"));
-  ForceFoldersLogged("C:\\a\\b");
+  ForceFoldersLogged("C:\\a\\b", recorder.hooks);
   EXPECT_TRUE(platform::DirectoryExists("C:\\a\\b"));
   EXPECT_EQ(recorder.directories, (std::vector<std::string>{"C:\\a\\b\\"}));
 
   recorder.directories.clear();
-  ForceFoldersLogged("C:\\a\\b\\");  // all there already
-  ForceFoldersLogged("C:\\x\\y\\z\\");
+  ForceFoldersLogged("C:\\a\\b\\", recorder.hooks);  // all there already
+  ForceFoldersLogged("C:\\x\\y\\z\\", recorder.hooks);
   EXPECT_EQ(recorder.directories,
             (std::vector<std::string>{"C:\\x\\", "C:\\x\\y\\", "C:\\x\\y\\z\\"}));
 }
@@ -27,12 +27,12 @@ TEST(ForceFoldersLogged, CreatesAndLogsOnlyTheMissingLevels) {
 TEST(ForceFoldersLogged, LeavesPathsWithoutADriveAlone) {
   test::TestMachine machine;
   test::PakRecorder recorder;
-  ForceFoldersLogged("rel\\folder");
-  ForceFoldersLogged("\\\\server\\share\\dir");
-  ForceFoldersLogged("C:\\");
-  ForceFoldersLogged("C:");
-  ForceFoldersLogged("C:rel");
-  ForceFoldersLogged("");
+  ForceFoldersLogged("rel\\folder", recorder.hooks);
+  ForceFoldersLogged("\\\\server\\share\\dir", recorder.hooks);
+  ForceFoldersLogged("C:\\", recorder.hooks);
+  ForceFoldersLogged("C:", recorder.hooks);
+  ForceFoldersLogged("C:rel", recorder.hooks);
+  ForceFoldersLogged("", recorder.hooks);
   EXPECT_TRUE(recorder.directories.empty());
   EXPECT_FALSE(platform::DirectoryExists("rel"));
   const auto listing = platform::ListFolder("C:\\");
@@ -44,18 +44,18 @@ TEST(ForceFoldersLogged, AFileInTheWayIsNotReportedAsAFolder) {
   test::TestMachine machine;
   test::PakRecorder recorder;
   test::WriteHostFile(machine.drive_c() + "/blocked", "file");
-  ForceFoldersLogged("C:\\blocked\\inner");
+  ForceFoldersLogged("C:\\blocked\\inner", recorder.hooks);
   EXPECT_TRUE(recorder.directories.empty());
-  EXPECT_FALSE(WriteFileForced("C:\\blocked\\inner\\f.txt", "x"));
+  EXPECT_FALSE(WriteFileForced("C:\\blocked\\inner\\f.txt", "x", recorder.hooks));
 }
 
 TEST(WriteFileForced, CreatesFoldersAndReplacesContent) {
   test::TestMachine machine;
   test::PakRecorder recorder;
-  ASSERT_TRUE(WriteFileForced("C:\\Game\\data\\f.txt", "first version"));
-  ASSERT_TRUE(WriteFileForced("C:\\Game\\data\\f.txt", "second"));
+  ASSERT_TRUE(WriteFileForced("C:\\Game\\data\\f.txt", "first version", recorder.hooks));
+  ASSERT_TRUE(WriteFileForced("C:\\Game\\data\\f.txt", "second", recorder.hooks));
   EXPECT_EQ(test::ReadHostFile(machine.drive_c() + "/Game/data/f.txt"), "second");
-  ASSERT_TRUE(WriteFileForced("C:\\Game\\empty.txt", ""));
+  ASSERT_TRUE(WriteFileForced("C:\\Game\\empty.txt", "", recorder.hooks));
   EXPECT_TRUE(platform::FileExists("C:\\Game\\empty.txt"));
   EXPECT_EQ(recorder.directories, (std::vector<std::string>{"C:\\Game\\", "C:\\Game\\data\\"}));
 }

@@ -248,7 +248,7 @@ TEST(PakUnsafeNames, GroupExtractionNeverWritesOutsideItsFolder) {
     EXPECT_FALSE(IsSafeRelativeName(inputs[i].name));
   }
   ASSERT_TRUE(platform::CreateDirectory("C:\\target"));
-  pak.ExtractGroup(1, "C:\\target");
+  pak.ExtractGroup(1, "C:\\target", recorder.hooks);
   EXPECT_EQ(test::ReadHostFile(machine.drive_c() + "/target/fine/ok.txt"), "ok");
   EXPECT_EQ(recorder.files, (std::vector<std::string>{"C:\\target\\fine\\ok.txt"}));
   // Nothing else appeared anywhere on the drive.

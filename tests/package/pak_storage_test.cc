@@ -121,7 +121,7 @@ TEST(LargeEntry, FromFileCarriesNoChecksumAndOnlyGroupExtractionWritesIt) {
   EXPECT_FALSE(pak.ExtractEntry(1));
   EXPECT_TRUE(pak.VerifyEntry(1));
 
-  pak.ExtractGroup(1, "C:\\Games\\Big");
+  pak.ExtractGroup(1, "C:\\Games\\Big", recorder.hooks);
   const std::string out = machine.drive_c() + "/Games/Big/big.bin";
   LargeFile written(out);
   ASSERT_EQ(written.Size(), kLargeEntrySize);
@@ -160,15 +160,14 @@ TEST(LargeEntry, CopiedInChunksOfTwentyFiveMebibytes) {
   const auto package_host = platform::ToHostPath(package).value_or(package);
   int package_reads = 0;
   int pumps = 0;
-  Hooks().keep_responsive = [&] { ++pumps; };
+  recorder.hooks.keep_responsive = [&] { ++pumps; };
   {
     platform::ScopedFaultHook count([&](platform::FileOp op, std::string_view host) {
       if (op == platform::FileOp::Read && host == package_host) ++package_reads;
       return 0;
     });
-    pak.ExtractGroup(3, "C:\\Install");
+    pak.ExtractGroup(3, "C:\\Install", recorder.hooks);
   }
-  Hooks().keep_responsive = nullptr;
   // Read in 1 MiB pieces, with the window's events handled before each one
   // (and once more after the entry): a 400 MB file never holds them up long.
   EXPECT_EQ(package_reads, static_cast<int>((kSize + kLargePieceSize - 1) / kLargePieceSize));

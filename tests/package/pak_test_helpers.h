@@ -59,17 +59,16 @@ inline std::vector<TPakEntry> WritePackage(const std::string& host_path, const s
   return pak.Entries;
 }
 
-// Collects what the package reports while it writes files and shows boxes;
-// restores the previous hooks and box handler when it goes.
+// Collects what the package reports to `hooks` while it writes files, and
+// the boxes shown; restores the previous box handler when it goes.
 class PakRecorder {
  public:
   PakRecorder() {
-    saved_ = Hooks();
-    Hooks().show_extract_status = [this](std::string_view t) { statuses.emplace_back(t); };
-    Hooks().step_progress = [this] { ++steps; };
-    Hooks().add_file = [this](std::string_view p) { files.emplace_back(p); };
-    Hooks().add_directory = [this](std::string_view p) { directories.emplace_back(p); };
-    Hooks().format_byte_size = [](uint64_t bytes) {
+    hooks.show_extract_status = [this](std::string_view t) { statuses.emplace_back(t); };
+    hooks.step_progress = [this] { ++steps; };
+    hooks.add_file = [this](std::string_view p) { files.emplace_back(p); };
+    hooks.add_directory = [this](std::string_view p) { directories.emplace_back(p); };
+    hooks.format_byte_size = [](uint64_t bytes) {
       return std::to_string(bytes / (1024 * 1024)) + " MiB";
     };
     previous_box_ = gui::SetMessageBoxHandler([this](const gui::MessageBoxRequest& r) {
@@ -77,13 +76,13 @@ class PakRecorder {
       return gui::Answer::Ok;
     });
   }
-  ~PakRecorder() {
-    Hooks() = saved_;
-    gui::SetMessageBoxHandler(previous_box_);
-  }
+  ~PakRecorder() { gui::SetMessageBoxHandler(previous_box_); }
   PakRecorder(const PakRecorder&) = delete;
   PakRecorder& operator=(const PakRecorder&) = delete;
 
+  // Pass these to the extraction; a test may add stop_requested or
+  // keep_responsive.
+  PackageHooks hooks;
   std::vector<std::string> statuses;
   std::vector<std::string> files;
   std::vector<std::string> directories;
@@ -91,7 +90,6 @@ class PakRecorder {
   int steps = 0;
 
  private:
-  PackageHooks saved_;
   gui::MessageBoxHandler previous_box_;
 };
 

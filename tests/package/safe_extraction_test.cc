@@ -27,9 +27,10 @@ std::vector<std::string> Names(const std::string& host_folder) {
 }
 
 // Runs ExtractGroup and returns the error text ("" when it succeeded).
-std::string ExtractError(TPak& pak, uint16_t group, std::string_view folder) {
+std::string ExtractError(TPak& pak, uint16_t group, std::string_view folder,
+                         const PackageHooks& hooks) {
   try {
-    pak.ExtractGroup(group, folder);
+    pak.ExtractGroup(group, folder, hooks);
   } catch (const ExtractionError& error) {
     return error.what();
   }
@@ -59,10 +60,10 @@ TEST_F(PlantedLinks, AreRefusedByNameAndNothingOutsideChanges) {
   fs::create_symlink(outside_.file("folder"), install_ + "/docs");
   TPak pak(package_, false, false);
 
-  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game"),
+  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game", recorder_.hooks),
             "Cannot install C:\\Game\\readme.txt: "
             "C:\\Game\\readme.txt is a link");
-  EXPECT_EQ(ExtractError(pak, 2, "C:\\Game"),
+  EXPECT_EQ(ExtractError(pak, 2, "C:\\Game", recorder_.hooks),
             "Cannot install C:\\Game\\docs\\manual.txt: "
             "C:\\Game\\docs is a link");
   EXPECT_EQ(test::ReadHostFile(outside_.file("secret.txt")), "outside file");
@@ -77,7 +78,7 @@ TEST_F(PlantedLinks, ALinkToNothingIsRefusedAndNothingIsCreatedBehindIt) {
   // the link's target.
   fs::create_symlink(outside_.file("made-by-setup.txt"), install_ + "/readme.txt");
   TPak pak(package_, false, false);
-  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game"),
+  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game", recorder_.hooks),
             "Cannot install C:\\Game\\readme.txt: C:\\Game\\readme.txt is a link");
   EXPECT_FALSE(fs::exists(outside_.file("made-by-setup.txt")));
   EXPECT_TRUE(fs::is_symlink(install_ + "/readme.txt"));
@@ -87,14 +88,14 @@ TEST_F(PlantedLinks, ALinkHigherUpThePathIsRefusedToo) {
   // The install folder itself reached through a link: C:\Link -> outside.
   fs::create_symlink(outside_.file("folder"), machine_.drive_c() + "/Link");
   TPak pak(package_, false, false);
-  EXPECT_EQ(ExtractError(pak, 3, "C:\\Link\\Game"),
+  EXPECT_EQ(ExtractError(pak, 3, "C:\\Link\\Game", recorder_.hooks),
             "Cannot install C:\\Link\\Game\\plain.txt: C:\\Link is a link");
   EXPECT_TRUE(fs::is_empty(outside_.file("folder")));
   // Folder creation for other commands stops at the link as well.
-  ForceFoldersLogged("C:\\Link\\Game\\sub");
+  ForceFoldersLogged("C:\\Link\\Game\\sub", recorder_.hooks);
   EXPECT_TRUE(fs::is_empty(outside_.file("folder")));
   EXPECT_TRUE(recorder_.directories.empty());
-  EXPECT_FALSE(WriteFileForced("C:\\Link\\x.txt", "x"));
+  EXPECT_FALSE(WriteFileForced("C:\\Link\\x.txt", "x", recorder_.hooks));
 }
 
 class FailedWrite : public ::testing::Test {
@@ -115,7 +116,7 @@ TEST_F(FailedWrite, KeepsTheOldFileLogsOnlyWhatWasWrittenAndLeavesNoTemporaryFil
       return op == platform::FileOp::Write && path.find("b.txt") != std::string_view::npos ? ENOSPC
                                                                                            : 0;
     });
-    error = ExtractError(pak, 1, "C:\\Game");
+    error = ExtractError(pak, 1, "C:\\Game", recorder_.hooks);
   }
   EXPECT_EQ(error, "Cannot write C:\\Game\\b.txt: No space left on device");
   EXPECT_EQ(test::ReadHostFile(machine_.drive_c() + "/Game/b.txt"), "old b");
@@ -135,7 +136,7 @@ TEST_F(FailedWrite, ANewFileThatCannotBeWrittenIsRemovedAgain) {
                  ? ENOSPC
                  : 0;
     });
-    error = ExtractError(pak, 1, "C:\\Game");
+    error = ExtractError(pak, 1, "C:\\Game", recorder_.hooks);
   }
   EXPECT_EQ(error, "Cannot write C:\\Game\\new.txt: No space left on device");
   EXPECT_EQ(Names(machine_.drive_c() + "/Game"), std::vector<std::string>{"a.txt"});
@@ -147,7 +148,8 @@ TEST_F(FailedWrite, AFailingFlushAtTheEndOfTheGroupIsAnError) {
   TPak pak(package_, false, false);
   platform::ScopedFaultHook failing(
       [](platform::FileOp op, std::string_view) { return op == platform::FileOp::Sync ? EIO : 0; });
-  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game"), "Cannot write C:\\Game: Input/output error");
+  EXPECT_EQ(ExtractError(pak, 1, "C:\\Game", recorder_.hooks),
+            "Cannot write C:\\Game: Input/output error");
 }
 
 // A real file system filling up: a 256 KiB tmpfs as drive E. Mounting needs
@@ -169,7 +171,7 @@ TEST_F(FailedWrite, ATmpfsFillingUpDuringExtraction) {
                       {"last.bin", test::NoiseBytes(1000, 3), 1}});
   test::WriteHostFile(mount_point.file("Game/old.txt"), "old content");
   TPak pak(package_, false, false);
-  EXPECT_EQ(ExtractError(pak, 1, "E:\\Game"),
+  EXPECT_EQ(ExtractError(pak, 1, "E:\\Game", recorder_.hooks),
             "Cannot write E:\\Game\\old.txt: No space left on device");
   EXPECT_EQ(test::ReadHostFile(mount_point.file("Game/old.txt")), "old content");
   EXPECT_EQ(test::ReadHostFile(mount_point.file("Game/first.bin")), test::NoiseBytes(100000, 1));

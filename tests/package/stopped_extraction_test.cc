@@ -32,9 +32,9 @@ TEST(StoppedExtraction, EndsBetweenFilesWithOnlyWholeLoggedFiles) {
                       {"c.bin", test::NoiseBytes(90000, 3), 1},
                       {"d.bin", test::NoiseBytes(100, 4), 1}});
   // The stop comes once the second file is written.
-  Hooks().stop_requested = [&] { return recorder.steps >= 2; };
+  recorder.hooks.stop_requested = [&] { return recorder.steps >= 2; };
   TPak pak(package, false, false);
-  pak.ExtractGroup(1, "C:\\Game");
+  pak.ExtractGroup(1, "C:\\Game", recorder.hooks);
 
   const std::string folder = machine.drive_c() + "/Game";
   EXPECT_EQ(Names(folder), (std::vector<std::string>{"a.bin", "b.bin"}));
@@ -44,7 +44,7 @@ TEST(StoppedExtraction, EndsBetweenFilesWithOnlyWholeLoggedFiles) {
 
   // Asked again once stopped (the next group of the same command), nothing
   // more is written.
-  pak.ExtractGroup(1, "C:\\Other");
+  pak.ExtractGroup(1, "C:\\Other", recorder.hooks);
   EXPECT_FALSE(fs::exists(machine.drive_c() + "/Other"));
   EXPECT_EQ(recorder.files.size(), 2u);
 }
@@ -65,12 +65,12 @@ TEST(StoppedExtraction, ALargeFileCutOffPartWayKeepsTheOldFile) {
   const std::string folder = machine.drive_c() + "/Game";
   test::WriteHostFile(folder + "/big.bin", "old big");
   // The stop comes once the first piece of the large file is written.
-  Hooks().stop_requested = [&] {
+  recorder.hooks.stop_requested = [&] {
     return std::any_of(recorder.statuses.begin(), recorder.statuses.end(),
                        [](const std::string& s) { return s.find(" / ") != std::string::npos; });
   };
   TPak pak(package, false, false);
-  pak.ExtractGroup(1, "C:\\Game");
+  pak.ExtractGroup(1, "C:\\Game", recorder.hooks);
 
   EXPECT_EQ(test::ReadHostFile(folder + "/big.bin"), "old big");
   EXPECT_EQ(test::ReadHostFile(folder + "/small.txt"), "hello");

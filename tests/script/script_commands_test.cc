@@ -67,7 +67,7 @@ TEST_F(Commands, CopyFileShowsTheSourceNameInTheStatus) {
   Run(s);
   // Without a language the string lookup answers "NOT FOUND 17"; with one
   // the placeholder carries the name. Either way no placeholder is left over.
-  EXPECT_EQ(status_label_.Text().find(u"<%FILENAME%>"), std::u16string::npos);
+  EXPECT_EQ(captions_.status.find(u"<%FILENAME%>"), std::u16string::npos);
   EXPECT_EQ(ReadHostFile(Host("C:\\dest\\b.txt")), "a");
 }
 

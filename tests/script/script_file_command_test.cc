@@ -243,7 +243,7 @@ TEST_F(FileCommand, CancelDuringTheLastLinesExtractionEndsTheRunCancelled) {
               {"one.dat", 1, "first"},
               {"two.dat", 1, "second"},
               {"three.dat", 1, "third"}});
-  PackageHooks& hooks = Hooks();
+  PackageHooks& hooks = run_.package_hooks;
   int written = 0;
   hooks.step_progress = [this, &written] {
     ++written;

@@ -38,15 +38,13 @@ ScriptTest::ScriptTest() {
   run_.figures.ProgramFilesFolder = "C:\\Program Files\\";
   SetRecord(kInstallDir, false, "");
   // What start-up connects: extraction reports to the install log and status.
-  PackageHooks& hooks = Hooks();
-  hooks = PackageHooks{};
+  PackageHooks& hooks = run_.package_hooks;
   hooks.add_file = [this](std::string_view path) { run_.install_log.AddFile(path); };
   hooks.add_directory = [this](std::string_view path) { run_.install_log.AddDirectory(path); };
   hooks.show_extract_status = [this](std::string_view name) {
     run_.status.ShowStatus(AnsiToWide(name), /*repaint=*/true);
   };
-  run_.status.StatusLabel = &status_label_;
-  run_.status.SubStatusLabel = &finish_label_;
+  run_.status.Controls = &captions_;
   previous_handler_ = gui::SetMessageBoxHandler([this](const gui::MessageBoxRequest& request) {
     boxes_.push_back(request);
     if (!answers_.empty()) {
@@ -59,7 +57,6 @@ ScriptTest::ScriptTest() {
 }
 
 ScriptTest::~ScriptTest() {
-  Hooks() = PackageHooks{};
   gui::SetMessageBoxHandler(previous_handler_);
 }
 

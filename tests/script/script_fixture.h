@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "gui/headless/headless_widgets.h"
 #include "gui/message_box.h"
 #include "script/command_class.h"
 #include "script/comp_lines.h"
 #include "script/script_run.h"
 #include "script/setup_run.h"
 #include "support/test_support.h"
+#include "text/status_sink.h"
 
 namespace wizpak {
 class TPak;
@@ -38,6 +38,22 @@ class ScriptBuilder {
 
  private:
   std::vector<TCompLine> lines_;
+};
+
+// The status and finish labels of the run page, as their captions: what the
+// script shows there. No gauge.
+struct StatusCaptions final : StatusSink {
+  std::u16string status;
+  std::u16string sub_status;
+
+  bool HasStatusCaption() const override { return true; }
+  bool HasGauge() const override { return false; }
+  void SetStatusCaption(std::u16string_view text, bool) override { status = text; }
+  void SetSubStatusCaption(std::u16string_view text, bool) override { sub_status = text; }
+  int32_t GaugePosition() const override { return 0; }
+  void SetGaugeMaximum(int32_t) override {}
+  bool SetGaugePosition(int32_t) override { return false; }
+  void RepaintGaugeArea() override {}
 };
 
 class ScriptTest : public ::testing::Test {
@@ -92,11 +108,10 @@ class ScriptTest : public ::testing::Test {
   static constexpr const char* kInstallDir = "C:\\Games\\Test";
 
   TestMachine machine_;
+  StatusCaptions captions_;  // the run's status controls
   // A fresh run for every case.
   SetupRun run_;
   std::vector<gui::MessageBoxRequest> boxes_;
-  gui::headless::HeadlessLabel status_label_{nullptr};
-  gui::headless::HeadlessLabel finish_label_{nullptr};
 
  private:
   std::deque<gui::Answer> answers_;

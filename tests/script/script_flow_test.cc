@@ -80,7 +80,7 @@ TEST_F(Flow, FailureFirstStopsEverythingElse) {
   EXPECT_TRUE(run_.script.StopScript);
   EXPECT_FALSE(HostFolderExists(Marker("after-failure")));
   // Without a language the string lookup says so; the label got it all the same.
-  EXPECT_EQ(finish_label_.Text(), run_.languages.GetString(23));
+  EXPECT_EQ(captions_.sub_status, run_.languages.GetString(23));
   EXPECT_TRUE(LoggedFiles().empty());
   EXPECT_EQ(LoggedDirectories().front(), kInstallDir);
   EXPECT_TRUE(HostFolderExists(kInstallDir));  // step 4 still ran
@@ -163,7 +163,7 @@ TEST_F(Flow, MessageShowsItsTextOnTheStatusLabel) {
   ScriptBuilder s;
   s.Command(kCmdMessage, {"Copying $INSTDIR files"});  // no tag, no path expansion
   Run(s);
-  EXPECT_EQ(status_label_.Text(), u"Copying $INSTDIR files");
+  EXPECT_EQ(captions_.status, u"Copying $INSTDIR files");
 }
 
 TEST_F(Flow, MessageWithABrokenTagEndsTheRunWithAnError) {
@@ -181,7 +181,7 @@ TEST_F(Flow, MessageWithABrokenTagEndsTheRunWithAnError) {
   ScriptBuilder good;
   good.Command(kCmdMessage, {"<LANG5>!"});
   EXPECT_EQ(Run(good).outcome, ScriptOutcome::Completed);
-  EXPECT_EQ(status_label_.Text(), u"hi!");
+  EXPECT_EQ(captions_.status, u"hi!");
 }
 
 TEST_F(Flow, LinesWithCommandNumbersOutsideTheRegistryArePassedOver) {

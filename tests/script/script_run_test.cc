@@ -242,7 +242,7 @@ TEST_F(EndlessScript, CancelFromTheMessagePumpStopsItAndUndoesIt) {
   EXPECT_FALSE(HostFolderExists("C:\\Games\\Test\\before"));
   EXPECT_FALSE(HostFolderExists(kInstallDir));
   EXPECT_FALSE(HostFileExists("C:\\Games\\Test\\Game_install.log"));
-  EXPECT_EQ(status_label_.Text(), u"The installation was rolled back: nothing it changed remains.");
+  EXPECT_EQ(captions_.status, u"The installation was rolled back: nothing it changed remains.");
 }
 
 TEST_F(EndlessScript, StopSignalsEndItCancelledAndKeepTheirEffectOutsideTheRun) {

@@ -76,7 +76,7 @@ TEST_F(FileHelpersTest, RemoveDirectoryTreeNeverEntersLinkedFolders) {
 
 TEST_F(FileHelpersTest, ShellLinkIsADesktopEntryAtTheLinkPath) {
   ASSERT_TRUE(CreateShellLink("C:\\Menu\\My Game\\Play.lnk", "C:\\Games\\X\\game.exe",
-                              "-w \"two words\" 100%"));
+                              "-w \"two words\" 100%", PackageHooks{}));
   const std::string text = test::ReadHostFile(C("Menu/My Game/Play.lnk"));
   const std::string exe = C("Games/X/game.exe");
   EXPECT_EQ(text, "[Desktop Entry]\nType=Application\nName=Play\nExec=" + exe +
@@ -87,7 +87,8 @@ TEST_F(FileHelpersTest, ShellLinkIsADesktopEntryAtTheLinkPath) {
 // run a text file.
 TEST_F(FileHelpersTest, ShellLinkToADocumentOpensItThroughXdgOpen) {
   test::WriteHostFile(C("Games/X/read me.txt"), "r");
-  ASSERT_TRUE(CreateShellLink("C:\\Menu\\Read.lnk", "C:\\Games\\X\\read me.txt", ""));
+  ASSERT_TRUE(
+      CreateShellLink("C:\\Menu\\Read.lnk", "C:\\Games\\X\\read me.txt", "", PackageHooks{}));
   EXPECT_EQ(test::ReadHostFile(C("Menu/Read.lnk")),
             "[Desktop Entry]\nType=Application\nName=Read\nExec=xdg-open \"" +
                 C("Games/X/read me.txt") + "\"\nPath=" + C("Games/X") + "\n");
@@ -95,11 +96,10 @@ TEST_F(FileHelpersTest, ShellLinkToADocumentOpensItThroughXdgOpen) {
 
 TEST_F(FileHelpersTest, ShellLinkFoldersAreLogged) {
   std::vector<std::string> logged;
-  const PackageHooks saved = Hooks();
-  Hooks().add_directory = [&](std::string_view path) { logged.emplace_back(path); };
+  PackageHooks hooks;
+  hooks.add_directory = [&](std::string_view path) { logged.emplace_back(path); };
   fs::create_directories(C("Menu"));
-  EXPECT_TRUE(CreateShellLink("C:\\Menu\\A\\B\\x.lnk", "C:\\x.exe", ""));
-  Hooks() = saved;
+  EXPECT_TRUE(CreateShellLink("C:\\Menu\\A\\B\\x.lnk", "C:\\x.exe", "", hooks));
   ASSERT_EQ(logged.size(), 2u);
   EXPECT_NE(logged[0].find("A"), std::string::npos);
   EXPECT_NE(logged[1].find("B"), std::string::npos);

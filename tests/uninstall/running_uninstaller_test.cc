@@ -2,6 +2,7 @@
 // read and written with TPak, and the setup record of the run.
 #include "uninstall/running_uninstaller.h"
 
+#include "package/package_hooks.h"
 #include "package/pak.h"
 #include "package/setup_info.h"
 #include "platform/files.h"
@@ -59,10 +60,15 @@ TEST_F(RunningUninstallerTest, BuildsTheUninstallerPackageInOrderWithTheRecordLa
   record.InstallDir = "C:\\Games\\Demo";
   record.CreateUninstaller = 1;
 
+  // The install folder it makes goes to the run's install log.
+  std::vector<std::string> logged;
+  PackageHooks hooks;
+  hooks.add_directory = [&](std::string_view folder) { logged.emplace_back(folder); };
   const UninstallerBuildResult result =
-      BuildUninstaller(RunningPackage{&running, installer, false}, record);
+      BuildUninstaller(RunningPackage{&running, installer, false}, record, hooks);
   ASSERT_TRUE(result.built) << result.message;
   EXPECT_EQ(record.IsUninstaller, 0);
+  EXPECT_EQ(logged, (std::vector<std::string>{"C:\\Games\\", "C:\\Games\\Demo\\"}));
 
   TPak built(result.path, false, false);
   ASSERT_TRUE(built.HasPackage());
@@ -124,7 +130,7 @@ TEST_F(RunningUninstallerTest, WithoutARunningPackageOnlyTheRegistrationIsWritte
   record.ShortName = "Solo";
   record.InstallDir = "C:\\Solo";
   record.UninstallExeName = "Solo_Uninstall.exe";
-  const UninstallerBuildResult result = BuildUninstaller(RunningPackage{}, record);
+  const UninstallerBuildResult result = BuildUninstaller(RunningPackage{}, record, PackageHooks{});
   EXPECT_FALSE(result.built);
   EXPECT_EQ(platform::Registry().ReadString(platform::RootKey::LocalMachine,
                                             UninstallKeyPath("Solo"), "UninstallString"),

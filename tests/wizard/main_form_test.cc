@@ -101,9 +101,9 @@ TEST_F(WizardTest, SetUpFindsTheNamedControlsAndExpandsTheFolder) {
   ASSERT_NE(wizard.FolderTree(), nullptr);
   EXPECT_FALSE(wizard.FolderTree()->Visible());
   EXPECT_NE(wizard.SpaceLabel(), nullptr);
-  EXPECT_NE(texts_.status.StatusLabel, nullptr);
-  EXPECT_NE(texts_.status.Gauge, nullptr);
-  EXPECT_EQ(texts_.status.SubStatusLabel->Text(), u"Done");
+  EXPECT_NE(wizard.Status().StatusLabel, nullptr);
+  EXPECT_NE(wizard.Status().Gauge, nullptr);
+  EXPECT_EQ(wizard.Status().SubStatusLabel->Text(), u"Done");
   EXPECT_EQ(form_.BackButton().Text(), u"< Back");
   EXPECT_EQ(form_.CancelButton().Text(), u"Cancel");
   EXPECT_EQ(form_.LanguageButton().Text(), u"English");
@@ -318,9 +318,9 @@ TEST_F(WizardTest, InstallationRunShowsStatusWorksAndAdvances) {
   bool close_refused = false;
   during_run_ = [&] {
     EXPECT_TRUE(wizard.Working());
-    EXPECT_EQ(texts_.status.StatusLabel->Text(), u"Status: 0 of 10 files extracted");
-    EXPECT_EQ(texts_.status.Gauge->Max(), 10);
-    EXPECT_EQ(texts_.status.Gauge->Progress(), 0);
+    EXPECT_EQ(wizard_->Status().StatusLabel->Text(), u"Status: 0 of 10 files extracted");
+    EXPECT_EQ(wizard_->Status().Gauge->Max(), 10);
+    EXPECT_EQ(wizard_->Status().Gauge->Progress(), 0);
     EXPECT_FALSE(form_.NextButton().Enabled());
     EXPECT_FALSE(form_.CancelButton().Enabled());
     EXPECT_FALSE(form_.BackButton().Visible());
@@ -362,7 +362,7 @@ TEST_F(WizardTest, HookRunsEverySixPercentDuringARun) {
   std::vector<uint32_t> expected;
   for (uint32_t p = 6; p <= 100; p += 6) expected.push_back(p);
   EXPECT_EQ(pumped_at, expected);
-  EXPECT_EQ(texts_.status.Gauge->Caption(), "100%");
+  EXPECT_EQ(wizard_->Status().Gauge->Caption(), "100%");
 }
 
 TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
@@ -371,8 +371,8 @@ TEST_F(WizardTest, NoGroupedEntriesKeepsTheGaugeMaximum) {
   Next();
   Next();
   Next();
-  EXPECT_EQ(texts_.status.StatusLabel->Text(), u"Status: 0 of 0 files extracted");
-  EXPECT_EQ(texts_.status.Gauge->Max(), 100);
+  EXPECT_EQ(wizard_->Status().StatusLabel->Text(), u"Status: 0 of 0 files extracted");
+  EXPECT_EQ(wizard_->Status().Gauge->Max(), 100);
 }
 
 TEST_F(WizardTest, AnErrorInTheRunEndsWithTheReportAndNoFinishPage) {

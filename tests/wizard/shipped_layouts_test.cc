@@ -66,9 +66,9 @@ Walk WalkShippedSet(const std::string& set, bool uninstaller) {
   walk.found_edit = wizard.InstallDirEdit() != nullptr;
   walk.found_tree = wizard.FolderTree() != nullptr;
   walk.found_space = wizard.SpaceLabel() != nullptr;
-  walk.found_status = texts.status.StatusLabel != nullptr;
-  walk.found_gauge = texts.status.Gauge != nullptr;
-  walk.found_finish_text = texts.status.SubStatusLabel != nullptr;
+  walk.found_status = wizard.Status().StatusLabel != nullptr;
+  walk.found_gauge = wizard.Status().Gauge != nullptr;
+  walk.found_finish_text = wizard.Status().SubStatusLabel != nullptr;
   return walk;
 }
 

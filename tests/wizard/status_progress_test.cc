@@ -4,13 +4,20 @@
 
 #include "gui/grad_gauge.h"
 #include "gui/headless/headless_widgets.h"
+#include "support/test_support.h"
 #include "text/status_progress.h"
+#include "wizard/status_controls.h"
 
 namespace wizpak {
 namespace {
 
+// The run's status view over the wizard's controls, as the wizard connects
+// them.
 class StatusProgressTest : public ::testing::Test {
  protected:
+  StatusProgressTest() { view.Controls = &controls; }
+
+  wizard::StatusControls controls;
   StatusView view;
 };
 
@@ -20,8 +27,8 @@ TEST_F(StatusProgressTest, StatusGoesToTheActiveLabels) {
   view.ShowStatus(u"nobody listens", true);  // no label yet: nothing happens
   gui::headless::HeadlessLabel status(nullptr);
   gui::headless::HeadlessLabel sub(nullptr);
-  view.StatusLabel = &status;
-  view.SubStatusLabel = &sub;
+  controls.StatusLabel = &status;
+  controls.SubStatusLabel = &sub;
   view.ShowStatus(u"Extracting a", false);
   EXPECT_EQ(status.Text(), u"Extracting a");
   EXPECT_EQ(status.RepaintCount(), 0);
@@ -34,7 +41,7 @@ TEST_F(StatusProgressTest, StatusGoesToTheActiveLabels) {
 
 TEST_F(StatusProgressTest, StatusRepaintsAtMostEveryFifteenMillisecondsButTakesEveryCaption) {
   gui::headless::HeadlessLabel status(nullptr);
-  view.StatusLabel = &status;
+  controls.StatusLabel = &status;
   view.RepaintClock = [] { return fake_now; };
   fake_now = 0xFFFFFFF0u;  // the tick count wraps in between
   view.ShowStatus(u"Extracting 1", true);
@@ -51,10 +58,31 @@ TEST_F(StatusProgressTest, StatusRepaintsAtMostEveryFifteenMillisecondsButTakesE
   EXPECT_EQ(status.Text(), u"Extracting last");
 }
 
+// The repaint limit and the transcript sit on the two sides of the view: a
+// caption whose repaint is skipped is still a change the transcript records,
+// and a caption set again is not.
+TEST_F(StatusProgressTest, EveryChangedCaptionReachesTheTranscriptOnceRepaintedOrNot) {
+  test::TempDir dir;
+  test::ScopedEnv transcript("WIZPAK_TRANSCRIPT", dir.file("t"));
+  gui::headless::HeadlessLabel status(nullptr);
+  controls.StatusLabel = &status;
+  view.RepaintClock = [] { return fake_now; };
+  fake_now = 100;  // the clock stands still: only the first caption repaints
+  view.ShowStatus(u"Copying a", true);
+  view.ShowStatus(u"Copying a", true);
+  view.ShowStatus(u"Copying b", true);
+  view.ShowStatus(u"Copying c", false);
+  EXPECT_EQ(status.RepaintCount(), 1);
+  EXPECT_EQ(test::ReadHostFile(dir.file("t")),
+            "STATUS text=\"Copying a\"\n"
+            "STATUS text=\"Copying b\"\n"
+            "STATUS text=\"Copying c\"\n");
+}
+
 TEST_F(StatusProgressTest, HookRunsEverySixPercent) {
   gui::TGradGauge gauge;
   gauge.SetMax(200);
-  view.Gauge = &gauge;
+  controls.Gauge = &gauge;
   view.ProgressTotal = 200;
   std::vector<uint32_t> calls;
   view.ProgressHook = [&] { calls.push_back(view.ProgressPosition); };
@@ -69,7 +97,7 @@ TEST_F(StatusProgressTest, HookRunsEverySixPercent) {
 
 TEST_F(StatusProgressTest, HookPercentIsTakenAfterTheHook) {
   gui::TGradGauge gauge;
-  view.Gauge = &gauge;
+  controls.Gauge = &gauge;
   view.ProgressTotal = 100;
   // A hook that itself advances the counters (as a nested operation would).
   int calls = 0;
@@ -91,8 +119,8 @@ TEST_F(StatusProgressTest, RepaintMovesTheGaugeAndRepaintsItsArea) {
   EXPECT_EQ(view.ProgressPosition, 0u);
   gui::TGradGauge gauge;
   gui::headless::HeadlessLabel area(nullptr);
-  view.Gauge = &gauge;
-  view.GaugeArea = &area;
+  controls.Gauge = &gauge;
+  controls.GaugeArea = &area;
   view.ProgressTotal = 0;  // unknown total: steps count, the hook never runs
   int calls = 0;
   view.ProgressHook = [&] { ++calls; };
@@ -107,8 +135,8 @@ TEST_F(StatusProgressTest, TheAreaIsRepaintedOnlyWhenTheGaugeShowsSomethingNew) 
   gui::TGradGauge gauge;
   gauge.SetMax(20000);
   gui::headless::HeadlessLabel area(nullptr);
-  view.Gauge = &gauge;
-  view.GaugeArea = &area;
+  controls.Gauge = &gauge;
+  controls.GaugeArea = &area;
   view.ProgressTotal = 20000;
   const int paints_before = gauge.ImmediatePaints();
   for (int i = 0; i < 20000; ++i) view.StepProgress(true);
