@@ -34,63 +34,16 @@ constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 
 // Decodes one UTF-8 character at `pos`, advancing it. Returns kInvalid for a
-// malformed sequence (overlong, surrogate, beyond U+10FFFF, truncated), after
-// consuming exactly one byte so decoding resynchronises on the next one.
+// malformed or truncated sequence, after consuming exactly one byte so
+// decoding resynchronises on the next one.
 char32_t DecodeUtf8(std::string_view s, size_t& pos) {
-  const auto lead = static_cast<unsigned char>(s[pos]);
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  }
-  int length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, cp = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, cp = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, cp = lead & 0x07, minimum = 0x10000;
-  } else {
+  const Utf8Char read = FirstUtf8Char(s.substr(pos));
+  if (!read.valid) {
     ++pos;
     return kInvalid;
   }
-  if (pos + length > s.size()) {
-    ++pos;
-    return kInvalid;
-  }
-  for (int i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(s[pos + i]);
-    if ((next & 0xC0) != 0x80) {
-      ++pos;
-      return kInvalid;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++pos;
-    return kInvalid;
-  }
-  pos += length;
-  return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  pos += read.length;
+  return read.code;
 }
 
 void AppendUtf16(std::u16string& out, char32_t cp) {
@@ -139,7 +92,7 @@ std::string WideToAnsi(std::u16string_view wide) {
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size());
-  for (char c : ansi) AppendUtf8(out, AnsiByteToCodePoint(static_cast<unsigned char>(c)));
+  for (char c : ansi) AppendUtf8Char(out, AnsiByteToCodePoint(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -159,7 +112,7 @@ std::string WideToUtf8(std::u16string_view wide) {
   out.reserve(wide.size());
   for (size_t pos = 0; pos < wide.size();) {
     const char32_t cp = DecodeUtf16(wide, pos);
-    AppendUtf8(out, cp == kInvalid ? kReplacement : cp);
+    AppendUtf8Char(out, cp == kInvalid ? kReplacement : cp);
   }
   return out;
 }
@@ -222,7 +175,7 @@ std::string TextToUtf8(std::string_view bytes, TextEncoding encoding) {
     wide += static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second);
   }
   std::string out = WideToUtf8(wide);
-  if (bytes.size() % 2 != 0) AppendUtf8(out, kReplacement);
+  if (bytes.size() % 2 != 0) AppendUtf8Char(out, kReplacement);
   return out;
 }
 
@@ -241,6 +194,52 @@ std::string Utf8ToAnsiListing(std::string_view utf8, std::vector<UnstorableChara
     }
   }
   return out;
+}
+
+Utf8Char FirstUtf8Char(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  if (lead < 0x80) return {lead, 1, true};
+  size_t length = 0;
+  char32_t code = 0;
+  char32_t minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, code = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, code = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, code = lead & 0x07, minimum = 0x10000;
+  } else {
+    return {kReplacement, 1, false};
+  }
+  for (size_t i = 1; i < length; ++i) {
+    if (i >= bytes.size()) return {};  // cut short: the rest may follow
+    const auto next = static_cast<unsigned char>(bytes[i]);
+    if ((next & 0xC0) != 0x80) return {kReplacement, 1, false};
+    code = (code << 6) | (next & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    return {kReplacement, 1, false};
+  }
+  return {code, length, true};
+}
+
+void AppendUtf8Char(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
 }
 
 bool IsValidUtf8(std::string_view text) {

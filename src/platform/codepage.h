@@ -28,6 +28,20 @@ std::u16string Utf8ToWide(std::string_view utf8);
 // truncated sequences).
 bool IsValidUtf8(std::string_view text);
 
+// The first UTF-8 character of `bytes`. A malformed one (a byte that starts
+// none, a broken, overlong or surrogate form, a code beyond U+10FFFF) is
+// U+FFFD taking one byte, so reading goes on at the next byte. One that the
+// end of `bytes` cuts short, or empty `bytes`, is U+FFFD taking 0 bytes:
+// more bytes may complete it.
+struct Utf8Char {
+  char32_t code = 0xFFFD;
+  size_t length = 0;
+  bool valid = false;  // a well-formed character, whole
+};
+Utf8Char FirstUtf8Char(std::string_view bytes);
+// Appends the UTF-8 form of the code point `code` to `out`.
+void AppendUtf8Char(std::string& out, char32_t code);
+
 // The encoding of a text file as its bytes tell: a byte-order mark (UTF-8,
 // UTF-16 LE or BE), else well-formed UTF-8 holding a byte above 127, else
 // Windows-1252 (pure ASCII reads the same either way and counts as ANSI).

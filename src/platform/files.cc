@@ -469,13 +469,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     entries.push_back(std::move(entry));
   }
   ::closedir(dir);
-  // Case-insensitive order as a Windows user sees it; bytes break ties so the
-  // order never depends on the host.
-  std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-    const std::string la = AnsiLower(a.name);
-    const std::string lb = AnsiLower(b.name);
-    return la != lb ? la < lb : a.name < b.name;
-  });
+  SortFolderEntries(entries);
   return entries;
 }
 

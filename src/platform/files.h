@@ -102,6 +102,9 @@ bool RemoveDirectory(std::string_view path);
 // The entries of a folder, without "." and "..", sorted by name. nullopt when
 // the folder cannot be read.
 std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path);
+// Sorts entries as ListFolder does: by name without regard to case
+// (Windows-1252 letters), then by bytes.
+void SortFolderEntries(std::vector<FolderEntry>& entries);
 
 // Windows file attributes: only the read-only bit (1) is kept by the host.
 constexpr uint32_t kAttributeReadOnly = 0x1;

@@ -307,16 +307,22 @@ bool Journal::NoteNewFolder(const std::string& path) {
   return Append("D\t" + Escape(path), false);
 }
 
-bool Journal::MoveFileAside(const std::string& path) {
+bool Journal::MoveAside(char kind, const std::string& path) {
   const std::string aside = AsideNameFor(path);
-  if (!Append("A\t" + Escape(path) + "\t" + Escape(aside), /*flush=*/false)) return false;
+  if (!Append(std::string(1, kind) + "\t" + Escape(path) + "\t" + Escape(aside), /*flush=*/false))
+    return false;
   if (!host::Rename(path, aside)) {
+    // The rename did not happen: void its note, but report why it failed.
     const std::string reason = LastErrorText();
     Cancel();
     SetLastErrorText(reason);
     return false;
   }
   return true;
+}
+
+bool Journal::MoveFileAside(const std::string& path) {
+  return MoveAside('A', path);
 }
 
 bool Journal::MoveFolderAside(const std::string& path) {
@@ -330,15 +336,7 @@ bool Journal::MoveFolderAside(const std::string& path) {
       return false;
     }
   }
-  const std::string aside = AsideNameFor(path);
-  if (!Append("R\t" + Escape(path) + "\t" + Escape(aside), /*flush=*/false)) return false;
-  if (!host::Rename(path, aside)) {
-    const std::string reason = LastErrorText();
-    Cancel();
-    SetLastErrorText(reason);
-    return false;
-  }
-  return true;
+  return MoveAside('R', path);
 }
 
 bool Journal::NoteMove(const std::string& from, const std::string& to) {

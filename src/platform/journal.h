@@ -95,6 +95,9 @@ class Journal {
   Journal(intptr_t handle, std::string path, std::string install_host);
   // Writes `notes` lines (`text` without its last line break).
   bool Append(std::string_view text, bool flush, size_t notes = 1);
+  // Notes `host` as a record of `kind` ('A' file, 'R' folder) and renames it
+  // to its hidden name; the note is voided when the rename fails.
+  bool MoveAside(char kind, const std::string& host);
   intptr_t handle_ = -1;
   std::string path_;
   std::string install_host_;

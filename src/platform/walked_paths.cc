@@ -35,6 +35,21 @@ Folder OpenFolderOf(std::string_view path, std::string& name) {
   return Folder::Open(folder, /*create=*/false);
 }
 
+// Opens the folder above `path` and removes its last level with `remove`
+// (a Folder member). A folder or entry that does not exist is Missing.
+DeleteResult RemoveLastLevel(std::string_view path,
+                             bool (Folder::*remove)(std::string_view) const) {
+  std::string name;
+  const Folder folder = OpenFolderOf(path, name);
+  if (!folder) {
+    // A folder that does not exist holds nothing to remove.
+    return LastErrorText().ends_with("does not exist") ? DeleteResult::Missing
+                                                       : DeleteResult::Failed;
+  }
+  if (folder.KindOf(name) == Folder::Kind::Missing) return DeleteResult::Missing;
+  return (folder.*remove)(name) ? DeleteResult::Deleted : DeleteResult::Failed;
+}
+
 }  // namespace
 
 bool WriteFileWalked(std::string_view path, std::string_view bytes) {
@@ -65,27 +80,12 @@ bool CopyFileWalked(std::string_view from, std::string_view to) {
 }
 
 DeleteResult DeleteFileWalked(std::string_view path) {
-  std::string name;
-  const Folder folder = OpenFolderOf(path, name);
-  if (!folder) {
-    // A folder that does not exist holds no file to delete.
-    return LastErrorText().ends_with("does not exist") ? DeleteResult::Missing
-                                                       : DeleteResult::Failed;
-  }
-  if (folder.KindOf(name) == Folder::Kind::Missing) return DeleteResult::Missing;
-  return folder.DeleteEntry(name) ? DeleteResult::Deleted : DeleteResult::Failed;
+  return RemoveLastLevel(path, &Folder::DeleteEntry);
 }
 
 DeleteResult RemoveFolderWalked(std::string_view path) {
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
-  std::string name;
-  const Folder folder = OpenFolderOf(path, name);
-  if (!folder) {
-    return LastErrorText().ends_with("does not exist") ? DeleteResult::Missing
-                                                       : DeleteResult::Failed;
-  }
-  if (folder.KindOf(name) == Folder::Kind::Missing) return DeleteResult::Missing;
-  return folder.RemoveFolder(name) ? DeleteResult::Deleted : DeleteResult::Failed;
+  return RemoveLastLevel(path, &Folder::RemoveFolder);
 }
 
 bool LastErrorIsLink() {

@@ -6,13 +6,16 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/journal.h"
 #include "platform/process.h"
+#include "support/setup_rig.h"
 #include "support/test_support.h"
 
 namespace wizpak {
@@ -36,14 +39,15 @@ class RollbackE2e : public ::testing::Test {
   std::string Folder() const { return machine_.drive_c() + "/Program Files/Wizpak Demo"; }
   std::string Uninstaller() const { return Folder() + "/WizpakDemo_Uninstall.exe"; }
 
-  // Runs a program with these arguments; returns its status, keeps stderr.
+  // Runs a program with these arguments (separated by blanks) to its end;
+  // returns its status, keeps stderr.
   int Run(const std::string& program, const std::string& arguments) {
-    const std::string err = machine_.root().file("stderr.txt");
-    const std::string command =
-        "timeout 120 '" + program + "' " + arguments + " >/dev/null 2>'" + err + "' </dev/null";
-    const int raw = std::system(command.c_str());
-    stderr_ = test::ReadHostFile(err);
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::vector<std::string> words;
+    std::istringstream split(arguments);
+    for (std::string word; split >> word;) words.push_back(word);
+    const test::Ran ran = test::RunKept(program, words, machine_.root().path());
+    stderr_ = ran.err;
+    return ran.status;
   }
 
   std::string BuildAndInstallDemo() {

@@ -109,39 +109,43 @@ std::optional<std::string> WizardTitle(const std::string& setup) {
   return title;
 }
 
-// Builds a setup named `name` from a minimal script in `machine`.
-std::string BuildSetup(TestMachine& machine, const std::string& name) {
-  const std::string script = machine.root().file("setup.kys");
-  WriteHostFile(script, "name \"" + name +
-                            "\"\noutfile TitleSetup\n"
-                            "installdir \"$PROGRAMFILES\\Title\"\npages default\n"
-                            "language install\\english\nmessage \"Checking\"\n");
-  const std::string setup = machine.root().file("TitleSetup");
-  EXPECT_EQ(platform::RunProgram(BuildDir() + "/wizpak", {"build", script, "-o", setup}), 0);
-  return setup;
-}
+// A private machine on which setups are built and shown with the FLTK
+// front-end; skipped without a display or the built programs.
+class SetupWindowTitle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WIZPAK_NEED_DISPLAY();
+    for (const char* program : {"wizpak", "wizpak-stub"}) {
+      if (!fs::exists(BuildDir() + "/" + program)) GTEST_SKIP() << program << " not built";
+    }
+  }
 
-TEST(SetupWindowTitle, ReadsTheNameTheUtf8ScriptGives) {
-  WIZPAK_NEED_DISPLAY();
-  const std::string tool = BuildDir() + "/wizpak";
-  const std::string stub = BuildDir() + "/wizpak-stub";
-  if (!fs::exists(tool) || !fs::exists(stub)) GTEST_SKIP() << "wizpak or wizpak-stub not built";
-  TestMachine machine;
-  ScopedEnv no_open("WIZPAK_NO_OPEN", "1");
-  const std::string script = machine.root().file("setup.kys");
-  WriteHostFile(script,
-                "name \"Gr\xC3\xBC\xC3\x9F"
-                "e\"\n"
-                "outfile GrSetup\n"
-                "installdir \"$PROGRAMFILES\\Gr\xC3\xB6\"\n"
-                "pages default\n"
-                "language install\\english\n"
-                "message \"Gr\xC3\xB6\xC3\x9F"
-                "e wird gepr\xC3\xBC"
-                "ft\"\n");
-  const std::string setup = machine.root().file("GrSetup");
-  ASSERT_EQ(platform::RunProgram(tool, {"build", script, "-o", setup}), 0);
+  // Builds a setup named `name` that installs to `folder` below the program
+  // files and whose script shows `message`.
+  std::string BuildSetup(const std::string& name, const std::string& folder = "Title",
+                         const std::string& message = "Checking") {
+    const std::string script = machine_.root().file("setup.kys");
+    WriteHostFile(
+        script, "name \"" + name + "\"\noutfile TitleSetup\ninstalldir \"$PROGRAMFILES\\" + folder +
+                    "\"\npages default\nlanguage install\\english\nmessage \"" + message + "\"\n");
+    const std::string setup = machine_.root().file("TitleSetup");
+    EXPECT_EQ(platform::RunProgram(BuildDir() + "/wizpak", {"build", script, "-o", setup}), 0);
+    return setup;
+  }
 
+  TestMachine machine_;
+  ScopedEnv no_open_{"WIZPAK_NO_OPEN", "1"};
+  ScopedEnv english_{"WIZPAK_LANGID", "0409"};
+};
+
+TEST_F(SetupWindowTitle, ReadsTheNameTheUtf8ScriptGives) {
+  const std::string setup = BuildSetup(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e",
+      "Gr\xC3\xB6",
+      "Gr\xC3\xB6\xC3\x9F"
+      "e wird gepr\xC3\xBC"
+      "ft");
   const std::optional<std::string> title = WizardTitle(setup);
   ASSERT_TRUE(title.has_value()) << "the setup ended without showing its wizard";
   EXPECT_EQ(*title,
@@ -149,17 +153,10 @@ TEST(SetupWindowTitle, ReadsTheNameTheUtf8ScriptGives) {
             "e");
 }
 
-TEST(SetupWindowTitle, WizardAppearsWhenTheRootNamesAGoneWindowManager) {
+TEST_F(SetupWindowTitle, WizardAppearsWhenTheRootNamesAGoneWindowManager) {
   // A window manager that died leaves _NET_SUPPORTING_WM_CHECK on the root
   // window naming its destroyed window; FLTK reads it when a window opens.
-  WIZPAK_NEED_DISPLAY();
-  const std::string tool = BuildDir() + "/wizpak";
-  const std::string stub = BuildDir() + "/wizpak-stub";
-  if (!fs::exists(tool) || !fs::exists(stub)) GTEST_SKIP() << "wizpak or wizpak-stub not built";
-  TestMachine machine;
-  ScopedEnv no_open("WIZPAK_NO_OPEN", "1");
-  ScopedEnv english("WIZPAK_LANGID", "0409");
-  const std::string setup = BuildSetup(machine, "Left Over");
+  const std::string setup = BuildSetup("Left Over");
 
   Display* display = XOpenDisplay(nullptr);
   ASSERT_NE(display, nullptr);

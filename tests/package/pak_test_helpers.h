@@ -3,7 +3,9 @@
 // message boxes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,15 @@ inline std::string TextBytes(size_t size) {
   for (size_t i = 0; out.size() < size; ++i) out += kWords[(i * 7 + i / 5) % 6];
   out.resize(size);
   return out;
+}
+
+// The names in a host folder, sorted.
+inline std::vector<std::string> Names(const std::string& host_folder) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(host_folder))
+    names.push_back(item.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 struct PakInput {

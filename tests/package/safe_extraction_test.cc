@@ -18,14 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Names(const std::string& host_folder) {
-  std::vector<std::string> names;
-  for (const auto& item : fs::directory_iterator(host_folder))
-    names.push_back(item.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Runs ExtractGroup and returns the error text ("" when it succeeded).
 std::string ExtractError(TPak& pak, uint16_t group, std::string_view folder,
                          const PackageHooks& hooks) {
@@ -69,7 +61,7 @@ TEST_F(PlantedLinks, AreRefusedByNameAndNothingOutsideChanges) {
   EXPECT_EQ(test::ReadHostFile(outside_.file("secret.txt")), "outside file");
   EXPECT_TRUE(fs::is_empty(outside_.file("folder")));
   // The links themselves stay as the user made them, with nothing beside.
-  EXPECT_EQ(Names(install_), (std::vector<std::string>{"docs", "readme.txt"}));
+  EXPECT_EQ(test::Names(install_), (std::vector<std::string>{"docs", "readme.txt"}));
   EXPECT_TRUE(recorder_.files.empty());
 }
 
@@ -121,7 +113,8 @@ TEST_F(FailedWrite, KeepsTheOldFileLogsOnlyWhatWasWrittenAndLeavesNoTemporaryFil
   EXPECT_EQ(error, "Cannot write C:\\Game\\b.txt: No space left on device");
   EXPECT_EQ(test::ReadHostFile(machine_.drive_c() + "/Game/b.txt"), "old b");
   EXPECT_EQ(test::ReadHostFile(machine_.drive_c() + "/Game/a.txt"), test::TextBytes(5000));
-  EXPECT_EQ(Names(machine_.drive_c() + "/Game"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(test::Names(machine_.drive_c() + "/Game"),
+            (std::vector<std::string>{"a.txt", "b.txt"}));
   EXPECT_EQ(recorder_.files, std::vector<std::string>{"C:\\Game\\a.txt"});
 }
 
@@ -139,7 +132,7 @@ TEST_F(FailedWrite, ANewFileThatCannotBeWrittenIsRemovedAgain) {
     error = ExtractError(pak, 1, "C:\\Game", recorder_.hooks);
   }
   EXPECT_EQ(error, "Cannot write C:\\Game\\new.txt: No space left on device");
-  EXPECT_EQ(Names(machine_.drive_c() + "/Game"), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(test::Names(machine_.drive_c() + "/Game"), std::vector<std::string>{"a.txt"});
   EXPECT_EQ(recorder_.files, std::vector<std::string>{"C:\\Game\\a.txt"});
 }
 
@@ -175,7 +168,8 @@ TEST_F(FailedWrite, ATmpfsFillingUpDuringExtraction) {
             "Cannot write E:\\Game\\old.txt: No space left on device");
   EXPECT_EQ(test::ReadHostFile(mount_point.file("Game/old.txt")), "old content");
   EXPECT_EQ(test::ReadHostFile(mount_point.file("Game/first.bin")), test::NoiseBytes(100000, 1));
-  EXPECT_EQ(Names(mount_point.file("Game")), (std::vector<std::string>{"first.bin", "old.txt"}));
+  EXPECT_EQ(test::Names(mount_point.file("Game")),
+            (std::vector<std::string>{"first.bin", "old.txt"}));
   EXPECT_EQ(recorder_.files, std::vector<std::string>{"E:\\Game\\first.bin"});
 }
 

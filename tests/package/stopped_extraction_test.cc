@@ -14,14 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Names(const std::string& host_folder) {
-  std::vector<std::string> names;
-  for (const auto& item : fs::directory_iterator(host_folder))
-    names.push_back(item.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(StoppedExtraction, EndsBetweenFilesWithOnlyWholeLoggedFiles) {
   test::TestMachine machine;
   test::PakRecorder recorder;
@@ -37,7 +29,7 @@ TEST(StoppedExtraction, EndsBetweenFilesWithOnlyWholeLoggedFiles) {
   pak.ExtractGroup(1, "C:\\Game", recorder.hooks);
 
   const std::string folder = machine.drive_c() + "/Game";
-  EXPECT_EQ(Names(folder), (std::vector<std::string>{"a.bin", "b.bin"}));
+  EXPECT_EQ(test::Names(folder), (std::vector<std::string>{"a.bin", "b.bin"}));
   EXPECT_EQ(test::ReadHostFile(folder + "/a.bin"), test::NoiseBytes(70000, 1));
   EXPECT_EQ(test::ReadHostFile(folder + "/b.bin"), test::NoiseBytes(80000, 2));
   EXPECT_EQ(recorder.files, (std::vector<std::string>{"C:\\Game\\a.bin", "C:\\Game\\b.bin"}));
@@ -74,7 +66,7 @@ TEST(StoppedExtraction, ALargeFileCutOffPartWayKeepsTheOldFile) {
 
   EXPECT_EQ(test::ReadHostFile(folder + "/big.bin"), "old big");
   EXPECT_EQ(test::ReadHostFile(folder + "/small.txt"), "hello");
-  EXPECT_EQ(Names(folder), (std::vector<std::string>{"big.bin", "small.txt"}));
+  EXPECT_EQ(test::Names(folder), (std::vector<std::string>{"big.bin", "small.txt"}));
   EXPECT_EQ(recorder.files, std::vector<std::string>{"C:\\Game\\small.txt"});
 }
 

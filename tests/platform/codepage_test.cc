@@ -51,6 +51,26 @@ TEST(Codepage, MalformedUtf8IsReplacedNotTrusted) {
   EXPECT_EQ(WideToUtf8(std::u16string(1, 0xDC00)), "\xEF\xBF\xBD");
 }
 
+TEST(Codepage, FirstUtf8CharTellsACutShortCharacterFromABrokenOne) {
+  // Cut short: nothing taken, so a reader of a stream waits for the rest.
+  EXPECT_EQ(FirstUtf8Char("\xE2\x82").length, 0u);
+  EXPECT_EQ(FirstUtf8Char("").length, 0u);
+  // Broken: U+FFFD for one byte, so the next byte is read afresh.
+  for (const char* broken : {"\xE2\x41", "\xC0\xAF", "\xED\xA0\x80", "\x80"}) {
+    const Utf8Char read = FirstUtf8Char(broken);
+    EXPECT_EQ(read.code, U'\uFFFD') << broken;
+    EXPECT_EQ(read.length, 1u) << broken;
+    EXPECT_FALSE(read.valid) << broken;
+  }
+  const Utf8Char euro = FirstUtf8Char("\xE2\x82\xAC!");
+  EXPECT_TRUE(euro.valid);
+  EXPECT_EQ(euro.code, U'\u20AC');
+  EXPECT_EQ(euro.length, 3u);
+  std::string out;
+  AppendUtf8Char(out, U'\U0001F600');
+  EXPECT_EQ(out, "\xF0\x9F\x98\x80");
+}
+
 // "Größe" in the four forms a script file comes in.
 const std::string kUtf8 =
     "Gr\xC3\xB6\xC3\x9F"

@@ -4,10 +4,15 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
+#include "support/setup_rig.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace wizpak {
@@ -75,18 +80,44 @@ TEST_F(FinaliserTest, RemovesTheFoldersAboveItThatAreLeftEmpty) {
   EXPECT_EQ(test::ReadHostFile(dir_.file("Mine/notes.txt")), "mine");
 }
 
+// Whether the test's own child `pid` sleeps (state S): the finaliser between
+// two looks at the running uninstaller. The child's /proc entry stays until
+// the test waits for it, so it cannot vanish while being read.
+bool Sleeps(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const size_t name_end = line.rfind(')');
+  return name_end != std::string::npos && line.size() > name_end + 2 && line[name_end + 2] == 'S';
+}
+
 TEST_F(FinaliserTest, WaitsUntilTheUninstallerHasEnded) {
-  // The "uninstaller" is a copy of sleep, running for about a second.
-  ASSERT_TRUE(platform::CopyFile("/bin/sleep", uninstaller_, false));
+  // The "uninstaller" is a copy of the shell that runs until the test lets
+  // it end (or its folder goes), and then notes whether its file was still
+  // there. Its output goes nowhere: a stray one must not hold the test's.
+  const std::string release = dir_.file("release");
+  const std::string mark = dir_.file("mark");
+  std::filesystem::copy_file("/bin/sh", uninstaller_);
   ASSERT_TRUE(platform::MakeExecutable(uninstaller_));
-  ASSERT_TRUE(platform::StartProgram(uninstaller_, {"1"}));
-  for (int i = 0; i < 100 && !platform::IsExecutedByAnotherProcess(uninstaller_); ++i) {
-    platform::SleepMilliseconds(10);
-  }
-  ASSERT_TRUE(platform::IsExecutedByAnotherProcess(uninstaller_));
-  const uint64_t start = platform::MonotonicMilliseconds();
-  EXPECT_EQ(platform::RunProgram(finaliser_, {uninstaller_}), 0);
-  EXPECT_GE(platform::MonotonicMilliseconds() - start, 300u);
+  ASSERT_TRUE(platform::StartProgram(
+      uninstaller_, {"-c", "exec >/dev/null 2>&1; while [ ! -e '" + release + "' ] && [ -d '" +
+                               dir_.path() + "' ]; do sleep 0.01; done; if [ -e '" + uninstaller_ +
+                               "' ]; then echo kept; else echo deleted; fi >'" + mark + "'"}));
+  ASSERT_TRUE(test::WaitUntil([&] { return platform::IsExecutedByAnotherProcess(uninstaller_); }));
+
+  const pid_t finaliser = test::Spawn(finaliser_, {uninstaller_});
+  // A finaliser that does not wait deletes the running uninstaller and
+  // ends; one that waits goes to sleep between its looks.
+  test::WaitUntil([&] { return test::HasEnded(finaliser) || Sleeps(finaliser); },
+                  std::chrono::milliseconds(1));
+  EXPECT_FALSE(test::HasEnded(finaliser)) << "the finaliser did not wait";
+  test::WriteHostFile(release, "");
+  const int status = test::WaitExit(finaliser);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  // The mark is written either way (the finaliser that waits has seen the
+  // uninstaller end, so it is there by now).
+  ASSERT_TRUE(test::WaitUntil([&] { return test::ReadHostFile(mark).ends_with('\n'); }));
+  EXPECT_EQ(test::ReadHostFile(mark), "kept\n") << "the uninstaller was deleted while it ran";
   EXPECT_FALSE(platform::FileExists(uninstaller_));
   EXPECT_FALSE(platform::FileExists(finaliser_));
 }

@@ -7,12 +7,6 @@
 
 namespace wizpak::gui::headless {
 
-HeadlessMainForm::HeadlessMainForm() {
-  pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
-  pages_.SetColour(kWhite);
-  LayOutButtons(language_, back_, next_, cancel_);
-}
-
 void HeadlessMainForm::PopupMenuBelow(Widget&) {
   ++menu_open_count_;
 }

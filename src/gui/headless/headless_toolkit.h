@@ -13,16 +13,8 @@
 
 namespace wizpak::gui::headless {
 
-class HeadlessMainForm : public MainForm {
+class HeadlessMainForm : public InMemoryMainForm<HeadlessPageArea> {
  public:
-  HeadlessMainForm();
-
-  PageArea& Pages() override { return pages_; }
-  Button& BackButton() override { return back_; }
-  Button& NextButton() override { return next_; }
-  Button& CancelButton() override { return cancel_; }
-  Button& LanguageButton() override { return language_; }
-
   void PopupMenuBelow(Widget& anchor) override;
   void Show() override { shown_ = true; }
 
@@ -33,11 +25,6 @@ class HeadlessMainForm : public MainForm {
  private:
   void HideWindow() override { shown_ = false; }
 
-  HeadlessPageArea pages_;
-  HeadlessButton back_{nullptr};
-  HeadlessButton next_{nullptr};
-  HeadlessButton cancel_{nullptr};
-  HeadlessButton language_{nullptr};
   bool shown_ = false;
   int menu_open_count_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/font.h"
 #include "gui/widgets.h"
 
 namespace wizpak::gui::headless {
@@ -108,6 +109,33 @@ class HeadlessPageArea : public PageArea {
 
  private:
   int repaints_ = 0;
+};
+
+// A wizard window held in memory (the headless and the terminal front-ends):
+// its page area, of kind `Area`, covers the page rectangle on white, and
+// its four buttons are these in-memory controls, laid out as the wizard has
+// them.
+template <class Area>
+class InMemoryMainForm : public MainForm {
+ public:
+  InMemoryMainForm() {
+    pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
+    pages_.SetColour(kWhite);
+    LayOutButtons(language_, back_, next_, cancel_);
+  }
+
+  PageArea& Pages() override { return pages_; }
+  Button& BackButton() override { return back_; }
+  Button& NextButton() override { return next_; }
+  Button& CancelButton() override { return cancel_; }
+  Button& LanguageButton() override { return language_; }
+
+ protected:
+  Area pages_;
+  HeadlessButton back_{nullptr};
+  HeadlessButton next_{nullptr};
+  HeadlessButton cancel_{nullptr};
+  HeadlessButton language_{nullptr};
 };
 
 }  // namespace wizpak::gui::headless

@@ -1,5 +1,7 @@
 #include "gui/text/cells.h"
 
+#include "platform/codepage.h"
+
 namespace wizpak::gui::text {
 namespace {
 
@@ -71,40 +73,12 @@ void Append(CellLine& line, std::u16string_view text, uint8_t style) {
 
 void AppendUtf8(CellLine& line, std::string_view utf8, uint8_t style) {
   bool after_cr = false;
-  const size_t n = utf8.size();
-  size_t i = 0;
-  while (i < n) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    size_t extra = 0;
-    char32_t code = lead;
-    bool ok = true;
-    if (lead >= 0x80) {
-      if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        code = lead & 0x1F;
-      } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        code = lead & 0x0F;
-      } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        code = lead & 0x07;
-      } else {
-        ok = false;
-      }
-    }
-    if (ok && i + extra >= n) ok = extra == 0;
-    for (size_t k = 1; ok && k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) ok = false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (!ok) {
-      AppendCode(line, 0xFFFD, style, after_cr);
-      ++i;
-      continue;
-    }
-    AppendCode(line, code, style, after_cr);
-    i += extra + 1;
+  for (size_t i = 0; i < utf8.size();) {
+    // A malformed or cut-short character shows as U+FFFD in place of its
+    // first byte; the next byte is read afresh.
+    const Utf8Char read = FirstUtf8Char(utf8.substr(i));
+    AppendCode(line, read.code, style, after_cr);
+    i += read.valid ? read.length : 1;
   }
 }
 
@@ -207,24 +181,6 @@ void PadTo(CellLine& line, int width, uint8_t style) {
   for (int w = LineWidth(line); w < width; ++w) line.push_back(Cell{U' ', style});
 }
 
-void AppendUtf8Code(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string Render(const CellLine& line, bool escapes) {
   std::string out;
   uint8_t current = kPlain;
@@ -233,7 +189,7 @@ std::string Render(const CellLine& line, bool escapes) {
       out += Sgr(cell.style);
       current = cell.style;
     }
-    AppendUtf8Code(out, cell.code);
+    AppendUtf8Char(out, cell.code);
   }
   if (escapes && current != kPlain) out += "\x1b[0m";
   return out;

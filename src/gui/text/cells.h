@@ -57,7 +57,4 @@ void PadTo(CellLine& line, int width, uint8_t style = kPlain);
 // the style changes, ending in the plain style.
 std::string Render(const CellLine& line, bool escapes);
 
-// UTF-8 of one code point.
-void AppendUtf8Code(std::string& out, char32_t code);
-
 }  // namespace wizpak::gui::text

@@ -1,5 +1,7 @@
 #include "gui/text/keys.h"
 
+#include "platform/codepage.h"
+
 namespace wizpak::gui::text {
 namespace {
 
@@ -70,40 +72,6 @@ bool Decode(std::string_view seq, Key& key) {
     default:
       return false;
   }
-}
-
-// Length of the UTF-8 character at the start of `s`: 0 when incomplete,
-// and the code in `code` (U+FFFD for a malformed byte, which takes 1).
-size_t Utf8Length(std::string_view s, char32_t& code) {
-  const auto lead = static_cast<unsigned char>(s[0]);
-  size_t extra = 0;
-  if (lead < 0x80) {
-    code = lead;
-    return 1;
-  }
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1;
-    code = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2;
-    code = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3;
-    code = lead & 0x07;
-  } else {
-    code = 0xFFFD;
-    return 1;
-  }
-  for (size_t k = 1; k <= extra; ++k) {
-    if (k >= s.size()) return 0;
-    const auto next = static_cast<unsigned char>(s[k]);
-    if ((next & 0xC0) != 0x80) {
-      code = 0xFFFD;
-      return 1;
-    }
-    code = (code << 6) | (next & 0x3F);
-  }
-  return extra + 1;
 }
 
 }  // namespace
@@ -178,16 +146,17 @@ bool KeyDecoder::Next(Key& key, bool settled) {
           continue;  // other control keys do nothing here
       }
     }
-    char32_t code = 0;
-    const size_t length = Utf8Length(buffer_, code);
-    if (length == 0) {
+    // A malformed character is U+FFFD for its first byte; one cut short
+    // waits for the rest until the input has settled.
+    const Utf8Char read = FirstUtf8Char(buffer_);
+    if (read.length == 0) {
       if (!settled) return false;
       buffer_.clear();
       key.ch = 0xFFFD;
       return true;
     }
-    buffer_.erase(0, length);
-    key.ch = code;
+    buffer_.erase(0, read.length);
+    key.ch = read.code;
     return true;
   }
   return false;

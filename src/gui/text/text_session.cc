@@ -278,7 +278,7 @@ std::optional<std::u16string> TextSession::ReadPlainLine() {
       // elsewhere it is written out, so the output reads as a dialogue.
       std::string shown;
       if (!echo)
-        for (char32_t c : editor.Text()) AppendUtf8Code(shown, c);
+        for (char32_t c : editor.Text()) AppendUtf8Char(shown, c);
       terminal_.Write(shown + "\n");
       return ToUtf16(editor.Text());
     }
@@ -290,7 +290,7 @@ std::optional<std::u16string> TextSession::ReadPlainLine() {
     // Plain terminals: only typing at the end and rubbing out are shown.
     if (editor.Text().size() > before) {
       std::string bytes;
-      AppendUtf8Code(bytes, editor.Text().back());
+      AppendUtf8Char(bytes, editor.Text().back());
       terminal_.Write(bytes);
     } else if (editor.Text().size() < before) {
       terminal_.Write("\b \b");

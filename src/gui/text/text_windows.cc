@@ -47,10 +47,7 @@ CellLine ButtonFace(const std::u16string& caption, char32_t key, uint8_t style) 
 // ---- wizard
 
 TextMainForm::TextMainForm(TextSession& session) : session_(session) {
-  pages_.SetBounds({0, 0, kClientWidth, kPageAreaHeight});
-  pages_.SetColour(kWhite);
   pages_.SetOnRepaint([this] { Repainted(); });
-  LayOutButtons(language_, back_, next_, cancel_);
 }
 
 TextMainForm::~TextMainForm() {

@@ -16,16 +16,10 @@
 
 namespace wizpak::gui::text {
 
-class TextMainForm : public MainForm, public InterruptTarget {
+class TextMainForm : public headless::InMemoryMainForm<TextPageArea>, public InterruptTarget {
  public:
   explicit TextMainForm(TextSession& session);
   ~TextMainForm() override;
-
-  PageArea& Pages() override { return pages_; }
-  Button& BackButton() override { return back_; }
-  Button& NextButton() override { return next_; }
-  Button& CancelButton() override { return cancel_; }
-  Button& LanguageButton() override { return language_; }
 
   // The numbered language menu.
   void PopupMenuBelow(Widget& anchor) override;
@@ -64,11 +58,6 @@ class TextMainForm : public MainForm, public InterruptTarget {
   std::vector<const Widget*> PageIdentity() const;
 
   TextSession& session_;
-  TextPageArea pages_;
-  headless::HeadlessButton back_{nullptr};
-  headless::HeadlessButton next_{nullptr};
-  headless::HeadlessButton cancel_{nullptr};
-  headless::HeadlessButton language_{nullptr};
   bool shown_ = false;
   int scroll_ = 0;
   int body_height_ = 1;

@@ -70,30 +70,15 @@ Win32MainForm::Win32MainForm() {
   pages_->SetBounds({0, 0, kClientWidth, kPageAreaHeight});
   pages_->SetColour(kWhite);
 
-  struct Layout {
-    std::unique_ptr<NativeButton>& button;
-    const char* name;
-    const char16_t* caption;
-    Rect bounds;
-  };
-  const Layout layouts[] = {
-      {language_, "LanguageButton", u"English", {8, 384, 89, 25}},
-      {back_, "BackButton", u"< Back", {344, 384, 73, 25}},
-      {next_, "NextButton", u"Next >", {416, 384, 73, 25}},
-      {cancel_, "CancelButton", u"Cancel", {496, 384, 75, 25}},
-  };
   // Created in tab order: Back, Next, Cancel, then the language button.
-  for (const Layout* l : {&layouts[1], &layouts[2], &layouts[3], &layouts[0]}) {
-    l->button = std::make_unique<NativeButton>(nullptr, Handle());
-    l->button->SetName(l->name);
-    l->button->SetText(l->caption);
-    l->button->SetBounds(l->bounds);
-    SetWindowPos(l->button->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+  for (std::unique_ptr<NativeButton>* button : {&back_, &next_, &cancel_, &language_}) {
+    *button = std::make_unique<NativeButton>(nullptr, Handle());
+    SetWindowPos((*button)->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
+  LayOutButtons(*language_, *back_, *next_, *cancel_);
   // The page area comes first in the tab order.
   SetWindowPos(pages_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  language_->SetDropDownMark(true);
   SetDefaultButton(next_.get());
 }
 

@@ -10,18 +10,7 @@
 #ifndef UNICODE
 #define UNICODE
 #endif
-#include <windows.h>
-// The wide functions are called by their W names; the generic macros would
-// rename the project's own functions of the same names.
-#undef DrawText
-#undef MessageBox
-#undef GetDriveType
-#undef DeleteFile
-#undef CopyFile
-#undef CreateDirectory
-#undef RemoveDirectory
-#undef GetFileAttributes
-#undef SetFileAttributes
+#include "platform/win32/windows_names.h"
 
 #include <string>
 #include <string_view>

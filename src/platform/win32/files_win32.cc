@@ -426,11 +426,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(std::string_view path) {
     win32::FailWithWin32(error);
     return std::nullopt;
   }
-  std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-    const std::string la = AnsiLower(a.name);
-    const std::string lb = AnsiLower(b.name);
-    return la != lb ? la < lb : a.name < b.name;
-  });
+  SortFolderEntries(entries);
   return entries;
 }
 

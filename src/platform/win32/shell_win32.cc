@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
 #include "platform/journal.h"
 #include "platform/journal_host.h"
 #include "platform/shell.h"
@@ -65,15 +67,6 @@ bool Succeeded(HRESULT result) {
   return win32::FailWithWin32(static_cast<DWORD>(result));
 }
 
-void PutU16(std::string& out, uint16_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>(value >> 8);
-}
-
-uint16_t GetU16(const unsigned char* at) {
-  return static_cast<uint16_t>(at[0] | (at[1] << 8));
-}
-
 // The name and language of the executable's first icon group (the icon the
 // shell shows), and the RT_ICON ids that group uses.
 struct IconGroup {
@@ -81,6 +74,22 @@ struct IconGroup {
   WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
   std::vector<WORD> icon_ids;
 };
+
+// The RT_ICON ids an icon group resource names. GRPICONDIR: reserved, type
+// and count words, then 14-byte entries whose last 2 bytes are the id. Only
+// the entries the resource really holds are read, whatever its count says.
+std::vector<WORD> IconIdsOfGroup(ByteReader group) {
+  std::vector<WORD> ids;
+  const auto count = group.U16At(4);
+  if (!count || !group.Seek(6)) return ids;
+  for (uint32_t i = 0; i < *count; ++i) {
+    if (!group.Skip(12)) break;
+    const auto id = group.U16();
+    if (!id) break;
+    ids.push_back(*id);
+  }
+  return ids;
+}
 
 BOOL CALLBACK TakeFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
   auto* group = reinterpret_cast<IconGroup*>(param);
@@ -109,17 +118,9 @@ IconGroup ExistingIconGroup(const std::wstring& exe) {
                            reinterpret_cast<LONG_PTR>(&group));
     HRSRC found = FindResourceExW(module, kIconGroupType, group.name.c_str(), group.language);
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-    const auto* data =
-        loaded != nullptr ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
     const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
-    // GRPICONDIR: 6-byte header, then 14-byte entries whose last 2 bytes
-    // are the RT_ICON id. Only what the resource really holds is read.
-    if (data != nullptr && size >= 6) {
-      const uint16_t count = GetU16(data + 4);
-      for (uint32_t i = 0; i < count && 6 + (i + 1) * 14 <= size; ++i) {
-        group.icon_ids.push_back(GetU16(data + 6 + i * 14 + 12));
-      }
-    }
+    group.icon_ids = IconIdsOfGroup(ByteReader(data, size));
   }
   FreeLibrary(module);
   return group;
@@ -181,11 +182,11 @@ bool WriteExeIcon(std::string_view exe_file, std::string_view directory_entry,
     // GRPICONDIR with one GRPICONDIRENTRY: the icon file's entry without
     // its offset, then the RT_ICON id.
     std::string directory;
-    PutU16(directory, 0);  // reserved
-    PutU16(directory, 1);  // icons
-    PutU16(directory, 1);  // count
+    AppendLe16(directory, 0);  // reserved
+    AppendLe16(directory, 1);  // icons
+    AppendLe16(directory, 1);  // count
     directory += directory_entry;
-    PutU16(directory, icon_id);
+    AppendLe16(directory, icon_id);
     ok = UpdateResourceW(update, kIconGroupType, name_of(group.name), group.language,
                          directory.data(), static_cast<DWORD>(directory.size())) != FALSE;
   }

@@ -4,20 +4,10 @@
 // in the active code page, the API takes UTF-16.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <string_view>
 
-#undef DeleteFile
-#undef CopyFile
-#undef CreateDirectory
-#undef RemoveDirectory
-#undef GetFileAttributes
-#undef SetFileAttributes
-#undef GetDriveType
-#undef AnsiLower
-#undef AnsiUpper
+#include "platform/win32/windows_names.h"
 
 // After the #undefs, so its declarations keep their own names.
 #include "platform/fault_seam.h"

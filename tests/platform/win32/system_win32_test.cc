@@ -70,44 +70,34 @@ TEST(Win32Process, OwnImageRunAndExitStatus) {
   EXPECT_EQ(ProcessId(), static_cast<int>(GetCurrentProcessId()));
 }
 
-// Run as a child by SeesAnotherProcessRunningItsImage: stays alive while
-// the parent looks, and returns at once in a normal run.
+// Run as a child by SeesAnotherProcessRunningItsImage: runs until the file
+// "release" appears in the folder it is given (or that folder is gone), and
+// returns at once in a normal run.
 TEST(Win32ProcessChild, StaysAliveWhenAsked) {
-  if (std::getenv("WIZPAK_TEST_CHILD_SLEEP") == nullptr) GTEST_SKIP() << "run as a child only";
-  SleepMilliseconds(std::atoi(std::getenv("WIZPAK_TEST_CHILD_SLEEP")));
+  const char* folder = std::getenv("WIZPAK_TEST_CHILD_FOLDER");
+  if (folder == nullptr) GTEST_SKIP() << "run as a child only";
+  const std::string release = std::string(folder) + "\\release";
+  while (!FileExists(release) && DirectoryExists(folder)) SleepMilliseconds(10);
 }
 
 // The finaliser's wait: a copy of this program run by a child is seen as
 // running, and no longer once the child has ended.
 TEST(Win32Process, SeesAnotherProcessRunningItsImage) {
   test::TempDir dir;
-  const std::string copy = FromHostPath(dir.path()) + "\\child.exe";
+  const std::string folder = FromHostPath(dir.path());
+  const std::string copy = folder + "\\child.exe";
   ASSERT_TRUE(CopyFile(ExecutablePath(), copy, false));
   EXPECT_FALSE(IsExecutedByAnotherProcess(copy));
   {
-    test::ScopedEnv sleep("WIZPAK_TEST_CHILD_SLEEP", "1500");
+    test::ScopedEnv child("WIZPAK_TEST_CHILD_FOLDER", folder);
     ASSERT_TRUE(StartProgram(copy, {"--gtest_filter=Win32ProcessChild.*"}));
   }
-  bool seen = false;
-  for (int i = 0; i < 50 && !seen; ++i) {
-    seen = IsExecutedByAnotherProcess(copy);
-    if (!seen) SleepMilliseconds(20);
-  }
-  EXPECT_TRUE(seen);
+  EXPECT_TRUE(test::WaitUntil([&] { return IsExecutedByAnotherProcess(copy); }));
   // A running image cannot be deleted; once the child is gone it can.
   EXPECT_FALSE(DeleteFile(copy));
-  bool ended = false;
-  for (int i = 0; i < 200 && !ended; ++i) {
-    ended = !IsExecutedByAnotherProcess(copy);
-    if (!ended) SleepMilliseconds(50);
-  }
-  EXPECT_TRUE(ended);
-  bool deleted = false;
-  for (int i = 0; i < 40 && !deleted; ++i) {
-    deleted = DeleteFile(copy);
-    if (!deleted) SleepMilliseconds(50);
-  }
-  EXPECT_TRUE(deleted) << LastErrorText();
+  ASSERT_TRUE(WriteFileAtomic(folder + "\\release", ""));
+  EXPECT_TRUE(test::WaitUntil([&] { return !IsExecutedByAnotherProcess(copy); }));
+  EXPECT_TRUE(test::WaitUntil([&] { return DeleteFile(copy); })) << LastErrorText();
 }
 
 constexpr const char* kKey = "Software\\WizpakPlatformTest";
