@@ -26,7 +26,11 @@ if [ "$wm" = 1 ] && ! command -v openbox >/dev/null; then echo "no openbox"; exi
 prefix=walk
 [ "$wm" = 1 ] && prefix=walk-wm
 openbox_pid=
+pid=
 on_exit() {
+  # A setup still running when the walk ends (it failed) would hold ctest's
+  # output pipe until ctest's own limit: it is ended with the walk.
+  [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
   [ -n "$openbox_pid" ] || return 0
   kill "$openbox_pid" 2>/dev/null
   wait "$openbox_pid" 2>/dev/null || true
@@ -44,6 +48,15 @@ export WIZPAK_TRANSCRIPT="$work/transcript.txt"
 on_fail() {
   import -window root "$shots/$prefix-failed.png" 2>/dev/null || true
   [ -f "$WIZPAK_TRANSCRIPT" ] && grep -v "^STATUS" "$WIZPAK_TRANSCRIPT" | tail -12
+  # Where a setup that still runs is waiting: what it is blocked in and on.
+  if [ -n "$pid" ] && [ -d "/proc/$pid" ]; then
+    echo "the setup (pid $pid) still runs: $(grep '^State' "/proc/$pid/status")," \
+      "waiting in $(cat "/proc/$pid/wchan" 2>/dev/null)"
+    ls -l "/proc/$pid/fd" 2>/dev/null | sed -n 's/.* -> //p' | sort | uniq -c
+    if command -v gdb >/dev/null; then
+      timeout 60 gdb -p "$pid" -batch -ex 'thread apply all bt 12' 2>/dev/null | grep '^#' || true
+    fi
+  fi
 }
 
 if [ "$wm" = 1 ]; then
@@ -149,6 +162,7 @@ start() {
 finish() {
   local status=0
   wait "$pid" || status=$?
+  pid=
   [ "$status" -eq "$1" ] || fail "$2 ended with status $status, not $1"
 }
 echo "== German, Enter alone"
