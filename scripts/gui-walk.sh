@@ -60,10 +60,13 @@ on_fail() {
 }
 
 if [ "$wm" = 1 ]; then
-  openbox --sm-disable >/dev/null 2>&1 &
+  # Openbox runs the startup command once it has started: a window mapped
+  # before then (its mark on the root is set earlier) may never be shown.
+  openbox --sm-disable --startup "touch $work/wm-started" >/dev/null 2>&1 &
   openbox_pid=$!
   wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
   wait_for wm_running
+  wait_for test -e "$work/wm-started"
 fi
 
 wait_page() { wait_for on_page "$1" "$2"; }

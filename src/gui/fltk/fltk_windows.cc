@@ -1,3 +1,5 @@
+// Fl_X (x.H), for whether a shown window still waits for its first expose.
+#define FL_INTERNALS
 #include "gui/fltk/fltk_windows.h"
 
 #include <FL/Fl.H>
@@ -6,6 +8,7 @@
 #include <FL/x.H>
 
 #include <cctype>
+#include <chrono>
 
 #include "gui/fltk/fltk_style.h"
 #include "gui/button_row.h"
@@ -25,6 +28,19 @@ void StyleLabelBox(Fl_Box& box) {
   box.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
   box.labelfont(FontFor("MS Shell Dlg 2", false));
   box.labelsize(PixelSize(8));
+}
+
+// Waits until `window`, just shown, has been mapped and its first paint is
+// due, but for `limit` at most. FLTK's own wait_for_expose waits for ever,
+// and a window manager that never maps the window (one that stopped, or
+// died with the request queued) would then hold the setup before its first
+// page. Past the limit the window paints whenever it is mapped.
+void WaitForExpose(Fl_Window& window, std::chrono::milliseconds limit) {
+  const auto give_up = std::chrono::steady_clock::now() + limit;
+  for (Fl_X* x = Fl_X::i(&window); x != nullptr && x->wait_for_expose; x = Fl_X::i(&window)) {
+    if (std::chrono::steady_clock::now() >= give_up) return;
+    Fl::wait(0.05);
+  }
 }
 
 }  // namespace
@@ -259,7 +275,7 @@ void FltkVerifyWindow::ApplyProgress() {
 void FltkVerifyWindow::Show() {
   CentreOnScreen(window_);
   window_.show();
-  window_.wait_for_expose();
+  WaitForExpose(window_, std::chrono::seconds(2));
   SetShown(true);
   Repaint();
 }
