@@ -125,7 +125,11 @@ bool ProbeWritable(const std::string& existing) {
   if (base.empty() || base.back() != '\\') base += '\\';
   for (int attempt = 0; attempt < 8; ++attempt) {
     const std::string probe = base + "~wizpak-probe-" + std::to_string(attempt) + ".tmp";
-    if (platform::DirectoryExists(probe) || platform::FileExists(probe)) continue;
+    // An empty probe folder is one an earlier check left when its program
+    // was killed between making and removing it: it is taken away and the
+    // name used again, so such leftovers never add up to "cannot write".
+    if (platform::DirectoryExists(probe) && !platform::RemoveDirectory(probe)) continue;
+    if (platform::FileExists(probe)) continue;
     if (!platform::CreateDirectory(probe)) return false;
     platform::RemoveDirectory(probe);
     return true;

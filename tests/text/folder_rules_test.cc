@@ -84,6 +84,16 @@ TEST_F(FolderOnDrives, TheRealProbeLeavesNothingBehind) {
   EXPECT_TRUE(ProbeWritable("C:\\Games"));
   EXPECT_TRUE(fs::is_empty(machine_.drive_c() + "/Games"));
   EXPECT_FALSE(ProbeWritable("C:\\Missing"));
+  // Probe folders left by checks that were killed part-way do not add up to
+  // "cannot write"; a probe name holding something stays as it is.
+  for (int n = 0; n < 8; ++n) {
+    fs::create_directories(machine_.drive_c() + "/Games/~wizpak-probe-" + std::to_string(n) +
+                           ".tmp");
+  }
+  test::WriteHostFile(machine_.drive_c() + "/Games/~wizpak-probe-0.tmp/kept", "x");
+  EXPECT_TRUE(ProbeWritable("C:\\Games"));
+  EXPECT_EQ(test::ReadHostFile(machine_.drive_c() + "/Games/~wizpak-probe-0.tmp/kept"), "x");
+  EXPECT_FALSE(fs::exists(machine_.drive_c() + "/Games/~wizpak-probe-1.tmp"));
   // A folder nobody may write into (read-only for its owner too, unless the
   // tests run with rights that ignore modes).
   const std::string locked = machine_.drive_c() + "/Locked";
