@@ -21,6 +21,8 @@ export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 export WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY TMPDIR || true
 
+# wait_until; its fail is replaced by this script's own just below.
+source scripts/lib/wait.sh
 fail() { echo "test-windows: FAIL: $*" >&2; exit 1; }
 pass() { echo "test-windows: ok: $*"; }
 
@@ -177,10 +179,9 @@ start_held_and_kill() {
   WIZPAK_TEST_HOLD="$1:$release" WIZPAK_TRANSCRIPT="$(winpath "$upgrade/$2.txt")" \
     run "$upgrade/fail.exe" --unattended >/dev/null 2>&1 &
   local held=$!
-  while [ ! -e "$release.held" ]; do
-    kill -0 "$held" 2>/dev/null || fail "the upgrade ended before its hold: $(cat "$upgrade/$2.txt")"
-    sleep 0.1
-  done
+  held_or_ended() { [ -e "$release.held" ] || ! kill -0 "$held" 2>/dev/null; }
+  wait_until "the upgrade to hold before $1" held_or_ended
+  [ -e "$release.held" ] || fail "the upgrade ended before its hold: $(cat "$upgrade/$2.txt")"
   run taskkill /f /im fail.exe >/dev/null 2>&1 || fail "taskkill could not end the held upgrade"
   wait "$held" || true
   "$wineserver" -w 2>/dev/null || true
