@@ -82,11 +82,20 @@ Kind KindOf(const std::string& host) {
 bool Rename(const std::string& from, const std::string& to) {
   const std::wstring target = Wide(to);
   if (KindOf(to) == Kind::File) ClearReadOnly(target);
-  if (!MoveFileExW(Wide(from).c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return win32::FailWithLastError();
+  // Another program (a virus scanner, an indexer, the host's own lazy
+  // close) may hold the file it replaces for a moment; a sharing error is
+  // tried again a few times before the move counts as failed.
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(Wide(from).c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_ACCESS_DENIED;
+    if (!held || attempt == 20) return win32::FailWithWin32(error);
+    Sleep(25);
   }
-  return true;
 }
 
 bool RemoveFile(const std::string& host) {
